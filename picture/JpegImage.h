@@ -1,0 +1,67 @@
+#pragma once
+#include <QImage>
+#include "Bitmap.h"
+#include "Graphic.h"
+
+// Settings of a JPEG picture, copied from the program-wide defaults when it is created.
+struct JpegSettings {
+    int quality = 90;                              // 1..100, used when encoding
+    bool grayscale = false;
+    bool bestSpeed = false;                        // false: best quality
+    TPixelFormat pixelFormat = TPixelFormat::Bit24; // Bit8 on screens of 8 or fewer bits per pixel
+    bool progressiveDisplay = false;
+    bool progressiveEncoding = false;              // after loading: the file has more than one scan
+    int scale = 0;                                 // 0 full, 1 half, 2 quarter, 3 eighth
+    bool smoothing = true;
+};
+
+// Program-wide defaults; the 8-bit choice for palette screens is made once at start.
+JpegSettings& JpegDefaults();
+
+class TJpegImage : public TGraphic {
+public:
+    TJpegImage();
+
+    GraphicKind Kind() const override { return GraphicKind::Jpeg; }
+    int32_t Width() const override;
+    int32_t Height() const override;
+    bool Empty() const override;
+    void LoadFromBytes(const QByteArray& bytes) override;
+    QByteArray SaveToBytes() override;
+    bool NeedsPrepare(QSize target) const override;
+    void Prepare(QSize target) override;
+    void Draw(QPainter& painter, const QRect& rect, bool smooth) const override;
+    std::unique_ptr<TGraphic> Clone() const override;
+
+    // The full-size decoded bitmap, decoding it first when needed (may throw).
+    const TBitmap& Bitmap();
+    bool HasBitmap() const { return m_bitmap.HasImage(); }
+    // Drops the compressed data and holds a copy of the bitmap.
+    void AssignBitmap(const TBitmap& bitmap);
+
+    // Encoding: make sure compressed data exist / always re-encode from the held bitmap.
+    void Compress();
+    void EncodeNow();
+
+    const QByteArray& Data() const { return m_data; }
+    bool HeaderGrayscale() const { return m_headerGrayscale; }
+    bool MultiScan() const { return m_multiScan; }
+    bool DecodeFailed() const { return m_failed; }
+    QString DecodeError() const { return m_error; }
+
+    JpegSettings settings;
+
+private:
+    void DecodeFull();
+    void ReportDecodeFailure();
+
+    QByteArray m_data;              // compressed bytes, shared between copies
+    int32_t m_headerWidth = 0, m_headerHeight = 0;
+    bool m_headerGrayscale = false;
+    bool m_multiScan = false;
+    TBitmap m_bitmap;               // full-size decoded bitmap, made on first need
+    QImage m_cache;                 // reduced-scale display cache for small drawing
+    int m_cacheDenom = 0;           // 2, 4 or 8 when m_cache holds something
+    bool m_failed = false;          // a failed decoding is never retried
+    QString m_error;
+};

@@ -1,0 +1,36 @@
+#pragma once
+// The picture holder: empty or exactly one graphic, which it owns.
+#include <functional>
+#include <memory>
+#include "Graphic.h"
+
+class TBitmap;
+
+class TPicture {
+public:
+    TPicture() = default;
+    TPicture(const TPicture&) = delete;
+    TPicture& operator=(const TPicture&) = delete;
+
+    // Picks the kind by extension; only a successful load replaces the held graphic.
+    void LoadFromFile(const QString& path);
+    // A new graphic of the source's kind sharing its data; nullptr empties the holder.
+    void Assign(const TPicture& source);
+    void Assign(const TGraphic* graphic);
+    void Clear() { Assign(static_cast<const TGraphic*>(nullptr)); }
+
+    TGraphic* Graphic() const { return m_graphic.get(); }
+    bool HasGraphic() const { return m_graphic != nullptr; }
+    int32_t Width() const { return m_graphic ? m_graphic->Width() : 0; }
+    int32_t Height() const { return m_graphic ? m_graphic->Height() : 0; }
+    // The held bitmap; callers ask only holders that hold one.
+    TBitmap* Bitmap() const;
+
+    // Passed on from the graphic to the owner (the image control).
+    std::function<void()> OnChange;
+    std::function<void(const ProgressReport&)> OnProgress;
+
+private:
+    void Take(std::unique_ptr<TGraphic> graphic);
+    std::unique_ptr<TGraphic> m_graphic;
+};

@@ -1,0 +1,79 @@
+#include "PictureFormats.h"
+#include <QFileInfo>
+#include "Bitmap.h"
+#include "Failure.h"
+#include "Icon.h"
+#include "JpegImage.h"
+
+namespace {
+struct FormatRow {
+    const char* extension;
+    const char* description;
+    GraphicKind kind;
+};
+// Registration order; look-ups walk it from the last row to the first.
+const FormatRow kRows[] = {
+    {"wmf", "Metafiles", GraphicKind::Metafile},
+    {"emf", "Enhanced Metafiles", GraphicKind::Metafile},
+    {"ico", "Icons", GraphicKind::Icon},
+    {"bmp", "Bitmaps", GraphicKind::Bitmap},
+    {"jpeg", "JPEG Image File", GraphicKind::Jpeg},
+    {"jpg", "JPEG Image File", GraphicKind::Jpeg},
+};
+constexpr int kRowCount = int(std::size(kRows));
+}
+
+std::optional<GraphicKind> KindForExtension(const QString& extension)
+{
+    const QString ext = extension.toLower();
+    for (int i = kRowCount - 1; i >= 0; --i)
+        if (ext == QLatin1String(kRows[i].extension))
+            return kRows[i].kind;
+    return std::nullopt;
+}
+
+std::unique_ptr<TGraphic> CreateGraphic(GraphicKind kind)
+{
+    switch (kind) {
+    case GraphicKind::Jpeg: return std::make_unique<TJpegImage>();
+    case GraphicKind::Bitmap: return std::make_unique<TBitmap>();
+    case GraphicKind::Icon: return std::make_unique<TIcon>();
+    case GraphicKind::Metafile: break;
+    }
+    throw Failure("Metafiles are not supported");
+}
+
+std::unique_ptr<TGraphic> CreateGraphicForFile(const QString& path)
+{
+    const QString ext = QFileInfo(path).suffix();
+    const auto kind = KindForExtension(ext);
+    if (!kind || *kind == GraphicKind::Metafile)
+        throw Failure(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
+    return CreateGraphic(*kind);
+}
+
+QString FileMask(std::optional<GraphicKind> kind)
+{
+    QStringList parts;
+    for (int i = kRowCount - 1; i >= 0; --i)
+        if (!kind || kRows[i].kind == *kind)
+            parts << QStringLiteral("*.%1").arg(QLatin1String(kRows[i].extension));
+    return parts.join(';');
+}
+
+QString DialogFilter(std::optional<GraphicKind> kind)
+{
+    QStringList parts;
+    for (int i = kRowCount - 1; i >= 0; --i) {
+        if (kind && kRows[i].kind != *kind)
+            continue;
+        const QString mask = QStringLiteral("*.%1").arg(QLatin1String(kRows[i].extension));
+        parts << QStringLiteral("%1 (%2)|%2").arg(QLatin1String(kRows[i].description), mask);
+    }
+    QString filter = parts.join('|');
+    if (parts.size() > 1) {
+        const QString whole = FileMask(kind);
+        filter = QStringLiteral("All (%1)|%1|").arg(whole) + filter;
+    }
+    return filter;
+}

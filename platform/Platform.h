@@ -1,0 +1,102 @@
+#pragma once
+// Every service the windows use by its desktop role goes through this one interface.
+// QtPlatform is the real one; ScriptedPlatform records and answers for tests.
+// Windows receive the platform from their opener; nothing reaches for a global.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+#include <QColor>
+#include <QDateTime>
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QDialog;
+class QMenu;
+class QWidget;
+
+enum class MessageKind { Information, Error, Plain };
+
+struct FileFacts {
+    uint64_t size = 0;
+    QDateTime lastWrite;   // local time
+};
+
+struct DirEntry {
+    QString name;
+    bool isDirectory = false;
+    bool isHidden = false; // name starts with "."
+};
+
+enum class ListFilter { Files, Directories, All };
+
+// A millisecond timer; the scripted platform lets a test fire it.
+class PlatformTimer {
+public:
+    virtual ~PlatformTimer() = default;
+    virtual void Start(int intervalMs) = 0;
+    virtual void Stop() = 0;
+    virtual bool Active() const = 0;
+    virtual int Interval() const = 0;
+    std::function<void()> OnTimeout;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Message boxes with a single OK button.
+    virtual void ShowMessage(MessageKind kind, const QString& caption, const QString& text) = 0;
+    virtual void Beep() = 0;
+
+    // Mouse pointer.
+    virtual QPoint CursorPos() = 0;
+    virtual void SetCursorPos(QPoint pos) = 0;
+    virtual void MovePointerBy(int dx, int dy) = 0;
+
+    // Screen and desktop facts.
+    virtual QSize ScreenSize() = 0;
+    virtual int ScreenDepth() = 0;
+    virtual QSize SystemIconSize() = 0;
+    virtual QColor ButtonFaceColor() = 0;
+    virtual QString ShortDateFormat() = 0;
+
+    // Time and the message loop.
+    virtual uint32_t TickCount() = 0;
+    virtual void Sleep(int ms) = 0;
+    virtual void ProcessMessages() = 0;
+    virtual std::unique_ptr<PlatformTimer> CreateTimer() = 0;
+    virtual void SetBusyCursor(bool busy) = 0;
+
+    // Windows and menus. PopupMenu shows the menu at a screen position, triggers the
+    // chosen action and returns it (nullptr when the menu was dismissed).
+    virtual QAction* PopupMenu(QMenu& menu, QPoint screenPos) = 0;
+    // Shows a window modally and returns its result code.
+    virtual int ShowModal(QDialog& dialog) = 0;
+    // The save-file dialog; nullopt when cancelled.
+    virtual std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
+                                                  const QString& folder, const QString& fileName) = 0;
+
+    // Clipboard.
+    virtual void SetClipboardImage(const QImage& image) = 0;
+
+    // File system.
+    virtual QString CurrentFolder() = 0;
+    virtual bool SetCurrentFolder(const QString& folder) = 0;
+    virtual std::optional<FileFacts> ReadFileFacts(const QString& path) = 0;
+    virtual bool CopyFile(const QString& from, const QString& to, bool failIfExists) = 0;
+    // Entries of `folder` whose names match the ";"-separated wildcard mask ("*" and "?",
+    // case-insensitive); "." and ".." are never listed. nullopt when the folder cannot be listed.
+    virtual std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
+                                                               ListFilter filter) = 0;
+    virtual QStringList MountedVolumes() = 0;
+};
+
+// Wildcard match of one name against a ";"-separated mask ("*" and "?", case-insensitive).
+bool MatchesMask(const QString& name, const QString& mask);
+bool MatchesWildcard(const QString& name, const QString& pattern);

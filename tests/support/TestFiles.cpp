@@ -1,0 +1,34 @@
+#include "TestFiles.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstdlib>
+
+void WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::abort();
+    }
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+QString CorpusDir()
+{
+#ifdef LUMIVUE_CORPUS_DIR
+    const QString dir = QStringLiteral(LUMIVUE_CORPUS_DIR);
+    if (QFileInfo(dir).isDir())
+        return QDir(dir).canonicalPath();
+#endif
+    return {};
+}
