@@ -1,0 +1,49 @@
+#include "Application.h"
+#include "Guard.h"
+#include "JpegImage.h"
+#include "Platform.h"
+#include "ScreenFacts.h"
+#include "browser/Viewmain.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    // The title is the application name, not the display name: Qt would append a
+    // display name to every window caption.
+    setApplicationName(QString::fromLatin1(kTitle));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        if (m_platform) {
+            try {
+                ReportFailure(*m_platform, CurrentFailureText());
+            } catch (...) {
+            }
+        }
+        return false;
+    }
+}
+
+void TApplication::InitPictureLayer(Platform& platform)
+{
+    ScreenFacts facts;
+    facts.bitsPerPixel = platform.ScreenDepth();
+    const QSize icon = platform.SystemIconSize();
+    facts.iconWidth = icon.width();
+    facts.iconHeight = icon.height();
+    facts.tick = [&platform] { return platform.TickCount(); };
+    SetScreenFacts(facts);
+    JpegDefaults().pixelFormat = facts.bitsPerPixel <= 8 ? TPixelFormat::Bit8 : TPixelFormat::Bit24;
+}
+
+int RunLumivue(TApplication& app, Platform& platform)
+{
+    app.SetPlatform(&platform);
+    TApplication::InitPictureLayer(platform);
+    TViewForm form(platform);
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,30 @@
+#include "Guard.h"
+#include <QCoreApplication>
+#include <QCoreApplication>
+#include <new>
+#include <stdexcept>
+
+QString ReportText(const QString& text)
+{
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
+
+void ReportFailure(Platform& platform, const QString& text)
+{
+    platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(), ReportText(text));
+}
+
+QString CurrentFailureText()
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("Out of memory");
+    } catch (const std::exception& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown failure");
+    }
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Test pictures made with the program's own encoders.
+#include <QImage>
+#include <QString>
+
+// A deterministic picture: gradients with a few coloured blocks.
+QImage MakeTestImage(int width, int height, int seed = 0);
+// Writes the picture as a JPEG file (quality 90, baseline unless progressive) / a 24-bit bitmap file.
+void WriteTestJpeg(const QString& path, int width, int height, bool progressive = false, int seed = 0);
+void WriteTestBitmap(const QString& path, int width, int height, int seed = 0);
+// An icon file with one 32-bit image per size, in the order given.
+QByteArray MakeTestIcon(const QList<int>& sizes);

@@ -1,0 +1,218 @@
+// The main window driven offscreen through the scripted platform, on real files.
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+#include "Application.h"
+#include "FileListBox.h"
+#include "ImageControl.h"
+#include "RadioGroup.h"
+#include "ScriptedPlatform.h"
+#include "TestFiles.h"
+#include "TestPictures.h"
+#include "browser/Viewmain.h"
+
+namespace {
+struct Window {
+    QTemporaryDir dir;
+    ScriptedPlatform platform;
+    std::unique_ptr<TViewForm> form;
+
+    void Open()
+    {
+        platform.SetCurrentFolder(dir.path());
+        TApplication::InitPictureLayer(platform);
+        form = std::make_unique<TViewForm>(platform);
+        form->show();
+        QCoreApplication::processEvents();
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    int Loaded(int n) const
+    {
+        int count = 0;
+        for (int k = 1; k <= n; ++k)
+            count += form->Thumbnail(k)->Picture().HasGraphic() ? 1 : 0;
+        return count;
+    }
+    void Key(int key) { QTest::keyClick(form.get(), Qt::Key(key)); }
+};
+}
+
+class TestViewForm : public QObject {
+    Q_OBJECT
+private slots:
+    void startsCentredWithCaption()
+    {
+        Window w;
+        w.Open();
+        QCOMPARE(w.form->windowTitle(), QStringLiteral(" Lumivue v1.3"));
+        QCOMPARE(w.form->size(), QSize(782, 549));
+        QCOMPARE(w.form->pnlImage->size(), QSize(572, 519));
+        QCOMPARE(w.form->PageSize, 9);
+        QCOMPARE(w.form->edtImageCount->text(), QStringLiteral("0"));
+        QVERIFY(w.platform.messages.empty());
+    }
+
+    void layoutAtStartSize_data()
+    {
+        QTest::addColumn<int>("item");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("lastTop");
+        QTest::addColumn<int>("lastLeft");
+        QTest::newRow("single") << 0 << 507 << 560 << 6 << 6;
+        QTest::newRow("4") << 1 << 250 << 277 << 262 << 289;
+        QTest::newRow("9") << 2 << 165 << 183 << 348 << 384;
+        QTest::newRow("16") << 3 << 122 << 136 << 390 << 432;
+        QTest::newRow("25") << 4 << 97 << 107 << 418 << 458;
+    }
+    void layoutAtStartSize()
+    {
+        QFETCH(int, item);
+        Window w;
+        w.Open();
+        w.form->rdgCount->SetItemIndex(item);
+        w.form->rdgCountClick();
+        const int n = w.form->PageSize;
+        TImage* last = w.form->Thumbnail(n);
+        QTEST(last->height(), "height");
+        QTEST(last->width(), "width");
+        QTEST(last->y(), "lastTop");
+        QTEST(last->x(), "lastLeft");
+        QVERIFY(last->isVisible());
+        if (n < 25)
+            QVERIFY(!w.form->Thumbnail(n + 1)->isVisible());
+    }
+
+    void pagesThroughTenByFour()
+    {
+        Window w;
+        for (int i = 0; i < 10; ++i)
+            WriteTestJpeg(w.Path(QStringLiteral("p%1.jpg").arg(i)), 40, 30, false, i);
+        w.Open();
+        w.form->rdgCount->SetItemIndex(1);
+        w.form->rdgCountClick();
+        QCOMPARE(w.form->edtImageCount->text(), QStringLiteral("10"));
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("4"));
+        QCOMPARE(w.Loaded(4), 4);
+        w.Key(Qt::Key_PageDown);
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("8"));
+        w.Key(Qt::Key_PageDown);
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("10"));
+        QCOMPARE(w.Loaded(4), 2);
+        QVERIFY(!w.form->btnDown->isEnabled());
+        QVERIFY(!w.form->btnLast->isEnabled());
+        QVERIFY(w.form->btnUp->isEnabled());
+        QCOMPARE(w.platform.beeps, 0);
+        w.Key(Qt::Key_PageDown);
+        QCOMPARE(w.platform.beeps, 1);
+        w.Key(Qt::Key_PageUp);
+        QCOMPARE(w.form->PicList.NextIndex, 8); // page starting at 4
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p4.jpg"));
+        w.form->btnLast->click();
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p6.jpg"));
+        w.form->btnFirst->click();
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p0.jpg"));
+        w.Key(Qt::Key_PageUp);
+        QCOMPARE(w.platform.beeps, 2);
+        QVERIFY(w.platform.messages.empty());
+    }
+
+    void mixedCaseAndMetafile()
+    {
+        Window w;
+        WriteTestJpeg(w.Path(QStringLiteral("a.JPG")), 20, 20);
+        WriteTestJpeg(w.Path(QStringLiteral("b.jpeg")), 20, 20);
+        WriteBytes(w.Path(QStringLiteral("c.emf")), QByteArray("not drawn"));
+        WriteBytes(w.Path(QStringLiteral("d.txt")), QByteArray("not listed"));
+        w.Open();
+        QCOMPARE(w.form->edtImageCount->text(), QStringLiteral("3"));
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("3"));
+        QVERIFY(w.form->Thumbnail(1)->Picture().HasGraphic());
+        QVERIFY(w.form->Thumbnail(2)->Picture().HasGraphic());
+        QVERIFY(!w.form->Thumbnail(3)->Picture().HasGraphic());
+        QVERIFY(w.platform.messages.empty());
+    }
+
+    void badFileInMiddleOfPage()
+    {
+        Window w;
+        WriteTestJpeg(w.Path(QStringLiteral("a.jpg")), 20, 20);
+        WriteBytes(w.Path(QStringLiteral("b.jpg")), QByteArray("this is not a JPEG picture at all"));
+        WriteTestBitmap(w.Path(QStringLiteral("c.bmp")), 20, 20);
+        w.Open();
+        QCOMPARE(w.platform.messages.size(), size_t(1));
+        QCOMPARE(w.platform.messages[0].kind, MessageKind::Error);
+        QVERIFY2(w.platform.messages[0].text.startsWith(QStringLiteral("Cannot load image : b.jpg - JPEG error #")),
+                 qPrintable(w.platform.messages[0].text));
+        QVERIFY(w.form->Thumbnail(1)->Picture().HasGraphic());
+        QVERIFY(!w.form->Thumbnail(2)->Picture().HasGraphic());
+        QVERIFY(w.form->Thumbnail(3)->Picture().HasGraphic());
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("3"));
+    }
+
+    void thumbnailsFitTheirCells()
+    {
+        Window w;
+        WriteTestJpeg(w.Path(QStringLiteral("wide.jpg")), 400, 200);
+        WriteTestJpeg(w.Path(QStringLiteral("xsmall.jpg")), 20, 10);
+        w.Open();
+        TImage* wide = w.form->Thumbnail(1);
+        QVERIFY(wide->Stretch());
+        QCOMPARE(wide->width(), 183);
+        QCOMPARE(wide->height(), 91); // Trunc(183 * 200 / 400)
+        QCOMPARE(wide->y(), 6 + (165 - 91) / 2);
+        TImage* small = w.form->Thumbnail(2);
+        QVERIFY(!small->Stretch());
+        QCOMPARE(small->size(), QSize(183, 165));
+    }
+
+    void pageStartsAtSelectedEntry()
+    {
+        Window w;
+        for (int i = 0; i < 20; ++i)
+            WriteTestBitmap(w.Path(QStringLiteral("f%1.bmp").arg(i, 2, 10, QLatin1Char('0'))), 8, 8);
+        w.Open();
+        w.form->FileListBox1->SetItemIndex(2);
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("11"));
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("f02.bmp"));
+        w.Key(Qt::Key_PageDown);
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("20"));
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("f11.bmp"));
+    }
+
+    void popupEnablesEntriesByType()
+    {
+        Window w;
+        WriteBytes(w.Path(QStringLiteral("a.ico")), MakeTestIcon({16, 32}));
+        WriteTestJpeg(w.Path(QStringLiteral("b.jpg")), 20, 20);
+        w.Open();
+        w.platform.cursor = QPoint(300, 200);
+        w.platform.menuChoices = {QString(), QString()};
+        w.form->AllImageClick(w.form->Thumbnail(1));
+        w.form->AllImageClick(w.form->Thumbnail(2));
+        QCOMPARE(w.platform.menus.size(), size_t(2));
+        const auto enabled = [](const ScriptedPlatform::MenuRecord& m, const QString& text) {
+            return m.enabled[size_t(m.texts.indexOf(text))];
+        };
+        for (const QString& t : {QStringLiteral("Zoom or Sub Section"), QStringLiteral("Print As Is"),
+                                 QStringLiteral("Print Full Page")}) {
+            QVERIFY2(!enabled(w.platform.menus[0], t), qPrintable(t));
+            QVERIFY2(enabled(w.platform.menus[1], t), qPrintable(t));
+        }
+        QVERIFY(enabled(w.platform.menus[0], QStringLiteral("Details")));
+        QCOMPARE(w.platform.menus[0].pos, QPoint(300, 200));
+        QCOMPARE(w.form->PicList.Current, 2);
+        QCOMPARE(w.form->ImageInfo.FileName, QStringLiteral("b.jpg"));
+        QCOMPARE(w.form->ImageInfo.Ext, QStringLiteral(".jpg"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TestViewForm test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_viewform.moc"

@@ -1,0 +1,22 @@
+#pragma once
+// Geometry rules that shape an image control to its picture: thumbnails in their cells
+// and pictures on the screen. Pure functions over a control's bounds so they test alone.
+#include <cstdint>
+
+struct ControlGeometry {
+    int32_t top = 0, left = 0, height = 0, width = 0;
+    bool stretch = false;
+    bool clientAlign = false; // fill the parent's client area
+    bool autoSize = false;
+};
+
+// Shrinks the control (holding its cell's bounds) to the picture's shape.
+void FitThumbnail(ControlGeometry& control, int32_t pictureHeight, int32_t pictureWidth);
+// The shrink factor for a picture in an area, 0 for none (10 pixels of tolerance per side).
+double ScreenFitRatio(int32_t areaHeight, int32_t pictureHeight, int32_t areaWidth, int32_t pictureWidth);
+// Sizes and places the control so the picture fits the area.
+void FitToScreen(int32_t areaHeight, int32_t areaWidth, int32_t pictureHeight, int32_t pictureWidth,
+                 ControlGeometry& control);
+// Centres the control in the area on each side where the shown size is smaller.
+void CentreInArea(int32_t areaHeight, int32_t areaWidth, int32_t shownHeight, int32_t shownWidth,
+                  ControlGeometry& control);

@@ -1,0 +1,257 @@
+// The thumbnail page: reloading the image list, loading a page, laying out its cells,
+// and the page moves.
+#include <QFileInfo>
+#include <QListWidget>
+#include <QLineEdit>
+#include <QToolButton>
+#include "FileListBox.h"
+#include "Failure.h"
+#include "Geometry.h"
+#include "ImageControl.h"
+#include "DirectoryListBox.h"
+#include "Numbers.h"
+#include "Picture.h"
+#include "Platform.h"
+#include "RadioGroup.h"
+#include "Viewmain.h"
+#include "DecodeQueue.h"
+
+namespace {
+// The extension with its period, as the name has it ("" when none).
+QString ExtractFileExt(const QString& name)
+{
+    const int slash = name.lastIndexOf(QLatin1Char('/'));
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? name.mid(dot) : QString();
+}
+
+const char* const kTypeMasks[] = {
+    "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf",
+    "*.jpg;*.jpeg",
+    "*.bmp",
+    "*.ico",
+};
+}
+
+int TViewForm::ImageListCount() const
+{
+    return SearchMode ? lbxFileSearch->count() : FileListBox1->Count();
+}
+
+QString TViewForm::ImageListEntry(int index) const
+{
+    if (index < 0 || index >= ImageListCount())
+        return QString();
+    return SearchMode ? lbxFileSearch->item(index)->text() : FileListBox1->Item(index);
+}
+
+QString TViewForm::FullPath(const QString& entry) const
+{
+    return SearchMode ? entry : PicList.Folder + QLatin1Char('/') + entry;
+}
+
+void TViewForm::LoadDirectory()
+{
+    try {
+        if (DirectoryListBox1->Directory().isEmpty()) {
+            m_platform.ShowMessage(MessageKind::Information, QCoreApplication::applicationName(),
+                                   QStringLiteral("No directory"));
+            return;
+        }
+        ResetPaging(PicList);
+        PicList.Total = ImageListCount();
+        if (PicList.Total == 0)
+            ClearPage();
+        edtImageCount->setText(QString::number(PicList.Total));
+        edtImageCount->repaint();
+        LoadPage();
+    } catch (...) {
+        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                               QStringLiteral("Cannot load directory"));
+    }
+}
+
+void TViewForm::LoadPage()
+{
+    if (PicList.Total <= 0)
+        return;
+    const quint64 generation = ++m_pageGeneration;
+    try {
+        m_decodeQueue->Clear(); // decodes of the page being left are dropped
+        ClearPage();
+        // A page load started from inside ClearPage's message processing has taken over.
+        if (generation != m_pageGeneration)
+            return;
+        if (!SearchMode)
+            PicList.Folder = m_platform.CurrentFolder();
+        PicList.Shown = 0;
+        for (int k = 1; k <= PageSize; ++k) {
+            LoadThumbnail(k);
+            if (generation != m_pageGeneration)
+                return; // a message box let a newer page load run; it owns the page now
+        }
+        EndPageLoad();
+    } catch (...) {
+        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                               QStringLiteral("Cannot load image : ") + CurrentFailureText());
+    }
+}
+
+void TViewForm::EndPageLoad()
+{
+    if (!SearchMode)
+        edtCount->setText(QString::number(PicList.NextIndex));
+    const NavigatorState nav = NavigatorAfterLoad(PicList, PageSize);
+    btnDown->setEnabled(nav.nextEnabled);
+    btnLast->setEnabled(nav.nextEnabled);
+    btnUp->setEnabled(nav.previousEnabled);
+    btnFirst->setEnabled(nav.previousEnabled);
+}
+
+void TViewForm::LoadThumbnail(int k)
+{
+    if (PicList.NextIndex >= PicList.Total)
+        return;
+    const QString entry = ImageListEntry(PicList.NextIndex);
+    const QString ext = ExtractFileExt(entry).toLower();
+    if (IsImageExtension(ext)) {
+        TImage* img = Thumbnail(k);
+        if (!img) {
+            m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                                   QStringLiteral("Cannot load image : ") + entry);
+        } else {
+            try {
+                img->Picture().LoadFromFile(entry);
+                // The fit is worked out off-screen so the visible control changes its bounds once.
+                ControlGeometry scratch{img->y(), img->x(), img->height(), img->width(), img->Stretch()};
+                FitThumbnail(scratch, img->Picture().Height(), img->Picture().Width());
+                img->setGeometry(scratch.left, scratch.top, scratch.width, scratch.height);
+                img->SetStretch(scratch.stretch);
+                img->SetHint(entry);
+            } catch (...) {
+                const QString text = CurrentFailureText();
+                img->Picture().Clear();
+                m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                                       QStringLiteral("Cannot load image : ") + entry + QStringLiteral(" - ") + text);
+            }
+        }
+    }
+    PicList.Shown += 1;
+    if (PicList.NextIndex < PicList.Total)
+        PicList.NextIndex += 1;
+}
+
+void TViewForm::ClearPage()
+{
+    for (int i = 1; i <= kThumbnails; ++i) {
+        TImage* img = m_images[i - 1];
+        img->Picture().Clear();
+        img->SetHint(QString());
+        img->setVisible(i <= PageSize);
+    }
+    m_platform.ProcessMessages();
+    LayoutGrid();
+}
+
+void TViewForm::LayoutGrid()
+{
+    try {
+        const int s = GridSide;
+        const int cellHeight = Round((pnlImage->height() - (s + 1) * 6) / static_cast<long double>(s));
+        const int cellWidth = Round((pnlImage->width() - (s + 1) * 6) / static_cast<long double>(s));
+        for (int k = 1; k <= PageSize; ++k) {
+            const int r = (k - 1) / s + 1;
+            const int c = (k - 1) % s + 1;
+            TImage* img = m_images[k - 1];
+            img->setGeometry((c - 1) * (cellWidth + 6) + 6, (r - 1) * (cellHeight + 6) + 6, cellWidth, cellHeight);
+            img->show();
+        }
+    } catch (...) {
+        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(), QStringLiteral("Cannot resize"));
+    }
+}
+
+void TViewForm::ApplyPageMove(PageMove move)
+{
+    // Before the first search the results list is empty while Total still counts the
+    // folder: the page never reads outside its list, so such a move does nothing.
+    if (PicList.Total > ImageListCount())
+        return;
+    switch (ApplyMove(PicList, move, PageSize)) {
+    case MoveOutcome::LoadPage: LoadPage(); break;
+    case MoveOutcome::Beep: m_platform.Beep(); break;
+    case MoveOutcome::Nothing: break;
+    }
+}
+
+void TViewForm::MoveClick(QToolButton* sender)
+{
+    if (sender == btnFirst)
+        ApplyPageMove(PageMove::First);
+    else if (sender == btnUp)
+        ApplyPageMove(PageMove::Previous);
+    else if (sender == btnDown)
+        ApplyPageMove(PageMove::Next);
+    else if (sender == btnLast)
+        ApplyPageMove(PageMove::Last);
+}
+
+void TViewForm::rdgTypeClick()
+{
+    const int item = rdgType->ItemIndex();
+    FileListBox1->SetMask(QString::fromLatin1(kTypeMasks[item >= 0 && item < 4 ? item : 0]));
+}
+
+void TViewForm::rdgCountClick()
+{
+    const int item = rdgCount->ItemIndex();
+    PageSize = PageSizeForItem(item);
+    GridSide = GridSideForItem(item < 0 || item > 4 ? 2 : item);
+    LoadDirectory();
+}
+
+void TViewForm::FileListBox1Change()
+{
+    if (Starting)
+        return;
+    const int index = FileListBox1->ItemIndex();
+    if (index < 0) {
+        LoadDirectory();
+        return;
+    }
+    if (SearchMode)
+        return; // the folder's list is not the image list now
+    PicList.NextIndex = index;
+    LoadPage();
+}
+
+void TViewForm::FileListBox1DblClick(QWidget* sender)
+{
+    const bool searchList = sender == lbxFileSearch;
+    const int index = searchList ? lbxFileSearch->currentRow() : FileListBox1->ItemIndex();
+    // A click on an empty part of a list, or on the list that is not the image list,
+    // has no entry of the image list to start from.
+    if (index < 0 || searchList != SearchMode || index >= ImageListCount())
+        return;
+    PicList.NextIndex = index;
+    LoadPage();
+}
+
+void TViewForm::AllImageProgress(TImage* sender, const ProgressReport& report)
+{
+    (void)sender;
+    if (report.stage == TProgressStage::Starting) {
+        ShowLoadingLight(true);
+    } else if (report.stage == TProgressStage::Ending) {
+        // The light stays on while more thumbnails of the page wait for their decode.
+        if (m_decodeQueue->Pending() == 0)
+            ShowLoadingLight(false);
+    }
+}
+
+void TViewForm::ShowLoadingLight(bool on)
+{
+    btnStop->setVisible(on);
+    if (on)
+        btnStop->repaint();
+}

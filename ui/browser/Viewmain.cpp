@@ -1,0 +1,279 @@
+#include "Viewmain.h"
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QToolTip>
+#include "ButtonPictures.h"
+#include "DecodeQueue.h"
+#include "DirectoryListBox.h"
+#include "DriveComboBox.h"
+#include "FileListBox.h"
+#include "Guard.h"
+#include "ImageControl.h"
+#include "Platform.h"
+#include "RadioGroup.h"
+#include "TooltipSettings.h"
+
+namespace {
+constexpr int kClientWidth = 782;
+constexpr int kClientHeight = 549;
+constexpr int kToolbarHeight = 30;
+constexpr int kFilePanelWidth = 210;
+constexpr int kNavigatorWidth = 448;
+constexpr int kTooltipMs = 5000;
+
+QToolButton* MakeButton(QWidget* parent, ButtonPicture picture, const QString& hint)
+{
+    auto* b = new QToolButton(parent);
+    b->setAutoRaise(true);
+    b->setIcon(MakeButtonPicture(picture));
+    b->setIconSize(QSize(20, 20));
+    b->setFixedSize(26, 26);
+    b->setToolTip(hint);
+    b->setToolTipDuration(kTooltipMs);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+}
+
+TViewForm::TViewForm(Platform& platform, QWidget* parent) : QWidget(parent), m_platform(platform)
+{
+    setObjectName(QStringLiteral("ViewForm"));
+    setWindowTitle(QStringLiteral(" Lumivue v1.3"));
+    resize(kClientWidth, kClientHeight);
+    BuildToolbar();
+    BuildFilePanel();
+    BuildImageArea();
+    BuildPopupMenus();
+    // Centred on the screen at start.
+    const QSize screen = m_platform.ScreenSize();
+    move((screen.width() - kClientWidth) / 2, (screen.height() - kClientHeight) / 2);
+    qApp->installEventFilter(this);
+    DockPanels();
+    Guard([this] { FormCreate(); });
+}
+
+TViewForm::~TViewForm()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TViewForm::BuildToolbar()
+{
+    pnlControl = new QWidget(this);
+    pnlControl->setObjectName(QStringLiteral("pnlControl"));
+    pnlControl->setAutoFillBackground(true);
+    btnGo = MakeButton(pnlControl, ButtonPicture::GreenLight, QString());
+    btnStop = MakeButton(pnlControl, ButtonPicture::RedLight, QStringLiteral(" Loading "));
+    btnStop->hide();
+    btnHelp = MakeButton(pnlControl, ButtonPicture::Help, QStringLiteral("Help"));
+    btnSlide = MakeButton(pnlControl, ButtonPicture::Slide, QStringLiteral("Slide Show"));
+    btnSearch = MakeButton(pnlControl, ButtonPicture::Search, QStringLiteral("Search for files"));
+    btnGo->move(4, 2);
+    btnStop->move(4, 2);
+    btnHelp->move(40, 2);
+    btnSlide->move(70, 2);
+    btnSearch->move(100, 2);
+    connect(btnHelp, &QToolButton::clicked, this, [this] { Guard([this] { HelpPopup(); }); });
+
+    pnlButtons = new QWidget(pnlControl);
+    pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+    pnlButtons->setGeometry(0, 2, kNavigatorWidth, 26);
+    btnFirst = MakeButton(pnlButtons, ButtonPicture::First, QStringLiteral("First Image"));
+    btnUp = MakeButton(pnlButtons, ButtonPicture::Previous, QStringLiteral("Previous Image Screen"));
+    btnDown = MakeButton(pnlButtons, ButtonPicture::Next, QStringLiteral("Next Image Screen"));
+    btnLast = MakeButton(pnlButtons, ButtonPicture::Last, QStringLiteral("Last Image"));
+    const std::array<QToolButton*, 4> nav{btnFirst, btnUp, btnDown, btnLast};
+    for (int i = 0; i < 4; ++i) {
+        nav[i]->setFixedSize(kNavigatorWidth / 4 - 4, 26);
+        nav[i]->move(2 + i * (kNavigatorWidth / 4), 0);
+        connect(nav[i], &QToolButton::clicked, this, [this, b = nav[i]] { Guard([this, b] { MoveClick(b); }); });
+    }
+}
+
+void TViewForm::BuildFilePanel()
+{
+    pnlFile = new QWidget(this);
+    pnlFile->setObjectName(QStringLiteral("pnlFile"));
+    DriveComboBox1 = new TDriveComboBox(m_platform, pnlFile);
+    DirectoryListBox1 = new TDirectoryListBox(m_platform, pnlFile);
+    pnlImageControl = new QWidget(pnlFile);
+    rdgType = new TRadioGroup(QStringLiteral(" File Type"),
+                              {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
+                               QStringLiteral("Icon")},
+                              pnlImageControl);
+    rdgCount = new TRadioGroup(QStringLiteral(" Image Display  "),
+                               {QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"),
+                                QStringLiteral("16"), QStringLiteral("25")},
+                               pnlImageControl);
+    rdgType->setGeometry(2, 0, 108, 112);
+    rdgCount->setGeometry(112, 0, 94, 112);
+    lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);
+    lblTotImage->setGeometry(4, 116, 110, 20);
+    edtImageCount = new QLineEdit(pnlImageControl);
+    edtImageCount->setReadOnly(true);
+    edtImageCount->setGeometry(118, 116, 86, 20);
+    lblLast = new QLabel(QStringLiteral("Last"), pnlImageControl);
+    lblLast->setGeometry(4, 138, 110, 20);
+    edtCount = new QLineEdit(pnlImageControl);
+    edtCount->setReadOnly(true);
+    edtCount->setGeometry(118, 138, 86, 20);
+    pnlImageControl->resize(kFilePanelWidth, 160);
+    FileListBox1 = new TFileListBox(m_platform, pnlFile);
+
+    DriveComboBox1->OnChange = [this] {
+        Guard([this] { DirectoryListBox1->SetDirectory(DriveComboBox1->Drive()); });
+    };
+    DirectoryListBox1->OnChange = [this](const QString& dir) {
+        Guard([this, dir] {
+            FileListBox1->SetDirectory(dir);
+            if (lblxDir)
+                lblxDir->setText(dir);
+        });
+    };
+    FileListBox1->OnChange = [this] { Guard([this] { FileListBox1Change(); }); };
+    FileListBox1->OnClick = [this] { Guard([this] { FileListBox1DblClick(FileListBox1); }); };
+    FileListBox1->OnDblClick = FileListBox1->OnClick;
+    rdgType->OnClick = [this] { Guard([this] { rdgTypeClick(); }); };
+    rdgCount->OnClick = [this] { Guard([this] { rdgCountClick(); }); };
+
+    // The search area lies over the file panel; its controls come with the search.
+    pnlSearch = new QWidget(this);
+    pnlSearch->setObjectName(QStringLiteral("pnlSearch"));
+    pnlSearch->setAutoFillBackground(true);
+    lblxDir = new QLabel(QStringLiteral("C:\\Lumivue 1.3"), pnlSearch);
+    lblxDir->setGeometry(4, 4, 172, 16);
+    lbxFileSearch = new QListWidget(pnlSearch);
+    lbxFileSearch->setGeometry(4, 150, kFilePanelWidth - 8, 200);
+    connect(lbxFileSearch, &QListWidget::itemClicked, this,
+            [this] { Guard([this] { FileListBox1DblClick(lbxFileSearch); }); });
+    pnlSearch->hide();
+    pnlSlide = new QWidget(this);
+    pnlSlide->hide();
+}
+
+void TViewForm::BuildImageArea()
+{
+    pnlImage = new QWidget(this);
+    pnlImage->setObjectName(QStringLiteral("pnlImage"));
+    pnlImage->setAutoFillBackground(true);
+    QPalette pal = pnlImage->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pnlImage->setPalette(pal);
+    m_decodeQueue = new DecodeQueue(m_platform, this);
+    m_decodeQueue->OnIdle = [this] { ShowLoadingLight(false); };
+    for (int i = 0; i < kThumbnails; ++i) {
+        auto* img = new TImage(m_platform, m_decodeQueue, pnlImage);
+        img->setObjectName(QStringLiteral("Image%1").arg(i + 1));
+        img->SetTag(i + 1);
+        img->setToolTipDuration(kTooltipMs);
+        img->hide();
+        // The first thumbnail of each of the first three rows of a 3x3 page redraws while decoding.
+        img->SetIncrementalDisplay(i == 0 || i == 9 || i == 18);
+        img->OnClick = [this](TImage* s) { AllImageClick(s); };
+        img->OnContextPopup = [this](TImage* s) { ImageContextPopup(s); };
+        img->OnProgress = [this](TImage* s, const ProgressReport& r) { AllImageProgress(s, r); };
+        m_images[i] = img;
+    }
+    pnlDetail = new QWidget(pnlImage);
+    pnlDetail->hide();
+}
+
+void TViewForm::FormCreate()
+{
+    Starting = true;
+    SearchMode = false;
+    lbxFileSearch->horizontalScrollBar()->setRange(0, 700);
+    FileListBox1->SetHorizontalExtent(500);
+    ApplyTooltipSettings(QColor(0, 255, 255), 400);
+    DriveComboBox1->SetDrive(QStringLiteral("/"));
+    DirectoryListBox1->SetDirectory(m_platform.CurrentFolder());
+    rdgType->SetItemIndex(0);
+    rdgCount->SetItemIndex(2);
+    rdgTypeClick();
+    rdgCountClick();
+}
+
+TImage* TViewForm::Thumbnail(int n) const
+{
+    if (n < 1 || n > kThumbnails)
+        return nullptr;
+    return pnlImage->findChild<TImage*>(QStringLiteral("Image%1").arg(n), Qt::FindDirectChildrenOnly);
+}
+
+void TViewForm::ArrangePanels()
+{
+    const int imageWidth = pnlImage->width();
+    pnlButtons->move((frameGeometry().width() - imageWidth) + (imageWidth - pnlButtons->width()) / 2
+                         - pnlControl->x(),
+                     pnlButtons->y());
+    const int fileHeight = pnlFile->height();
+    DirectoryListBox1->setGeometry(0, DirectoryListBox1->y(), kFilePanelWidth, fileHeight / 2);
+    pnlImageControl->move(0, DirectoryListBox1->y() + DirectoryListBox1->height() + 1);
+    const int fileListTop = pnlImageControl->y() + pnlImageControl->height();
+    FileListBox1->setGeometry(0, fileListTop, kFilePanelWidth,
+                              std::max(0, fileHeight - (DirectoryListBox1->y() + DirectoryListBox1->height()
+                                                        + pnlImageControl->height()) - 5));
+    pnlSearch->resize(pnlSearch->width(), fileHeight);
+    lbxFileSearch->resize(lbxFileSearch->width(), std::max(0, pnlSearch->height() - (lbxFileSearch->y() + 10)));
+}
+
+void TViewForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    DockPanels();
+    Guard([this] { FormResize(); });
+}
+
+void TViewForm::DockPanels()
+{
+    // The panels follow the window as docked panels would; the window's own rules then run.
+    pnlControl->setGeometry(0, 0, width(), kToolbarHeight);
+    pnlFile->setGeometry(0, kToolbarHeight, kFilePanelWidth, height() - kToolbarHeight);
+    pnlSearch->setGeometry(pnlFile->geometry());
+    pnlImage->setGeometry(kFilePanelWidth, kToolbarHeight, width() - kFilePanelWidth, height() - kToolbarHeight);
+    DriveComboBox1->setGeometry(0, 2, kFilePanelWidth, 22);
+    DirectoryListBox1->move(0, 26);
+}
+
+void TViewForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+}
+
+void TViewForm::FormResize()
+{
+    ArrangePanels();
+    if (!Starting)
+        LoadDirectory();
+    Starting = false;
+}
+
+bool TViewForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window sees Page Up and Page Down before whichever of its controls has the focus.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        QWidget* focus = QApplication::focusWidget();
+        const bool first = focus && focus->window() == this ? w == focus : w == this;
+        if (first && w->window() == this) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            Guard([this, key] { FormKeyDown(key); });
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TViewForm::FormKeyDown(int key)
+{
+    m_platform.ProcessMessages();
+    if (key == Qt::Key_PageUp)
+        ApplyPageMove(PageMove::Previous);
+    else if (key == Qt::Key_PageDown)
+        ApplyPageMove(PageMove::Next);
+}

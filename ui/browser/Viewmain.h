@@ -1,0 +1,154 @@
+#pragma once
+// The main window: drive, folder and file lists on the left, a page of thumbnails on the
+// right, and the popup menu that leads to every other window.
+#include <array>
+#include <QPointer>
+#include <QWidget>
+#include "Guard.h"
+#include "PageModel.h"
+
+class Platform;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QToolButton;
+class DecodeQueue;
+class TDirectoryListBox;
+class TDriveComboBox;
+class TFileListBox;
+class TImage;
+class TRadioGroup;
+struct ProgressReport;
+
+class TViewForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kThumbnails = 25;
+
+    explicit TViewForm(Platform& platform, QWidget* parent = nullptr);
+    ~TViewForm() override;
+
+    // Page state, read by the other windows.
+    TPicList PicList;
+    TImageInfo ImageInfo;
+    TSearchInfo SearchInfo;
+    int32_t PageSize = 9;
+    int32_t GridSide = 3;
+    bool SearchMode = false;
+    bool Starting = true;
+    QString SavedFolder;
+
+    // Thumbnail n (1..25), found by its name "Image" followed by n.
+    TImage* Thumbnail(int n) const;
+    Platform& platform() const { return m_platform; }
+    DecodeQueue& Decoder() const { return *m_decodeQueue; }
+
+    // Reload the image list and show its first page / load the page at PicList.NextIndex.
+    void LoadDirectory();
+    void LoadPage();
+    void ClearPage();
+    void LayoutGrid();
+    void ArrangePanels();
+    // The image list: the search results in search mode, else the folder's file list.
+    int ImageListCount() const;
+    QString ImageListEntry(int index) const;
+    // The full path of an entry: the entry itself in search mode, else folder + "/" + entry.
+    QString FullPath(const QString& entry) const;
+
+    // Handlers (named after control and event).
+    void MoveClick(QToolButton* sender);
+    void rdgTypeClick();
+    void rdgCountClick();
+    void FileListBox1Change();
+    void FileListBox1DblClick(QWidget* sender);
+    void AllImageClick(TImage* sender);
+    void ImageContextPopup(TImage* sender);
+    void AllImageProgress(TImage* sender, const ProgressReport& report);
+    void FormResize();
+    void HelpPopup();
+    void mniFullScreenClick(QAction* sender);
+    void mniPrintClick(QAction* sender);
+    void mniDetailsClick();
+    void mniCopytoClipboardClick();
+    void mniSaveAsClick(QAction* sender);
+    void mniCopytoClick();
+    // Filled at every thumbnail click before the popup opens.
+    void GatherImageDetails();
+
+    // Controls, named as the window's users know them.
+    QWidget* pnlControl = nullptr;
+    QToolButton* btnGo = nullptr;
+    QToolButton* btnStop = nullptr;
+    QToolButton* btnHelp = nullptr;
+    QToolButton* btnSlide = nullptr;
+    QToolButton* btnSearch = nullptr;
+    QWidget* pnlButtons = nullptr;
+    QToolButton* btnFirst = nullptr;
+    QToolButton* btnUp = nullptr;
+    QToolButton* btnDown = nullptr;
+    QToolButton* btnLast = nullptr;
+    QWidget* pnlFile = nullptr;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    TDirectoryListBox* DirectoryListBox1 = nullptr;
+    QWidget* pnlImageControl = nullptr;
+    TRadioGroup* rdgType = nullptr;
+    TRadioGroup* rdgCount = nullptr;
+    QLabel* lblTotImage = nullptr;
+    QLineEdit* edtImageCount = nullptr;
+    QLabel* lblLast = nullptr;
+    QLineEdit* edtCount = nullptr;
+    TFileListBox* FileListBox1 = nullptr;
+    QWidget* pnlImage = nullptr;
+    QWidget* pnlDetail = nullptr;
+    QWidget* pnlSearch = nullptr;
+    QLabel* lblxDir = nullptr;
+    QListWidget* lbxFileSearch = nullptr;
+    QWidget* pnlSlide = nullptr;
+    QMenu* pumPicture = nullptr;
+    QMenu* pumHelp = nullptr;
+    QAction* mniFullScreen = nullptr;
+    QAction* mniShowFullSize = nullptr;
+    QAction* mniZoom = nullptr;
+    QAction* mniDetails = nullptr;
+    QAction* mniPrint = nullptr;
+    QAction* mniPrintFullPage = nullptr;
+    QAction* mniCopytoClipboard = nullptr;
+    QAction* mniThumbNail = nullptr;
+    QAction* mniTAsJpeg = nullptr;
+    QAction* mniTAsBitmap = nullptr;
+    QAction* mniSave = nullptr;
+    QAction* mniAsJpeg = nullptr;
+    QAction* mniAsBitmap = nullptr;
+    QAction* mniCopyto = nullptr;
+    QAction* mniExit = nullptr;
+    QAction* mniHelp = nullptr;
+    QAction* mniAbout = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void DockPanels();
+    void BuildToolbar();
+    void BuildFilePanel();
+    void BuildImageArea();
+    void BuildPopupMenus();
+    void LoadThumbnail(int k);
+    void FormKeyDown(int key);
+    void ApplyPageMove(PageMove move);
+    void EndPageLoad();
+    void ShowLoadingLight(bool on);
+    // Runs a handler inside the guard so a failure reaches the top-level report.
+    template <class F> void Guard(F&& f) { Guarded(m_platform, std::forward<F>(f)); }
+
+    Platform& m_platform;
+    DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails one per event-loop turn
+    std::array<TImage*, kThumbnails> m_images{};
+    quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
+    bool m_firstResizeSeen = false;
+};
