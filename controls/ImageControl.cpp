@@ -1,0 +1,181 @@
+#include "ImageControl.h"
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include "DecodeQueue.h"
+#include "platform/Guard.h"
+
+TImage::TImage(Platform& platform, QWidget* parent) : TImage(platform, nullptr, parent) {}
+
+TImage::TImage(Platform& platform, DecodeQueue* queue, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_queue(queue)
+{
+    m_picture.OnChange = [this] { PictureChanged(); };
+    m_picture.OnProgress = [this](const ProgressReport& r) { PictureProgress(r); };
+}
+
+TImage::~TImage()
+{
+    // The holder outlives nothing that could call back into a half-destroyed control.
+    m_picture.OnChange = nullptr;
+    m_picture.OnProgress = nullptr;
+}
+
+void TImage::SetStretch(bool stretch)
+{
+    if (m_stretch == stretch)
+        return;
+    m_stretch = stretch;
+    update();
+}
+
+void TImage::SetHint(const QString& hint)
+{
+    m_hint = hint;
+    setToolTip(hint);
+}
+
+void TImage::SetDecodeQueue(DecodeQueue* queue)
+{
+    if (m_ownQueue && m_queue && m_queue != queue)
+        delete m_queue.data();
+    m_ownQueue = false;
+    m_queue = queue;
+}
+
+DecodeQueue* TImage::Queue()
+{
+    if (!m_queue) {
+        m_queue = new DecodeQueue(m_platform, this);
+        m_ownQueue = true;
+    }
+    return m_queue;
+}
+
+QRect TImage::PictureRect() const
+{
+    if (m_stretch)
+        return rect();
+    const int w = m_picture.Width();
+    const int h = m_picture.Height();
+    // Division truncates toward zero, so a picture larger than the control overhangs evenly.
+    return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+}
+
+QSize TImage::DrawSize() const
+{
+    return m_stretch ? size() : QSize(m_picture.Width(), m_picture.Height());
+}
+
+void TImage::BeginPrepare(QSize target)
+{
+    m_preparing = true;
+    m_triedGeneration = m_generation;
+    m_triedTarget = target;
+}
+
+void TImage::EndPrepare()
+{
+    m_preparing = false;
+}
+
+void TImage::paintEvent(QPaintEvent*)
+{
+    TGraphic* graphic = m_picture.Graphic();
+    if (!graphic || graphic->Empty())
+        return;
+    const QSize target = DrawSize();
+    if (target.isEmpty())
+        return;
+    // While this picture is being prepared (an incremental redraw), draw what it has so far.
+    const bool midPrepare = m_preparing && m_triedGeneration == m_generation;
+    if (!midPrepare && graphic->NeedsPrepare(target)) {
+        const bool tried = m_triedGeneration == m_generation && m_triedTarget == target;
+        if (!tried)
+            Queue()->Schedule(this, target);
+        return;
+    }
+    const QRect dest = PictureRect();
+    const bool smooth = dest.width() < m_picture.Width() || dest.height() < m_picture.Height();
+    QPainter painter(this);
+    if (smooth)
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    graphic->Draw(painter, dest, smooth);
+}
+
+void TImage::PictureChanged()
+{
+    // A new graphic is a new picture; a change inside the same graphic keeps waiting decodes.
+    if (m_picture.Graphic() != m_graphic) {
+        m_graphic = m_picture.Graphic();
+        ++m_generation;
+    }
+    // A changed picture may be prepared again, unless the change came from its own Prepare.
+    if (!m_preparing)
+        m_triedGeneration = 0;
+    update();
+}
+
+void TImage::PictureProgress(const ProgressReport& report)
+{
+    if (m_incremental && report.redrawNow) {
+        // The report's rectangle is in picture pixels; map it into the drawn rectangle.
+        const QRect dest = PictureRect();
+        const int pw = m_picture.Width(), ph = m_picture.Height();
+        QRect area = dest;
+        if (pw > 0 && ph > 0 && report.rect.isValid()) {
+            const int64_t l = dest.left() + int64_t(report.rect.left()) * dest.width() / pw;
+            const int64_t t = dest.top() + int64_t(report.rect.top()) * dest.height() / ph;
+            const int64_t r = dest.left() + (int64_t(report.rect.right()) + 1) * dest.width() / pw + 1;
+            const int64_t b = dest.top() + (int64_t(report.rect.bottom()) + 1) * dest.height() / ph + 1;
+            area = QRect(QPoint(int(l), int(t)), QPoint(int(r), int(b))).intersected(rect());
+        }
+        if (!area.isEmpty())
+            repaint(area);
+    }
+    const auto handler = OnProgress;
+    if (handler)
+        Guarded(m_platform, [this, &handler, &report] { handler(this, report); });
+}
+
+void TImage::Fire(const std::function<void(TImage*)>& callback)
+{
+    // A copy: the handler may replace the callback while it runs.
+    const auto handler = callback;
+    if (handler)
+        Guarded(m_platform, [this, &handler] { handler(this); });
+}
+
+void TImage::mousePressEvent(QMouseEvent* event)
+{
+    m_leftPressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_leftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_leftPressed = false;
+    event->accept();
+    if (click)
+        Fire(OnClick);
+}
+
+void TImage::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The release that ends a double-click is not a further click.
+    m_leftPressed = false;
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        Fire(OnClick);
+}
+
+void TImage::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!OnContextPopup) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Fire(OnContextPopup);
+}

@@ -1,0 +1,81 @@
+#pragma once
+// The image control: a picture holder drawn centred at its own size, or stretched to the
+// control's size, with a hint (tooltip), a tag, progress notification and incremental display.
+// Painting never decodes: a picture that is not ready is handed to a DecodeQueue.
+#include <cstdint>
+#include <functional>
+#include <QPointer>
+#include <QWidget>
+#include "picture/Picture.h"
+
+class Platform;
+class DecodeQueue;
+
+class TImage : public QWidget {
+    Q_OBJECT
+public:
+    // Without a queue the control makes its own the first time it needs one.
+    explicit TImage(Platform& platform, QWidget* parent = nullptr);
+    TImage(Platform& platform, DecodeQueue* queue, QWidget* parent = nullptr);
+    ~TImage() override;
+
+    TPicture& Picture() { return m_picture; }
+    const TPicture& Picture() const { return m_picture; }
+
+    bool Stretch() const { return m_stretch; }
+    void SetStretch(bool stretch);
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString& hint);
+    int Tag() const { return m_tag; }
+    void SetTag(int tag) { m_tag = tag; }
+    bool IncrementalDisplay() const { return m_incremental; }
+    void SetIncrementalDisplay(bool on) { m_incremental = on; }
+
+    void SetDecodeQueue(DecodeQueue* queue);
+    DecodeQueue* Queue();
+
+    // Bumped whenever the picture gets another graphic; a decode asked for an older one is dropped.
+    uint64_t Generation() const { return m_generation; }
+    // Where the picture is drawn in the control: the whole control when stretching,
+    // else a rectangle of the picture's own size centred in the control.
+    QRect PictureRect() const;
+    // The size the picture must be prepared for before drawing.
+    QSize DrawSize() const;
+
+    std::function<void(TImage*)> OnClick;          // left click and double-click
+    std::function<void(TImage*)> OnContextPopup;   // context-menu request (then handled)
+    std::function<void(TImage*, const ProgressReport&)> OnProgress;
+
+    // Called by the decode queue around a Prepare of this control's picture.
+    void BeginPrepare(QSize target);
+    void EndPrepare();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void PictureChanged();
+    void PictureProgress(const ProgressReport& report);
+    void Fire(const std::function<void(TImage*)>& callback);
+
+    Platform& m_platform;
+    TPicture m_picture;
+    QPointer<DecodeQueue> m_queue;
+    bool m_ownQueue = false;
+    bool m_stretch = false;
+    bool m_incremental = false;
+    QString m_hint;
+    int m_tag = 0;
+    const TGraphic* m_graphic = nullptr; // the graphic m_generation belongs to
+    uint64_t m_generation = 1;
+    // The last Prepare run for this picture: not asked for again if the picture still
+    // needs one afterwards (a failed decode is not retried).
+    uint64_t m_triedGeneration = 0;
+    QSize m_triedTarget;
+    bool m_preparing = false;
+    bool m_leftPressed = false;
+};

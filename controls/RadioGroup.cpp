@@ -1,0 +1,59 @@
+#include "RadioGroup.h"
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include "platform/Guard.h"
+
+TRadioGroup::TRadioGroup(Platform& platform, const QString& title, QWidget* parent)
+    : QGroupBox(title, parent), m_platform(platform), m_group(new QButtonGroup(this))
+{
+    new QVBoxLayout(this);
+    connect(m_group, &QButtonGroup::idClicked, this, &TRadioGroup::UserClicked);
+}
+
+void TRadioGroup::SetItems(const QStringList& items)
+{
+    for (QAbstractButton* b : m_group->buttons()) {
+        m_group->removeButton(b);
+        delete b;
+    }
+    m_items = items;
+    m_index = -1;
+    for (int i = 0; i < items.size(); ++i) {
+        auto* button = new QRadioButton(items[i], this);
+        m_group->addButton(button, i);
+        layout()->addWidget(button);
+    }
+}
+
+void TRadioGroup::SetItemIndex(int i)
+{
+    if (i >= 0 && i < m_items.size()) {
+        m_group->button(i)->setChecked(true);
+        m_index = i;
+        return;
+    }
+    // An exclusive group cannot uncheck its checked button; lift exclusivity for the moment.
+    m_index = -1;
+    if (QAbstractButton* checked = m_group->checkedButton()) {
+        m_group->setExclusive(false);
+        checked->setChecked(false);
+        m_group->setExclusive(true);
+    }
+}
+
+QRadioButton* TRadioGroup::Button(int i) const
+{
+    return qobject_cast<QRadioButton*>(m_group->button(i));
+}
+
+void TRadioGroup::UserClicked(int id)
+{
+    // Clicking the item already chosen is no choice.
+    if (id == m_index)
+        return;
+    m_index = id;
+    const auto handler = OnClick;
+    if (handler)
+        Guarded(m_platform, [&] { handler(); });
+}
