@@ -1,0 +1,7 @@
+#pragma once
+// The commands of lumivue-picture; each returns the process's exit status.
+#include <QStringList>
+
+int RunInfo(const QStringList& args);
+int RunRender(const QStringList& args);
+int RunSave(const QStringList& args);

@@ -1,0 +1,77 @@
+// `render FILE OUT.png [--fit WxH]`: the picture drawn as the viewer draws it, written as PNG.
+#include <QImageWriter>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include "CliCommands.h"
+#include "CliSupport.h"
+#include "picture/Failure.h"
+#include "picture/JpegImage.h"
+#include "picture/Limits.h"
+
+namespace {
+
+QSize ParseBox(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d+)[xX](\\d+)$"));
+    const auto m = re.match(text);
+    const auto w = m.hasMatch() ? ParseInt(m.captured(1), 1, PictureLimits::kMaxSide) : std::nullopt;
+    const auto h = m.hasMatch() ? ParseInt(m.captured(2), 1, PictureLimits::kMaxSide) : std::nullopt;
+    if (!w || !h)
+        throw UsageError{QStringLiteral("--fit wants WIDTHxHEIGHT, each 1 to %1").arg(PictureLimits::kMaxSide)};
+    return QSize(*w, *h);
+}
+
+void WritePng(const QImage& image, const QString& path)
+{
+    // Written beside the target and renamed over it only when complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image))
+        throw Failure(QStringLiteral("Cannot write \"%1\". %2").arg(path, writer.errorString()));
+    if (!file.commit())
+        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+int RunRender(const QStringList& args)
+{
+    const CommandLine line = SplitArguments(args, {QStringLiteral("fit")}, {});
+    if (line.positional.size() != 2)
+        throw UsageError{QStringLiteral("render needs FILE and OUT.png")};
+    const std::optional<QSize> box =
+        line.values.contains(QStringLiteral("fit")) ? std::optional(ParseBox(line.values.value(QStringLiteral("fit"))))
+                                                    : std::nullopt;
+
+    TPicture picture;
+    picture.LoadFromFile(line.positional[0]);
+    TGraphic* g = picture.Graphic();
+    // A JPEG picture of no bytes has no size yet; decoding it gives libjpeg's own error.
+    if (g->Kind() == GraphicKind::Jpeg && (g->Width() == 0 || g->Height() == 0))
+        static_cast<TJpegImage*>(g)->Bitmap();
+    const QSize full(picture.Width(), picture.Height());
+    if (full.isEmpty())
+        throw Failure(QStringLiteral("The picture has no pixels"));
+    const QSize target = box ? FitInside(full, *box) : full;
+    if (int64_t(target.width()) * target.height() * 4 > PictureLimits::kMaxDecodedBytes)
+        throw Failure(kOutOfResources);
+
+    // Decoding happens here, ahead of drawing, as the viewer does it.
+    if (g->NeedsPrepare(target))
+        g->Prepare(target);
+    if (g->Kind() == GraphicKind::Jpeg && static_cast<TJpegImage*>(g)->DecodeFailed())
+        throw Failure(static_cast<TJpegImage*>(g)->DecodeError());
+
+    QImage out(target, QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        throw Failure(kOutOfResources);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    g->Draw(painter, QRect(QPoint(0, 0), target), true);
+    painter.end();
+    WritePng(out, line.positional[1]);
+    return 0;
+}

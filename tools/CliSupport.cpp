@@ -1,0 +1,142 @@
+#include "CliSupport.h"
+#include <cstdio>
+#include <QPainter>
+#include "picture/DibImage.h"
+#include "picture/Failure.h"
+#include "picture/Icon.h"
+#include "picture/JpegImage.h"
+#include "picture/Limits.h"
+#include "picture/Numbers.h"
+#include "picture/ScreenFacts.h"
+
+CommandLine SplitArguments(const QStringList& args, const QStringList& valueOptions, const QStringList& flagOptions)
+{
+    CommandLine line;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
+            line.positional << arg;
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        QString name = arg.mid(2);
+        QString value;
+        const qsizetype eq = name.indexOf('=');
+        const bool inlineValue = eq >= 0;
+        if (inlineValue) {
+            value = name.mid(eq + 1);
+            name.truncate(eq);
+        }
+        if (valueOptions.contains(name)) {
+            if (!inlineValue) {
+                if (i + 1 >= args.size())
+                    throw UsageError{QStringLiteral("--%1 needs a value").arg(name)};
+                value = args[++i];
+            }
+            line.values.insert(name, value);
+        } else if (flagOptions.contains(name) && !inlineValue) {
+            line.flags.insert(name);
+        } else {
+            throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
+        }
+    }
+    return line;
+}
+
+QString KindName(GraphicKind kind)
+{
+    switch (kind) {
+    case GraphicKind::Jpeg: return QStringLiteral("jpeg");
+    case GraphicKind::Bitmap: return QStringLiteral("bitmap");
+    case GraphicKind::Icon: return QStringLiteral("icon");
+    case GraphicKind::Metafile: break;
+    }
+    return QStringLiteral("metafile");
+}
+
+std::optional<int> ParseInt(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+TBitmap FullSizeBitmap(TGraphic& graphic)
+{
+    switch (graphic.Kind()) {
+    case GraphicKind::Bitmap:
+        return TBitmap(static_cast<TBitmap&>(graphic).SharedDib());
+    case GraphicKind::Jpeg:
+        return TBitmap(static_cast<TJpegImage&>(graphic).Bitmap().SharedDib());
+    case GraphicKind::Icon: {
+        // The system icon size whatever the chosen image's size, as the save window does;
+        // an image of another size is scaled to it as the platform's icon extraction would.
+        const QSize size(Screen().iconWidth, Screen().iconHeight);
+        CheckDibSize(size.width(), size.height(), 24);
+        QImage canvas(size, QImage::Format_RGB32);
+        if (canvas.isNull())
+            throw Failure(kOutOfResources);
+        canvas.fill(QColor::fromRgb(kButtonFaceRgb));
+        QPainter painter(&canvas);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (QSize(graphic.Width(), graphic.Height()) == size)
+            graphic.Draw(painter, QRect(QPoint(0, 0), size), false);
+        else
+            painter.drawImage(QRect(QPoint(0, 0), size), static_cast<const TIcon&>(graphic).Image());
+        painter.end();
+        return TBitmap(DibFromQImage(canvas));
+    }
+    case GraphicKind::Metafile: break;
+    }
+    throw Failure("Metafiles are not supported");
+}
+
+QSize ThumbnailSize(int32_t width, int32_t height, int32_t maxSize)
+{
+    // Ratios are stored as 64-bit doubles, the products formed in extended precision and
+    // truncated: 300 x 100 with a maximum of 3 gives a height just under 1.
+    double heightRatio = 1.0, widthRatio = 1.0;
+    if (height < width)
+        heightRatio = double(height) / double(width);
+    if (width < height)
+        widthRatio = double(width) / double(height);
+    const int32_t w = Trunc(static_cast<long double>(maxSize) * static_cast<long double>(widthRatio));
+    const int32_t h = Trunc(static_cast<long double>(maxSize) * static_cast<long double>(heightRatio));
+    return QSize(std::max(w, 1), std::max(h, 1));
+}
+
+TBitmap StretchBitmap(const TBitmap& bitmap, QSize size)
+{
+    CheckDibSize(size.width(), size.height(), 24);
+    const QImage scaled = bitmap.Image().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (scaled.isNull())
+        throw Failure(kOutOfResources);
+    return TBitmap(DibFromQImage(scaled));
+}
+
+QSize FitInside(QSize picture, QSize box)
+{
+    if (picture.width() <= box.width() && picture.height() <= box.height())
+        return picture;
+    // Compare w/W with h/H without rounding: the side that overflows more decides.
+    const int64_t w = picture.width(), h = picture.height();
+    if (w * box.height() >= h * box.width())
+        return QSize(box.width(), std::max<int32_t>(1, int32_t(h * box.width() / w)));
+    return QSize(std::max<int32_t>(1, int32_t(w * box.height() / h)), box.height());
+}
+
+void PrintOut(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+}
+
+void PrintErr(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stderr);
+}

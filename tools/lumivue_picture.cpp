@@ -1,0 +1,50 @@
+// lumivue-picture: the picture layer from the command line (facts, rendering, saving).
+#include <QCoreApplication>
+#include <QStringList>
+#include "CliCommands.h"
+#include "CliSupport.h"
+#include "picture/Failure.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: lumivue-picture info FILE...\n"
+    "       lumivue-picture render FILE OUT.png [--fit WxH]\n"
+    "       lumivue-picture save FILE OUT.bmp [--pixel-format NAME] [--mono] [--thumbnail MAX]\n"
+    "       lumivue-picture save FILE OUT.jpg [--quality Q] [--progressive] [--thumbnail MAX]\n"
+    "FILE is a .jpg, .jpeg, .bmp or .ico file. Exit status: 0 done, 1 a picture failed, 2 usage.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        PrintErr(QString::fromLatin1(kUsage));
+        return 2;
+    }
+    if (args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+        PrintOut(QString::fromLatin1(kUsage));
+        return 0;
+    }
+    const QString command = args.takeFirst();
+    try {
+        if (command == QLatin1String("info"))
+            return RunInfo(args);
+        if (command == QLatin1String("render"))
+            return RunRender(args);
+        if (command == QLatin1String("save"))
+            return RunSave(args);
+        throw UsageError{QStringLiteral("unknown command %1").arg(command)};
+    } catch (const UsageError& e) {
+        PrintErr(QStringLiteral("lumivue-picture: %1\nRun \"lumivue-picture --help\" for the usage.\n").arg(e.text));
+        return 2;
+    } catch (const Failure& f) {
+        PrintErr(f.Text() + '\n');
+        return 1;
+    } catch (const std::bad_alloc&) {
+        PrintErr(QString::fromLatin1(kOutOfResources) + '\n');
+        return 1;
+    }
+}
