@@ -31,6 +31,7 @@ struct DirEntry {
     QString name;
     bool isDirectory = false;
     bool isHidden = false; // name starts with "."
+    bool isLink = false;   // reached through a symbolic link (lets a folder walk avoid loops)
 };
 
 enum class ListFilter { Files, Directories, All };

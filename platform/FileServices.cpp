@@ -1,0 +1,225 @@
+#include "FileServices.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Owns a file descriptor; closes it on every path out.
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return m_fd; }
+    bool Valid() const { return m_fd >= 0; }
+    int Release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// Opens a regular file for reading. O_NONBLOCK keeps a pipe that slipped in from waiting
+// for a writer; it has no effect on regular files.
+int OpenRegularForReading(const QString& path, struct stat& st)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Reads the whole source in fixed-size chunks and hands each to `write`.
+template <typename Write>
+bool CopyBytes(int from, Write write)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (!write(buffer, n))
+            return false;
+    }
+}
+
+bool WriteAll(int fd, const char* data, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+// A file copy keeps the source's last-write time, as the desktop copy did.
+void CopyTimes(const QString& to, const struct stat& st)
+{
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::utimensat(AT_FDCWD, QFile::encodeName(to).constData(), times, 0);
+}
+
+bool CopyToNewFile(int from, const QString& to, const struct stat& st)
+{
+    const QByteArray target = QFile::encodeName(to);
+    Fd out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!out.Valid())
+        return false;
+    bool ok = CopyBytes(from, [&](const char* data, ssize_t n) { return WriteAll(out.Get(), data, n); });
+    ok = ok && ::fchmod(out.Get(), st.st_mode & 07777) == 0;
+    ok = ::close(out.Release()) == 0 && ok;
+    if (!ok) {
+        // The file is ours (O_EXCL), so a half-written one can go.
+        ::unlink(target.constData());
+        return false;
+    }
+    CopyTimes(to, st);
+    return true;
+}
+
+bool ReplaceFile(int from, const QString& to, const struct stat& st)
+{
+    // Written beside the target and renamed over it only when complete.
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const bool ok = CopyBytes(from, [&](const char* data, ssize_t n) { return out.write(data, n) == n; });
+    if (!ok || !out.commit())
+        return false; // an uncommitted QSaveFile leaves the target as it was
+    ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777);
+    CopyTimes(to, st);
+    return true;
+}
+
+} // namespace
+
+namespace FileServices {
+
+QString CurrentFolder()
+{
+    return QDir::currentPath();
+}
+
+bool SetCurrentFolder(const QString& folder)
+{
+    return !folder.isEmpty() && QDir::setCurrent(folder);
+}
+
+std::optional<FileFacts> ReadFileFacts(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    struct stat st {};
+    Fd fd(OpenRegularForReading(path, st));
+    if (!fd.Valid())
+        return std::nullopt;
+    FileFacts facts;
+    facts.size = static_cast<uint64_t>(st.st_size);
+    const qint64 ms = static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    facts.lastWrite = QDateTime::fromMSecsSinceEpoch(ms); // local time
+    return facts;
+}
+
+bool CopyFile(const QString& from, const QString& to, bool failIfExists)
+{
+    if (from.isEmpty() || to.isEmpty())
+        return false;
+    struct stat st {};
+    Fd in(OpenRegularForReading(from, st));
+    if (!in.Valid())
+        return false;
+    return failIfExists ? CopyToNewFile(in.Get(), to, st) : ReplaceFile(in.Get(), to, st);
+}
+
+std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask, ListFilter filter)
+{
+    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        return std::nullopt;
+    const int dirFd = ::dirfd(dir);
+    std::vector<DirEntry> entries;
+    while (const dirent* d = ::readdir(dir)) {
+        const char* raw = d->d_name;
+        if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
+            continue;
+        const QString name = QFile::decodeName(raw);
+        if (!MatchesMask(name, mask))
+            continue;
+
+        DirEntry entry;
+        entry.name = name;
+        entry.isHidden = raw[0] == '.';
+        if (d->d_type == DT_REG || d->d_type == DT_DIR) {
+            entry.isDirectory = d->d_type == DT_DIR;
+        } else {
+            // A link, or a file system that does not fill d_type: ask for the target's kind.
+            struct stat st {};
+            if (::fstatat(dirFd, raw, &st, 0) != 0)
+                continue; // broken link or vanished entry
+            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+                continue;
+            entry.isDirectory = S_ISDIR(st.st_mode);
+            entry.isLink = d->d_type == DT_LNK;
+            if (d->d_type == DT_UNKNOWN) {
+                struct stat lst {};
+                entry.isLink = ::fstatat(dirFd, raw, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
+            }
+        }
+        if ((filter == ListFilter::Files && entry.isDirectory) || (filter == ListFilter::Directories && !entry.isDirectory))
+            continue;
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+QStringList MountedVolumes()
+{
+    QStringList roots{QStringLiteral("/")};
+    QStringList others;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady())
+            continue;
+        const QString root = volume.rootPath();
+        if (root != roots.front() && !others.contains(root))
+            others << root;
+    }
+    others.sort();
+    return roots + others;
+}
+
+} // namespace FileServices

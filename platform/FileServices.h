@@ -1,0 +1,31 @@
+#pragma once
+// The file-system services behind Platform, over POSIX and Qt. Both the real and the
+// scripted platform use them, so tests exercise the same code the program runs.
+#include "Platform.h"
+
+namespace FileServices {
+
+// The process's working folder, absolute, with "/" separators.
+QString CurrentFolder();
+bool SetCurrentFolder(const QString& folder);
+
+// Size and last-write time (local time) of a regular file that can be opened for reading;
+// nullopt for anything else (missing, unreadable, folder, device).
+std::optional<FileFacts> ReadFileFacts(const QString& path);
+
+// Copies the bytes of a regular file. With failIfExists an existing target is left alone and
+// the copy fails; otherwise the target is replaced only once the new copy is complete.
+// The copy keeps the source's permissions and last-write time.
+bool CopyFile(const QString& from, const QString& to, bool failIfExists);
+
+// Entries of `folder` ("" means the working folder) matching the ";"-separated mask.
+// Symbolic links are followed: a link to a folder is a folder, a link to a file a file.
+// Only regular files and folders are listed; broken links, pipes, sockets and devices are
+// left out, since opening a pipe to read it would wait forever. "." and ".." never appear.
+// nullopt when the folder cannot be opened.
+std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask, ListFilter filter);
+
+// Roots of the mounted volumes; "/" always comes first.
+QStringList MountedVolumes();
+
+} // namespace FileServices

@@ -1,0 +1,235 @@
+#include "QtPlatform.h"
+
+#include "FileServices.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPalette>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStyle>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+class QtTimer : public PlatformTimer {
+public:
+    QtTimer()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            // A handler may destroy this timer; run a copy so the callable outlives it.
+            if (auto handler = OnTimeout)
+                handler();
+        });
+    }
+    void Start(int intervalMs) override { m_timer.start(intervalMs); }
+    void Stop() override { m_timer.stop(); }
+    bool Active() const override { return m_timer.isActive(); }
+    int Interval() const override { return m_timer.interval(); }
+
+private:
+    QTimer m_timer;
+};
+
+QStringList SplitPatterns(QStringView text)
+{
+    static const QRegularExpression separators(QStringLiteral("[; ]+"));
+    return text.toString().split(separators, Qt::SkipEmptyParts);
+}
+
+// One "description|patterns" pair in Qt's "description (p1 p2)" form.
+QString QtFilterEntry(QString description, QStringView patternText)
+{
+    QStringList patterns = SplitPatterns(patternText);
+    if (patterns.isEmpty())
+        patterns << QStringLiteral("*");
+    const QString joined = patterns.join(u' ');
+    description = description.trimmed();
+    if (description.isEmpty())
+        return joined;
+    const qsizetype open = description.lastIndexOf(u'(');
+    if (description.endsWith(u')') && open >= 0) {
+        const QStringView inside = QStringView(description).mid(open + 1, description.size() - open - 2);
+        if (SplitPatterns(inside) == patterns)
+            return description.left(open) + u'(' + joined + u')';
+    }
+    return description + QStringLiteral(" (") + joined + u')';
+}
+
+} // namespace
+
+QString QtFileDialogFilter(const QString& desktopFilter)
+{
+    const QStringList parts = desktopFilter.split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QStringView patterns = i + 1 < parts.size() ? QStringView(parts[i + 1]) : QStringView();
+        if (description.trimmed().isEmpty() && patterns.trimmed().isEmpty())
+            continue;
+        entries << QtFilterEntry(description, patterns);
+    }
+    return entries.join(QStringLiteral(";;"));
+}
+
+QtPlatform::QtPlatform()
+{
+    m_clock.start();
+}
+
+void QtPlatform::ShowMessage(MessageKind kind, const QString& caption, const QString& text)
+{
+    const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
+                                   : kind == MessageKind::Error     ? QMessageBox::Critical
+                                                                    : QMessageBox::NoIcon;
+    // Parented to the active window so that it is modal over it and centred on it.
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void QtPlatform::Beep()
+{
+    QApplication::beep();
+}
+
+QPoint QtPlatform::CursorPos()
+{
+    return QCursor::pos();
+}
+
+void QtPlatform::SetCursorPos(QPoint pos)
+{
+    QCursor::setPos(pos);
+}
+
+void QtPlatform::MovePointerBy(int dx, int dy)
+{
+    QCursor::setPos(QCursor::pos() + QPoint(dx, dy));
+}
+
+QSize QtPlatform::ScreenSize()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(1024, 768);
+}
+
+int QtPlatform::ScreenDepth()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 32;
+}
+
+QSize QtPlatform::SystemIconSize()
+{
+    const QStyle* style = QApplication::style();
+    const int side = style ? style->pixelMetric(QStyle::PM_LargeIconSize) : 0;
+    return side > 0 ? QSize(side, side) : QSize(32, 32);
+}
+
+QColor QtPlatform::ButtonFaceColor()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+QString QtPlatform::ShortDateFormat()
+{
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
+
+uint32_t QtPlatform::TickCount()
+{
+    // Milliseconds that wrap at 2^32, like the desktop tick.
+    return static_cast<uint32_t>(m_clock.elapsed());
+}
+
+void QtPlatform::Sleep(int ms)
+{
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void QtPlatform::ProcessMessages()
+{
+    QCoreApplication::processEvents();
+}
+
+std::unique_ptr<PlatformTimer> QtPlatform::CreateTimer()
+{
+    return std::make_unique<QtTimer>();
+}
+
+void QtPlatform::SetBusyCursor(bool busy)
+{
+    // Nested busy spans share one override; an unmatched "not busy" is ignored.
+    if (busy) {
+        if (m_busyDepth++ == 0)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (m_busyDepth > 0 && --m_busyDepth == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+QAction* QtPlatform::PopupMenu(QMenu& menu, QPoint screenPos)
+{
+    return menu.exec(screenPos); // exec has already triggered the chosen action
+}
+
+int QtPlatform::ShowModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+std::optional<QString> QtPlatform::SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
+                                                  const QString& folder, const QString& fileName)
+{
+    QString start = folder;
+    if (!fileName.isEmpty())
+        start = folder.isEmpty() ? fileName : QDir(folder).filePath(fileName);
+    const QString chosen = QFileDialog::getSaveFileName(parent, title, start, QtFileDialogFilter(filter));
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+void QtPlatform::SetClipboardImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+QString QtPlatform::CurrentFolder()
+{
+    return FileServices::CurrentFolder();
+}
+
+bool QtPlatform::SetCurrentFolder(const QString& folder)
+{
+    return FileServices::SetCurrentFolder(folder);
+}
+
+std::optional<FileFacts> QtPlatform::ReadFileFacts(const QString& path)
+{
+    return FileServices::ReadFileFacts(path);
+}
+
+bool QtPlatform::CopyFile(const QString& from, const QString& to, bool failIfExists)
+{
+    return FileServices::CopyFile(from, to, failIfExists);
+}
+
+std::optional<std::vector<DirEntry>> QtPlatform::ListDirectory(const QString& folder, const QString& mask,
+                                                               ListFilter filter)
+{
+    return FileServices::ListDirectory(folder, mask, filter);
+}
+
+QStringList QtPlatform::MountedVolumes()
+{
+    return FileServices::MountedVolumes();
+}

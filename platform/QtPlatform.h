@@ -1,0 +1,53 @@
+#pragma once
+// The real platform: Qt Widgets for the desktop services, FileServices for the file system.
+#include "Platform.h"
+
+#include <QElapsedTimer>
+
+class QtPlatform : public Platform {
+public:
+    QtPlatform();
+
+    void ShowMessage(MessageKind kind, const QString& caption, const QString& text) override;
+    void Beep() override;
+
+    QPoint CursorPos() override;
+    void SetCursorPos(QPoint pos) override;
+    void MovePointerBy(int dx, int dy) override;
+
+    QSize ScreenSize() override;
+    int ScreenDepth() override;
+    QSize SystemIconSize() override;
+    QColor ButtonFaceColor() override;
+    QString ShortDateFormat() override;
+
+    uint32_t TickCount() override;
+    void Sleep(int ms) override;
+    void ProcessMessages() override;
+    std::unique_ptr<PlatformTimer> CreateTimer() override;
+    void SetBusyCursor(bool busy) override;
+
+    QAction* PopupMenu(QMenu& menu, QPoint screenPos) override;
+    int ShowModal(QDialog& dialog) override;
+    std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
+                                          const QString& folder, const QString& fileName) override;
+
+    void SetClipboardImage(const QImage& image) override;
+
+    QString CurrentFolder() override;
+    bool SetCurrentFolder(const QString& folder) override;
+    std::optional<FileFacts> ReadFileFacts(const QString& path) override;
+    bool CopyFile(const QString& from, const QString& to, bool failIfExists) override;
+    std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
+                                                       ListFilter filter) override;
+    QStringList MountedVolumes() override;
+
+private:
+    QElapsedTimer m_clock;
+    int m_busyDepth = 0;
+};
+
+// Turns a desktop dialog filter ("Bitmaps (*.bmp)|*.bmp|All (*.jpg;*.bmp)|*.jpg;*.bmp") into
+// Qt's form ("Bitmaps (*.bmp);;All (*.jpg *.bmp)"). Qt filters by the patterns in the last
+// parentheses of each entry, so they are rewritten (or appended) from the pattern half.
+QString QtFileDialogFilter(const QString& desktopFilter);

@@ -1,0 +1,294 @@
+#include "ScriptedPlatform.h"
+
+#include "FileServices.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QPointer>
+#include <QtGlobal>
+
+// Shared by the platform and its timers, so either may be destroyed first.
+struct ScriptedTimer::Registry {
+    std::vector<ScriptedTimer*> timers; // by creation order; nullptr once destroyed
+};
+
+ScriptedTimer::~ScriptedTimer()
+{
+    for (ScriptedTimer*& t : m_registry->timers)
+        if (t == this)
+            t = nullptr;
+}
+
+void ScriptedTimer::Start(int intervalMs)
+{
+    m_interval = intervalMs;
+    m_active = true;
+}
+
+void ScriptedTimer::Stop()
+{
+    m_active = false;
+}
+
+QString MenuEntryText(const QString& actionText)
+{
+    const QString shown = actionText.section(u'\t', 0, 0);
+    QString text;
+    text.reserve(shown.size());
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i] == u'&' && ++i == shown.size()) // '&' marks the next character; "&&" is one '&'
+            break;
+        text += shown[i];
+    }
+    return text;
+}
+
+namespace {
+
+bool Selectable(const QAction* action)
+{
+    return !action->isSeparator() && action->isVisible() && action->isEnabled();
+}
+
+// Finds the entry a user could pick: the menu's own entries first, then its open-able
+// submenus.
+QAction* FindEntry(QMenu& menu, const QString& text, int depth)
+{
+    if (depth > 16) // a menu that contains itself must not recurse forever
+        return nullptr;
+    const QList<QAction*> actions = menu.actions();
+    for (QAction* action : actions)
+        if (Selectable(action) && !action->menu() && MenuEntryText(action->text()) == text)
+            return action;
+    for (QAction* action : actions) {
+        QMenu* sub = action->menu();
+        if (sub && Selectable(action))
+            if (QAction* found = FindEntry(*sub, text, depth + 1))
+                return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ScriptedPlatform::ScriptedPlatform() : m_timers(std::make_shared<ScriptedTimer::Registry>()) {}
+
+ScriptedPlatform::~ScriptedPlatform() = default;
+
+int ScriptedPlatform::TimerCount() const
+{
+    return static_cast<int>(m_timers->timers.size());
+}
+
+ScriptedTimer* ScriptedPlatform::Timer(int index) const
+{
+    if (index < 0 || index >= TimerCount())
+        return nullptr;
+    return m_timers->timers[static_cast<size_t>(index)];
+}
+
+bool ScriptedPlatform::FireTimer(int index)
+{
+    ScriptedTimer* timer = Timer(index);
+    if (!timer || !timer->Active())
+        return false;
+    // The handler may destroy the timer; run a copy so the callable outlives it.
+    if (auto handler = timer->OnTimeout)
+        handler();
+    return true;
+}
+
+int ScriptedPlatform::FireAll()
+{
+    std::vector<int> due;
+    for (int i = 0; i < TimerCount(); ++i)
+        if (Timer(i) && Timer(i)->Active())
+            due.push_back(i);
+    int fired = 0;
+    for (int i : due) // a handler may stop or destroy a later timer; FireTimer checks again
+        fired += FireTimer(i) ? 1 : 0;
+    return fired;
+}
+
+void ScriptedPlatform::ShowMessage(MessageKind kind, const QString& caption, const QString& text)
+{
+    messages.push_back({kind, caption, text});
+}
+
+void ScriptedPlatform::Beep()
+{
+    ++beeps;
+}
+
+QPoint ScriptedPlatform::CursorPos()
+{
+    return cursor;
+}
+
+void ScriptedPlatform::SetCursorPos(QPoint pos)
+{
+    cursor = pos;
+    cursorSets.push_back(pos);
+}
+
+void ScriptedPlatform::MovePointerBy(int dx, int dy)
+{
+    cursor += QPoint(dx, dy);
+    pointerMoves.emplace_back(dx, dy);
+}
+
+QSize ScriptedPlatform::ScreenSize()
+{
+    return screenSize;
+}
+
+int ScriptedPlatform::ScreenDepth()
+{
+    return screenDepth;
+}
+
+QSize ScriptedPlatform::SystemIconSize()
+{
+    return iconSize;
+}
+
+QColor ScriptedPlatform::ButtonFaceColor()
+{
+    return buttonFace;
+}
+
+QString ScriptedPlatform::ShortDateFormat()
+{
+    return dateFormat;
+}
+
+uint32_t ScriptedPlatform::TickCount()
+{
+    return tick;
+}
+
+void ScriptedPlatform::Sleep(int ms)
+{
+    sleeps.push_back(ms);
+    if (ms > 0)
+        tick += static_cast<uint32_t>(ms);
+}
+
+void ScriptedPlatform::ProcessMessages()
+{
+    ++processCalls;
+    QCoreApplication::processEvents();
+}
+
+std::unique_ptr<PlatformTimer> ScriptedPlatform::CreateTimer()
+{
+    std::unique_ptr<ScriptedTimer> timer(new ScriptedTimer(m_timers));
+    m_timers->timers.push_back(timer.get());
+    return timer;
+}
+
+void ScriptedPlatform::SetBusyCursor(bool busy)
+{
+    if (busy)
+        ++busyDepth;
+    else if (busyDepth > 0)
+        --busyDepth;
+}
+
+QAction* ScriptedPlatform::PopupMenu(QMenu& menu, QPoint screenPos)
+{
+    QPointer<QMenu> guard(&menu);
+    emit menu.aboutToShow(); // owners often set entries' states here
+    if (!guard)
+        return nullptr;
+
+    MenuRecord record;
+    record.pos = screenPos;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator() || !action->isVisible())
+            continue;
+        record.texts << MenuEntryText(action->text());
+        record.enabled.push_back(action->isEnabled());
+    }
+    if (!menuChoices.empty()) {
+        record.choice = menuChoices.front();
+        menuChoices.pop_front();
+    }
+
+    QPointer<QAction> chosen = record.choice.isEmpty() ? nullptr : FindEntry(menu, record.choice, 0);
+    record.chosen = !chosen.isNull();
+    if (!record.choice.isEmpty() && !record.chosen)
+        qWarning("ScriptedPlatform: no enabled menu entry \"%s\"", qPrintable(record.choice));
+    menus.push_back(record);
+
+    if (guard)
+        emit menu.aboutToHide();
+    if (!chosen)
+        return nullptr;
+    chosen->trigger(); // the menus holding it report QMenu::triggered themselves
+    return chosen;
+}
+
+int ScriptedPlatform::ShowModal(QDialog& dialog)
+{
+    modals.push_back(QString::fromLatin1(dialog.metaObject()->className()));
+    if (!onModal)
+        return QDialog::Rejected;
+    QPointer<QDialog> guard(&dialog);
+    dialog.show(); // so that the window's show handlers run, as they would in a real loop
+    const int result = onModal(dialog);
+    if (guard && guard->isVisible())
+        guard->hide();
+    return result;
+}
+
+std::optional<QString> ScriptedPlatform::SaveFileDialog(QWidget*, const QString& title, const QString& filter,
+                                                        const QString& folder, const QString& fileName)
+{
+    saveDialogs.push_back({title, filter, folder, fileName});
+    if (saveAnswers.empty())
+        return std::nullopt;
+    std::optional<QString> answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedPlatform::SetClipboardImage(const QImage& image)
+{
+    clipboard.push_back(image);
+}
+
+QString ScriptedPlatform::CurrentFolder()
+{
+    return FileServices::CurrentFolder();
+}
+
+bool ScriptedPlatform::SetCurrentFolder(const QString& folder)
+{
+    return FileServices::SetCurrentFolder(folder);
+}
+
+std::optional<FileFacts> ScriptedPlatform::ReadFileFacts(const QString& path)
+{
+    return FileServices::ReadFileFacts(path);
+}
+
+bool ScriptedPlatform::CopyFile(const QString& from, const QString& to, bool failIfExists)
+{
+    return FileServices::CopyFile(from, to, failIfExists);
+}
+
+std::optional<std::vector<DirEntry>> ScriptedPlatform::ListDirectory(const QString& folder, const QString& mask,
+                                                                     ListFilter filter)
+{
+    if (listOverride)
+        return listOverride(folder, mask, filter);
+    return FileServices::ListDirectory(folder, mask, filter);
+}
+
+QStringList ScriptedPlatform::MountedVolumes()
+{
+    return volumes ? *volumes : FileServices::MountedVolumes();
+}

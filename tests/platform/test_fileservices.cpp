@@ -1,0 +1,260 @@
+// The file services both platforms share: listing, file facts, copying, volumes.
+#include <QtTest>
+
+#include "platform/FileServices.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Pattern(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 131 + i / 251) & 0xFF);
+    return bytes;
+}
+
+void Write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray Read(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// One line per entry: name, "/" for a folder, " h" hidden, " l" link; sorted.
+QStringList Describe(const std::vector<DirEntry>& entries)
+{
+    QStringList lines;
+    for (const DirEntry& e : entries)
+        lines << e.name + (e.isDirectory ? "/" : "") + (e.isHidden ? " h" : "") + (e.isLink ? " l" : "");
+    lines.sort();
+    return lines;
+}
+
+const QDateTime kStamp(QDate(2021, 3, 4), QTime(5, 6, 8));
+
+} // namespace
+
+class TestFileServices : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void listing_data();
+    void listing();
+    void listingFailures_data();
+    void listingFailures();
+    void emptyFolderMeansWorkingFolder();
+    void facts_data();
+    void facts();
+    void copy_data();
+    void copy();
+    void copyFailures_data();
+    void copyFailures();
+    void volumesStartAtRoot();
+
+private:
+    QTemporaryDir m_dir;
+    QString P(const QString& name) const { return m_dir.filePath(name); }
+};
+
+void TestFileServices::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // A folder with every kind of entry the listing must tell apart.
+    QDir root(m_dir.path());
+    QVERIFY(root.mkpath("tree/sub"));
+    QVERIFY(root.mkpath("tree/pics.jpg"));
+    Write(P("tree/a.jpg"), "a");
+    Write(P("tree/B.JPG"), "b");
+    Write(P("tree/.hidden.jpg"), "h");
+    Write(P("tree/notes.txt"), "n");
+    Write(P("tree/sub/deep.jpg"), "d");
+    QVERIFY(QFile::link("a.jpg", P("tree/link.jpg")));
+    QVERIFY(QFile::link("sub", P("tree/linkdir")));
+    QVERIFY(QFile::link("nowhere.jpg", P("tree/broken.jpg")));
+    QCOMPARE(::mkfifo(QFile::encodeName(P("tree/pipe.jpg")).constData(), 0600), 0);
+    QCOMPARE(::mkfifo(QFile::encodeName(P("fifo.bin")).constData(), 0600), 0);
+}
+
+void TestFileServices::listing_data()
+{
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<ListFilter>("filter");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("jpg files, links followed")
+        << "*.jpg" << ListFilter::Files << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l"};
+    QTest::newRow("jpg, folders too")
+        << "*.jpg" << ListFilter::All << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "pics.jpg/"};
+    QTest::newRow("folders only")
+        << "*.*" << ListFilter::Directories << QStringList{"linkdir/ l", "pics.jpg/", "sub/"};
+    QTest::newRow("mask list")
+        << "*.txt;*.JPG" << ListFilter::Files
+        << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "notes.txt"};
+    QTest::newRow("everything listable")
+        << "*" << ListFilter::All
+        << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "linkdir/ l", "notes.txt", "pics.jpg/", "sub/"};
+    QTest::newRow("nothing matches") << "zzz*" << ListFilter::All << QStringList{};
+}
+
+void TestFileServices::listing()
+{
+    QFETCH(QString, mask);
+    QFETCH(ListFilter, filter);
+    QFETCH(QStringList, expected);
+    const auto entries = FileServices::ListDirectory(P("tree"), mask, filter);
+    QVERIFY(entries.has_value());
+    QCOMPARE(Describe(*entries), expected);
+}
+
+void TestFileServices::listingFailures_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("needsPermissions");
+    QTest::newRow("missing") << "tree/missing" << false;
+    QTest::newRow("a file") << "tree/notes.txt" << false;
+    QTest::newRow("a pipe") << "fifo.bin" << false;
+    QTest::newRow("no read permission") << "locked" << true;
+}
+
+void TestFileServices::listingFailures()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, needsPermissions);
+    if (needsPermissions) {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder");
+        QVERIFY(QDir(m_dir.path()).mkpath(folder));
+        QVERIFY(QFile::setPermissions(P(folder), QFileDevice::WriteOwner));
+    }
+    QVERIFY(!FileServices::ListDirectory(P(folder), "*", ListFilter::All).has_value());
+    if (needsPermissions)
+        QFile::setPermissions(P(folder), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+void TestFileServices::emptyFolderMeansWorkingFolder()
+{
+    const QString before = QDir::currentPath();
+    QVERIFY(FileServices::SetCurrentFolder(P("tree/sub")));
+    const auto entries = FileServices::ListDirectory(QString(), "*.jpg", ListFilter::Files);
+    QVERIFY(FileServices::SetCurrentFolder(before));
+    QVERIFY(entries.has_value());
+    QCOMPARE(Describe(*entries), QStringList{"deep.jpg"});
+    QVERIFY(!FileServices::SetCurrentFolder(P("tree/missing")));
+    QCOMPARE(FileServices::CurrentFolder(), before);
+}
+
+void TestFileServices::facts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size"); // -1: no facts expected
+    QTest::newRow("empty file") << "empty.bin" << 0;
+    QTest::newRow("one byte") << "one.bin" << 1;
+    QTest::newRow("larger than a read chunk") << "big.bin" << 200000;
+    QTest::newRow("through a link") << "tree/link.jpg" << 1;
+    QTest::newRow("missing") << "missing.bin" << -1;
+    QTest::newRow("a folder") << "tree/sub" << -1;
+    QTest::newRow("a pipe, without waiting") << "fifo.bin" << -1;
+    QTest::newRow("empty path") << "" << -1;
+}
+
+void TestFileServices::facts()
+{
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    const QString path = name.isEmpty() ? QString() : P(name);
+    if (size >= 0 && !QFileInfo::exists(path)) {
+        Write(path, Pattern(size));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(kStamp, QFileDevice::FileModificationTime));
+    }
+    const auto facts = FileServices::ReadFileFacts(path);
+    QCOMPARE(facts.has_value(), size >= 0);
+    if (!facts)
+        return;
+    QCOMPARE(facts->size, uint64_t(size));
+    if (!name.startsWith("tree/")) {
+        QCOMPARE(facts->lastWrite.timeSpec(), Qt::LocalTime);
+        QCOMPARE(facts->lastWrite, kStamp);
+        QCOMPARE(facts->lastWrite.date(), QDate(2021, 3, 4));
+    }
+}
+
+void TestFileServices::copy_data()
+{
+    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<bool>("failIfExists");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("new target, refusing to replace") << false << true << true;
+    QTest::newRow("new target, replacing allowed") << false << false << true;
+    QTest::newRow("existing target kept") << true << true << false;
+    QTest::newRow("existing target replaced") << true << false << true;
+}
+
+void TestFileServices::copy()
+{
+    QFETCH(bool, targetExists);
+    QFETCH(bool, failIfExists);
+    QFETCH(bool, ok);
+    const QString from = P("copy-source.bin");
+    const QString to = P(QStringLiteral("copy-target-%1.bin").arg(QTest::currentDataTag()));
+    const QByteArray source = Pattern(150000);
+    const QByteArray old("old contents");
+    Write(from, source);
+    {
+        QFile f(from);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(kStamp, QFileDevice::FileModificationTime));
+    }
+    if (targetExists)
+        Write(to, old);
+
+    QCOMPARE(FileServices::CopyFile(from, to, failIfExists), ok);
+    QCOMPARE(Read(to), ok ? source : old);
+    if (ok)
+        QCOMPARE(QFileInfo(to).lastModified(), kStamp);
+    // No temporary files are left beside the target.
+    const QStringList leftovers = QDir(m_dir.path()).entryList({"copy-target*"}, QDir::Files | QDir::Hidden);
+    QCOMPARE(leftovers, QStringList{QFileInfo(to).fileName()});
+    QFile::remove(to);
+}
+
+void TestFileServices::copyFailures_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("missing source") << "nothing.bin" << "out1.bin";
+    QTest::newRow("folder as source") << "tree/sub" << "out2.bin";
+    QTest::newRow("pipe as source") << "fifo.bin" << "out3.bin";
+    QTest::newRow("target folder missing") << "tree/a.jpg" << "nofolder/out4.bin";
+}
+
+void TestFileServices::copyFailures()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    for (bool failIfExists : {true, false}) {
+        QVERIFY(!FileServices::CopyFile(P(from), P(to), failIfExists));
+        QVERIFY(!QFileInfo::exists(P(to)));
+    }
+}
+
+void TestFileServices::volumesStartAtRoot()
+{
+    const QStringList volumes = FileServices::MountedVolumes();
+    QVERIFY(!volumes.isEmpty());
+    QCOMPARE(volumes.front(), QStringLiteral("/"));
+    QCOMPARE(QSet<QString>(volumes.begin(), volumes.end()).size(), volumes.size());
+}
+
+QTEST_GUILESS_MAIN(TestFileServices)
+#include "test_fileservices.moc"

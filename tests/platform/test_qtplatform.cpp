@@ -1,0 +1,92 @@
+// The parts of the real platform that run without a user: filters, the busy cursor, timers.
+#include <QtTest>
+
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+
+class TestQtPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void dialogFilter_data();
+    void dialogFilter();
+    void busyCursorNests();
+    void timerTicksAndStops();
+    void timerDestroyedInsideItsHandler();
+};
+
+void TestQtPlatform::dialogFilter_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<QString>("qt");
+
+    QTest::newRow("one entry") << "Bitmaps (*.bmp)|*.bmp" << "Bitmaps (*.bmp)";
+    QTest::newRow("several entries, list patterns")
+        << "All (*.jpg;*.jpeg)|*.jpg;*.jpeg|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg"
+        << "All (*.jpg *.jpeg);;JPEG Image File (*.jpg);;JPEG Image File (*.jpeg)";
+    QTest::newRow("description without patterns") << "Bitmap|*.bmp" << "Bitmap (*.bmp)";
+    QTest::newRow("description disagrees with patterns")
+        << "Pictures (*.jpg)|*.jpg;*.bmp" << "Pictures (*.jpg) (*.jpg *.bmp)";
+    QTest::newRow("missing pattern half") << "Anything" << "Anything (*)";
+    QTest::newRow("missing description") << "|*.bmp" << "*.bmp";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestQtPlatform::dialogFilter()
+{
+    QFETCH(QString, desktop);
+    QFETCH(QString, qt);
+    QCOMPARE(QtFileDialogFilter(desktop), qt);
+}
+
+void TestQtPlatform::busyCursorNests()
+{
+    QtPlatform platform;
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    platform.SetBusyCursor(true);
+    platform.SetBusyCursor(true);
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    platform.SetBusyCursor(false);
+    QVERIFY(QApplication::overrideCursor()); // the outer span is still busy
+    platform.SetBusyCursor(false);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    platform.SetBusyCursor(false); // unmatched: ignored, and the next span still works
+    platform.SetBusyCursor(true);
+    QVERIFY(QApplication::overrideCursor());
+    platform.SetBusyCursor(false);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestQtPlatform::timerTicksAndStops()
+{
+    QtPlatform platform;
+    auto timer = platform.CreateTimer();
+    int ticks = 0;
+    timer->OnTimeout = [&] {
+        if (++ticks == 3)
+            timer->Stop();
+    };
+    timer->Start(1);
+    QVERIFY(timer->Active());
+    QCOMPARE(timer->Interval(), 1);
+    QTRY_COMPARE(ticks, 3);
+    QVERIFY(!timer->Active());
+}
+
+void TestQtPlatform::timerDestroyedInsideItsHandler()
+{
+    QtPlatform platform;
+    std::unique_ptr<PlatformTimer> timer = platform.CreateTimer();
+    int ticks = 0;
+    timer->OnTimeout = [&] {
+        ++ticks;
+        timer.reset();
+    };
+    timer->Start(1);
+    QTRY_VERIFY(!timer);
+    QCOMPARE(ticks, 1);
+}
+
+QTEST_MAIN(TestQtPlatform)
+#include "test_qtplatform.moc"
