@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QLocale>
 #include <QMenu>
