@@ -45,3 +45,6 @@ QByteArray JpegEncode(const DibImage& rgb24, int quality, bool grayscale, bool p
                       const JpegProgressFn& progress, QString* error);
 // libjpeg's own message code for empty input, as the library in use defines it.
 int JpegEmptyInputCode();
+// Our own message code, beyond libjpeg's table, for a file with more scans than
+// PictureLimits::kMaxJpegScans ("JPEG error #200").
+int JpegTooManyScansCode();

@@ -1,0 +1,54 @@
+#include "JpegProgress.h"
+#include <algorithm>
+#include "Numbers.h"
+
+int JpegPercentDone(long completedPasses, long passCounter, long passLimit, long totalPasses)
+{
+    if (totalPasses <= 0)
+        return 0;
+    long double done = completedPasses;
+    if (passLimit > 0)
+        done += static_cast<long double>(passCounter) / passLimit;
+    return std::clamp(Trunc(100.0L * done / totalPasses), 0, 100);
+}
+
+void JpegProgressThrottle::Reset(int32_t width, int32_t height)
+{
+    *this = JpegProgressThrottle();
+    m_width = width;
+    m_height = height;
+}
+
+std::optional<ProgressReport> JpegProgressThrottle::Step(uint32_t now, int percent, int32_t rows)
+{
+    if (!m_started) {
+        // The first call only starts the clock.
+        m_started = true;
+        m_last = now;
+        return std::nullopt;
+    }
+    // Unsigned difference: correct across a wrap of the 32-bit tick.
+    if (now - m_last < kIntervalMs || percent == m_percent)
+        return std::nullopt;
+
+    ProgressReport r;
+    r.stage = TProgressStage::Running;
+    r.percent = percent;
+    int32_t count = 0;
+    if (m_width > 0) {
+        if (rows >= m_row) {
+            count = rows - m_row;
+            r.rect = QRect(0, m_row, m_width, count);
+        } else {
+            // A new output pass began since the last report (buffered-image mode): the rows
+            // done span the end of the old pass and the start of the new one.
+            count = (m_height - m_row) + rows;
+            r.rect = QRect(0, 0, m_width, m_height);
+        }
+    }
+    r.redrawNow = count > 3;
+    m_last = now;
+    m_percent = percent;
+    m_row = rows;
+    return r;
+}
