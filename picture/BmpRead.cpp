@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <QColorSpace>
+#include <QColorTransform>
 #include "BmpCodec.h"
 #include "Failure.h"
 #include "PixelConvert.h"
@@ -147,6 +150,57 @@ void ReadRows(const Bytes& in, int64_t pixelStart, DibImage& dib)
     }
 }
 
+// A file whose header embeds a colour profile with primaries other than sRGB's has its
+// colours turned into sRGB, so they show as the file means them.
+std::optional<QColorTransform> EmbeddedProfile(const Bytes& in, const Header& h)
+{
+    constexpr uint32_t kProfileEmbedded = 0x4D424544;   // 'MBED'
+    constexpr int64_t kMaxProfile = 4 << 20;
+    if (h.core || h.size < 124 || in.U32(kFileHeaderSize + 56) != kProfileEmbedded)
+        return std::nullopt;
+    const int64_t at = kFileHeaderSize + int64_t(in.U32(kFileHeaderSize + 112));
+    const int64_t size = in.U32(kFileHeaderSize + 116);
+    if (size <= 0 || size > kMaxProfile || at + size > in.Size())
+        return std::nullopt;
+    const QColorSpace embedded = QColorSpace::fromIccProfile(
+        QByteArray::fromRawData(reinterpret_cast<const char*>(in.Data() + at), int(size)));
+    if (!embedded.isValid())
+        return std::nullopt;
+    // Only the profile's primaries are applied; its tone curve is taken as sRGB's, so dark
+    // tones keep their stored values instead of shifting with a slightly different curve.
+    const QColorSpace space = embedded.withTransferFunction(QColorSpace::TransferFunction::SRgb);
+    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb))
+        return std::nullopt;
+    return space.transformationToColorSpace(QColorSpace::SRgb);
+}
+
+void MapTable(const QColorTransform& t, std::vector<RgbQuad>& table)
+{
+    for (RgbQuad& c : table) {
+        const QRgb v = t.map(qRgb(c.red, c.green, c.blue));
+        c.red = uint8_t(qRed(v));
+        c.green = uint8_t(qGreen(v));
+        c.blue = uint8_t(qBlue(v));
+    }
+}
+
+// 24-bit and 32-bit pixels without masks; other forms keep their stored values.
+void MapPixels(const QColorTransform& t, DibImage& dib)
+{
+    if (dib.hasMasks || (dib.bitCount != 24 && dib.bitCount != 32))
+        return;
+    const int step = dib.bitCount / 8;
+    for (int32_t y = 0; y < dib.height; ++y) {
+        uint8_t* p = dib.Row(y);
+        for (int32_t x = 0; x < dib.width; ++x, p += step) {
+            const QRgb v = t.map(qRgb(p[2], p[1], p[0]));
+            p[0] = uint8_t(qBlue(v));
+            p[1] = uint8_t(qGreen(v));
+            p[2] = uint8_t(qRed(v));
+        }
+    }
+}
+
 // Run-length-encoded data into the device-dependent form. Pixels the data skip stay black
 // (zero in both device forms); runs and moves past the row or the image are clipped.
 void DecodeRle(const uint8_t* s, int64_t len, bool rle8, bool topDown,
@@ -237,7 +291,10 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
             Invalid();
     }
     const Layout layout = Locate(in, h, maskBytes);
-    const std::vector<RgbQuad> table = ReadTable(in, layout);
+    std::vector<RgbQuad> table = ReadTable(in, layout);
+    const std::optional<QColorTransform> profile = EmbeddedProfile(in, h);
+    if (profile)
+        MapTable(*profile, table);
 
     if (rle) {
         auto dib = NewDeviceDib(h.width, height);
@@ -271,5 +328,7 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
     dib->yPelsPerMeter = h.yPels;
     dib->colors = table;
     ReadRows(in, layout.pixelStart, *dib);
+    if (profile)
+        MapPixels(*profile, *dib);
     return dib;
 }
