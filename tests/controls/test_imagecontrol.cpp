@@ -2,10 +2,14 @@
 // prepares (decodes) a picture, and how waiting decodes are dropped, reported and run.
 #include <QContextMenuEvent>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QtTest>
+#include "TestFiles.h"
 #include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
+#include "picture/Bitmap.h"
 #include "picture/Failure.h"
+#include "picture/JpegImage.h"
 #include "platform/ScriptedPlatform.h"
 
 namespace {
@@ -72,6 +76,34 @@ std::shared_ptr<FakeState> Hold(TImage& image, int w = 40, int h = 20)
 bool IsRed(const QImage& img, QPoint p)
 {
     return img.rect().contains(p) && img.pixelColor(p) == QColor(Qt::red);
+}
+
+// Red within what JPEG coding leaves of it.
+bool NearlyRed(const QImage& img, QPoint p)
+{
+    const QColor c = img.pixelColor(p);
+    return c.red() > 220 && c.green() < 40 && c.blue() < 40;
+}
+
+// A solid red JPEG file written by the program's own encoder.
+void WriteRedJpeg(const QString& path, int width, int height)
+{
+    QImage red(width, height, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    TJpegImage jpeg;
+    jpeg.AssignBitmap(TBitmap(DibFromQImage(red)));
+    jpeg.SaveToFile(path);
+}
+
+// The same file with its scan asking for Huffman tables that were never defined: the header
+// reads fine, the decoding fails.
+void BreakScan(const QString& path)
+{
+    QByteArray bytes = ReadBytes(path);
+    const int sos = int(bytes.indexOf(QByteArray("\xFF\xDA", 2)));
+    QVERIFY(sos > 0);
+    bytes[sos + 6] = char(0x33); // first component's DC/AC table selectors
+    WriteBytes(path, bytes);
 }
 }
 
@@ -276,6 +308,53 @@ private slots:
         queue.Drain();
         QCOMPARE(stages, (QList<TProgressStage>{TProgressStage::Starting, TProgressStage::Running, TProgressStage::Ending}));
         QCOMPARE(s->drawsInPrepare > 0, incremental);
+    }
+
+    void jpegThumbnailDecodedOutsidePaint()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("red.jpg");
+        WriteRedJpeg(path, 400, 300);
+        ScriptedPlatform platform;
+        DecodeQueue queue(platform);
+        TImage thumb(platform, &queue);
+        thumb.resize(100, 75);
+        thumb.SetStretch(true);
+        thumb.Picture().LoadFromFile(path);
+        auto* jpeg = static_cast<TJpegImage*>(thumb.Picture().Graphic());
+        QCOMPARE(thumb.Picture().Width(), 400);
+        const QImage before = thumb.grab().toImage();
+        QVERIFY(jpeg->NeedsPrepare(QSize(100, 75)));
+        QVERIFY(!NearlyRed(before, QPoint(50, 37)));
+        QCOMPARE(queue.Pending(), 1);
+        queue.Drain();
+        QVERIFY(!jpeg->NeedsPrepare(QSize(100, 75)));
+        QVERIFY(!jpeg->HasBitmap()); // a thumbnail needs no full-size decoding
+        const QImage after = thumb.grab().toImage();
+        QVERIFY(NearlyRed(after, QPoint(0, 0)) && NearlyRed(after, QPoint(99, 74)));
+        QVERIFY(platform.messages.empty());
+    }
+
+    void brokenJpegReportedOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("broken.jpg");
+        WriteRedJpeg(path, 64, 48);
+        BreakScan(path);
+        ScriptedPlatform platform;
+        DecodeQueue queue(platform);
+        TImage image(platform, &queue);
+        image.resize(100, 80);
+        image.Picture().LoadFromFile(path); // the header is fine
+        for (int round = 0; round < 3; ++round) {
+            image.grab();
+            queue.Drain();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(platform.messages.size(), size_t(1));
+        QCOMPARE(platform.messages[0].kind, MessageKind::Error);
+        QVERIFY(!platform.messages[0].text.isEmpty());
+        QVERIFY(static_cast<TJpegImage*>(image.Picture().Graphic())->DecodeFailed());
     }
 
     void hintClicksAndContextRequests()
