@@ -1,0 +1,255 @@
+#include "JpegImage.h"
+
+#include <algorithm>
+
+#include <QPainter>
+
+#include "Failure.h"
+#include "JpegCodec.h"
+#include "ScreenFacts.h"
+
+JpegSettings& JpegDefaults()
+{
+    // Made at first use, which the program reaches after it has handed over the screen
+    // facts at start; the 8-bit choice for palette screens is not revisited later.
+    static JpegSettings defaults = [] {
+        JpegSettings s;
+        if (Screen().bitsPerPixel <= 8)
+            s.pixelFormat = TPixelFormat::Bit8;
+        return s;
+    }();
+    return defaults;
+}
+
+namespace {
+
+// libjpeg's output size at 1/denom: the side divided and rounded up.
+int32_t ScaledSide(int32_t side, int denom)
+{
+    return int32_t((int64_t(side) + denom - 1) / denom);
+}
+
+// The largest DCT denominator (8, 4, 2) whose output still covers the target on both
+// sides, so a thumbnail is only ever scaled down; 1 when none does.
+int DenomFor(int32_t width, int32_t height, QSize target)
+{
+    for (int d : {8, 4, 2})
+        if (ScaledSide(width, d) >= target.width() && ScaledSide(height, d) >= target.height())
+            return d;
+    return 1;
+}
+
+// The denominator of the scale setting (full, half, quarter, eighth).
+int ScaleDenom(const JpegSettings& s)
+{
+    return 1 << std::clamp(s.scale, 0, 3);
+}
+
+JpegDecodeOptions OptionsFor(const JpegSettings& s, bool headerGrayscale, bool multiScan, int denom)
+{
+    JpegDecodeOptions o;
+    o.scaleDenom = denom;
+    o.smoothing = s.smoothing;
+    o.grayscaleOut = s.grayscale;
+    // Palette screens and greyscale output get libjpeg's 236-colour map.
+    o.quantize = s.pixelFormat == TPixelFormat::Bit8 || s.grayscale || headerGrayscale;
+    o.colors = 236;
+    o.fast = s.bestSpeed;
+    o.buffered = s.progressiveDisplay && multiScan;
+    return o;
+}
+
+void DrawImage(QPainter& painter, const QRect& rect, const QImage& image, bool smooth)
+{
+    if (smooth && (image.width() > rect.width() || image.height() > rect.height())) {
+        // Area-averaging reduction; the painter's own smoothing only interpolates.
+        painter.drawImage(rect.topLeft(),
+                          image.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.drawImage(rect, image);
+    painter.restore();
+}
+
+} // namespace
+
+TJpegImage::TJpegImage() : settings(JpegDefaults()) {}
+
+int32_t TJpegImage::Width() const
+{
+    if (m_bitmap.HasImage())
+        return m_bitmap.Width();
+    return ScaledSide(m_headerWidth, ScaleDenom(settings));
+}
+
+int32_t TJpegImage::Height() const
+{
+    if (m_bitmap.HasImage())
+        return m_bitmap.Height();
+    return ScaledSide(m_headerHeight, ScaleDenom(settings));
+}
+
+bool TJpegImage::Empty() const
+{
+    return m_data.isEmpty() && m_bitmap.Empty();
+}
+
+void TJpegImage::LoadFromBytes(const QByteArray& bytes)
+{
+    JpegHeader header;
+    if (!bytes.isEmpty())
+        header = JpegReadHeader(bytes); // throws before anything here changes
+    m_data = bytes;
+    m_headerWidth = header.width;
+    m_headerHeight = header.height;
+    m_headerGrayscale = header.grayscale;
+    m_multiScan = header.multiScan;
+    settings.progressiveEncoding = header.multiScan;
+    m_bitmap.SetDib(nullptr);
+    m_cache = QImage();
+    m_cacheDenom = 0;
+    m_failed = false;
+    m_error.clear();
+    Changed();
+}
+
+QByteArray TJpegImage::SaveToBytes()
+{
+    Compress();
+    return m_data;
+}
+
+bool TJpegImage::NeedsPrepare(QSize target) const
+{
+    if (m_failed || m_bitmap.HasImage() || target.isEmpty())
+        return false;
+    const int denom = settings.scale == 0 ? DenomFor(m_headerWidth, m_headerHeight, target) : 1;
+    const bool cacheFits = m_cacheDenom > 0 && m_cacheDenom <= denom;
+    return !cacheFits;
+}
+
+void TJpegImage::Prepare(QSize target)
+{
+    if (!NeedsPrepare(target))
+        return;
+    const int denom = settings.scale == 0 ? DenomFor(m_headerWidth, m_headerHeight, target) : 1;
+    if (denom == 1) {
+        DecodeFull();
+        return;
+    }
+    JpegDecodeResult r = JpegDecode(m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom),
+                                    [this](const ProgressReport& p) { Progress(p); });
+    if (r.dib) {
+        m_cache = DibToQImage(*r.dib);
+        m_cacheDenom = denom;
+    }
+    if (!r.error.isEmpty()) {
+        m_error = r.error;
+        ReportDecodeFailure();
+    }
+    Changed();
+}
+
+void TJpegImage::Draw(QPainter& painter, const QRect& rect, bool smooth) const
+{
+    if (rect.isEmpty())
+        return;
+    const int denom = settings.scale == 0 ? DenomFor(m_headerWidth, m_headerHeight, rect.size()) : 1;
+    const bool cacheFits = !m_cache.isNull() && m_cacheDenom <= denom;
+    if (m_bitmap.HasImage() && !cacheFits) {
+        m_bitmap.Draw(painter, rect, smooth);
+        return;
+    }
+    if (!m_cache.isNull())
+        DrawImage(painter, rect, m_cache, smooth);
+}
+
+std::unique_ptr<TGraphic> TJpegImage::Clone() const
+{
+    // Shares the compressed bytes and the decoded images; the settings stay the new
+    // picture's own defaults. A failed decoding stays failed in the copy.
+    auto copy = std::make_unique<TJpegImage>();
+    copy->m_data = m_data;
+    copy->m_headerWidth = m_headerWidth;
+    copy->m_headerHeight = m_headerHeight;
+    copy->m_headerGrayscale = m_headerGrayscale;
+    copy->m_multiScan = m_multiScan;
+    copy->m_bitmap.SetDib(m_bitmap.SharedDib());
+    copy->m_cache = m_cache;
+    copy->m_cacheDenom = m_cacheDenom;
+    copy->m_failed = m_failed;
+    copy->m_error = m_error;
+    return copy;
+}
+
+const TBitmap& TJpegImage::Bitmap()
+{
+    if (!m_bitmap.HasImage())
+        DecodeFull();
+    return m_bitmap;
+}
+
+void TJpegImage::AssignBitmap(const TBitmap& bitmap)
+{
+    m_data = QByteArray();
+    m_bitmap.SetDib(bitmap.SharedDib());
+    m_headerWidth = bitmap.Width();
+    m_headerHeight = bitmap.Height();
+    m_headerGrayscale = false;
+    m_multiScan = false;
+    m_cache = QImage();
+    m_cacheDenom = 0;
+    m_failed = false;
+    m_error.clear();
+    Changed();
+}
+
+void TJpegImage::Compress()
+{
+    if (m_data.isEmpty())
+        EncodeNow();
+}
+
+void TJpegImage::EncodeNow()
+{
+    m_data = QByteArray();
+    if (!m_bitmap.HasImage() || m_bitmap.Width() == 0 || m_bitmap.Height() == 0)
+        return;
+    TBitmap rgb(m_bitmap.SharedDib());
+    rgb.SetPixelFormat(TPixelFormat::Bit24);
+    m_headerWidth = rgb.Width();
+    m_headerHeight = rgb.Height();
+    QString error;
+    m_data = JpegEncode(rgb.Dib(), settings.quality, settings.grayscale, settings.progressiveEncoding,
+                        [this](const ProgressReport& p) { Progress(p); }, &error);
+    m_headerGrayscale = settings.grayscale;
+    m_multiScan = settings.progressiveEncoding && !m_data.isEmpty();
+    if (!error.isEmpty())
+        throw Failure(error);
+}
+
+void TJpegImage::DecodeFull()
+{
+    if (m_failed)
+        throw Failure(m_error); // never decoded again
+    JpegDecodeResult r = JpegDecode(m_data,
+                                    OptionsFor(settings, m_headerGrayscale, m_multiScan, ScaleDenom(settings)),
+                                    [this](const ProgressReport& p) { Progress(p); });
+    if (r.dib)
+        m_bitmap.SetDib(std::move(r.dib));
+    if (!r.error.isEmpty()) {
+        m_error = r.error;
+        ReportDecodeFailure();
+    }
+    Changed();
+}
+
+void TJpegImage::ReportDecodeFailure()
+{
+    // What was decoded stays; the error is raised this once and the decoding is not retried.
+    m_failed = true;
+    Changed();
+    throw Failure(m_error);
+}
