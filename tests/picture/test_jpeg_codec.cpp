@@ -168,6 +168,8 @@ private slots:
     void hugeSizeFailsFast();
     void scanCountIsBounded_data();
     void scanCountIsBounded();
+    void damagedFilesFailCleanly_data();
+    void damagedFilesFailCleanly();
     void encoderSettings_data();
     void encoderSettings();
     void encodeKeepsColours();
@@ -384,26 +386,32 @@ void TestJpegCodec::cmykInTrueColours_data()
 {
     QTest::addColumn<Space>("space");
     QTest::addColumn<bool>("quantize");
+    QTest::addColumn<bool>("progressiveDisplay");
     QTest::addColumn<int>("tolerance");
-    QTest::newRow("cmyk") << Space::Cmyk << false << 4;
-    QTest::newRow("ycck") << Space::Ycck << false << 4;
+    QTest::newRow("cmyk") << Space::Cmyk << false << false << 4;
+    QTest::newRow("ycck") << Space::Ycck << false << false << 4;
+    QTest::newRow("ycck, progressive display") << Space::Ycck << false << true << 4;
     // Few colours per channel with dithering: only the block's mean comes close.
-    QTest::newRow("cmyk, 236 colours") << Space::Cmyk << true << 24;
+    QTest::newRow("cmyk, 236 colours") << Space::Cmyk << true << false << 24;
+    QTest::newRow("cmyk, 236 colours, progressive display") << Space::Cmyk << true << true << 24;
 }
 
 void TestJpegCodec::cmykInTrueColours()
 {
     QFETCH(Space, space);
     QFETCH(bool, quantize);
+    QFETCH(bool, progressiveDisplay);
     QFETCH(int, tolerance);
     Spec s;
     s.space = space;
     s.quality = 100;
+    s.progressive = progressiveDisplay;
     s.width = int(std::size(kInks)) * kBlock;
     s.height = kBlock;
     const QByteArray jpeg = Encode(s, CmykBlocks());
     JpegDecodeOptions o;
     o.quantize = quantize;
+    o.buffered = progressiveDisplay;
     const JpegDecodeResult r = JpegDecode(jpeg, o, {});
     QCOMPARE(r.error, QString());
     QCOMPARE(int(r.dib->bitCount), quantize ? 8 : 24);
@@ -513,6 +521,67 @@ void TestJpegCodec::scanCountIsBounded()
     QCOMPARE(r.error, fails ? JpegError(JpegTooManyScansCode()) : QString());
     QVERIFY(JpegTooManyScansCode() > int(JMSG_LASTMSGCODE));
     QVERIFY(r.dib); // what was decoded before the limit stays
+}
+
+void TestJpegCodec::damagedFilesFailCleanly_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    Spec s;
+    s.width = 40;
+    s.height = 24;
+    QTest::newRow("baseline") << Encode(s);
+    s.progressive = true;
+    QTest::newRow("progressive") << Encode(s);
+    s.arithmetic = true;
+    QTest::newRow("progressive arithmetic") << Encode(s);
+    s.arithmetic = s.progressive = false;
+    s.space = Space::Ycck;
+    QTest::newRow("ycck") << Encode(s);
+    s.space = Space::Grey;
+    s.progressive = true;
+    QTest::newRow("greyscale progressive") << Encode(s);
+}
+
+void TestJpegCodec::damagedFilesFailCleanly()
+{
+    // Bytes overwritten at pseudo-random places, and every cut: each decoding ends, with an
+    // error or a picture of the header's size (the sanitizer build checks the memory use).
+    QFETCH(QByteArray, jpeg);
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    QList<QByteArray> damaged;
+    for (int i = 0; i < 150; ++i) {
+        QByteArray d = jpeg;
+        const int hits = 1 + int(next() >> 16) % 4;
+        for (int h = 0; h < hits; ++h)
+            d[qsizetype((next() >> 8) % uint32_t(d.size()))] = char(next() >> 24);
+        damaged << d;
+    }
+    for (qsizetype n = 1; n < jpeg.size(); n += 7)
+        damaged << jpeg.left(n);
+    int decoded = 0;
+    for (qsizetype i = 0; i < damaged.size(); ++i) {
+        JpegHeader h;
+        try {
+            h = JpegReadHeader(damaged[i]);
+        } catch (const Failure& f) {
+            QVERIFY(f.Text().startsWith("JPEG error #"));
+            continue;
+        }
+        for (bool buffered : {false, true}) {
+            JpegDecodeOptions o;
+            o.buffered = buffered;
+            o.quantize = i % 2;
+            const JpegDecodeResult r = JpegDecode(damaged[i], o, {});
+            QVERIFY(r.error.isEmpty() || r.error.startsWith("JPEG error #") || r.error == kOutOfResources);
+            if (r.dib) {
+                QCOMPARE(r.dib->width, h.width);
+                QCOMPARE(r.dib->height, h.height);
+                decoded += r.error.isEmpty();
+            }
+        }
+    }
+    QVERIFY(decoded > 0);
 }
 
 void TestJpegCodec::encoderSettings_data()
