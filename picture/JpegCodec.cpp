@@ -3,8 +3,8 @@
 // So each step that calls libjpeg (the Step* functions) is a plain function with its own
 // setjmp and no C++ object with a destructor, and all state it changes lives in a job
 // struct owned by its caller, outside the frames the longjmp skips. The callbacks handed
-// to libjpeg (source, destination, progress, error) are plain functions as well; the one
-// that calls C++ code (progress) catches everything before returning.
+// to libjpeg (source, destination, progress, error) are plain functions as well; the
+// progress hook reaches the C++ handler through JpegProgressSink, which lets nothing out.
 #include "JpegCodec.h"
 
 #include <algorithm>
@@ -19,7 +19,6 @@
 #include "Failure.h"
 #include "JpegProgress.h"
 #include "Limits.h"
-#include "ScreenFacts.h"
 
 namespace {
 
@@ -154,71 +153,9 @@ void TermDest(j_compress_ptr) {}
 
 // ---- progress ---------------------------------------------------------------------------
 
-// The C++ side of progress: the caller's handler and the throttle. Lives in the frame of
-// JpegDecode/JpegEncode, which a longjmp never skips; every entry point is noexcept.
-class ProgressSink {
-public:
-    explicit ProgressSink(const JpegProgressFn& fn) : m_fn(fn) {}
-
-    // Starting or ending report; false when the handler threw.
-    bool Edge(TProgressStage stage, int percent) noexcept
-    {
-        ProgressReport r;
-        r.stage = stage;
-        r.percent = percent;
-        return Send(r);
-    }
-
-    void Start(int32_t width, int32_t height) noexcept { m_throttle.Reset(width, height); }
-
-    // One call of libjpeg's hook; false when the handler threw (the coding then stops).
-    bool Hook(const jpeg_progress_mgr& p, int32_t rows) noexcept
-    {
-        if (m_aborted)
-            return false;
-        if (!m_fn)
-            return true;
-        std::optional<ProgressReport> r;
-        try {
-            const int percent = JpegPercentDone(p.completed_passes, p.pass_counter, p.pass_limit, p.total_passes);
-            r = m_throttle.Step(ScreenTick(), percent, rows);
-        } catch (...) {
-            return true; // a failing tick only costs a report
-        }
-        return !r || Send(*r);
-    }
-
-    QString AbortText() const
-    {
-        return m_abortText.isEmpty() ? QStringLiteral("Operation aborted") : m_abortText;
-    }
-
-private:
-    bool Send(const ProgressReport& r) noexcept
-    {
-        if (!m_fn)
-            return true;
-        try {
-            m_fn(r);
-            return true;
-        } catch (const std::exception& e) {
-            m_aborted = true;
-            try { m_abortText = QString::fromLocal8Bit(e.what()); } catch (...) {}
-        } catch (...) {
-            m_aborted = true;
-        }
-        return false;
-    }
-
-    const JpegProgressFn& m_fn;
-    JpegProgressThrottle m_throttle;
-    bool m_aborted = false;
-    QString m_abortText;
-};
-
 struct ProgressMgr {
     jpeg_progress_mgr pub;
-    ProgressSink* sink;
+    JpegProgressSink* sink;
     const int32_t* rows; // rows done in the current output pass, null when encoding
 };
 
@@ -230,11 +167,13 @@ void ProgressHook(j_common_ptr cinfo)
         reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > PictureLimits::kMaxJpegScans)
         Fail(cinfo, kCodeTooManyScans);
     auto* mgr = reinterpret_cast<ProgressMgr*>(cinfo->progress);
-    if (!mgr->sink->Hook(mgr->pub, mgr->rows ? *mgr->rows : 0))
+    const jpeg_progress_mgr& p = mgr->pub;
+    const int32_t rows = mgr->rows ? *mgr->rows : 0;
+    if (!mgr->sink->Hook(p.completed_passes, p.pass_counter, p.pass_limit, p.total_passes, rows))
         Fail(cinfo, kCodeAborted);
 }
 
-QString ErrorText(int code, const ProgressSink& sink)
+QString ErrorText(int code, const JpegProgressSink& sink)
 {
     if (code == kCodeAborted)
         return sink.AbortText();
@@ -274,7 +213,7 @@ struct DecodeJob {
     int lastTwoPass;       // -1 before the first output pass
 };
 
-void InitDecodeJob(DecodeJob* job, const QByteArray& data, ProgressSink* sink)
+void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sink)
 {
     InitErrors(&job->err);
     job->cinfo.err = &job->err.pub;
@@ -562,7 +501,7 @@ int JpegTooManyScansCode() { return kCodeTooManyScans; }
 JpegHeader JpegReadHeader(const QByteArray& data)
 {
     const JpegProgressFn none;
-    ProgressSink sink(none);
+    JpegProgressSink sink(none);
     DecodeJob job{};
     InitDecodeJob(&job, data, &sink);
     DecompressGuard guard{&job};
@@ -583,7 +522,7 @@ JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& opt
                             const JpegProgressFn& progress)
 {
     JpegDecodeResult result;
-    ProgressSink sink(progress);
+    JpegProgressSink sink(progress);
     if (!sink.Edge(TProgressStage::Starting, 0)) {
         result.error = sink.AbortText();
         sink.Edge(TProgressStage::Ending, 0);
@@ -642,7 +581,7 @@ QByteArray JpegEncode(const DibImage& rgb24, int quality, bool grayscale, bool p
             *error = QStringLiteral("Invalid pixel format");
         return {};
     }
-    ProgressSink sink(progress);
+    JpegProgressSink sink(progress);
     if (!sink.Edge(TProgressStage::Starting, 0))
         return {}; // an abort leaves the data empty and is no error
     EncodeJob job{};

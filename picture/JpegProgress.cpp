@@ -1,6 +1,7 @@
 #include "JpegProgress.h"
 #include <algorithm>
 #include "Numbers.h"
+#include "ScreenFacts.h"
 
 int JpegPercentDone(long completedPasses, long passCounter, long passLimit, long totalPasses)
 {
@@ -51,4 +52,53 @@ std::optional<ProgressReport> JpegProgressThrottle::Step(uint32_t now, int perce
     m_percent = percent;
     m_row = rows;
     return r;
+}
+
+bool JpegProgressSink::Edge(TProgressStage stage, int percent) noexcept
+{
+    ProgressReport r;
+    r.stage = stage;
+    r.percent = percent;
+    return Send(r);
+}
+
+bool JpegProgressSink::Hook(long completedPasses, long passCounter, long passLimit, long totalPasses,
+                            int32_t rows) noexcept
+{
+    if (m_aborted)
+        return false;
+    if (!m_handler)
+        return true;
+    std::optional<ProgressReport> r;
+    try {
+        const int percent = JpegPercentDone(completedPasses, passCounter, passLimit, totalPasses);
+        r = m_throttle.Step(ScreenTick(), percent, rows);
+    } catch (...) {
+        return true; // a failing tick only costs a report
+    }
+    return !r || Send(*r);
+}
+
+QString JpegProgressSink::AbortText() const
+{
+    return m_abortText.isEmpty() ? QStringLiteral("Operation aborted") : m_abortText;
+}
+
+bool JpegProgressSink::Send(const ProgressReport& r) noexcept
+{
+    if (!m_handler)
+        return true;
+    try {
+        m_handler(r);
+        return true;
+    } catch (const std::exception& e) {
+        m_aborted = true;
+        try {
+            m_abortText = QString::fromUtf8(e.what());
+        } catch (...) {
+        }
+    } catch (...) {
+        m_aborted = true;
+    }
+    return false;
 }

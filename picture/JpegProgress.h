@@ -2,6 +2,7 @@
 // When libjpeg's progress hook turns into a "running" report. Kept apart from the codec
 // so the throttle can be tested with a fake tick.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include "Graphic.h"
 
@@ -27,4 +28,30 @@ private:
     int m_percent = 0;
     int32_t m_row = 0;
     int32_t m_width = 0, m_height = 0;
+};
+
+// The C++ side of a coding's progress: the caller's handler behind the throttle. libjpeg's
+// hook reaches it through plain frames, so nothing here lets an exception out; a handler
+// that throws asks the coding to stop.
+class JpegProgressSink {
+public:
+    using Handler = std::function<void(const ProgressReport&)>;
+    explicit JpegProgressSink(const Handler& handler) : m_handler(handler) {}
+
+    // Starting or ending report; false when the handler threw.
+    bool Edge(TProgressStage stage, int percent) noexcept;
+    // Starts the throttle for an output of this size (0 x 0 when encoding).
+    void Start(int32_t width, int32_t height) noexcept { m_throttle.Reset(width, height); }
+    // One call of libjpeg's hook with its pass counters; false when the handler threw.
+    bool Hook(long completedPasses, long passCounter, long passLimit, long totalPasses, int32_t rows) noexcept;
+    // The stopping handler's message.
+    QString AbortText() const;
+
+private:
+    bool Send(const ProgressReport& r) noexcept;
+
+    const Handler& m_handler;
+    JpegProgressThrottle m_throttle;
+    bool m_aborted = false;
+    QString m_abortText;
 };
