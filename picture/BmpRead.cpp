@@ -140,6 +140,8 @@ std::vector<RgbQuad> ReadTable(const Bytes& in, const Layout& l)
 void ReadRows(const Bytes& in, int64_t pixelStart, DibImage& dib)
 {
     const int64_t available = std::max<int64_t>(0, in.Size() - pixelStart);
+    if (dib.stride == 0)
+        return;   // no pixels at all (width 0)
     for (int32_t i = 0; i < dib.height; ++i) {
         const int64_t at = int64_t(i) * dib.stride;
         if (at >= available)

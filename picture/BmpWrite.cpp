@@ -126,7 +126,7 @@ QByteArray BmpWrite(const DibImage& dib, const std::vector<RgbQuad>& palette)
             out.append(char(0));
     }
     // Rows go out in the order held: bottom row first unless the image is top-down.
-    for (int32_t i = 0; i < dib.height; ++i) {
+    for (int32_t i = 0; i < dib.height && dib.stride > 0; ++i) {
         const int32_t y = dib.topDown ? i : dib.height - 1 - i;
         out.append(reinterpret_cast<const char*>(dib.Row(y)), dib.stride);
     }

@@ -239,7 +239,7 @@ uint32_t PixelWriter::Encode(uint32_t rgb)
 
 void PixelWriter::WriteRow(int32_t y, const uint32_t* in)
 {
-    if (y < 0 || y >= m_dib.height || m_dib.bits.size() < size_t(y + 1) * size_t(m_dib.stride))
+    if (m_dib.stride == 0 || y < 0 || y >= m_dib.height || m_dib.bits.size() < size_t(y + 1) * size_t(m_dib.stride))
         return;
     uint8_t* row = m_dib.Row(y);
     const int32_t w = m_dib.width;
@@ -449,7 +449,7 @@ std::shared_ptr<DibImage> ResizeDib(const DibImage& src, int32_t width, int32_t 
         writer.WriteRow(y, fillRow.data());
     // The old pixels keep their stored values (indices stay indices).
     const int32_t w = std::min(width, src.width), h = std::min(height, src.height);
-    if (src.bits.size() < size_t(src.stride) * size_t(src.height))
+    if (w == 0 || src.bits.size() < size_t(src.stride) * size_t(src.height))
         return dst;
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* from = src.Row(y);
