@@ -34,7 +34,7 @@ void TApplication::InitPictureLayer(Platform& platform)
     const QSize icon = platform.SystemIconSize();
     facts.iconWidth = icon.width();
     facts.iconHeight = icon.height();
-    facts.tick = [&platform] { return platform.TickCount(); };
+    // The tick stays the layer's own steady clock: a platform may not outlive the layer's use.
     SetScreenFacts(facts);
     JpegDefaults().pixelFormat = facts.bitsPerPixel <= 8 ? TPixelFormat::Bit8 : TPixelFormat::Bit24;
 }

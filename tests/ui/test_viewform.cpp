@@ -35,7 +35,7 @@ struct Window {
             count += form->Thumbnail(k)->Picture().HasGraphic() ? 1 : 0;
         return count;
     }
-    void Key(int key) { QTest::keyClick(form.get(), Qt::Key(key)); }
+    void Key(int key) { QTest::keyClick(form->windowHandle(), Qt::Key(key)); }
 };
 }
 

@@ -1,5 +1,6 @@
 // The thumbnail page: reloading the image list, loading a page, laying out its cells,
 // and the page moves.
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QLineEdit>
@@ -232,6 +233,9 @@ void TViewForm::FileListBox1DblClick(QWidget* sender)
     // A click on an empty part of a list, or on the list that is not the image list,
     // has no entry of the image list to start from.
     if (index < 0 || searchList != SearchMode || index >= ImageListCount())
+        return;
+    // A click that selected a new entry has already started the page there.
+    if (PicList.Total > 0 && PicList.NextIndex - PicList.Shown == index)
         return;
     PicList.NextIndex = index;
     LoadPage();

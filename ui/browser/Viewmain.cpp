@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QWindow>
 #include "ButtonPictures.h"
 #include "DecodeQueue.h"
 #include "DirectoryListBox.h"
@@ -53,15 +54,11 @@ TViewForm::TViewForm(Platform& platform, QWidget* parent) : QWidget(parent), m_p
     // Centred on the screen at start.
     const QSize screen = m_platform.ScreenSize();
     move((screen.width() - kClientWidth) / 2, (screen.height() - kClientHeight) / 2);
-    qApp->installEventFilter(this);
     DockPanels();
     Guard([this] { FormCreate(); });
 }
 
-TViewForm::~TViewForm()
-{
-    qApp->removeEventFilter(this);
-}
+TViewForm::~TViewForm() = default;
 
 void TViewForm::BuildToolbar()
 {
@@ -103,14 +100,12 @@ void TViewForm::BuildFilePanel()
     DriveComboBox1 = new TDriveComboBox(m_platform, pnlFile);
     DirectoryListBox1 = new TDirectoryListBox(m_platform, pnlFile);
     pnlImageControl = new QWidget(pnlFile);
-    rdgType = new TRadioGroup(QStringLiteral(" File Type"),
-                              {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
-                               QStringLiteral("Icon")},
-                              pnlImageControl);
-    rdgCount = new TRadioGroup(QStringLiteral(" Image Display  "),
-                               {QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"),
-                                QStringLiteral("16"), QStringLiteral("25")},
-                               pnlImageControl);
+    rdgType = new TRadioGroup(m_platform, QStringLiteral(" File Type"), pnlImageControl);
+    rdgType->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
+                       QStringLiteral("Icon")});
+    rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
+    rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
+                        QStringLiteral("25")});
     rdgType->setGeometry(2, 0, 108, 112);
     rdgCount->setGeometry(112, 0, 94, 112);
     lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);
@@ -126,8 +121,8 @@ void TViewForm::BuildFilePanel()
     pnlImageControl->resize(kFilePanelWidth, 160);
     FileListBox1 = new TFileListBox(m_platform, pnlFile);
 
-    DriveComboBox1->OnChange = [this] {
-        Guard([this] { DirectoryListBox1->SetDirectory(DriveComboBox1->Drive()); });
+    DriveComboBox1->OnChange = [this](const QString& drive) {
+        Guard([this, drive] { DirectoryListBox1->SetDirectory(drive); });
     };
     DirectoryListBox1->OnChange = [this](const QString& dir) {
         Guard([this, dir] {
@@ -244,6 +239,12 @@ void TViewForm::DockPanels()
 void TViewForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // Keys reach the window's native handle before any control: watching it lets the window
+    // see Page Up and Page Down whichever control has the focus, exactly once per key.
+    if (QWindow* handle = windowHandle(); handle && !m_keyWatch) {
+        handle->installEventFilter(this);
+        m_keyWatch = handle;
+    }
 }
 
 void TViewForm::FormResize()
@@ -257,14 +258,13 @@ void TViewForm::FormResize()
 bool TViewForm::eventFilter(QObject* watched, QEvent* event)
 {
     // The window sees Page Up and Page Down before whichever of its controls has the focus.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* w = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        const bool first = focus && focus->window() == this ? w == focus : w == this;
-        if (first && w->window() == this) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            Guard([this, key] { FormKeyDown(key); });
-        }
+    if (watched == m_keyWatch && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        Guard([this, key] { FormKeyDown(key); });
+        // Page Up and Page Down are the window's page moves. Passed on, they would also move
+        // the focused list or drive box, whose change would reload the page a second time.
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown)
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 // right, and the popup menu that leads to every other window.
 #include <array>
 #include <QPointer>
+#include <QWindow>
 #include <QWidget>
 #include "Guard.h"
 #include "PageModel.h"
@@ -14,6 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QToolButton;
+class QWindow;
 class DecodeQueue;
 class TDirectoryListBox;
 class TDriveComboBox;
@@ -150,5 +152,5 @@ private:
     DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails one per event-loop turn
     std::array<TImage*, kThumbnails> m_images{};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
-    bool m_firstResizeSeen = false;
+    QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
 };
