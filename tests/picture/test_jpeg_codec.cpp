@@ -170,15 +170,15 @@ void TestJpegCodec::matchesDjpeg()
     QFETCH(bool, buffered);
     QFETCH(QStringList, djpegArgs);
 
-    Spec spec;
-    spec.width = size.width();
-    spec.height = size.height();
-    spec.space = space;
-    spec.progressive = progressive;
-    spec.arithmetic = arithmetic;
-    spec.lumaH = lumaH;
-    spec.lumaV = lumaV;
-    const QByteArray jpeg = Encode(spec);
+    Recipe recipe;
+    recipe.width = size.width();
+    recipe.height = size.height();
+    recipe.space = space;
+    recipe.progressive = progressive;
+    recipe.arithmetic = arithmetic;
+    recipe.lumaH = lumaH;
+    recipe.lumaV = lumaV;
+    const QByteArray jpeg = Encode(recipe);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -212,24 +212,24 @@ void TestJpegCodec::headerFacts_data()
     QTest::addColumn<int>("components");
     QTest::addColumn<int>("colorSpace");
 
-    Spec s;
+    Recipe s;
     s.width = 70;
     s.height = 30;
     QTest::newRow("baseline") << Encode(s) << false << false << 3 << int(JCS_YCbCr);
-    Spec p = s;
+    Recipe p = s;
     p.progressive = true;
     QTest::newRow("progressive") << Encode(p) << false << true << 3 << int(JCS_YCbCr);
-    Spec g = s;
+    Recipe g = s;
     g.space = Space::Grey;
     QTest::newRow("greyscale") << Encode(g) << true << false << 1 << int(JCS_GRAYSCALE);
     g.progressive = true;
     QTest::newRow("greyscale progressive") << Encode(g) << true << true << 1 << int(JCS_GRAYSCALE);
     // Sequential, but one scan per component: still more than one scan.
-    Spec q = s;
+    Recipe q = s;
     for (int c = 0; c < 3; ++c)
         q.scans.push_back({1, {c, 0, 0, 0}, 0, 63, 0, 0});
     QTest::newRow("sequential, scan per component") << Encode(q) << false << true << 3 << int(JCS_YCbCr);
-    Spec k = s;
+    Recipe k = s;
     k.space = Space::Cmyk;
     QTest::newRow("cmyk") << Encode(k) << false << false << 4 << int(JCS_CMYK);
     k.space = Space::Ycck;
@@ -291,7 +291,7 @@ void TestJpegCodec::truncatedFileDecodes()
     QFETCH(bool, arithmetic);
     QFETCH(double, keep);
     QFETCH(int, exactRows);
-    Spec s;
+    Recipe s;
     s.width = 128;
     s.height = 128;
     s.progressive = progressive;
@@ -336,7 +336,7 @@ void TestJpegCodec::cmykInTrueColours()
     QFETCH(bool, quantize);
     QFETCH(bool, progressiveDisplay);
     QFETCH(int, tolerance);
-    Spec s;
+    Recipe s;
     s.space = space;
     s.quality = 100;
     s.progressive = progressiveDisplay;
@@ -387,7 +387,7 @@ void TestJpegCodec::hugeSizeFailsFast()
     QFETCH(bool, quantize);
     QFETCH(int, width);
     QFETCH(int, height);
-    Spec s;
+    Recipe s;
     s.width = 16;
     s.height = 16;
     s.progressive = progressive;
@@ -413,7 +413,7 @@ void TestJpegCodec::scanCountIsBounded_data()
     QTest::addColumn<bool>("fails");
 
     // 1 + 63 * 9 = 568 legal scans for one component: within the limit.
-    Spec grey;
+    Recipe grey;
     grey.space = Space::Grey;
     grey.width = 32;
     grey.height = 32;
@@ -424,7 +424,7 @@ void TestJpegCodec::scanCountIsBounded_data()
     QTest::newRow("568 scans, progressive display") << legalGrey << true << false;
 
     // The same for three components: 1 + 3 * 567 = 1702 legal scans.
-    Spec colour = grey;
+    Recipe colour = grey;
     colour.space = Space::Rgb;
     colour.lumaH = colour.lumaV = 1;
     colour.scans = {{3, {0, 1, 2, 0}, 0, 0, 0, 0}};
@@ -434,7 +434,7 @@ void TestJpegCodec::scanCountIsBounded_data()
     QTest::newRow("1702 scans") << legalColour << false << true;
     QTest::newRow("1702 scans, progressive display") << legalColour << true << true;
 
-    Spec simple = grey;
+    Recipe simple = grey;
     simple.scans.clear();
     simple.progressive = true;
     const QByteArray repeated = WithRepeatedLastScan(Encode(simple), 1500);
@@ -460,7 +460,7 @@ void TestJpegCodec::scanCountIsBounded()
 void TestJpegCodec::damagedFilesFailCleanly_data()
 {
     QTest::addColumn<QByteArray>("jpeg");
-    Spec s;
+    Recipe s;
     s.width = 40;
     s.height = 24;
     QTest::newRow("baseline") << Encode(s);

@@ -21,7 +21,7 @@ namespace jpegtest {
 
 enum class Space { Rgb, Grey, Cmyk, Ycck };
 
-struct Spec {
+struct Recipe {
     int width = 64, height = 48;
     int quality = 90;
     Space space = Space::Rgb;
@@ -51,8 +51,8 @@ inline std::vector<uint8_t> Pattern(int width, int height, int components)
     return px;
 }
 
-// Encodes samples (interleaved, Components(spec.space) per pixel) with libjpeg.
-inline QByteArray Encode(const Spec& spec, const std::vector<uint8_t>& samples)
+// Encodes samples (interleaved, Components(recipe.space) per pixel) with libjpeg.
+inline QByteArray Encode(const Recipe& recipe, const std::vector<uint8_t>& samples)
 {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
@@ -61,29 +61,29 @@ inline QByteArray Encode(const Spec& spec, const std::vector<uint8_t>& samples)
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&c, &buffer, &size);
-    c.image_width = JDIMENSION(spec.width);
-    c.image_height = JDIMENSION(spec.height);
-    c.input_components = Components(spec.space);
-    c.in_color_space = spec.space == Space::Grey ? JCS_GRAYSCALE
-                       : spec.space == Space::Rgb ? JCS_RGB
+    c.image_width = JDIMENSION(recipe.width);
+    c.image_height = JDIMENSION(recipe.height);
+    c.input_components = Components(recipe.space);
+    c.in_color_space = recipe.space == Space::Grey ? JCS_GRAYSCALE
+                       : recipe.space == Space::Rgb ? JCS_RGB
                                                   : JCS_CMYK;
     jpeg_set_defaults(&c);
-    if (spec.space == Space::Ycck)
+    if (recipe.space == Space::Ycck)
         jpeg_set_colorspace(&c, JCS_YCCK);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    if (spec.space == Space::Rgb) {
-        c.comp_info[0].h_samp_factor = spec.lumaH;
-        c.comp_info[0].v_samp_factor = spec.lumaV;
+    jpeg_set_quality(&c, recipe.quality, TRUE);
+    if (recipe.space == Space::Rgb) {
+        c.comp_info[0].h_samp_factor = recipe.lumaH;
+        c.comp_info[0].v_samp_factor = recipe.lumaV;
     }
-    if (spec.progressive)
+    if (recipe.progressive)
         jpeg_simple_progression(&c);
-    if (!spec.scans.empty()) {
-        c.scan_info = spec.scans.data();
-        c.num_scans = int(spec.scans.size());
+    if (!recipe.scans.empty()) {
+        c.scan_info = recipe.scans.data();
+        c.num_scans = int(recipe.scans.size());
     }
-    c.arith_code = spec.arithmetic ? TRUE : FALSE;
+    c.arith_code = recipe.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
-    const size_t stride = size_t(spec.width) * size_t(c.input_components);
+    const size_t stride = size_t(recipe.width) * size_t(c.input_components);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + c.next_scanline * stride);
         jpeg_write_scanlines(&c, &row, 1);
@@ -95,9 +95,9 @@ inline QByteArray Encode(const Spec& spec, const std::vector<uint8_t>& samples)
     return out;
 }
 
-inline QByteArray Encode(const Spec& spec)
+inline QByteArray Encode(const Recipe& recipe)
 {
-    return Encode(spec, Pattern(spec.width, spec.height, Components(spec.space)));
+    return Encode(recipe, Pattern(recipe.width, recipe.height, Components(recipe.space)));
 }
 
 // A legal progressive script for one component: DC, then every AC coefficient on its own,

@@ -31,7 +31,7 @@ QString ErrorOf(const std::function<void()>& f)
 
 QByteArray Jpeg(int width, int height, Space space = Space::Rgb, bool progressive = false)
 {
-    Spec s;
+    Recipe s;
     s.width = width;
     s.height = height;
     s.space = space;
@@ -52,7 +52,7 @@ QByteArray JpegWithComment()
 // 1702 scans: beyond the scan limit, so decoding fails after the first scans.
 QByteArray TooManyScans()
 {
-    Spec s;
+    Recipe s;
     s.width = s.height = 32;
     s.lumaH = s.lumaV = 1;
     s.scans = {{3, {0, 1, 2, 0}, 0, 0, 0, 0}};

@@ -152,7 +152,7 @@ void TestJpegProgress::decodeReports()
     facts.tick = [&] { ++ticks; return now += 150; };
     SetScreenFacts(facts);
 
-    Spec s;
+    Recipe s;
     s.width = 64;
     s.height = 480;
     s.progressive = progressive;
@@ -253,7 +253,7 @@ void TestJpegProgress::handlerStopsDecoding()
     ScreenFacts facts;
     facts.tick = [&] { return now += 600; };
     SetScreenFacts(facts);
-    Spec s;
+    Recipe s;
     s.width = 64;
     s.height = 256;
     TJpegImage image;
