@@ -106,19 +106,19 @@ void TViewForm::BuildFilePanel()
     rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
     rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
                         QStringLiteral("25")});
-    rdgType->setGeometry(2, 0, 108, 112);
-    rdgCount->setGeometry(112, 0, 94, 112);
+    rdgType->setGeometry(2, 0, 108, 124);
+    rdgCount->setGeometry(112, 0, 94, 124);
     lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);
-    lblTotImage->setGeometry(4, 116, 110, 20);
+    lblTotImage->setGeometry(4, 128, 110, 20);
     edtImageCount = new QLineEdit(pnlImageControl);
     edtImageCount->setReadOnly(true);
-    edtImageCount->setGeometry(118, 116, 86, 20);
+    edtImageCount->setGeometry(118, 128, 86, 20);
     lblLast = new QLabel(QStringLiteral("Last"), pnlImageControl);
-    lblLast->setGeometry(4, 138, 110, 20);
+    lblLast->setGeometry(4, 150, 110, 20);
     edtCount = new QLineEdit(pnlImageControl);
     edtCount->setReadOnly(true);
-    edtCount->setGeometry(118, 138, 86, 20);
-    pnlImageControl->resize(kFilePanelWidth, 160);
+    edtCount->setGeometry(118, 150, 86, 20);
+    pnlImageControl->resize(kFilePanelWidth, 172);
     FileListBox1 = new TFileListBox(m_platform, pnlFile);
 
     DriveComboBox1->OnChange = [this](const QString& drive) {
