@@ -13,13 +13,6 @@ QAction* AddEntry(QMenu* menu, const QString& name, const QString& caption, int 
     a->setData(tag);
     return a;
 }
-
-QString ExtensionOf(const QString& name)
-{
-    const int slash = name.lastIndexOf(QLatin1Char('/'));
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > slash ? name.mid(dot) : QString();
-}
 }
 
 void TViewForm::BuildPopupMenus()
@@ -90,25 +83,12 @@ void TViewForm::ImageContextPopup(TImage* sender)
     AllImageClick(sender);
 }
 
-void TViewForm::GatherImageDetails()
-{
-    TImage* img = Thumbnail(PicList.Current);
-    if (!img)
-        return;
-    ImageInfo.FileName = img->Hint();
-    ImageInfo.Ext = ExtensionOf(ImageInfo.FileName).toLower();
-    m_platform.ProcessMessages();
-}
-
 void TViewForm::HelpPopup()
 {
     m_platform.PopupMenu(*pumHelp, m_platform.CursorPos());
 }
 
 // The windows these entries open come with their own features; until then they do nothing.
-void TViewForm::mniFullScreenClick(QAction*) {}
-void TViewForm::mniPrintClick(QAction* sender) { mniFullScreenClick(sender); }
-void TViewForm::mniDetailsClick() {}
 void TViewForm::mniCopytoClipboardClick() {}
 void TViewForm::mniSaveAsClick(QAction*) {}
 void TViewForm::mniCopytoClick() {}

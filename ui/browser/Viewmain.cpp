@@ -137,17 +137,8 @@ void TViewForm::BuildFilePanel()
     rdgType->OnClick = [this] { Guard([this] { rdgTypeClick(); }); };
     rdgCount->OnClick = [this] { Guard([this] { rdgCountClick(); }); };
 
-    // The search area lies over the file panel; its controls come with the search.
-    pnlSearch = new QWidget(this);
-    pnlSearch->setObjectName(QStringLiteral("pnlSearch"));
-    pnlSearch->setAutoFillBackground(true);
-    lblxDir = new QLabel(QStringLiteral("C:\\Lumivue 1.3"), pnlSearch);
-    lblxDir->setGeometry(4, 4, 172, 16);
-    lbxFileSearch = new QListWidget(pnlSearch);
-    lbxFileSearch->setGeometry(4, 150, kFilePanelWidth - 8, 200);
-    connect(lbxFileSearch, &QListWidget::itemClicked, this,
-            [this] { Guard([this] { FileListBox1DblClick(lbxFileSearch); }); });
-    pnlSearch->hide();
+    // The search area lies over the file panel.
+    BuildSearchPanel();
     pnlSlide = new QWidget(this);
     pnlSlide->hide();
 }
@@ -177,6 +168,7 @@ void TViewForm::BuildImageArea()
     }
     pnlDetail = new QWidget(pnlImage);
     pnlDetail->hide();
+    BuildDetailPanel();
 }
 
 void TViewForm::FormCreate()

@@ -10,6 +10,8 @@
 
 class Platform;
 class QAction;
+class QCheckBox;
+class QPushButton;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -70,14 +72,57 @@ public:
     void AllImageProgress(TImage* sender, const ProgressReport& report);
     void FormResize();
     void HelpPopup();
-    void mniFullScreenClick(QAction* sender);
-    void mniPrintClick(QAction* sender);
-    void mniDetailsClick();
     void mniCopytoClipboardClick();
     void mniSaveAsClick(QAction* sender);
     void mniCopytoClick();
+
+    // --- popup dispatch to the full-screen window (ui/browser/ViewDispatch.cpp) ---
+    void mniFullScreenClick(QAction* sender);
+    void mniPrintClick(QAction* sender);
+    // --- end popup dispatch ---
+
+    // --- image facts and details panel (ui/browser/ViewDetails.cpp) ---
     // Filled at every thumbnail click before the popup opens.
     void GatherImageDetails();
+    bool ReadFileFacts(const QString& entry);
+    bool ReadBitmapHeader(const QString& entry);
+    void mniDetailsClick();
+    void btnDetailOKClick();
+    void BuildDetailPanel();
+    QLineEdit* edtDName = nullptr;
+    QLineEdit* edtDHeight = nullptr;
+    QLineEdit* edtDWidth = nullptr;
+    QLineEdit* edtDSize = nullptr;
+    QLineEdit* edtDDate = nullptr;
+    QPushButton* btnDetailOK = nullptr;
+    QWidget* pnlBitMap = nullptr;
+    QLineEdit* edtDBitCount = nullptr;
+    QCheckBox* chkDMono = nullptr;
+    QWidget* pnlJPeg = nullptr;
+    QCheckBox* chkDPEncode = nullptr;
+    // --- end details ---
+
+    // --- search area (ui/search/) ---
+    void BuildSearchPanel();
+    void btnSearchClick();
+    void btnFSearchClick();
+    void btnFCancelClick();
+    void btnSCloseClick();
+    void rdgExtClick();
+    void ShowStartFolder(QLabel* label);
+    QPushButton* btnSClose = nullptr;
+    QLineEdit* edtSearch = nullptr;
+    QPushButton* btnFSearch = nullptr;
+    QPushButton* btnFCancel = nullptr;
+    TRadioGroup* rdgExt = nullptr;
+    QLabel* lblFound = nullptr;
+    // --- end search ---
+
+    // --- help, about and goodbye (ui/dialogs/ViewDialogs.cpp) ---
+    void btnHelpClick();
+    void btnInfoClick();
+    void FormClose();
+    // --- end help ---
 
     // Controls, named as the window's users know them.
     QWidget* pnlControl = nullptr;
