@@ -35,8 +35,8 @@ public:
     // Conversion (see PixelConvert.h for the rules).
     void SetPixelFormat(TPixelFormat format);
     void SetMonochrome(bool mono);
-    void SetWidth(int32_t width);
-    void SetHeight(int32_t height);
+    void SetWidth(int32_t width) override;
+    void SetHeight(int32_t height) override;
     // The canvas brush colour used to fill new area; white until a canvas is used.
     void SetBrushColor(QColor c) { m_brush = c; m_hasCanvas = true; }
     QColor BrushColor() const { return m_brush; }

@@ -25,3 +25,23 @@ void TGraphic::SaveToFile(const QString& path)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
 }
+
+namespace {
+void RefuseResize(const TGraphic& g)
+{
+    if (g.Kind() == GraphicKind::Jpeg)
+        throw Failure("Cannot change the size of a JPEG image");
+    if (g.Kind() == GraphicKind::Icon && !g.Empty())
+        throw Failure("Cannot change the size of an icon");
+}
+}
+
+void TGraphic::SetWidth(int32_t)
+{
+    RefuseResize(*this);
+}
+
+void TGraphic::SetHeight(int32_t)
+{
+    RefuseResize(*this);
+}

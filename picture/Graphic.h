@@ -45,6 +45,10 @@ public:
     // A new graphic of the same kind sharing this one's image data.
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
+    // Only a bitmap changes its size; a JPEG picture, or an icon that has its image, refuses.
+    virtual void SetWidth(int32_t width);
+    virtual void SetHeight(int32_t height);
+
     std::function<void()> OnChange;
     std::function<void(const ProgressReport&)> OnProgress;
 

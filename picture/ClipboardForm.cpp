@@ -1,0 +1,36 @@
+#include "ClipboardForm.h"
+#include "Bitmap.h"
+#include "Failure.h"
+#include "JpegImage.h"
+
+namespace {
+ClipboardForm FromBitmap(const TBitmap& source)
+{
+    TBitmap copy;
+    copy.SetDib(source.SharedDib());
+    ClipboardForm form;
+    form.palette = source.Palette();
+    // Device-dependent: a monochrome bitmap stays monochrome, any other takes the screen's format.
+    if (source.Monochrome())
+        copy.SetMonochrome(true);
+    else
+        copy.SetPixelFormat(TPixelFormat::Device);
+    form.image = DibToQImage(copy.Dib()); // an indexed image carries its colour table
+    return form;
+}
+}
+
+ClipboardForm MakeClipboardForm(TGraphic& graphic)
+{
+    switch (graphic.Kind()) {
+    case GraphicKind::Bitmap:
+        return FromBitmap(static_cast<TBitmap&>(graphic));
+    case GraphicKind::Jpeg:
+        return FromBitmap(static_cast<TJpegImage&>(graphic).Bitmap());
+    case GraphicKind::Icon:
+        throw Failure("Clipboard does not support Icons");
+    case GraphicKind::Metafile:
+        break;
+    }
+    throw Failure("Clipboard does not support this picture");
+}
