@@ -61,6 +61,8 @@ void TViewForm::BuildPopupMenus()
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
     mniHelp = AddEntry(pumHelp, QStringLiteral("mniHelp"), QStringLiteral("&Help"), 0);
     mniAbout = AddEntry(pumHelp, QStringLiteral("mniAbout"), QStringLiteral("&About"), 0);
+    connect(mniHelp, &QAction::triggered, this, [this] { Guard([this] { btnHelpClick(); }); });
+    connect(mniAbout, &QAction::triggered, this, [this] { Guard([this] { btnInfoClick(); }); });
 }
 
 void TViewForm::AllImageClick(TImage* sender)

@@ -121,7 +121,13 @@ public:
     // --- help, about and goodbye (ui/dialogs/ViewDialogs.cpp) ---
     void btnHelpClick();
     void btnInfoClick();
+    // Shows the Goodbye plate while the window closes.
     void FormClose();
+protected:
+    void closeEvent(QCloseEvent* event) override;
+private:
+    bool m_leaving = false; // a second close request while the plate stands brings no second plate
+public:
     // --- end help ---
 
     // Controls, named as the window's users know them.

@@ -1,6 +1,36 @@
 // The main window's doors to the help, about and goodbye windows.
+#include <QCloseEvent>
+#include "About.h"
+#include "GoodBye.h"
+#include "Help.h"
+#include "Platform.h"
 #include "browser/Viewmain.h"
 
-void TViewForm::btnHelpClick() {}
-void TViewForm::btnInfoClick() {}
-void TViewForm::FormClose() {}
+void TViewForm::btnHelpClick()
+{
+    THelpForm help(m_platform, this);
+    m_platform.ShowModal(help);
+}
+
+void TViewForm::btnInfoClick()
+{
+    TAboutForm about(m_platform, this);
+    m_platform.ShowModal(about);
+}
+
+void TViewForm::FormClose()
+{
+    // Shown without waiting for it; its activation holds the plate for the pause, then it goes.
+    TGBForm goodbye(m_platform, this);
+    goodbye.show();
+    goodbye.FormActivate();
+}
+
+void TViewForm::closeEvent(QCloseEvent* event)
+{
+    if (!m_leaving) {
+        m_leaving = true;
+        Guard([this] { FormClose(); });
+    }
+    QWidget::closeEvent(event);
+}
