@@ -1,14 +1,47 @@
 // Facts about the clicked image and the details panel.
+#include <algorithm>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include "Bitmap.h"
 #include "ImageControl.h"
+#include "ImageFacts.h"
+#include "JpegImage.h"
 #include "Platform.h"
 #include "Viewmain.h"
 
 namespace {
-QString ExtensionOf(const QString& name)
+constexpr int kPanelWidth = 300;
+
+QLineEdit* ReadOnlyBox(QWidget* parent, const QString& name)
 {
-    const int slash = name.lastIndexOf(QLatin1Char('/'));
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > slash ? name.mid(dot) : QString();
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    return e;
+}
+
+// The boxes only show a value: clicks and keys never reach them.
+QCheckBox* DisplayCheck(QWidget* parent, const QString& name, const QString& caption)
+{
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(name);
+    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->setFocusPolicy(Qt::NoFocus);
+    return c;
+}
+
+QLabel* Caption(QWidget* parent, const QString& text)
+{
+    return new QLabel(text, parent);
 }
 }
 
@@ -19,11 +52,161 @@ void TViewForm::GatherImageDetails()
         return;
     ImageInfo.FileName = img->Hint();
     ImageInfo.Ext = ExtensionOf(ImageInfo.FileName).toLower();
+    if (!IsImageExtension(ImageInfo.Ext) || !ReadFileFacts(ImageInfo.FileName))
+        return;
+    if (ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
+        if (const TBitmap* bmp = img->Picture().Bitmap()) {
+            ImageInfo.PixelFormat = bmp->PixelFormat();
+            ImageInfo.Monochrome = bmp->Monochrome();
+        }
+    }
+    if (ImageInfo.Ext == QLatin1String(".jpg") || ImageInfo.Ext == QLatin1String(".jpeg")) {
+        // The picture loaded for the thumbnail already knows these; the file is not read again.
+        const TGraphic* g = img->Picture().Graphic();
+        if (g && g->Kind() == GraphicKind::Jpeg) {
+            const auto* jpeg = static_cast<const TJpegImage*>(g);
+            ImageInfo.Width = jpeg->Width();
+            ImageInfo.Height = jpeg->Height();
+            ImageInfo.Progressive = jpeg->MultiScan();
+        }
+    }
     m_platform.ProcessMessages();
 }
 
-bool TViewForm::ReadFileFacts(const QString&) { return false; }
-bool TViewForm::ReadBitmapHeader(const QString&) { return false; }
-void TViewForm::mniDetailsClick() {}
-void TViewForm::btnDetailOKClick() {}
-void TViewForm::BuildDetailPanel() {}
+bool TViewForm::ReadFileFacts(const QString& entry)
+{
+    const std::optional<FileFacts> facts = m_platform.ReadFileFacts(FullPath(entry));
+    if (!facts)
+        return false;
+    ImageInfo.FileSize = static_cast<uint32_t>(facts->size & 0xFFFFFFFFu);
+    ImageInfo.FileDate = PackFileDate(facts->lastWrite);
+    return true;
+}
+
+bool TViewForm::ReadBitmapHeader(const QString& entry)
+{
+    const QString path = FullPath(entry);
+    // Only a regular file is opened: reading a pipe put in a file's place would wait forever.
+    // A file gone since its facts were read gathers nothing, as an unreadable one does.
+    if (!QFileInfo(path).isFile())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(kBitmapHeadBytes);
+    file.close();
+    switch (ParseBitmapHeader(head, ImageInfo)) {
+    case BitmapHeaderResult::Read:
+        return true;
+    case BitmapHeaderResult::Unknown:
+        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                               QStringLiteral("Unkown Bitmap"));
+        return false;
+    case BitmapHeaderResult::Incomplete:
+        break;
+    }
+    return false;
+}
+
+void TViewForm::mniDetailsClick()
+{
+    pnlBitMap->hide();
+    pnlJPeg->hide();
+    pnlDetail->show();
+    edtDName->setText(ImageInfo.FileName);
+    edtDName->setCursorPosition(0);
+    edtDHeight->setText(QString::number(ImageInfo.Height));
+    edtDWidth->setText(QString::number(ImageInfo.Width));
+    edtDSize->setText(QString::number(ImageInfo.FileSize));
+    const QDate day = DateOfValue(ImageInfo.FileDate);
+    edtDDate->setText(day.isValid() ? QLocale().toString(day, m_platform.ShortDateFormat()) : QString());
+    switch (SubPanelFor(ImageInfo.Ext)) {
+    case DetailSubPanel::Jpeg:
+        chkDPEncode->setChecked(ImageInfo.Progressive);
+        pnlJPeg->show();
+        break;
+    case DetailSubPanel::Bitmap:
+        edtDBitCount->setText(QString::number(ImageInfo.BitCount) + QStringLiteral("-bit"));
+        chkDMono->setChecked(ImageInfo.Monochrome);
+        pnlBitMap->show();
+        break;
+    case DetailSubPanel::None:
+        break;
+    }
+    // The panel fits what it now shows and lies over the middle of the image area.
+    pnlDetail->adjustSize();
+    pnlDetail->move(std::max(0, (pnlImage->width() - pnlDetail->width()) / 2),
+                    std::max(0, (pnlImage->height() - pnlDetail->height()) / 2));
+    pnlDetail->raise();
+}
+
+void TViewForm::btnDetailOKClick()
+{
+    pnlDetail->hide();
+}
+
+void TViewForm::BuildDetailPanel()
+{
+    pnlDetail->setObjectName(QStringLiteral("pnlDetail"));
+    // Its own face colour, not the white of the image area it lies over.
+    pnlDetail->setAutoFillBackground(true);
+    QPalette pal = pnlDetail->palette();
+    pal.setColor(QPalette::Window, m_platform.ButtonFaceColor());
+    pnlDetail->setPalette(pal);
+    pnlDetail->setFixedWidth(kPanelWidth);
+
+    auto* frame = new QFrame(pnlDetail);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
+    auto* outer = new QVBoxLayout(pnlDetail);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+
+    auto* grid = new QGridLayout(frame);
+    edtDName = ReadOnlyBox(frame, QStringLiteral("edtDName"));
+    edtDHeight = ReadOnlyBox(frame, QStringLiteral("edtDHeight"));
+    edtDWidth = ReadOnlyBox(frame, QStringLiteral("edtDWidth"));
+    edtDSize = ReadOnlyBox(frame, QStringLiteral("edtDSize"));
+    edtDDate = ReadOnlyBox(frame, QStringLiteral("edtDDate"));
+    grid->addWidget(Caption(frame, QStringLiteral("Name")), 0, 0);
+    grid->addWidget(edtDName, 0, 1, 1, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Height")), 1, 0);
+    grid->addWidget(edtDHeight, 1, 1);
+    grid->addWidget(Caption(frame, QStringLiteral("pixels")), 1, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Width")), 2, 0);
+    grid->addWidget(edtDWidth, 2, 1);
+    grid->addWidget(Caption(frame, QStringLiteral("pixels")), 2, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Size")), 3, 0);
+    grid->addWidget(edtDSize, 3, 1);
+    grid->addWidget(Caption(frame, QStringLiteral("bytes")), 3, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Date")), 4, 0);
+    grid->addWidget(edtDDate, 4, 1);
+
+    pnlBitMap = new QWidget(frame);
+    pnlBitMap->setObjectName(QStringLiteral("pnlBitMap"));
+    auto* bitGrid = new QGridLayout(pnlBitMap);
+    bitGrid->setContentsMargins(0, 0, 0, 0);
+    edtDBitCount = ReadOnlyBox(pnlBitMap, QStringLiteral("edtDBitCount"));
+    chkDMono = DisplayCheck(pnlBitMap, QStringLiteral("chkDMono"), QStringLiteral("Monochrome"));
+    bitGrid->addWidget(Caption(pnlBitMap, QStringLiteral("Pixel Format")), 0, 0);
+    bitGrid->addWidget(edtDBitCount, 0, 1);
+    bitGrid->addWidget(chkDMono, 1, 0, 1, 2);
+    grid->addWidget(pnlBitMap, 5, 0, 1, 3);
+
+    pnlJPeg = new QWidget(frame);
+    pnlJPeg->setObjectName(QStringLiteral("pnlJPeg"));
+    auto* jpegBox = new QVBoxLayout(pnlJPeg);
+    jpegBox->setContentsMargins(0, 0, 0, 0);
+    chkDPEncode = DisplayCheck(pnlJPeg, QStringLiteral("chkDPEncode"), QStringLiteral("Progressive Encoding"));
+    jpegBox->addWidget(chkDPEncode);
+    grid->addWidget(pnlJPeg, 6, 0, 1, 3);
+
+    btnDetailOK = new QPushButton(QStringLiteral("OK"), frame);
+    btnDetailOK->setObjectName(QStringLiteral("btnDetailOK"));
+    grid->addWidget(btnDetailOK, 7, 1, Qt::AlignHCenter);
+    connect(btnDetailOK, &QPushButton::clicked, this, [this] { Guard([this] { btnDetailOKClick(); }); });
+
+    pnlBitMap->hide();
+    pnlJPeg->hide();
+    pnlDetail->adjustSize();
+}
