@@ -77,8 +77,11 @@ public:
     void mniCopytoClick();
 
     // --- popup dispatch to the full-screen window (ui/browser/ViewDispatch.cpp) ---
+    // Opens the window for the clicked thumbnail, in the mode of the entry's tag.
     void mniFullScreenClick(QAction* sender);
     void mniPrintClick(QAction* sender);
+    // Position of the first image-list entry equal to `entry` ignoring case, -1 when none.
+    int ImageListIndexOf(const QString& entry) const;
     // --- end popup dispatch ---
 
     // --- image facts and details panel (ui/browser/ViewDetails.cpp) ---

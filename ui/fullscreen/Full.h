@@ -1,0 +1,97 @@
+#pragma once
+// The full-screen window: one picture over the whole screen on black, fitted to the screen
+// or at its own size with scroll bars. Page Up and Page Down step through the image list the
+// picture came from, Esc closes. The main window opens it modally and destroys it after.
+// Two later features share this window: a timed slide show and a print panel; their places
+// are marked below.
+#include <cstdint>
+#include <QDialog>
+#include <QPointer>
+#include "browser/Geometry.h"
+#include "platform/Guard.h"
+
+class Platform;
+class QScrollArea;
+class QScrollBar;
+class QWindow;
+class TFullImage;
+class TViewForm;
+
+class TFullForm : public QDialog {
+    Q_OBJECT
+public:
+    TFullForm(TViewForm& form, Platform& platform);
+    ~TFullForm() override;
+
+    // Window state. The opener sets it before showing the window, except the picture
+    // size, which the window sets itself.
+    int32_t ScreenHeight = 0;  // the area a picture is fitted into (the screen's size)
+    int32_t ScreenWidth = 0;
+    QString ShownFile;         // the shown picture's entry, as the image list holds it
+    int32_t CurrentIndex = -1; // its position in the image list; -1 when not in it
+    int32_t LastIndex = -1;    // the image list's count minus 1
+    int32_t ImageNumber = 1;   // the main window's thumbnail (1..25) shown on opening
+    int32_t PictureHeight = 0;
+    int32_t PictureWidth = 0;
+    bool FitMode = true;       // fit to the screen; clear: full size with scroll bars
+    bool PrintMode = false;    // show the print panel
+    bool PrintToPage = true;   // print scaled to the page; clear: as is
+
+    // --- slide show ---
+    int32_t SlideSeconds = 0;  // a timed show when >= 1
+    bool IncludeSubs = false;  // the show runs over a folder-tree search's results
+    // --- end slide show ---
+
+    TFullImage* imgFull = nullptr;
+    QScrollArea* sbxFull = nullptr; // the scrollable area that holds imgFull
+
+    // Handlers.
+    void FormActivate();
+    void FormKeyDown(int key);
+    void FormClose();
+    // One step back (forward false) or forward through the image list.
+    void StepImage(bool forward);
+    // Scroll ranges for a full-size picture; they only ever grow.
+    void ShowScrollBars();
+
+    // Scroll ranges in picture (device) pixels: the scrollable extent, 0 while not needed.
+    int32_t VertRange() const { return m_vertRange; }
+    int32_t HorzRange() const { return m_horzRange; }
+    QScrollBar* VertScrollBar() const;
+    QScrollBar* HorzScrollBar() const;
+
+    // The image list: the search results with IncludeSubs or in the main window's search
+    // mode, else the folder's file list. Entries are opened as they stand.
+    bool UsesSearchResults() const;
+    QString ImageListEntry(int index) const;
+
+    // The screen in device pixels: what "full size" and the fitting measure against.
+    QSize DeviceScreen() const;
+
+protected:
+    void setVisible(bool visible) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWindow();
+    void CoverScreen();
+    void ShowClickedPicture();
+    // Fits the picture or sets the scroll ranges, as the mode asks.
+    void PlacePicture();
+    // Loads and prepares an entry away from imgFull; throws the load's failure.
+    void LoadIntoFull(const QString& entry);
+    static bool IsWindowKey(int key);
+    // Runs a handler inside the guard so a failure reaches the top-level report.
+    template <class F> void Guard(F&& f) { Guarded(m_platform, std::forward<F>(f)); }
+
+    TViewForm& m_form;
+    Platform& m_platform;
+    ControlGeometry m_fit;          // imgFull's bounds as FitToScreen leaves them (device pixels)
+    int32_t m_vertRange = 0;
+    int32_t m_horzRange = 0;
+    bool m_activated = false;
+    QPointer<QWindow> m_keyWatch;   // the native window whose keys the window sees first
+};

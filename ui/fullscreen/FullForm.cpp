@@ -1,0 +1,186 @@
+// The full-screen window: its make-up, opening, keys and closing.
+#include "Full.h"
+#include <cmath>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWindow>
+#include "FullImage.h"
+#include "ImageControl.h"
+#include "Platform.h"
+#include "browser/Viewmain.h"
+
+TFullForm::TFullForm(TViewForm& form, Platform& platform)
+    : QDialog(&form, Qt::Dialog | Qt::FramelessWindowHint), m_form(form), m_platform(platform)
+{
+    BuildWindow();
+}
+
+TFullForm::~TFullForm() = default;
+
+void TFullForm::BuildWindow()
+{
+    setObjectName(QStringLiteral("FullForm"));
+    setModal(true);
+    QPalette black = palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base})
+        black.setColor(role, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    sbxFull = new QScrollArea(this);
+    sbxFull->setObjectName(QStringLiteral("sbxFull"));
+    sbxFull->setFrameShape(QFrame::NoFrame);
+    sbxFull->setFocusPolicy(Qt::NoFocus);
+    // The picture widget grows to the scroll ranges and otherwise fills the view.
+    sbxFull->setWidgetResizable(true);
+    // Hidden until a picture needs them, then never hidden again while the window is open.
+    sbxFull->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sbxFull->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The bars keep the desktop's colours, not the window's black.
+    for (QScrollBar* bar : {sbxFull->verticalScrollBar(), sbxFull->horizontalScrollBar()})
+        bar->setPalette(QApplication::palette());
+
+    imgFull = new TFullImage(m_platform);
+    imgFull->setObjectName(QStringLiteral("imgFull"));
+    sbxFull->setWidget(imgFull);
+    m_fit = imgFull->Placement(); // fills the area, unstretched, until a fitting changes it
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(sbxFull);
+    // pnlPrinter (the print panel) and ShowTimer (the slide timer) join here with their features.
+}
+
+QScrollBar* TFullForm::VertScrollBar() const
+{
+    return sbxFull->verticalScrollBar();
+}
+
+QScrollBar* TFullForm::HorzScrollBar() const
+{
+    return sbxFull->horizontalScrollBar();
+}
+
+QSize TFullForm::DeviceScreen() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(int(std::lround(ScreenWidth * ratio)), int(std::lround(ScreenHeight * ratio)));
+}
+
+void TFullForm::CoverScreen()
+{
+    const QRect screenRect(QPoint(0, 0), QSize(ScreenWidth, ScreenHeight));
+    setGeometry(screenRect);
+    // On the screen it covers, the window system is asked for full-screen state as well, so
+    // that no panel stays above it.
+    const QScreen* own = screen();
+    if (own && own->geometry() == screenRect)
+        setWindowState(windowState() | Qt::WindowFullScreen);
+}
+
+void TFullForm::setVisible(bool visible)
+{
+    // The opener sets the screen size after construction; it takes effect before mapping.
+    if (visible && !isVisible() && !m_activated)
+        CoverScreen();
+    QDialog::setVisible(visible);
+}
+
+void TFullForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Keys reach the native window before any control: watching it is the key preview.
+    if (QWindow* handle = windowHandle(); handle && !m_keyWatch) {
+        handle->installEventFilter(this);
+        m_keyWatch = handle;
+    }
+    if (!m_activated) {
+        m_activated = true;
+        Guard([this] { FormActivate(); });
+    }
+}
+
+void TFullForm::FormActivate()
+{
+    // A picture that is not in the list steps from its first entry.
+    if (CurrentIndex == -1)
+        CurrentIndex = 0;
+    if (SlideSeconds < 1)
+        ShowClickedPicture();
+    // A timed show (SlideSeconds >= 1) starts here; it comes with the slide-show feature.
+    m_platform.SetCursorPos(QPoint(width(), height()));
+    // In PrintMode the print panel is prepared and shown here; it comes with printing.
+}
+
+void TFullForm::ShowClickedPicture()
+{
+    // The thumbnail holds the whole picture, so the file is not read again: the copy shares
+    // its data (a JPEG copy may still need its full-size decoding, done in PlacePicture).
+    if (TImage* thumb = m_form.Thumbnail(ImageNumber))
+        imgFull->Picture().Assign(thumb->Picture());
+    PictureHeight = imgFull->Picture().Height();
+    PictureWidth = imgFull->Picture().Width();
+    PlacePicture();
+    imgFull->Prepare();
+}
+
+bool TFullForm::IsWindowKey(int key)
+{
+    return key == Qt::Key_Escape || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+}
+
+bool TFullForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_keyWatch && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (IsWindowKey(key)) {
+            Guard([this, key] { FormKeyDown(key); });
+            return true; // the focused control (a scroll bar, the print list) does not act on it too
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFullForm::keyPressEvent(QKeyEvent* event)
+{
+    // Keys sent to the window itself, or passed up by a control that did not take them.
+    if (IsWindowKey(event->key())) {
+        event->accept();
+        const int key = event->key();
+        Guard([this, key] { FormKeyDown(key); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFullForm::FormKeyDown(int key)
+{
+    // A paint or a timer tick already queued is handled before the key acts.
+    QPointer<TFullForm> self(this);
+    m_platform.ProcessMessages();
+    if (!self || !isVisible())
+        return;
+    switch (key) {
+    case Qt::Key_Escape: close(); break;
+    case Qt::Key_PageUp: StepImage(false); break;
+    case Qt::Key_PageDown: StepImage(true); break;
+    default: break;
+    }
+}
+
+void TFullForm::closeEvent(QCloseEvent* event)
+{
+    Guard([this] { FormClose(); });
+    QDialog::closeEvent(event);
+}
+
+void TFullForm::FormClose()
+{
+    // The slide timer is stopped here once the slide show exists.
+    imgFull->Picture().Clear();
+}

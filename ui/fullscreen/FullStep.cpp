@@ -1,0 +1,129 @@
+// The full-screen window's picture: placing it, its scroll ranges, and stepping through
+// the image list.
+#include <algorithm>
+#include <cmath>
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QScrollArea>
+#include "FileListBox.h"
+#include "Full.h"
+#include "FullImage.h"
+#include "Platform.h"
+#include "browser/PageModel.h"
+#include "browser/Viewmain.h"
+
+namespace {
+// The extension with its period, as the entry has it ("" when none).
+QString EntryExtension(const QString& entry)
+{
+    const int slash = entry.lastIndexOf(QLatin1Char('/'));
+    const int dot = entry.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? entry.mid(dot) : QString();
+}
+
+// Logical pixels that hold `devicePixels` at the screen's scale.
+int LogicalCover(int32_t devicePixels, qreal ratio)
+{
+    return int(std::ceil(devicePixels / ratio));
+}
+}
+
+bool TFullForm::UsesSearchResults() const
+{
+    // IncludeSubs: a slide show over the folder tree, whose search fills the result list.
+    return IncludeSubs || m_form.SearchMode;
+}
+
+QString TFullForm::ImageListEntry(int index) const
+{
+    if (UsesSearchResults()) {
+        const QListWidgetItem* item = index >= 0 ? m_form.lbxFileSearch->item(index) : nullptr;
+        return item ? item->text() : QString();
+    }
+    return m_form.FileListBox1->Item(index);
+}
+
+void TFullForm::PlacePicture()
+{
+    if (FitMode) {
+        const QSize screen = DeviceScreen();
+        FitToScreen(screen.height(), screen.width(), PictureHeight, PictureWidth, m_fit);
+        imgFull->SetPlacement(m_fit);
+    } else {
+        ShowScrollBars();
+    }
+}
+
+void TFullForm::ShowScrollBars()
+{
+    const QSize screen = DeviceScreen();
+    if (PictureHeight > screen.height()) {
+        m_vertRange = std::max(m_vertRange, PictureHeight);
+        sbxFull->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
+    if (PictureWidth > screen.width()) {
+        m_horzRange = std::max(m_horzRange, PictureWidth);
+        sbxFull->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    }
+    // The picture widget covers the larger of the view and the ranges; unstretched, the
+    // picture stands centred in it at one picture pixel per device pixel.
+    const qreal ratio = devicePixelRatioF();
+    imgFull->setMinimumSize(LogicalCover(m_horzRange, ratio), LogicalCover(m_vertRange, ratio));
+    imgFull->SetPlacement(m_fit);
+}
+
+void TFullForm::LoadIntoFull(const QString& entry)
+{
+    TPicture fresh;
+    fresh.OnProgress = [this](const ProgressReport& report) { imgFull->PassProgress(report); };
+    fresh.LoadFromFile(entry);
+    // Decoded before it replaces the shown picture, so a file that fails half-way leaves
+    // the previous picture standing. The target is where it will be drawn.
+    TGraphic* graphic = fresh.Graphic();
+    if (graphic && !graphic->Empty()) {
+        ControlGeometry fit = m_fit;
+        const QSize screen = DeviceScreen();
+        if (FitMode)
+            FitToScreen(screen.height(), screen.width(), fresh.Height(), fresh.Width(), fit);
+        const QSize target =
+            TFullImage::PictureRectFor(fit, imgFull->DeviceSize(), QSize(fresh.Width(), fresh.Height())).size();
+        if (!target.isEmpty() && graphic->NeedsPrepare(target))
+            graphic->Prepare(target);
+    }
+    imgFull->Picture().Assign(fresh); // shares the decoded data
+}
+
+void TFullForm::StepImage(bool forward)
+{
+    if (forward) {
+        // Also an empty list (LastIndex -1).
+        if (CurrentIndex >= LastIndex) {
+            m_platform.Beep();
+            return;
+        }
+        ++CurrentIndex;
+    } else {
+        if (CurrentIndex <= 0) {
+            m_platform.Beep();
+            return;
+        }
+        --CurrentIndex;
+    }
+    const QString entry = ImageListEntry(CurrentIndex);
+    // Not a picture (a metafile, say): passed over, but the index has moved, so the next key
+    // goes on from here.
+    if (!IsImageExtension(EntryExtension(entry).toLower()))
+        return;
+    try {
+        LoadIntoFull(entry);
+    } catch (...) {
+        // The previous picture, its entry and size stay; the index stays on the failed entry.
+        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                               QStringLiteral("Cannot load image : ") + entry);
+        return;
+    }
+    ShownFile = entry;
+    PictureHeight = imgFull->Picture().Height();
+    PictureWidth = imgFull->Picture().Width();
+    PlacePicture();
+}
