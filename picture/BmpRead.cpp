@@ -299,6 +299,7 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
         MapTable(*profile, table);
 
     if (rle) {
+        CheckReadSize(h.width, height, 32);   // the device form: 32 bits, or 8 on palette screens
         auto dib = NewDeviceDib(h.width, height);
         dib->xPelsPerMeter = h.xPels;
         dib->yPelsPerMeter = h.yPels;
@@ -307,11 +308,14 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
         const uint8_t* s = len > 0 ? in.Data() + layout.pixelStart : nullptr;
         DecodeRle(s, len, h.compression == kBiRle8, topDown, table, *dib);
         // Kept for writing back unchanged: the header, the table the header claims and the data.
+        // Entries the reader did not take (cut short by the pixel offset or the file's end) are
+        // kept black, as their indices were drawn, so the file written reads back the same.
         const int64_t tableEntries = h.colorsUsed == 0 ? int64_t(1) << h.bitCount
                                                        : std::min<int64_t>(h.colorsUsed, int64_t(1) << h.bitCount);
         QByteArray source(int(h.size + tableEntries * 4 + len), '\0');
         std::memcpy(source.data(), in.Data() + kFileHeaderSize, h.size);
-        for (int64_t i = 0; i < tableEntries * 4; ++i)
+        const int64_t takenBytes = std::min<int64_t>(tableEntries, int64_t(table.size())) * 4;
+        for (int64_t i = 0; i < takenBytes; ++i)
             source[int(h.size + i)] = char(in.U8(layout.tableStart + i));
         if (len > 0)
             std::memcpy(source.data() + h.size + tableEntries * 4, s, size_t(len));
@@ -319,6 +323,7 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
         return dib;
     }
 
+    CheckReadSize(h.width, height, h.bitCount);
     auto dib = NewDib(h.width, height, h.bitCount);
     dib->topDown = topDown;
     dib->coreHeader = h.core;

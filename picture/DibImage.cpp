@@ -21,6 +21,15 @@ void CheckDibSize(int64_t width, int64_t height, int bitCount)
         throw Failure(kOutOfResources);
 }
 
+void CheckReadSize(int64_t width, int64_t height, int bitCount)
+{
+    CheckDibSize(width, height, bitCount);
+    // DibToQImage keeps 1 bit per pixel, widens 4 bits to 8 and the deeper forms to 32.
+    const int drawBits = bitCount == 1 ? 1 : bitCount <= 8 ? 8 : 32;
+    if ((DibStride(width, bitCount) + DibStride(width, drawBits)) * height > PictureLimits::kMaxDecodedBytes)
+        throw Failure(kOutOfResources);
+}
+
 std::shared_ptr<DibImage> NewDib(int32_t width, int32_t height, uint16_t bitCount)
 {
     CheckDibSize(width, height, bitCount);

@@ -47,6 +47,10 @@ int64_t DibStride(int64_t width, int bitCount);
 std::shared_ptr<DibImage> NewDib(int32_t width, int32_t height, uint16_t bitCount);
 // The same check without allocating.
 void CheckDibSize(int64_t width, int64_t height, int bitCount);
+// The check for a picture read from a file: the bitmap and the copy DibToQImage makes to
+// draw it together stay within PictureLimits::kMaxDecodedBytes, so a crafted header cannot
+// make loading and drawing take more than that. Throws Failure("Out of system resources").
+void CheckReadSize(int64_t width, int64_t height, int bitCount);
 
 // For drawing: an RGB32 (or indexed) QImage showing the pixels.
 QImage DibToQImage(const DibImage& dib);

@@ -29,8 +29,9 @@ static_assert(kCodeTooManyScans > int(JMSG_LASTMSGCODE) && kCodeAborted > int(JM
 
 // libjpeg's own working memory (whole-image coefficient buffers of progressive files, the
 // two-pass quantiser's image copy), beside the output bitmap that PictureLimits bounds.
-// Beyond it libjpeg fails with "backing store not supported" instead of allocating.
-constexpr long kLibjpegMemory = long(PictureLimits::kMaxDecodedBytes);
+// Beyond it libjpeg fails with "backing store not supported" instead of allocating. Half the
+// limit: it lives beside the output bitmap, which takes at most the other half.
+constexpr long kLibjpegMemory = long(PictureLimits::kMaxDecodedBytes / 2);
 // Compressed output never grows beyond this.
 constexpr size_t kMaxEncodedBytes = size_t(PictureLimits::kMaxDecodedBytes) * 2;
 
@@ -540,7 +541,7 @@ JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& opt
                              (job.mode == OutMode::Direct && job.cinfo.output_components == 1);
         const uint16_t bitCount = indexed ? 8 : 24;
         try {
-            CheckDibSize(width, height, bitCount);
+            CheckReadSize(width, height, bitCount);
             result.dib = NewDib(width, height, bitCount);
         } catch (const Failure& f) {
             result.error = f.Text();
