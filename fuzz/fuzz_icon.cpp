@@ -1,0 +1,10 @@
+// Fuzz target: an icon file loaded, prepared and drawn as the picture holder does.
+#include "FuzzCommon.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const uint8_t knob = fuzz::Knob(data, size);
+    fuzz::SetScreenFor(knob);
+    fuzz::LoadAndDraw(GraphicKind::Icon, fuzz::Bytes(data, size), knob);
+    return 0;
+}
