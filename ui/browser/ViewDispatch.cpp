@@ -1,6 +1,7 @@
 // The popup's door to the full-screen window: the entry's tag chooses the mode.
 #include <memory>
 #include <QAction>
+#include <QCoreApplication>
 #include "Platform.h"
 #include "Viewmain.h"
 #include "fullscreen/Full.h"
@@ -39,13 +40,19 @@ void TViewForm::mniFullScreenClick(QAction* sender)
     full->PrintMode = tag == kPrintAsIs || tag == kPrintFullPage;
     full->PrintToPage = tag != kPrintAsIs;
     full->ImageNumber = PicList.Current;
-    // While the slide panel is open its set-up runs here (it sets SlideSeconds and
-    // IncludeSubs and may clear `show`); it comes with the slide show.
-    full->SlideSeconds = 0;
-    full->IncludeSubs = false;
+    // While the slide panel is open every full-screen entry opens a show with its settings.
+    if (!pnlSlide->isHidden()) {
+        show = SlideSetUp(*full);
+    } else {
+        full->SlideSeconds = 0;
+        full->IncludeSubs = false;
+    }
     if (show)
         m_platform.ShowModal(*full);
     full.reset();
+    if (!show)
+        m_platform.ShowMessage(MessageKind::Information, QCoreApplication::applicationName(),
+                               QStringLiteral("No Images found for SlideShow."));
     // Screen coordinates from the window's size alone, not its position.
     m_platform.SetCursorPos(QPoint(width() / 2, height() / 2));
 }

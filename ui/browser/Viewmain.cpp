@@ -77,6 +77,7 @@ void TViewForm::BuildToolbar()
     btnSlide->move(70, 2);
     btnSearch->move(100, 2);
     connect(btnHelp, &QToolButton::clicked, this, [this] { Guard([this] { HelpPopup(); }); });
+    connect(btnSlide, &QToolButton::clicked, this, [this] { Guard([this] { btnSlideClick(); }); });
 
     pnlButtons = new QWidget(pnlControl);
     pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
@@ -139,8 +140,7 @@ void TViewForm::BuildFilePanel()
 
     // The search area lies over the file panel.
     BuildSearchPanel();
-    pnlSlide = new QWidget(this);
-    pnlSlide->hide();
+    BuildSlidePanel();
 }
 
 void TViewForm::BuildImageArea()

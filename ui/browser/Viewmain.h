@@ -121,6 +121,25 @@ public:
     QLabel* lblFound = nullptr;
     // --- end search ---
 
+    // --- slide show (ui/fullscreen/ViewSlide.cpp) ---
+    // The slide panel over the top left of the thumbnails: seconds per slide and whether the
+    // show takes the whole folder tree.
+    void BuildSlidePanel();
+    void btnSlideClick();
+    // OK and Cancel: OK runs the show from the page's first thumbnail; both close the panel.
+    void btnSOKClick(QPushButton* sender);
+    // The slide set-up, run by mniFullScreenClick while the panel is open: the window's
+    // seconds and list. False when there are no images; throws when the seconds are not a
+    // whole number.
+    bool SlideSetUp(class TFullForm& full);
+    QLabel* lblSShow = nullptr;
+    class TUpDownEdit* edtShowTime = nullptr; // with its arrows (UpDown1): 3..3600, starts at 5
+    QCheckBox* chkSubs = nullptr;
+    QPushButton* btnSOK = nullptr;     // default: Enter
+    QPushButton* btnSCancel = nullptr; // cancel: Esc
+    QLabel* pnlWait = nullptr;         // "Searching for Images", over OK and Cancel
+    // --- end slide show ---
+
     // --- help, about and goodbye (ui/dialogs/ViewDialogs.cpp) ---
     void btnHelpClick();
     void btnInfoClick();

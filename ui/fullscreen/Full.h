@@ -5,12 +5,15 @@
 // Two later features share this window: a timed slide show and a print panel; their places
 // are marked below.
 #include <cstdint>
+#include <memory>
 #include <QDialog>
 #include <QPointer>
 #include "browser/Geometry.h"
 #include "platform/Guard.h"
 
 class Platform;
+class PlatformTimer;
+struct ProgressReport;
 class QScrollArea;
 class QScrollBar;
 class QWindow;
@@ -37,9 +40,21 @@ public:
     bool PrintMode = false;    // show the print panel
     bool PrintToPage = true;   // print scaled to the page; clear: as is
 
-    // --- slide show ---
+    // --- slide show (ui/fullscreen/FullSlide.cpp) ---
     int32_t SlideSeconds = 0;  // a timed show when >= 1
     bool IncludeSubs = false;  // the show runs over a folder-tree search's results
+    // The slide timer: SlideSeconds apart, stopped while a picture starts decoding.
+    std::unique_ptr<PlatformTimer> ShowTimer;
+    // One tick: the next entry of the list (after the last, the first), fitted.
+    void ShowTimerTimer();
+    // imgFull's decoding progress while a show runs: the start stage stops the timer, any
+    // later stage starts it again for a whole interval.
+    void imgFullProgress(TFullImage* sender, const ProgressReport& report);
+private:
+    void BuildShowTimer();
+    // On activation of a timed show: the timer, the progress handler, and the first slide.
+    void StartShow();
+public:
     // --- end slide show ---
 
     TFullImage* imgFull = nullptr;
@@ -81,8 +96,9 @@ private:
     void ShowClickedPicture();
     // Fits the picture or sets the scroll ranges, as the mode asks.
     void PlacePicture();
-    // Loads and prepares an entry away from imgFull; throws the load's failure.
-    void LoadIntoFull(const QString& entry);
+    // Loads and prepares an entry away from imgFull, for a fitted (fit) or full-size
+    // placement; throws the load's failure.
+    void LoadIntoFull(const QString& entry, bool fit);
     static bool IsWindowKey(int key);
     // Runs a handler inside the guard so a failure reaches the top-level report.
     template <class F> void Guard(F&& f) { Guarded(m_platform, std::forward<F>(f)); }

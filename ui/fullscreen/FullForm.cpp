@@ -53,7 +53,8 @@ void TFullForm::BuildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(sbxFull);
-    // pnlPrinter (the print panel) and ShowTimer (the slide timer) join here with their features.
+    // pnlPrinter (the print panel) joins here with printing.
+    BuildShowTimer();
 }
 
 QScrollBar* TFullForm::VertScrollBar() const
@@ -112,7 +113,8 @@ void TFullForm::FormActivate()
         CurrentIndex = 0;
     if (SlideSeconds < 1)
         ShowClickedPicture();
-    // A timed show (SlideSeconds >= 1) starts here; it comes with the slide-show feature.
+    else
+        StartShow();
     m_platform.SetCursorPos(QPoint(width(), height()));
     // In PrintMode the print panel is prepared and shown here; it comes with printing.
 }
@@ -181,6 +183,6 @@ void TFullForm::closeEvent(QCloseEvent* event)
 
 void TFullForm::FormClose()
 {
-    // The slide timer is stopped here once the slide show exists.
+    ShowTimer->Stop();
     imgFull->Picture().Clear();
 }

@@ -72,7 +72,7 @@ void TFullForm::ShowScrollBars()
     imgFull->SetPlacement(m_fit);
 }
 
-void TFullForm::LoadIntoFull(const QString& entry)
+void TFullForm::LoadIntoFull(const QString& entry, bool fit)
 {
     TPicture fresh;
     fresh.OnProgress = [this](const ProgressReport& report) { imgFull->PassProgress(report); };
@@ -81,12 +81,12 @@ void TFullForm::LoadIntoFull(const QString& entry)
     // the previous picture standing. The target is where it will be drawn.
     TGraphic* graphic = fresh.Graphic();
     if (graphic && !graphic->Empty()) {
-        ControlGeometry fit = m_fit;
+        ControlGeometry placement = m_fit;
         const QSize screen = DeviceScreen();
-        if (FitMode)
-            FitToScreen(screen.height(), screen.width(), fresh.Height(), fresh.Width(), fit);
+        if (fit)
+            FitToScreen(screen.height(), screen.width(), fresh.Height(), fresh.Width(), placement);
         const QSize target =
-            TFullImage::PictureRectFor(fit, imgFull->DeviceSize(), QSize(fresh.Width(), fresh.Height())).size();
+            TFullImage::PictureRectFor(placement, imgFull->DeviceSize(), QSize(fresh.Width(), fresh.Height())).size();
         if (!target.isEmpty() && graphic->NeedsPrepare(target))
             graphic->Prepare(target);
     }
@@ -115,7 +115,7 @@ void TFullForm::StepImage(bool forward)
     if (!IsImageExtension(EntryExtension(entry).toLower()))
         return;
     try {
-        LoadIntoFull(entry);
+        LoadIntoFull(entry, FitMode);
     } catch (...) {
         // The previous picture, its entry and size stay; the index stays on the failed entry.
         m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
