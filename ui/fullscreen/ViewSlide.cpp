@@ -1,7 +1,9 @@
 // The slide panel of the main window and the show's set-up before the full-screen window
 // opens: the seconds per slide and which list the show runs over.
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
+#include <vector>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -53,6 +55,31 @@ bool NoResults(const QListWidget& results)
 {
     return results.count() == 0 || results.item(0)->text() == QLatin1String("No matches found");
 }
+
+// Shows the wait plate and holds the buttons under it disabled for its lifetime, also when
+// a failure passes through.
+class WaitPlate {
+public:
+    WaitPlate(QLabel& plate, std::initializer_list<QPushButton*> buttons) : m_plate(plate), m_buttons(buttons)
+    {
+        for (QPushButton* b : m_buttons)
+            b->setEnabled(false);
+        m_plate.show();
+        m_plate.raise();
+    }
+    ~WaitPlate()
+    {
+        m_plate.hide();
+        for (QPushButton* b : m_buttons)
+            b->setEnabled(true);
+    }
+    WaitPlate(const WaitPlate&) = delete;
+    WaitPlate& operator=(const WaitPlate&) = delete;
+
+private:
+    QLabel& m_plate;
+    std::vector<QPushButton*> m_buttons;
+};
 
 QLabel* Caption(QWidget* parent, const QString& text, const QRect& where)
 {
@@ -165,12 +192,15 @@ bool TViewForm::SlideSetUp(TFullForm& full)
     full.SlideSeconds = *seconds;
     full.IncludeSubs = chkSubs->isChecked();
     if (full.IncludeSubs) {
-        pnlWait->show();
-        pnlWait->raise();
-        lbxFileSearch->clear();
-        // The search area's own search, with its text and type as last left; the area stays hidden.
-        btnFSearchClick();
-        pnlWait->hide();
+        {
+            // The plate covers OK and Cancel; their keys must not start a second show or
+            // close the panel while the search lets messages through.
+            WaitPlate wait(*pnlWait, {btnSOK, btnSCancel});
+            lbxFileSearch->clear();
+            // The search area's own search, with its text and type as last left; the area
+            // stays hidden.
+            btnFSearchClick();
+        }
         if (NoResults(*lbxFileSearch))
             return false;
         full.CurrentIndex = 0;
