@@ -1,20 +1,58 @@
 #include "DecodeQueue.h"
+#include <algorithm>
+#include <QEvent>
 #include <QMetaObject>
+#include <QThread>
+#include "DecodeWorkers.h"
 #include "ImageControl.h"
 #include "picture/Graphic.h"
+#include "picture/JpegImage.h"
 #include "platform/Guard.h"
 
-DecodeQueue::DecodeQueue(Platform& platform, QObject* parent) : QObject(parent), m_platform(platform) {}
+DecodeQueue::DecodeQueue(Platform& platform, QObject* parent)
+    : QObject(parent), m_platform(platform), m_channel(std::make_shared<DecodeChannel>()),
+      m_workers(std::max(1, QThread::idealThreadCount()))
+{
+    m_channel->wake = this;
+}
+
+DecodeQueue::~DecodeQueue()
+{
+    {
+        std::lock_guard<std::mutex> hold(m_channel->lock);
+        m_channel->wake = nullptr; // no worker posts to this object from now on
+    }
+    for (Flight& f : m_flights)
+        f.stop->store(true, std::memory_order_relaxed);
+}
 
 bool DecodeQueue::Live(const Job& job) const
 {
     return job.image && job.image->Generation() == job.generation && job.image->Picture().HasGraphic();
 }
 
+bool DecodeQueue::LiveFlight(const Flight& flight) const
+{
+    return !flight.dropped && Live(flight.job);
+}
+
+bool DecodeQueue::Same(const Job& job, const TImage* image, QSize target) const
+{
+    return job.image == image && job.generation == image->Generation() && job.target == target;
+}
+
+void DecodeQueue::SetWorkerThreads(int count)
+{
+    m_workers = std::max(0, count);
+}
+
 void DecodeQueue::Schedule(TImage* image, QSize target)
 {
     if (!image)
         return;
+    for (const Flight& f : m_flights)
+        if (!f.dropped && Same(f.job, image, target))
+            return; // being decoded already
     for (Job& job : m_jobs) {
         if (job.image == image && job.generation == image->Generation()) {
             job.target = target;
@@ -31,6 +69,8 @@ int DecodeQueue::Pending() const
     int n = 0;
     for (const Job& job : m_jobs)
         n += Live(job) ? 1 : 0;
+    for (const Flight& f : m_flights)
+        n += LiveFlight(f) ? 1 : 0;
     return n;
 }
 
@@ -39,14 +79,120 @@ bool DecodeQueue::IsQueued(const TImage* image) const
     for (const Job& job : m_jobs)
         if (job.image == image && Live(job))
             return true;
+    for (const Flight& f : m_flights)
+        if (f.job.image == image && LiveFlight(f))
+            return true;
     return false;
 }
 
 void DecodeQueue::Clear()
 {
     m_jobs.clear();
+    // Running decodes stop at their next row; what they hand back is thrown away.
+    for (Flight& f : m_flights) {
+        f.dropped = true;
+        f.stop->store(true, std::memory_order_relaxed);
+    }
     if (!m_running)
         BecameEmpty();
+}
+
+bool DecodeQueue::Dispatch()
+{
+    while (!m_jobs.empty()) {
+        const Job& front = m_jobs.front();
+        if (!Live(front)) {
+            m_jobs.pop_front();
+            continue;
+        }
+        TGraphic* graphic = front.image->Picture().Graphic();
+        if (!graphic->NeedsPrepare(front.target)) {
+            front.image->update();
+            m_jobs.pop_front();
+            continue;
+        }
+        if (m_workers <= 0 || graphic->Kind() != GraphicKind::Jpeg)
+            return true;
+        const auto running = std::count_if(m_flights.begin(), m_flights.end(), [](const Flight& f) { return !f.dropped; });
+        if (running >= m_workers)
+            return false; // the next finished decode makes room
+        // Reports the start (the loading light), which may run a handler: take the job first.
+        const Job job = front;
+        m_jobs.pop_front();
+        std::optional<JpegCacheJob> work;
+        m_running = true;
+        Guarded(m_platform, [&] { work = static_cast<TJpegImage*>(graphic)->StartCacheJob(job.target); });
+        m_running = false;
+        if (!work) {
+            // A full-size decoding: prepared on this thread, in its turn.
+            if (Live(job))
+                m_jobs.push_front(job);
+            return Live(job);
+        }
+        Flight flight{job, m_nextId++, false, std::make_shared<std::atomic<bool>>(false)};
+        StartDecodeTask(m_channel, DecodeTask{flight.id, std::move(*work), flight.stop});
+        m_flights.push_back(std::move(flight));
+    }
+    return false;
+}
+
+void DecodeQueue::customEvent(QEvent* event)
+{
+    if (event->type() != QEvent::Type(DecodeWakeEventType()))
+        return QObject::customEvent(event);
+    {
+        std::lock_guard<std::mutex> hold(m_channel->lock);
+        m_channel->wakePosted = false;
+    }
+    Collect(true);
+}
+
+void DecodeQueue::Collect(bool andContinue)
+{
+    // An adoption that opened a message box runs the event loop; nothing is taken inside it.
+    if (m_running) {
+        m_collectLater = true;
+        return;
+    }
+    for (;;) {
+        DecodeDone done;
+        {
+            std::lock_guard<std::mutex> hold(m_channel->lock);
+            if (m_channel->done.empty())
+                break;
+            done = std::move(m_channel->done.front());
+            m_channel->done.pop_front();
+        }
+        const auto it = std::find_if(m_flights.begin(), m_flights.end(), [&](const Flight& f) { return f.id == done.id; });
+        if (it == m_flights.end())
+            continue;
+        const Flight flight = *it;
+        m_flights.erase(it);
+        if (!LiveFlight(flight))
+            continue;
+        // The next decode starts before this one is shown, so the workers never wait on painting.
+        if (andContinue && Dispatch())
+            Post();
+        ++m_workerResults;
+        Adopt(flight.job, done.result);
+    }
+    if (andContinue)
+        Continue();
+}
+
+void DecodeQueue::Adopt(const Job& job, JpegCacheResult& result)
+{
+    TImage* image = job.image;
+    auto* jpeg = static_cast<TJpegImage*>(image->Picture().Graphic());
+    m_running = true;
+    image->BeginPrepare(job.target);
+    // The picture reports its own failure once; it is not asked for again.
+    Guarded(m_platform, [jpeg, &result] { jpeg->AdoptCache(std::move(result)); });
+    m_running = false;
+    if (job.image) {
+        job.image->EndPrepare();
+        job.image->update();
+    }
 }
 
 bool DecodeQueue::RunOne()
@@ -81,9 +227,18 @@ bool DecodeQueue::RunOne()
 
 void DecodeQueue::Drain()
 {
-    while (RunOne()) {
+    while (!m_running) {
+        Collect(false);
+        if (Dispatch()) {
+            RunOne();
+            continue;
+        }
+        if (m_flights.empty())
+            break;
+        std::unique_lock<std::mutex> hold(m_channel->lock);
+        m_channel->finished.wait(hold, [this] { return !m_channel->done.empty(); });
     }
-    if (m_jobs.empty() && !m_running)
+    if (!Busy() && !m_running)
         BecameEmpty();
 }
 
@@ -92,21 +247,32 @@ void DecodeQueue::Post()
     if (m_posted || m_running)
         return;
     m_posted = true;
-    // Queued, so each Prepare runs in its own turn of the event loop after pending input.
+    // Queued, so each turn runs after pending input.
     QMetaObject::invokeMethod(this, &DecodeQueue::Step, Qt::QueuedConnection);
 }
 
 void DecodeQueue::Step()
 {
     m_posted = false;
-    RunOne();
     if (m_running)
         return;
-    while (!m_jobs.empty() && !Live(m_jobs.front()))
-        m_jobs.pop_front();
-    if (!m_jobs.empty())
+    if (Dispatch())
+        RunOne();
+    Continue();
+}
+
+void DecodeQueue::Continue()
+{
+    if (m_running)
+        return;
+    if (m_collectLater) {
+        m_collectLater = false;
+        Collect(true); // continues itself
+        return;
+    }
+    if (Dispatch())
         Post();
-    else
+    else if (!Busy())
         BecameEmpty();
 }
 

@@ -1,38 +1,60 @@
 #pragma once
 // Decoding a picture is never done inside a paint event: an image control that finds its
-// picture not ready for drawing asks this queue, which prepares one picture per turn of
-// the event loop. Input events (a page move, a new folder) run between two decodes, and a
-// control deleted or given another picture meanwhile is skipped.
+// picture not ready for drawing asks this queue. A JPEG thumbnail's reduced-scale display
+// cache is decoded on worker threads, several at once, and each finished one is handed back
+// to this (the user-interface) thread, which alone touches pictures and controls. Any other
+// preparation (a full-size decoding, other kinds of picture) runs here, one per turn of the
+// event loop. Input events (a page move, a new folder) run between two turns, and a control
+// deleted or given another picture meanwhile is skipped.
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
 
 class Platform;
 class TImage;
+struct DecodeChannel;
+struct JpegCacheResult;
 
 class DecodeQueue : public QObject {
     Q_OBJECT
 public:
     explicit DecodeQueue(Platform& platform, QObject* parent = nullptr);
+    ~DecodeQueue() override;
 
     // Asks for image's picture (as it is now) to be prepared for drawing at `target`.
-    // A control already waiting with the same picture is kept in its place, with the new target.
+    // A control already waiting or decoding with the same picture and target is kept in its place.
     void Schedule(TImage* image, QSize target);
-    // Waiting controls that still exist and still hold the picture they asked for.
+    // Controls, still existing and holding the picture they asked for, that wait or are
+    // being decoded on a worker.
     int Pending() const;
     bool IsQueued(const TImage* image) const;
-    // Drops every waiting control (a new page replaces the old one).
+    // Drops every waiting control and stops the decodes running for them (a new page
+    // replaces the old one); what they finish is thrown away.
     void Clear();
-    // Prepares the next waiting picture now; false when none was waiting.
+    // Prepares the next waiting picture now, on this thread; false when none was waiting.
     bool RunOne();
-    // Prepares every waiting picture now (tests, and callers that need all of them).
+    // Prepares every waiting picture now and waits for the workers (tests, and callers
+    // that need all of them).
     void Drain();
+
+    // How many display-cache decodes run at once on worker threads; 0 prepares everything
+    // on this thread. Starts at the machine's thread count.
+    void SetWorkerThreads(int count);
+    int WorkerThreads() const { return m_workers; }
+    // Decodes handed back by workers and kept (not dropped) since the queue was made.
+    int WorkerResults() const { return m_workerResults; }
 
     // Called when the queue runs empty after it had work (the main window's loading light).
     std::function<void()> OnIdle;
+
+protected:
+    void customEvent(QEvent* event) override;
 
 private:
     struct Job {
@@ -40,14 +62,37 @@ private:
         uint64_t generation = 0;
         QSize target;
     };
+    // A display-cache decode handed to a worker and not yet collected.
+    struct Flight {
+        Job job;
+        uint64_t id = 0;
+        bool dropped = false; // its page was left: the result is thrown away
+        std::shared_ptr<std::atomic<bool>> stop; // shared with the worker
+    };
     bool Live(const Job& job) const;
+    bool LiveFlight(const Flight& flight) const;
+    bool Same(const Job& job, const TImage* image, QSize target) const;
+    // Hands waiting JPEG cache decodes at the front of the queue to workers while there is room;
+    // true when the front job must be prepared on this thread.
+    bool Dispatch();
+    // Takes back every finished decode; then, with andContinue, starts what comes next.
+    void Collect(bool andContinue);
+    void Adopt(const Job& job, JpegCacheResult& result);
     void Post();
     void Step();
+    void Continue();
     void BecameEmpty();
+    bool Busy() const { return !m_jobs.empty() || !m_flights.empty(); }
 
     Platform& m_platform;
     std::deque<Job> m_jobs;
+    std::vector<Flight> m_flights;
+    std::shared_ptr<DecodeChannel> m_channel;
+    uint64_t m_nextId = 1;
+    int m_workers = 1;
+    int m_workerResults = 0;
     bool m_posted = false;   // a Step is waiting in the event queue
-    bool m_running = false;  // a Prepare is running (it may open a message box)
+    bool m_running = false;  // a Prepare or an adoption is running (it may open a message box)
+    bool m_collectLater = false; // results arrived while m_running
     bool m_hadWork = false;
 };

@@ -35,7 +35,6 @@ constexpr long kLibjpegMemory = long(PictureLimits::kMaxDecodedBytes / 2);
 // Compressed output never grows beyond this.
 constexpr size_t kMaxEncodedBytes = size_t(PictureLimits::kMaxDecodedBytes) * 2;
 
-constexpr size_t kPieceSize = 4096;
 const JOCTET kFakeEoi[2] = {0xFF, JPEG_EOI};
 
 // ---- error manager ------------------------------------------------------------------
@@ -86,7 +85,9 @@ boolean FillInput(j_decompress_ptr cinfo)
 {
     auto* src = reinterpret_cast<SourceMgr*>(cinfo->src);
     if (src->pos < src->size) {
-        const size_t n = std::min(kPieceSize, src->size - src->pos);
+        // Everything at once: libjpeg-turbo decodes with its fast Huffman path only while
+        // several kilobytes are left in the buffer, so small pieces would slow every decode.
+        const size_t n = src->size - src->pos;
         src->pub.next_input_byte = src->data + src->pos;
         src->pub.bytes_in_buffer = n;
         src->pos += n;
@@ -158,6 +159,7 @@ struct ProgressMgr {
     jpeg_progress_mgr pub;
     JpegProgressSink* sink;
     const int32_t* rows; // rows done in the current output pass, null when encoding
+    const std::atomic<bool>* cancel; // null when nothing can stop the coding from outside
 };
 
 void ProgressHook(j_common_ptr cinfo)
@@ -168,6 +170,9 @@ void ProgressHook(j_common_ptr cinfo)
         reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > PictureLimits::kMaxJpegScans)
         Fail(cinfo, kCodeTooManyScans);
     auto* mgr = reinterpret_cast<ProgressMgr*>(cinfo->progress);
+    // libjpeg calls the hook for every row it hands out, so a stop is seen within a row.
+    if (mgr->cancel && mgr->cancel->load(std::memory_order_relaxed))
+        Fail(cinfo, kCodeAborted);
     const jpeg_progress_mgr& p = mgr->pub;
     const int32_t rows = mgr->rows ? *mgr->rows : 0;
     if (!mgr->sink->Hook(p.completed_passes, p.pass_counter, p.pass_limit, p.total_passes, rows))
@@ -214,7 +219,8 @@ struct DecodeJob {
     int lastTwoPass;       // -1 before the first output pass
 };
 
-void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sink)
+void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sink,
+                   const std::atomic<bool>* cancel = nullptr)
 {
     InitErrors(&job->err);
     job->cinfo.err = &job->err.pub;
@@ -228,6 +234,7 @@ void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sin
     job->progress.pub.progress_monitor = ProgressHook;
     job->progress.sink = sink;
     job->progress.rows = &job->rowsDone;
+    job->progress.cancel = cancel;
     job->lastTwoPass = -1;
 }
 
@@ -524,13 +531,17 @@ JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& opt
 {
     JpegDecodeResult result;
     JpegProgressSink sink(progress);
+    if (options.cancel && options.cancel->load(std::memory_order_relaxed)) {
+        result.error = sink.AbortText(); // stopped before it began: nothing to report
+        return result;
+    }
     if (!sink.Edge(TProgressStage::Starting, 0)) {
         result.error = sink.AbortText();
         sink.Edge(TProgressStage::Ending, 0);
         return result;
     }
     DecodeJob job{};
-    InitDecodeJob(&job, data, &sink);
+    InitDecodeJob(&job, data, &sink, options.cancel);
     DecompressGuard guard{&job};
     bool ok = StepReadHeader(&job) && StepConfigure(&job, &options);
     if (ok) {

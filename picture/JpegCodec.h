@@ -2,6 +2,7 @@
 // The libjpeg front: header reading, decoding and encoding of in-memory data.
 // libjpeg's error exit is turned into Failure("JPEG error #<code>"); nothing here
 // lets a C++ exception pass through libjpeg's frames.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <QByteArray>
@@ -25,6 +26,9 @@ struct JpegDecodeOptions {
     int colors = 236;
     bool fast = false;               // best speed
     bool buffered = false;           // progressive display
+    // When set and raised (from any thread), the decoding stops at its next row with the
+    // aborted message; decodes of a thumbnail page that was left end this way.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 struct JpegDecodeResult {

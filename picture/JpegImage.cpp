@@ -59,9 +59,24 @@ JpegDecodeOptions OptionsFor(const JpegSettings& s, bool headerGrayscale, bool m
     return o;
 }
 
+// Drawing reduces an image smoothly when it is larger than the rectangle on either side.
+bool Reduces(const QImage& image, QSize target)
+{
+    return image.width() > target.width() || image.height() > target.height();
+}
+
+// The cache reduced to a drawing size by area averaging, done once instead of at every paint;
+// null when drawing at that size needs no reduction.
+QImage Fitted(const QImage& cache, QSize target)
+{
+    if (cache.isNull() || target.isEmpty() || !Reduces(cache, target))
+        return QImage();
+    return cache.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 void DrawImage(QPainter& painter, const QRect& rect, const QImage& image, bool smooth)
 {
-    if (smooth && (image.width() > rect.width() || image.height() > rect.height())) {
+    if (smooth && Reduces(image, rect.size())) {
         // Area-averaging reduction; the painter's own smoothing only interpolates.
         painter.drawImage(rect.topLeft(),
                           image.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
@@ -109,6 +124,7 @@ void TJpegImage::LoadFromBytes(const QByteArray& bytes)
     settings.progressiveEncoding = header.multiScan;
     m_bitmap.SetDib(nullptr);
     m_cache = QImage();
+    m_fitted = QImage();
     m_cacheDenom = 0;
     m_failed = false;
     m_error.clear();
@@ -121,11 +137,18 @@ QByteArray TJpegImage::SaveToBytes()
     return m_data;
 }
 
+int TJpegImage::CacheDenomFor(QSize target) const
+{
+    if (settings.scale != 0 || !settings.reducedDecode)
+        return 1;
+    return DenomFor(m_headerWidth, m_headerHeight, target);
+}
+
 bool TJpegImage::NeedsPrepare(QSize target) const
 {
     if (m_failed || m_bitmap.HasImage() || target.isEmpty())
         return false;
-    const int denom = settings.scale == 0 ? DenomFor(m_headerWidth, m_headerHeight, target) : 1;
+    const int denom = CacheDenomFor(target);
     const bool cacheFits = m_cacheDenom > 0 && m_cacheDenom <= denom;
     return !cacheFits;
 }
@@ -134,7 +157,7 @@ void TJpegImage::Prepare(QSize target)
 {
     if (!NeedsPrepare(target))
         return;
-    const int denom = settings.scale == 0 ? DenomFor(m_headerWidth, m_headerHeight, target) : 1;
+    const int denom = CacheDenomFor(target);
     if (denom == 1) {
         DecodeFull();
         return;
@@ -143,6 +166,7 @@ void TJpegImage::Prepare(QSize target)
                                     [this](const ProgressReport& p) { Progress(p); });
     if (r.dib) {
         m_cache = DibToQImage(*r.dib);
+        m_fitted = Fitted(m_cache, target);
         m_cacheDenom = denom;
     }
     if (!r.error.isEmpty()) {
@@ -156,14 +180,70 @@ void TJpegImage::Draw(QPainter& painter, const QRect& rect, bool smooth) const
 {
     if (rect.isEmpty())
         return;
-    const int denom = settings.scale == 0 ? DenomFor(m_headerWidth, m_headerHeight, rect.size()) : 1;
+    const int denom = CacheDenomFor(rect.size());
     const bool cacheFits = !m_cache.isNull() && m_cacheDenom <= denom;
     if (m_bitmap.HasImage() && !cacheFits) {
         m_bitmap.Draw(painter, rect, smooth);
         return;
     }
+    if (smooth && !m_fitted.isNull() && m_fitted.size() == rect.size()) {
+        painter.drawImage(rect.topLeft(), m_fitted); // what DrawImage would make, made once
+        return;
+    }
     if (!m_cache.isNull())
         DrawImage(painter, rect, m_cache, smooth);
+}
+
+std::optional<JpegCacheJob> TJpegImage::StartCacheJob(QSize target)
+{
+    if (!NeedsPrepare(target))
+        return std::nullopt;
+    const int denom = CacheDenomFor(target);
+    if (denom == 1)
+        return std::nullopt; // a full-size decoding stays on the picture's thread
+    JpegCacheJob job{m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom), target};
+    // Progressive display redraws passes as they come; off the picture's thread there is
+    // nothing to redraw, and the final pass is the same without it.
+    job.options.buffered = false;
+    Progress({TProgressStage::Starting, 0, false, {}, {}});
+    return job;
+}
+
+JpegCacheResult TJpegImage::RunCacheJob(const JpegCacheJob& job)
+{
+    // Runs on a worker thread: nothing may escape, and nothing here touches a picture.
+    JpegCacheResult out;
+    out.denom = job.options.scaleDenom;
+    try {
+        JpegDecodeResult r = JpegDecode(job.data, job.options, JpegProgressFn());
+        out.error = r.error;
+        if (r.dib) {
+            out.cache = DibToQImage(*r.dib);
+            out.fitted = Fitted(out.cache, job.target);
+        }
+    } catch (const Failure& f) {
+        out.error = f.Text();
+    } catch (...) {
+        out.error = QString::fromLatin1(kOutOfResources);
+    }
+    return out;
+}
+
+void TJpegImage::AdoptCache(JpegCacheResult result)
+{
+    // A larger cache already held (a smaller denominator) serves more sizes: it stays.
+    if (!result.cache.isNull() && (m_cacheDenom == 0 || result.denom <= m_cacheDenom)) {
+        m_cache = std::move(result.cache);
+        m_fitted = std::move(result.fitted);
+        m_cacheDenom = result.denom;
+    }
+    const bool failed = !result.error.isEmpty();
+    Progress({TProgressStage::Ending, failed ? 0 : 100, false, {}, {}});
+    if (failed && !m_failed) {
+        m_error = result.error;
+        ReportDecodeFailure();
+    }
+    Changed();
 }
 
 std::unique_ptr<TGraphic> TJpegImage::Clone() const
@@ -178,6 +258,7 @@ std::unique_ptr<TGraphic> TJpegImage::Clone() const
     copy->m_multiScan = m_multiScan;
     copy->m_bitmap.SetDib(m_bitmap.SharedDib());
     copy->m_cache = m_cache;
+    copy->m_fitted = m_fitted;
     copy->m_cacheDenom = m_cacheDenom;
     copy->m_failed = m_failed;
     copy->m_error = m_error;
@@ -200,6 +281,7 @@ void TJpegImage::AssignBitmap(const TBitmap& bitmap)
     m_headerGrayscale = false;
     m_multiScan = false;
     m_cache = QImage();
+    m_fitted = QImage();
     m_cacheDenom = 0;
     m_failed = false;
     m_error.clear();

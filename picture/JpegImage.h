@@ -1,7 +1,10 @@
 #pragma once
+#include <optional>
 #include <QImage>
+#include <QSize>
 #include "Bitmap.h"
 #include "Graphic.h"
+#include "JpegCodec.h"
 
 // Settings of a JPEG picture, copied from the program-wide defaults when it is created.
 struct JpegSettings {
@@ -13,6 +16,24 @@ struct JpegSettings {
     bool progressiveEncoding = false;              // after loading: the file has more than one scan
     int scale = 0;                                 // 0 full, 1 half, 2 quarter, 3 eighth
     bool smoothing = true;
+    // false: every drawing decodes the full-size bitmap and draws it scaled, never a reduced
+    // display cache (the slow reference path the thumbnail benchmark compares against).
+    bool reducedDecode = true;
+};
+
+// A display-cache decoding taken away from its picture so that any thread can run it: the
+// compressed bytes are shared and never written, everything else is a copy.
+struct JpegCacheJob {
+    QByteArray data;
+    JpegDecodeOptions options;  // its scale is the cache's DCT denominator (2, 4 or 8)
+    QSize target;               // the drawing size, for the smoothly reduced copy
+};
+
+struct JpegCacheResult {
+    QImage cache;               // at the DCT scale; null when nothing was decoded
+    QImage fitted;              // the cache smoothly reduced to the target
+    int denom = 0;
+    QString error;              // empty on success
 };
 
 // Program-wide defaults; the 8-bit choice for palette screens is made once at start.
@@ -33,6 +54,16 @@ public:
     void Draw(QPainter& painter, const QRect& rect, bool smooth) const override;
     std::unique_ptr<TGraphic> Clone() const override;
 
+    // Decoding the display cache on another thread. StartCacheJob hands out the work when a
+    // reduced-scale cache would serve `target` (none when a full-size decode is needed or
+    // nothing is) and reports the start; RunCacheJob runs on any thread and touches no
+    // picture; AdoptCache, back on the picture's thread, keeps the result and reports the
+    // end, or raises a failed decode once as Prepare does.
+    std::optional<JpegCacheJob> StartCacheJob(QSize target);
+    static JpegCacheResult RunCacheJob(const JpegCacheJob& job);
+    void AdoptCache(JpegCacheResult result);
+    int CacheDenom() const { return m_cacheDenom; }
+
     // The full-size decoded bitmap, decoding it first when needed (may throw).
     const TBitmap& Bitmap();
     bool HasBitmap() const { return m_bitmap.HasImage(); }
@@ -52,6 +83,7 @@ public:
     JpegSettings settings;
 
 private:
+    int CacheDenomFor(QSize target) const;
     void DecodeFull();
     void ReportDecodeFailure();
 
@@ -61,6 +93,7 @@ private:
     bool m_multiScan = false;
     TBitmap m_bitmap;               // full-size decoded bitmap, made on first need
     QImage m_cache;                 // reduced-scale display cache for small drawing
+    QImage m_fitted;                // m_cache smoothly reduced to the last prepared size
     int m_cacheDenom = 0;           // 2, 4 or 8 when m_cache holds something
     bool m_failed = false;          // a failed decoding is never retried
     QString m_error;

@@ -1,0 +1,153 @@
+#include "BenchFiles.h"
+#include <cmath>
+#include <cstdio>
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include "picture/Bitmap.h"
+#include "picture/DibImage.h"
+#include "picture/JpegImage.h"
+
+namespace {
+
+// Bump when the pictures change, so folders made by an older recipe are made again.
+constexpr int kRecipe = 1;
+constexpr int kPhotoWidth = 4000, kPhotoHeight = 3000, kPhotoQuality = 90;
+constexpr int kSmallWidth = 160, kSmallHeight = 120, kSmallCount = 10000;
+
+uint32_t NextRandom(uint32_t& state)
+{
+    // xorshift32: fast, and the same sequence everywhere.
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
+uint8_t Clamp(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+QString Stamp(const QString& folder) { return folder + QStringLiteral("/.recipe"); }
+
+bool Ready(const QString& folder, int files)
+{
+    QFile stamp(Stamp(folder));
+    if (!stamp.open(QIODevice::ReadOnly))
+        return false;
+    return stamp.readAll().trimmed() == QByteArray::number(kRecipe) + ' ' + QByteArray::number(files);
+}
+
+void MarkReady(const QString& folder, int files)
+{
+    WriteFile(Stamp(folder), QByteArray::number(kRecipe) + ' ' + QByteArray::number(files) + '\n');
+}
+
+void Fresh(const QString& folder)
+{
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
+}
+
+QString Name(const char* prefix, int i)
+{
+    return QStringLiteral("%1%2.jpg").arg(QLatin1String(prefix)).arg(i, 5, 10, QLatin1Char('0'));
+}
+
+// Hard links where the file system allows them, copies elsewhere.
+void LinkOrCopy(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+    if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0 && !QFile::copy(from, to))
+        throw std::runtime_error("cannot link or copy " + from.toStdString());
+}
+
+} // namespace
+
+QByteArray MakePhotoJpeg(int width, int height, int seed, int quality)
+{
+    auto dib = NewDib(width, height, 24);
+    uint32_t state = 0x9E3779B9u ^ uint32_t(seed * 7919 + 1);
+    const double fx = 6.2831853 / width, fy = 6.2831853 / height;
+    const double phase = seed * 0.7;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = dib->Row(y);
+        const double sy = std::sin(fy * y * 3 + phase);
+        for (int x = 0; x < width; ++x) {
+            // Broad gradients and slow waves, as sky, walls and light give; then noise of
+            // about the sensor's, which is what makes a camera's file as large as it is.
+            const double wave = std::sin(fx * x * 2 + phase) * sy;
+            const uint32_t r = NextRandom(state);
+            const int n0 = int(r & 31) * 3 / 4 - 12, n1 = int((r >> 5) & 31) * 3 / 4 - 12, n2 = int((r >> 10) & 31) * 3 / 4 - 12;
+            const int base = int(60 * wave);
+            row[3 * x + 0] = Clamp(40 + 150 * y / height + base + n0);            // blue
+            row[3 * x + 1] = Clamp(70 + 110 * x / width - base / 2 + n1);          // green
+            row[3 * x + 2] = Clamp(200 - 120 * (x + y) / (width + height) + base + n2); // red
+        }
+    }
+    TJpegImage jpeg;
+    jpeg.settings.quality = quality;
+    jpeg.AssignBitmap(TBitmap(std::move(dib)));
+    return jpeg.SaveToBytes();
+}
+
+BenchFolders PrepareBenchFolders(const QString& root)
+{
+    BenchFolders f;
+    f.photos25 = root + QStringLiteral("/photos25");
+    f.photos100 = root + QStringLiteral("/photos100");
+    f.small10000 = root + QStringLiteral("/small10000");
+    f.small25 = root + QStringLiteral("/small25");
+    f.empty = root + QStringLiteral("/empty");
+    QDir().mkpath(f.empty);
+
+    if (!Ready(f.photos100, 100)) {
+        Fresh(f.photos100);
+        for (int i = 0; i < 100; ++i) {
+            std::fprintf(stderr, "\rmaking photos: %d of 100", i + 1);
+            WriteFile(f.photos100 + QLatin1Char('/') + Name("photo", i),
+                      MakePhotoJpeg(kPhotoWidth, kPhotoHeight, i, kPhotoQuality));
+        }
+        std::fprintf(stderr, "\n");
+        MarkReady(f.photos100, 100);
+        QDir(f.photos25).removeRecursively();
+    }
+    if (!Ready(f.photos25, 25)) {
+        Fresh(f.photos25);
+        for (int i = 0; i < 25; ++i)
+            LinkOrCopy(f.photos100 + QLatin1Char('/') + Name("photo", i), f.photos25 + QLatin1Char('/') + Name("photo", i));
+        MarkReady(f.photos25, 25);
+    }
+    if (!Ready(f.small10000, kSmallCount)) {
+        Fresh(f.small10000);
+        for (int i = 0; i < kSmallCount; ++i) {
+            if (i % 500 == 0)
+                std::fprintf(stderr, "\rmaking small pictures: %d of %d", i, kSmallCount);
+            WriteFile(f.small10000 + QLatin1Char('/') + Name("small", i), MakePhotoJpeg(kSmallWidth, kSmallHeight, i, 85));
+        }
+        std::fprintf(stderr, "\n");
+        MarkReady(f.small10000, kSmallCount);
+        QDir(f.small25).removeRecursively();
+    }
+    if (!Ready(f.small25, 25)) {
+        Fresh(f.small25);
+        for (int i = 0; i < 25; ++i)
+            LinkOrCopy(f.small10000 + QLatin1Char('/') + Name("small", i), f.small25 + QLatin1Char('/') + Name("small", i));
+        MarkReady(f.small25, 25);
+    }
+    return f;
+}
+
+qint64 FolderBytes(const QString& folder)
+{
+    qint64 total = 0;
+    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files))
+        total += fi.size();
+    return total;
+}

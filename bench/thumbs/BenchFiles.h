@@ -1,0 +1,20 @@
+#pragma once
+// The benchmark's pictures, made with the program's own JPEG encoder: camera-sized photos
+// (gradients and noise, which compress about as a photo does) and a folder of thousands of
+// small files. Made once under a data folder and reused while their recipe is unchanged.
+#include <QString>
+
+struct BenchFolders {
+    QString photos25;   // 25 photos, 4000 x 3000, quality 90
+    QString photos100;  // 100 photos of the same kind (four pages of 25); the first 25 are photos25's
+    QString small10000; // 10,000 small pictures
+    QString small25;    // the first 25 of them, alone
+    QString empty;      // no files: where each run starts
+};
+
+// The photo's pixels for a seed: deterministic, the same on every machine.
+QByteArray MakePhotoJpeg(int width, int height, int seed, int quality);
+// Makes whatever is missing under `root`; progress lines go to stderr.
+BenchFolders PrepareBenchFolders(const QString& root);
+// Total size in bytes of the regular files in a folder.
+qint64 FolderBytes(const QString& folder);

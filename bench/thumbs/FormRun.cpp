@@ -1,0 +1,234 @@
+#include "FormRun.h"
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QThread>
+#include <QWindow>
+#include "Application.h"
+#include "DecodeQueue.h"
+#include "DirectoryListBox.h"
+#include "JpegImage.h"
+#include "PaintWatch.h"
+#include "RadioGroup.h"
+#include "ScriptedPlatform.h"
+#include "browser/Viewmain.h"
+
+namespace {
+
+constexpr int kPage = 25;
+
+double CpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+// Peak resident memory of this process in MiB, as the kernel counts it.
+double PeakRssMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+void Print(const char* name, double value)
+{
+    std::printf("%s %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+QStringList PageNames(const QString& folder, int page)
+{
+    const QStringList all = QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    return all.mid(page * kPage, kPage);
+}
+
+class Session {
+public:
+    explicit Session(const ChildRequest& r) : m_request(r)
+    {
+        m_platform.SetCurrentFolder(r.empty);
+        TApplication::InitPictureLayer(m_platform);
+        JpegDefaults().reducedDecode = r.path != DecodePath::Document;
+        m_form = std::make_unique<TViewForm>(m_platform);
+        // LUMIVUE_BENCH_WORKERS tries another number of worker threads.
+        const int workers = qEnvironmentVariableIntValue("LUMIVUE_BENCH_WORKERS");
+        m_form->Decoder().SetWorkerThreads(r.path != DecodePath::Threads ? 0
+                                           : workers > 0                ? workers
+                                                                        : std::max(1, QThread::idealThreadCount()));
+        m_form->show();
+        if (!QTest::qWaitForWindowExposed(m_form.get()))
+            std::fprintf(stderr, "the window was not exposed\n");
+        m_form->rdgCount->SetItemIndex(4); // 25 a page
+        m_form->rdgCountClick();
+        m_clock.start();
+        m_watch = std::make_unique<PaintWatch>(*m_form, m_clock);
+    }
+
+    double Now() const { return m_clock.nsecsElapsed() / 1e6; }
+
+    // Opens a folder and waits for its first page; the time from the opening, or -1.
+    double OpenAndWait(const QString& folder)
+    {
+        m_watch->Expect(PageNames(folder, 0));
+        const double start = Now();
+        m_form->DirectoryListBox1->SetDirectory(folder);
+        const double done = m_watch->WaitPage(m_request.timeoutMs);
+        return done < 0 ? -1 : done - start;
+    }
+
+    void OpenEmpty()
+    {
+        m_watch->Expect({});
+        m_form->DirectoryListBox1->SetDirectory(m_request.empty);
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // A Page Down as the window system would deliver it: queued behind what is pending.
+    double PostPageDown()
+    {
+        const double at = Now();
+        QCoreApplication::postEvent(m_form->windowHandle(),
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier));
+        QCoreApplication::postEvent(m_form->windowHandle(),
+                                    new QKeyEvent(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier));
+        return at;
+    }
+
+    bool Clean() const { return m_platform.messages.empty(); }
+
+    TViewForm& Form() { return *m_form; }
+    PaintWatch& Watch() { return *m_watch; }
+
+private:
+    const ChildRequest& m_request;
+    ScriptedPlatform m_platform;
+    std::unique_ptr<TViewForm> m_form;
+    QElapsedTimer m_clock;
+    std::unique_ptr<PaintWatch> m_watch;
+};
+
+// The first page of each folder, after a warm-up on the first one.
+int RunPages(const ChildRequest& r)
+{
+    Session s(r);
+    if (s.OpenAndWait(r.folders.first()) < 0)
+        return 2;
+    for (int i = 0; i < r.folders.size(); ++i) {
+        s.OpenEmpty();
+        const double cpu = CpuMs();
+        const double ms = s.OpenAndWait(r.folders[i]);
+        if (ms < 0)
+            return 2;
+        Print(QStringLiteral("page_ms.%1").arg(i).toUtf8().constData(), ms);
+        Print(QStringLiteral("page_cpu_ms.%1").arg(i).toUtf8().constData(), CpuMs() - cpu);
+    }
+    Print("worker_results", s.Form().Decoder().WorkerResults());
+    return s.Clean() ? 0 : 3;
+}
+
+// Four pages in a row in a fresh process: the time and the peak memory.
+int RunPaging(const ChildRequest& r)
+{
+    Session s(r);
+    const QString folder = r.folders.first();
+    const double cpu = CpuMs();
+    const double start = s.Now();
+    s.Watch().Expect(PageNames(folder, 0));
+    s.Form().DirectoryListBox1->SetDirectory(folder);
+    for (int page = 0; page < 4; ++page) {
+        if (page > 0) {
+            s.Watch().Expect(PageNames(folder, page));
+            s.PostPageDown();
+        }
+        if (s.Watch().WaitPage(r.timeoutMs) < 0)
+            return 2;
+    }
+    Print("four_pages_ms", s.Now() - start);
+    Print("four_pages_cpu_ms", CpuMs() - cpu);
+    Print("peak_rss_mib", PeakRssMiB());
+    return s.Clean() ? 0 : 3;
+}
+
+// A Page Down pressed once five thumbnails of the first page are drawn.
+int RunPageDown(const ChildRequest& r)
+{
+    Session s(r);
+    const QString folder = r.folders.first();
+    if (s.OpenAndWait(r.folders.first()) < 0) // warm-up
+        return 2;
+    s.OpenEmpty();
+    double keyAt = -1, loadedAt = -1;
+    const QStringList next = PageNames(folder, 1);
+    QObject::connect(s.Form().edtCount, &QLineEdit::textChanged, [&](const QString& text) {
+        if (keyAt >= 0 && loadedAt < 0 && text == QString::number(2 * kPage))
+            loadedAt = s.Now();
+    });
+    s.Watch().OnPass = [&](int painted) {
+        if (keyAt < 0 && painted >= 5) {
+            s.Watch().OnPass = nullptr;
+            s.Watch().Expect(next);
+            keyAt = s.PostPageDown();
+        }
+    };
+    s.Watch().Expect(PageNames(folder, 0));
+    s.Form().DirectoryListBox1->SetDirectory(folder);
+    const double done = s.Watch().WaitPage(r.timeoutMs);
+    if (done < 0 || keyAt < 0 || loadedAt < 0)
+        return 2;
+    Print("key_seen_ms", s.Watch().keySeenAt - keyAt);
+    Print("key_loaded_ms", loadedAt - keyAt);
+    Print("key_first_cell_ms", s.Watch().firstCellAt - keyAt);
+    Print("key_page_ms", done - keyAt);
+    return s.Clean() ? 0 : 3;
+}
+
+} // namespace
+
+QString PathName(DecodePath path)
+{
+    switch (path) {
+    case DecodePath::Threads: return QStringLiteral("threads");
+    case DecodePath::UiThread: return QStringLiteral("ui");
+    case DecodePath::Document: return QStringLiteral("document");
+    }
+    return {};
+}
+
+bool ParsePath(const QString& name, DecodePath* path)
+{
+    for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::Document})
+        if (PathName(p) == name) {
+            *path = p;
+            return true;
+        }
+    return false;
+}
+
+int RunChild(const ChildRequest& r)
+{
+    if (r.folders.isEmpty())
+        return 1;
+    if (r.scenario == QLatin1String("pages"))
+        return RunPages(r);
+    if (r.scenario == QLatin1String("paging"))
+        return RunPaging(r);
+    if (r.scenario == QLatin1String("pagedown"))
+        return RunPageDown(r);
+    return 1;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// The measurements made on the real main window, each in a process of its own (the parent
+// starts this program again with --child). Results are printed as "name value" lines.
+#include <QString>
+#include <QStringList>
+
+enum class DecodePath {
+    Threads,  // reduced-scale display cache decoded on worker threads
+    UiThread, // reduced-scale display cache decoded on the user-interface thread
+    Document, // full-size decoding of every thumbnail, then stretched drawing
+};
+
+QString PathName(DecodePath path);
+bool ParsePath(const QString& name, DecodePath* path);
+
+struct ChildRequest {
+    QString scenario;   // "pages", "paging" or "pagedown"
+    DecodePath path = DecodePath::Threads;
+    QStringList folders; // pages: every folder whose first page is timed; else the one folder
+    QString empty;       // a folder without pictures, where the window starts
+    int timeoutMs = 300000;
+};
+
+// Runs one scenario in this process and prints its results; 0 on success.
+int RunChild(const ChildRequest& request);

@@ -1,0 +1,200 @@
+// lumivue-bench-thumbs: how fast the main window shows pages of camera-sized photos, against
+// the document's own path (full-size decoding), djpeg and vipsthumbnail on the same files.
+//
+//   lumivue-bench-thumbs [--data DIR] [--rounds N]
+//
+// The pictures are made under DIR (default $LUMIVUE_BENCH_DATA, else /tmp/lumivue-bench) the
+// first time and reused. Every window measurement runs in a fresh process of this program.
+#include <algorithm>
+#include <cstdio>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include "Application.h"
+#include "Baselines.h"
+#include "BenchFiles.h"
+#include "FormRun.h"
+#include "Report.h"
+
+namespace {
+
+QString Arg(const QStringList& args, const QString& name, const QString& fallback)
+{
+    const int i = int(args.indexOf(name));
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+}
+
+QString LoadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(f.readAll()).section(QLatin1Char(' '), 0, 2);
+}
+
+QString CpuModel()
+{
+    QFile f(QStringLiteral("/proc/cpuinfo"));
+    if (f.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("model name"))
+                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+    return QStringLiteral("unknown CPU");
+}
+
+QStringList Files(const QString& folder)
+{
+    QStringList out;
+    for (const QString& n : QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name))
+        out << folder + QLatin1Char('/') + n;
+    return out;
+}
+
+// Reads every file once so that every measurement finds them in the page cache alike.
+void WarmCache(const QStringList& files)
+{
+    for (const QString& path : files) {
+        QFile f(path);
+        if (f.open(QIODevice::ReadOnly))
+            while (!f.read(1 << 20).isEmpty()) {
+            }
+    }
+}
+
+double Median(QList<double> v)
+{
+    if (v.isEmpty())
+        return -1;
+    std::sort(v.begin(), v.end());
+    const qsizetype n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+class Runner {
+public:
+    Runner(QString self, BenchFolders folders) : m_self(std::move(self)), m_folders(std::move(folders)) {}
+
+    bool Child(const QString& scenario, DecodePath path, const QStringList& folders,
+               const QMap<QString, QString>& rename = {})
+    {
+        QMap<QString, double> values;
+        QString error;
+        const QStringList args{QStringLiteral("--child"), scenario, QStringLiteral("--path"), PathName(path),
+                               QStringLiteral("--folders"), folders.join(QLatin1Char(',')),
+                               QStringLiteral("--empty"), m_folders.empty};
+        std::fprintf(stderr, "  %s %s\n", qPrintable(scenario), qPrintable(PathName(path)));
+        if (!RunForValues(m_self, args, &values, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return false;
+        }
+        for (auto it = values.begin(); it != values.end(); ++it)
+            Add(PathName(path) + QLatin1Char('.') + rename.value(it.key(), it.key()), it.value());
+        return true;
+    }
+
+    void Add(const QString& name, double value)
+    {
+        if (value >= 0)
+            m_samples[name] << value;
+    }
+
+    void Add(const QString& name, const Timed& t)
+    {
+        Add(name + QStringLiteral(".ms"), t.ms);
+        Add(name + QStringLiteral(".cpu_ms"), t.cpuMs);
+    }
+
+    Figures Medians() const
+    {
+        Figures f;
+        for (auto it = m_samples.begin(); it != m_samples.end(); ++it)
+            f[it.key()] = it.key().endsWith(QLatin1String("peak_rss_mib"))
+                              ? *std::max_element(it.value().begin(), it.value().end()) // the worst run
+                              : Median(it.value());
+        return f;
+    }
+
+private:
+    QString m_self;
+    BenchFolders m_folders;
+    QMap<QString, QList<double>> m_samples;
+};
+
+int RunParent(const QStringList& args)
+{
+    const QString root = Arg(args, QStringLiteral("--data"),
+                             qEnvironmentVariable("LUMIVUE_BENCH_DATA", QStringLiteral("/tmp/lumivue-bench")));
+    const int rounds = std::max(1, Arg(args, QStringLiteral("--rounds"), QStringLiteral("3")).toInt());
+    const BenchFolders folders = PrepareBenchFolders(root);
+
+    BenchFacts facts;
+    facts.cores = QThread::idealThreadCount();
+    facts.cpu = CpuModel();
+    facts.rounds = rounds;
+    facts.photoMiB = FolderBytes(folders.photos25) / 25.0 / (1 << 20);
+    facts.smallKiB = FolderBytes(folders.small10000) / 10000.0 / 1024;
+    facts.haveVips = HaveProgram(QStringLiteral("vipsthumbnail"));
+    facts.haveDjpeg = HaveProgram(QStringLiteral("djpeg"));
+    if (!facts.haveVips)
+        std::fprintf(stderr, "vipsthumbnail is missing (bench/install-tools.sh installs it): its baseline is left out\n");
+
+    const QStringList photos = Files(folders.photos25);
+    WarmCache(Files(folders.photos100));
+    WarmCache(Files(folders.small10000));
+    facts.loadBefore = LoadAverage();
+
+    Runner run(QCoreApplication::applicationFilePath(), folders);
+    bool ok = true;
+    const QStringList pageFolders{folders.photos25, folders.small25, folders.small10000};
+    const QMap<QString, QString> pageNames{{"page_ms.0", "page_ms"}, {"page_cpu_ms.0", "page_cpu_ms"},
+                                           {"page_ms.1", "small25_ms"}, {"page_cpu_ms.1", "small25_cpu_ms"},
+                                           {"page_ms.2", "small10000_ms"}, {"page_cpu_ms.2", "small10000_cpu_ms"}};
+    for (int r = 1; r <= rounds; ++r) {
+        std::fprintf(stderr, "round %d of %d\n", r, rounds);
+        // Alternating the ways in each round spreads any change of the machine's load over all of them.
+        ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, pageFolders, pageNames);
+        ok &= run.Child(QStringLiteral("pages"), DecodePath::UiThread, {folders.photos25}, pageNames);
+        ok &= run.Child(QStringLiteral("pages"), DecodePath::Document, {folders.photos25}, pageNames);
+        std::fprintf(stderr, "  djpeg, vipsthumbnail\n");
+        run.Add(QStringLiteral("djpeg_full"), RunDjpeg(photos, QString()));
+        run.Add(QStringLiteral("djpeg_eighth"), RunDjpeg(photos, QStringLiteral("1/8")));
+        run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, QStringLiteral("183x165")));
+        for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::Document}) {
+            ok &= run.Child(QStringLiteral("paging"), p, {folders.photos100});
+            ok &= run.Child(QStringLiteral("pagedown"), p, {folders.photos100});
+        }
+    }
+    facts.loadAfter = LoadAverage();
+    // Missed goals are reported in the table, not as a failure of the run.
+    PrintReport(facts, run.Medians());
+    if (!ok)
+        std::printf("\nSome measurements failed (see above): their figures are left out.\n");
+    return ok ? 0 : 2;
+}
+
+int RunChildProcess(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    ChildRequest r;
+    r.scenario = Arg(args, QStringLiteral("--child"), QString());
+    if (!ParsePath(Arg(args, QStringLiteral("--path"), QString()), &r.path))
+        return 1;
+    r.folders = Arg(args, QStringLiteral("--folders"), QString()).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    r.empty = Arg(args, QStringLiteral("--empty"), QString());
+    return RunChild(r);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]) == "--child")
+            return RunChildProcess(argc, argv);
+    QCoreApplication app(argc, argv);
+    return RunParent(QCoreApplication::arguments());
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The worker side of the decode queue: display-cache decodes of JPEG pictures run on Qt's
+// global thread pool. A queue and its workers share nothing but a DecodeChannel and the
+// tasks themselves: tasks go in and results come out under the channel's standard mutex (whose
+// ordering thread checkers understand), a task's stop flag is atomic, and the compressed bytes
+// are shared read-only (QByteArray counts its references atomically). Pictures and controls
+// are never seen by a worker.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include "picture/JpegImage.h"
+
+class QObject;
+
+struct DecodeTask {
+    uint64_t id = 0;
+    JpegCacheJob job;
+    std::shared_ptr<std::atomic<bool>> stop; // raised when the task's page was left
+};
+
+struct DecodeDone {
+    uint64_t id = 0;
+    JpegCacheResult result;
+};
+
+struct DecodeChannel {
+    std::mutex lock;
+    std::condition_variable finished; // signalled with every result (Drain waits on it)
+    std::deque<DecodeDone> done;
+    // The queue while it lives, sent a wake-up event (DecodeWakeEventType) when results
+    // wait; one event at a time.
+    QObject* wake = nullptr;
+    bool wakePosted = false;
+};
+
+// The event type of the wake-up a channel's owner receives on its own thread.
+int DecodeWakeEventType();
+
+// Runs the task on a worker thread and puts its result into the channel.
+void StartDecodeTask(const std::shared_ptr<DecodeChannel>& channel, DecodeTask task);
