@@ -11,7 +11,7 @@
 
 DecodeQueue::DecodeQueue(Platform& platform, QObject* parent)
     : QObject(parent), m_platform(platform), m_channel(std::make_shared<DecodeChannel>()),
-      m_workers(std::max(1, QThread::idealThreadCount()))
+      m_workers(kDecodesPerThread * std::max(1, QThread::idealThreadCount()))
 {
     m_channel->wake = this;
 }
@@ -41,7 +41,7 @@ bool DecodeQueue::Same(const Job& job, const TImage* image, QSize target) const
     return job.image == image && job.generation == image->Generation() && job.target == target;
 }
 
-void DecodeQueue::SetWorkerThreads(int count)
+void DecodeQueue::SetWorkerDecodes(int count)
 {
     m_workers = std::max(0, count);
 }

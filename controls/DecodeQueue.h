@@ -43,10 +43,13 @@ public:
     // that need all of them).
     void Drain();
 
-    // How many display-cache decodes run at once on worker threads; 0 prepares everything
-    // on this thread. Starts at the machine's thread count.
-    void SetWorkerThreads(int count);
-    int WorkerThreads() const { return m_workers; }
+    // How many display-cache decodes may be handed to worker threads at a time; 0 prepares
+    // everything on this thread. The workers (one per processor) run at most that many at
+    // once. Starts at kDecodesPerThread per processor, so a worker that finishes finds its
+    // next decode waiting instead of waiting for this thread to hand it one.
+    static constexpr int kDecodesPerThread = 4;
+    void SetWorkerDecodes(int count);
+    int WorkerDecodes() const { return m_workers; }
     // Decodes handed back by workers and kept (not dropped) since the queue was made.
     int WorkerResults() const { return m_workerResults; }
 

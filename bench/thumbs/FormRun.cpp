@@ -65,11 +65,12 @@ public:
         TApplication::InitPictureLayer(m_platform);
         JpegDefaults().reducedDecode = r.path != DecodePath::Document;
         m_form = std::make_unique<TViewForm>(m_platform);
-        // LUMIVUE_BENCH_WORKERS tries another number of worker threads.
-        const int workers = qEnvironmentVariableIntValue("LUMIVUE_BENCH_WORKERS");
-        m_form->Decoder().SetWorkerThreads(r.path != DecodePath::Threads ? 0
-                                           : workers > 0                ? workers
-                                                                        : std::max(1, QThread::idealThreadCount()));
+        // LUMIVUE_BENCH_WORKER_DECODES tries another number of decodes handed to workers at a time.
+        const int ahead = qEnvironmentVariableIntValue("LUMIVUE_BENCH_WORKER_DECODES");
+        if (r.path != DecodePath::Threads)
+            m_form->Decoder().SetWorkerDecodes(0);
+        else if (ahead > 0)
+            m_form->Decoder().SetWorkerDecodes(ahead);
         m_form->show();
         if (!QTest::qWaitForWindowExposed(m_form.get()))
             std::fprintf(stderr, "the window was not exposed\n");

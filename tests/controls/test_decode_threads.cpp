@@ -75,7 +75,7 @@ struct Page {
 
     explicit Page(int count, int workers)
     {
-        queue->SetWorkerThreads(workers);
+        queue->SetWorkerDecodes(workers);
         queue->OnIdle = [this] { ++idle; };
         for (int i = 0; i < count; ++i) {
             images.push_back(std::make_unique<TImage>(platform, queue.get()));
