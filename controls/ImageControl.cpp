@@ -47,6 +47,10 @@ DecodeQueue* TImage::Queue()
 {
     if (!m_queue) {
         m_queue = new DecodeQueue(m_platform, this);
+        // A control alone shows one picture, often a large one drawn as it decodes
+        // (incremental display): that stays on this thread. Pages of thumbnails share a
+        // queue whose decodes run on worker threads.
+        m_queue->SetWorkerDecodes(0);
         m_ownQueue = true;
     }
     return m_queue;

@@ -14,7 +14,8 @@ class DecodeQueue;
 class TImage : public QWidget {
     Q_OBJECT
 public:
-    // Without a queue the control makes its own the first time it needs one.
+    // Without a queue the control makes its own the first time it needs one, which prepares
+    // on this thread.
     explicit TImage(Platform& platform, QWidget* parent = nullptr);
     TImage(Platform& platform, DecodeQueue* queue, QWidget* parent = nullptr);
     ~TImage() override;

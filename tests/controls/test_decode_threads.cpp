@@ -169,6 +169,23 @@ private slots:
         QVERIFY(Shows(*page.images[0], Colour(0)) && Shows(*page.images[1], Colour(1)));
     }
 
+    void controlAloneDecodesOnItsThread()
+    {
+        // A control without a shared queue keeps its decodes on this thread (a single large
+        // picture may be drawn as it decodes).
+        ScriptedPlatform platform;
+        TImage image(platform);
+        image.resize(kCell);
+        image.SetStretch(true);
+        Hold(image, SolidJpeg(Colour(3)));
+        image.grab();
+        QCOMPARE(image.Queue()->WorkerDecodes(), 0);
+        QVERIFY(QTest::qWaitFor([&] { return image.Queue()->Pending() == 0; }, 20000));
+        QCOMPARE(image.Queue()->WorkerResults(), 0);
+        QCOMPARE(JpegOf(image)->CacheDenom(), 8);
+        QVERIFY(Shows(image, Colour(3)));
+    }
+
     void leavingThePageDropsDecodes_data()
     {
         QTest::addColumn<QString>("how");
