@@ -78,6 +78,7 @@ void TViewForm::BuildToolbar()
     btnSearch->move(100, 2);
     connect(btnHelp, &QToolButton::clicked, this, [this] { Guard([this] { HelpPopup(); }); });
     connect(btnSlide, &QToolButton::clicked, this, [this] { Guard([this] { btnSlideClick(); }); });
+    connect(btnSearch, &QToolButton::clicked, this, [this] { Guard([this] { btnSearchClick(); }); });
 
     pnlButtons = new QWidget(pnlControl);
     pnlButtons->setObjectName(QStringLiteral("pnlButtons"));

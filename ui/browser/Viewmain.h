@@ -111,8 +111,19 @@ public:
     void btnFSearchClick();
     void btnFCancelClick();
     void btnSCloseClick();
+    // key: the typed character's code; 13 (Enter) acts as the Search button.
+    void edtSearchKeyPress(int key);
     void rdgExtClick();
+    // Walks startFolder (ending in "/") and its sub-folders for image names matching pattern;
+    // the matches are added to target at the end, in one piece.
+    void RunSearch(const QString& startFolder, const QString& pattern, QListWidget* target);
+    // One folder of the running search and everything below it; false once the walk must stop.
+    // Outside RunSearch there is no search to walk for, and it returns false.
+    bool WalkFolder(QString& path);
     void ShowStartFolder(QLabel* label);
+    // Set while the window is closing (the application ends): a running walk stops.
+    bool Terminating = false;
+    class FolderWalk* m_folderWalk = nullptr; // the walk RunSearch is running, else null
     QPushButton* btnSClose = nullptr;
     QLineEdit* edtSearch = nullptr;
     QPushButton* btnFSearch = nullptr;

@@ -1,0 +1,118 @@
+#include "FolderWalk.h"
+
+#include <QFileInfo>
+#include "browser/PageModel.h"
+#include "Platform.h"
+
+namespace SearchRules {
+
+QString TrimText(const QString& text)
+{
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool HasExtension(const QString& text)
+{
+    return text.lastIndexOf(QLatin1Char('.')) > text.lastIndexOf(QLatin1Char('/'));
+}
+
+QString ExtFilterForItem(int item)
+{
+    switch (item) {
+    case 1: return QStringLiteral(".jpg");
+    case 2: return QStringLiteral(".bmp");
+    case 3: return QStringLiteral(".ico");
+    default: return QStringLiteral(".*");
+    }
+}
+
+QString EntryExtension(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return QString();
+    QString ext = name.mid(dot);
+    // Only A-Z: other letters keep their case, as the desktop's own extension rule did.
+    for (QChar& c : ext) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return ext;
+}
+
+bool AcceptsEntry(const QString& name, const QString& extFilter)
+{
+    const QString ext = EntryExtension(name);
+    return extFilter == QLatin1String(".*") ? IsImageExtension(ext) : ext == extFilter;
+}
+
+QString WithTrailingSeparator(const QString& folder)
+{
+    qsizetype end = folder.size();
+    while (end > 0 && folder[end - 1] == QLatin1Char('/'))
+        --end;
+    return folder.left(end) + QLatin1Char('/');
+}
+
+} // namespace SearchRules
+
+FolderWalk::FolderWalk(Platform& platform, QString pattern, QString extFilter)
+    : m_platform(platform), m_pattern(std::move(pattern)), m_extFilter(std::move(extFilter)),
+      m_matchAll(m_pattern == QLatin1String("*"))
+{
+}
+
+QString FolderWalk::LinkIdentity(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : SearchRules::WithTrailingSeparator(canonical);
+}
+
+bool FolderWalk::Walk(QString& path)
+{
+    const QString identity = LinkIdentity(path);
+    if (m_visited.contains(identity))
+        return true; // walked already in this search
+    m_visited.insert(identity);
+    return WalkAt(path, identity);
+}
+
+bool FolderWalk::WalkAt(QString& path, const QString& identity)
+{
+    ++m_entered;
+    const qsizetype keep = path.size();
+    // One listing serves both the matches and the sub-folders; a folder that cannot be
+    // listed simply has neither.
+    const auto entries = m_platform.ListDirectory(path, QStringLiteral("*"), ListFilter::All);
+    if (entries) {
+        for (const DirEntry& e : *entries) {
+            if ((m_matchAll || MatchesWildcard(e.name, m_pattern)) && SearchRules::AcceptsEntry(e.name, m_extFilter))
+                m_found.append(path + e.name);
+        }
+    }
+    // The one chance per folder for Cancel and for closing the window to be seen.
+    m_platform.ProcessMessages();
+    bool go = !keepGoing || keepGoing();
+    if (!entries)
+        return go;
+    for (const DirEntry& e : *entries) {
+        if (!go)
+            break;
+        if (!e.isDirectory || e.isHidden)
+            continue;
+        path += e.name;
+        path += QLatin1Char('/');
+        const QString child = e.isLink ? LinkIdentity(path) : identity + e.name + QLatin1Char('/');
+        if (!m_visited.contains(child)) {
+            m_visited.insert(child);
+            go = WalkAt(path, child);
+        }
+        path.truncate(keep);
+    }
+    return go;
+}
