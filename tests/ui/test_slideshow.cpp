@@ -1,5 +1,6 @@
 // The slide show driven offscreen through the scripted platform, on real files: the slide
 // panel, the set-up, the timed slides (the test fires the timer), keys and the pointer.
+#include <algorithm>
 #include <climits>
 #include <QCheckBox>
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -479,6 +481,99 @@ private slots:
             QTEST(timer->Active(), "activeAfter");
             QTEST(timer->Interval(), "interval");
         }));
+    }
+
+    // With "Include Sub Directories" the show runs over a search of the folder tree, with the
+    // text the search area was left with; the wait plate covers the buttons meanwhile.
+    void includeSubDirectories_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("no text: the whole tree")
+            << QString() << QStringList{"a.bmp", "sub/b.bmp", "sub/deep/c.jpg", "other/Bee.ico"};
+        QTest::newRow("text b: names beginning with it") << QStringLiteral("b") << QStringList{"sub/b.bmp", "other/Bee.ico"};
+        QTest::newRow("text matching nothing") << QStringLiteral("zz") << QStringList();
+    }
+    void includeSubDirectories()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        Slides s;
+        s.Bitmap(QStringLiteral("a.bmp"), 40);
+        s.Bitmap(QStringLiteral("sub/b.bmp"), 50);
+        s.Bitmap(QStringLiteral("sub/abb.bmp"), 50);
+        QDir(s.dir.path()).mkpath(QStringLiteral("sub/deep"));
+        WriteTestJpeg(s.Path(QStringLiteral("sub/deep/c.jpg")), 60, 40);
+        WriteBytes(s.Path(QStringLiteral("other/Bee.ico")), MakeTestIcon({16}));
+        WriteBytes(s.Path(QStringLiteral("other/bnotes.txt")), QByteArray("not a picture"));
+        if (text.isEmpty())
+            expected.insert(1, QStringLiteral("sub/abb.bmp"));
+        s.Open();
+        TViewForm& f = *s.form;
+        // The search area opened, a text typed, the area closed again.
+        f.btnSearchClick();
+        f.edtSearch->setText(text);
+        f.btnSCloseClick();
+        QStringList want;
+        for (const QString& name : expected)
+            want << QDir(s.platform.CurrentFolder()).filePath(name);
+        std::vector<bool> covered; // the plate up and the buttons off at every folder listed
+        s.platform.listOverride = [&](const QString& folder, const QString& mask, ListFilter filter) {
+            covered.push_back(f.pnlWait->isVisible() && !f.btnSOK->isEnabled() && !f.btnSCancel->isEnabled());
+            return FileServices::ListDirectory(folder, mask, filter);
+        };
+        QStringList shown;
+        const bool opened = s.Run(
+            QStringLiteral("5"),
+            [&](TFullForm& full) {
+                QVERIFY(full.IncludeSubs);
+                QCOMPARE(full.LastIndex, int(want.size()) - 1);
+                shown << full.ShownFile;
+                for (int i = 1; i <= int(want.size()); ++i) {
+                    QVERIFY(s.Tick(full));
+                    shown << full.ShownFile;
+                }
+            },
+            true);
+        QCOMPARE(opened, !want.isEmpty());
+        QVERIFY(!covered.empty());
+        QVERIFY(std::all_of(covered.begin(), covered.end(), [](bool b) { return b; }));
+        QVERIFY(!f.pnlWait->isVisible());
+        QVERIFY(f.btnSOK->isEnabled());
+        QVERIFY(f.pnlSearch->isHidden());
+        QVERIFY(!f.SearchMode);
+        if (want.isEmpty()) {
+            QCOMPARE(s.platform.messages.size(), size_t(1));
+            QCOMPARE(s.platform.messages[0].text, kNoImages);
+            return;
+        }
+        // Every picture of the list once, from the first result, then the first again.
+        QCOMPARE(shown.front(), f.lbxFileSearch->item(0)->text());
+        QCOMPARE(shown.back(), shown.front());
+        shown.removeLast();
+        QCOMPARE(QSet<QString>(shown.begin(), shown.end()), QSet<QString>(want.begin(), want.end()));
+        QCOMPARE(shown.size(), want.size());
+        QVERIFY(s.platform.messages.empty());
+    }
+
+    // The main window closed while the folder tree is searched: no show and no message.
+    void closingDuringTheSearchStartsNoShow()
+    {
+        Slides s;
+        s.Bitmap(QStringLiteral("a.bmp"), 40);
+        s.Bitmap(QStringLiteral("sub/b.bmp"), 40);
+        s.Open();
+        s.platform.listOverride = [&](const QString& folder, const QString& mask, ListFilter filter) {
+            if (s.form->isVisible())
+                s.form->close();
+            return FileServices::ListDirectory(folder, mask, filter);
+        };
+        QVERIFY(!s.Run(QStringLiteral("5"), [](TFullForm&) {}, true));
+        QVERIFY(!s.form->isVisible());
+        const auto& modals = s.platform.modals;
+        QVERIFY(std::find(modals.begin(), modals.end(), QStringLiteral("TFullForm")) == modals.end());
+        for (const auto& message : s.platform.messages)
+            QVERIFY(message.text != kNoImages);
     }
 
     // Page keys step by hand and leave the timer running; the next tick goes on from there.

@@ -47,7 +47,8 @@ void TViewForm::mniFullScreenClick(QAction* sender)
         full->SlideSeconds = 0;
         full->IncludeSubs = false;
     }
-    if (show)
+    // The main window closed while the folder-tree search let messages through: no show.
+    if (show && !Terminating)
         m_platform.ShowModal(*full);
     full.reset();
     if (!show)
