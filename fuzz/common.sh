@@ -58,3 +58,4 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1:detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
 export QT_QPA_PLATFORM=offscreen
+export QT_HASH_SEED=0   # the same hash order every run, so the replay takes the same path
