@@ -14,23 +14,15 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "MainWindowFixture.h"
 #include "browser/Viewmain.h"
 
 namespace {
-struct Window {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    std::unique_ptr<TViewForm> form;
-
+struct Window : MainWindowFixture<> {
     void Open()
     {
-        platform.SetCurrentFolder(dir.path());
-        TApplication::InitPictureLayer(platform);
-        form = std::make_unique<TViewForm>(platform);
-        form->show();
-        QCoreApplication::processEvents();
+        OpenWindow();
     }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     // Clicks thumbnail n and chooses "Details" in its popup.
     void Details(int n)
     {

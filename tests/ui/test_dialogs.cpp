@@ -11,6 +11,7 @@
 #include <memory>
 #include "Application.h"
 #include "ScriptedPlatform.h"
+#include "MainWindowFixture.h"
 #include "browser/Viewmain.h"
 #include "dialogs/About.h"
 #include "dialogs/GoodBye.h"
@@ -54,18 +55,10 @@ public:
     }
 };
 
-struct Window {
-    QTemporaryDir dir;
-    WatchingPlatform platform;
-    std::unique_ptr<TViewForm> form;
-
+struct Window : MainWindowFixture<WatchingPlatform> {
     void Open()
     {
-        platform.SetCurrentFolder(dir.path());
-        TApplication::InitPictureLayer(platform);
-        form = std::make_unique<TViewForm>(platform);
-        form->show();
-        QCoreApplication::processEvents();
+        OpenWindow();
     }
     // Opens a window from the help popup; `look` sees it while it is shown.
     template <class Look> void Choose(const QString& entry, Look look)

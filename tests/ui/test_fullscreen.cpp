@@ -18,6 +18,7 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "MainWindowFixture.h"
 #include "browser/Viewmain.h"
 #include "fullscreen/Full.h"
 #include "fullscreen/FullImage.h"
@@ -26,20 +27,11 @@ namespace {
 const QString kFullSize = QStringLiteral("Show Full Size");
 const QString kInScreen = QStringLiteral("Show In Screen");
 
-struct Viewer {
-    QTemporaryDir dir;
-    ScriptedPlatform platform; // its screen is 1024 x 768
-    std::unique_ptr<TViewForm> form;
-
+struct Viewer : MainWindowFixture<> {
     void Open()
     {
-        platform.SetCurrentFolder(dir.path());
-        TApplication::InitPictureLayer(platform);
-        form = std::make_unique<TViewForm>(platform);
-        form->show();
-        QCoreApplication::processEvents();
+        OpenWindow();
     }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     void Bitmap(const QString& name, int width, int height, int seed = 1)
     {
         WriteTestBitmap(Path(name), width, height, seed);

@@ -20,6 +20,7 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "MainWindowFixture.h"
 #include "browser/Viewmain.h"
 
 namespace {
@@ -39,10 +40,7 @@ void Touch(const QString& path)
         WriteBytes(path, "text");
 }
 
-struct Window {
-    QTemporaryDir dir;
-    ScriptedPlatform platform;
-    std::unique_ptr<TViewForm> form;
+struct Window : MainWindowFixture<> {
     QStringList listed;                     // folders the search listed, in order
     std::function<void(const QString&)> onList; // runs while a folder is being listed
 
@@ -71,11 +69,7 @@ struct Window {
     }
     void Open()
     {
-        platform.SetCurrentFolder(dir.path());
-        TApplication::InitPictureLayer(platform);
-        form = std::make_unique<TViewForm>(platform);
-        form->show();
-        QCoreApplication::processEvents();
+        OpenWindow();
     }
     QString Path(const QString& rel) const { return dir.path() + "/" + rel; }
     QStringList Results() const

@@ -22,6 +22,7 @@
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "UpDownEdit.h"
+#include "MainWindowFixture.h"
 #include "browser/Viewmain.h"
 #include "fullscreen/Full.h"
 #include "fullscreen/FullImage.h"
@@ -29,23 +30,14 @@
 namespace {
 const QString kNoImages = QStringLiteral("No Images found for SlideShow.");
 
-struct Slides {
-    QTemporaryDir dir;
-    ScriptedPlatform platform; // its screen is 1024 x 768
-    std::unique_ptr<TViewForm> form;
-
+struct Slides : MainWindowFixture<> {
     void Open()
     {
-        platform.SetCurrentFolder(dir.path());
-        TApplication::InitPictureLayer(platform);
-        form = std::make_unique<TViewForm>(platform);
-        form->show();
-        QCoreApplication::processEvents();
+        OpenWindow();
         // The page's own reports of bad thumbnails are not the show's.
         form->Decoder().Drain();
         platform.messages.clear();
     }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     void Bitmap(const QString& name, int width, int height = 30)
     {
         QDir(dir.path()).mkpath(QFileInfo(name).path());
