@@ -16,3 +16,9 @@ ctest --test-dir "$here/build/test" --output-on-failure -j2
 cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMIVUE_SANITIZE=ON
 cmake --build "$here/build/asan" -j2
 ctest --test-dir "$here/build/asan" --output-on-failure -j2
+
+# The tests that decode on worker threads, under ThreadSanitizer.
+bash "$here/scripts/tsan.sh" "$here/build/tsan"
+
+# The fuzz targets, replayed deterministically over their corpora and regression files.
+FUZZ_BUILD="$here/build/fuzz" bash "$here/scripts/fuzz-replay.sh"
