@@ -53,6 +53,7 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     std::printf("Thumbnail pages benchmark\n");
     std::printf("machine: %d cores (%s); load average %s before, %s after; medians of %d rounds\n", facts.cores,
                 qPrintable(facts.cpu), qPrintable(facts.loadBefore), qPrintable(facts.loadAfter), facts.rounds);
+    std::printf("software: %s\n", qPrintable(facts.versions));
     std::printf("files: 4000x3000 photos at quality 90, %.2f MiB average; 160x120 pictures, %.1f KiB average\n",
                 facts.photoMiB, facts.smallKiB);
 

@@ -11,6 +11,7 @@ struct BenchFacts {
     double photoMiB = 0;           // average photo file size
     double smallKiB = 0;           // average small file size
     bool haveVips = false, haveDjpeg = false;
+    QString versions;              // Qt, libjpeg-turbo, vips
 };
 
 // Medians of every figure by name ("threads.page_ms", "vips.ms", ...); -1 when missing.

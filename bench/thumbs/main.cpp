@@ -10,7 +10,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
+#include <jpeglib.h>
 #include "Application.h"
 #include "Baselines.h"
 #include "BenchFiles.h"
@@ -41,6 +43,26 @@ QString CpuModel()
             if (line.startsWith("model name"))
                 return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
     return QStringLiteral("unknown CPU");
+}
+
+QString Versions(bool haveVips)
+{
+    // The libjpeg-turbo headers give its version as a bare token.
+#define LUMIVUE_TEXT(x) #x
+#define LUMIVUE_STRING(x) LUMIVUE_TEXT(x)
+#ifdef LIBJPEG_TURBO_VERSION
+    const QString jpeg = QStringLiteral("libjpeg-turbo " LUMIVUE_STRING(LIBJPEG_TURBO_VERSION));
+#else
+    const QString jpeg = QStringLiteral("libjpeg %1").arg(JPEG_LIB_VERSION);
+#endif
+    QString text = QStringLiteral("Qt %1, %2").arg(QString::fromLatin1(qVersion()), jpeg);
+    if (haveVips) {
+        QProcess p;
+        p.start(QStringLiteral("vipsthumbnail"), {QStringLiteral("--vips-version")});
+        if (p.waitForFinished(10000))
+            text += QStringLiteral(", ") + QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    }
+    return text;
 }
 
 QStringList Files(const QString& folder)
@@ -136,6 +158,7 @@ int RunParent(const QStringList& args)
     facts.smallKiB = FolderBytes(folders.small10000) / 10000.0 / 1024;
     facts.haveVips = HaveProgram(QStringLiteral("vipsthumbnail"));
     facts.haveDjpeg = HaveProgram(QStringLiteral("djpeg"));
+    facts.versions = Versions(facts.haveVips);
     if (!facts.haveVips)
         std::fprintf(stderr, "vipsthumbnail is missing (bench/install-tools.sh installs it): its baseline is left out\n");
 
