@@ -10,7 +10,8 @@ export QT_QPA_PLATFORM=offscreen
 # what they do inside is not judged (ignore_noninstrumented_modules), and the decode workers
 # hand everything over under standard mutexes, which the checker sees.
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
-tests=(controls_test_decode_threads controls_test_imagecontrol picture_test_jpeg_cachejob ui_test_viewform)
+tests=(controls_test_decode_threads controls_test_imagecontrol picture_test_jpeg_cachejob ui_test_viewform_decoding
+       ui_test_viewform)
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVUE_SANITIZE=OFF \
   -DCMAKE_C_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" \

@@ -1,0 +1,143 @@
+// The main window's thumbnails decoded on worker threads: every cell shows its own file, the
+// loading light stays on while decodes of the page run, and a Page Down in the middle of a
+// page drops what was left of it. Built with ThreadSanitizer by scripts/tsan.sh.
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include "DecodeQueue.h"
+#include "ImageControl.h"
+#include "JpegImage.h"
+#include "MainWindowFixture.h"
+#include "RadioGroup.h"
+#include "TestFiles.h"
+
+namespace {
+
+QColor Colour(int i)
+{
+    return QColor::fromHsv((i * 37) % 360, 200 + (i % 3) * 20, 240 - (i % 5) * 30);
+}
+
+// 800 x 600: a quarter of it covers a cell of a 25-thumbnail page, so the cells decode on workers.
+void WriteSolidJpeg(const QString& path, const QColor& colour)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(colour);
+    TJpegImage jpeg;
+    jpeg.AssignBitmap(TBitmap(DibFromQImage(image)));
+    jpeg.SaveToFile(path);
+}
+
+bool Near(const QColor& a, const QColor& b)
+{
+    return std::abs(a.red() - b.red()) < 14 && std::abs(a.green() - b.green()) < 14 && std::abs(a.blue() - b.blue()) < 14;
+}
+
+struct Window : MainWindowFixture<> {
+    void OpenPages(int files)
+    {
+        for (int i = 0; i < files; ++i)
+            WriteSolidJpeg(Path(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))), Colour(i));
+        OpenWindow();
+        form->rdgCount->SetItemIndex(4); // 25 a page
+        form->rdgCountClick();
+    }
+    DecodeQueue& Queue() { return form->Decoder(); }
+    bool LightOn() const { return form->btnStop->isVisible(); }
+    // Every cell of the page drawn with its picture.
+    bool AllShown() const
+    {
+        for (int k = 1; k <= form->PageSize; ++k) {
+            TImage* img = form->Thumbnail(k);
+            const TGraphic* g = img->Picture().Graphic();
+            if (g && g->NeedsPrepare(img->DrawSize()))
+                return false;
+        }
+        return true;
+    }
+    // Runs the event loop until the page is shown, checking the loading light on the way:
+    // on from the first thumbnail of the page shown until the last one is.
+    bool RunPage(int* lightOffTooEarly)
+    {
+        const int before = Queue().WorkerResults();
+        return QTest::qWaitFor(
+            [&] {
+                const bool shown = AllShown();
+                if (Queue().WorkerResults() > before && !shown && !LightOn())
+                    ++*lightOffTooEarly;
+                return Queue().Pending() == 0 && shown;
+            },
+            30000);
+    }
+    // Which file's colour cell k shows.
+    bool CellShows(int k, int file)
+    {
+        const QImage shot = form->Thumbnail(k)->grab().toImage();
+        return !shot.isNull() && Near(shot.pixelColor(shot.rect().center()), Colour(file)) &&
+               Near(shot.pixelColor(shot.rect().topLeft()), Colour(file));
+    }
+};
+
+} // namespace
+
+class TestViewFormDecoding : public QObject {
+    Q_OBJECT
+private slots:
+    void pageDecodedOnWorkers()
+    {
+        Window w;
+        w.OpenPages(30);
+        QVERIFY(w.Queue().WorkerDecodes() > 0);
+        int early = 0;
+        QVERIFY(w.RunPage(&early));
+        QCOMPARE(early, 0);
+        QVERIFY(!w.LightOn());
+        QVERIFY(w.Queue().WorkerResults() >= 25);
+        for (int k = 1; k <= 25; ++k) {
+            QVERIFY2(w.CellShows(k, k - 1), qPrintable(QString::number(k)));
+            auto* jpeg = static_cast<TJpegImage*>(w.form->Thumbnail(k)->Picture().Graphic());
+            QVERIFY(!jpeg->HasBitmap()); // the page never made a full-size bitmap
+        }
+        QVERIFY(w.platform.messages.empty());
+    }
+
+    void pageDownDuringLoadDropsTheRest_data()
+    {
+        QTest::addColumn<int>("doneBeforeKey");
+        QTest::newRow("before any decode is shown") << 0;
+        QTest::newRow("a few shown") << 3;
+    }
+    void pageDownDuringLoadDropsTheRest()
+    {
+        QFETCH(int, doneBeforeKey);
+        Window w;
+        w.OpenPages(50);
+        int early = 0;
+        // The first paint asks for the decodes; then wait for some to be shown.
+        QVERIFY(QTest::qWaitFor(
+            [&] { return w.Queue().Pending() > 0 && w.Queue().WorkerResults() >= doneBeforeKey; }, 30000));
+        const int kept = w.Queue().WorkerResults();
+        QVERIFY(w.Queue().Pending() > 0); // the page is still loading
+        QTest::keyClick(w.form->windowHandle(), Qt::Key_PageDown);
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("50"));
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p025.jpg"));
+        QVERIFY(w.RunPage(&early));
+        QCOMPARE(early, 0);
+        QVERIFY(!w.LightOn());
+        // Only the new page's decodes were kept: none of the old page landed after the key
+        // (the key itself shows what already waited, before the page moves).
+        QVERIFY(w.Queue().WorkerResults() >= kept + 25);
+        QVERIFY(w.Queue().WorkerResults() <= kept + 25 + w.Queue().WorkerDecodes());
+        for (int k = 1; k <= 25; ++k)
+            QVERIFY2(w.CellShows(k, 24 + k), qPrintable(QString::number(k)));
+        QVERIFY(w.platform.messages.empty());
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TestViewFormDecoding test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_viewform_decoding.moc"
