@@ -116,22 +116,27 @@ bool DecodeQueue::Dispatch()
         const auto running = std::count_if(m_flights.begin(), m_flights.end(), [](const Flight& f) { return !f.dropped; });
         if (running >= m_workers)
             return false; // the next finished decode makes room
-        // Reports the start (the loading light), which may run a handler: take the job first.
+        // The start is reported (the loading light), which runs a handler that may repaint:
+        // the job is a flight already, so a paint meanwhile does not ask for it again.
         const Job job = front;
         m_jobs.pop_front();
+        const uint64_t id = m_nextId++;
+        auto stop = std::make_shared<std::atomic<bool>>(false);
+        m_flights.push_back(Flight{job, id, false, stop});
         std::optional<JpegCacheJob> work;
         m_running = true;
         Guarded(m_platform, [&] { work = static_cast<TJpegImage*>(graphic)->StartCacheJob(job.target); });
         m_running = false;
-        if (!work) {
-            // A full-size decoding: prepared on this thread, in its turn.
-            if (Live(job))
-                m_jobs.push_front(job);
-            return Live(job);
+        if (work) {
+            StartDecodeTask(m_channel, DecodeTask{id, std::move(*work), std::move(stop)});
+            continue;
         }
-        Flight flight{job, m_nextId++, false, std::make_shared<std::atomic<bool>>(false)};
-        StartDecodeTask(m_channel, DecodeTask{flight.id, std::move(*work), flight.stop});
-        m_flights.push_back(std::move(flight));
+        m_flights.erase(std::find_if(m_flights.begin(), m_flights.end(), [id](const Flight& f) { return f.id == id; }));
+        // A full-size decoding: prepared on this thread, in its turn.
+        if (Live(job)) {
+            m_jobs.push_front(job);
+            return true;
+        }
     }
     return false;
 }
