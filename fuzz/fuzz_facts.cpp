@@ -1,5 +1,6 @@
 // Fuzz target: what the details panel reads from a file without widgets: the bitmap header
 // from the file's first bytes, and a date value turned into its day and back.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
