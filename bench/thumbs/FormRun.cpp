@@ -63,7 +63,7 @@ public:
     {
         m_platform.SetCurrentFolder(r.empty);
         TApplication::InitPictureLayer(m_platform);
-        JpegDefaults().reducedDecode = r.path != DecodePath::Document;
+        JpegDefaults().reducedDecode = r.path != DecodePath::FullSize;
         m_form = std::make_unique<TViewForm>(m_platform);
         // LUMIVUE_BENCH_WORKER_DECODES tries another number of decodes handed to workers at a time.
         const int ahead = qEnvironmentVariableIntValue("LUMIVUE_BENCH_WORKER_DECODES");
@@ -206,14 +206,14 @@ QString PathName(DecodePath path)
     switch (path) {
     case DecodePath::Threads: return QStringLiteral("threads");
     case DecodePath::UiThread: return QStringLiteral("ui");
-    case DecodePath::Document: return QStringLiteral("document");
+    case DecodePath::FullSize: return QStringLiteral("fullsize");
     }
     return {};
 }
 
 bool ParsePath(const QString& name, DecodePath* path)
 {
-    for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::Document})
+    for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::FullSize})
         if (PathName(p) == name) {
             *path = p;
             return true;

@@ -7,7 +7,7 @@
 enum class DecodePath {
     Threads,  // reduced-scale display cache decoded on worker threads
     UiThread, // reduced-scale display cache decoded on the user-interface thread
-    Document, // full-size decoding of every thumbnail, then stretched drawing
+    FullSize, // every thumbnail decoded at full size, then drawn scaled (the reference)
 };
 
 QString PathName(DecodePath path);

@@ -1,5 +1,5 @@
 // lumivue-bench-thumbs: how fast the main window shows pages of camera-sized photos, against
-// the document's own path (full-size decoding), djpeg and vipsthumbnail on the same files.
+// the full-size decoding of every thumbnail, djpeg and vipsthumbnail on the same files.
 //
 //   lumivue-bench-thumbs [--data DIR] [--rounds N]
 //
@@ -178,12 +178,12 @@ int RunParent(const QStringList& args)
         // Alternating the ways in each round spreads any change of the machine's load over all of them.
         ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, pageFolders, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::UiThread, {folders.photos25}, pageNames);
-        ok &= run.Child(QStringLiteral("pages"), DecodePath::Document, {folders.photos25}, pageNames);
+        ok &= run.Child(QStringLiteral("pages"), DecodePath::FullSize, {folders.photos25}, pageNames);
         std::fprintf(stderr, "  djpeg, vipsthumbnail\n");
         run.Add(QStringLiteral("djpeg_full"), RunDjpeg(photos, QString()));
         run.Add(QStringLiteral("djpeg_eighth"), RunDjpeg(photos, QStringLiteral("1/8")));
         run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, QStringLiteral("183x165")));
-        for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::Document}) {
+        for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::FullSize}) {
             ok &= run.Child(QStringLiteral("paging"), p, {folders.photos100});
             ok &= run.Child(QStringLiteral("pagedown"), p, {folders.photos100});
         }

@@ -275,6 +275,26 @@ private slots:
         QCOMPARE(stages, (QList<TProgressStage>{TProgressStage::Starting, TProgressStage::Ending}));
     }
 
+    void copyOfAThumbnailIsTheWholePicture()
+    {
+        // What another window receives from a thumbnail: full size, full pixels.
+        const QByteArray bytes = Jpeg(800, 600);
+        TJpegImage thumb;
+        thumb.LoadFromBytes(bytes);
+        auto job = thumb.StartCacheJob(QSize(100, 75));
+        QVERIFY(job);
+        thumb.AdoptCache(RunElsewhere(*job));
+        auto copy = thumb.Clone();
+        auto& jpeg = static_cast<TJpegImage&>(*copy);
+        QCOMPARE(QSize(jpeg.Width(), jpeg.Height()), QSize(800, 600));
+        QCOMPARE(jpeg.SaveToBytes(), bytes);
+        QCOMPARE(QSize(jpeg.Bitmap().Width(), jpeg.Bitmap().Height()), QSize(800, 600));
+        TJpegImage reference;
+        reference.LoadFromBytes(bytes);
+        QCOMPARE(DibToQImage(jpeg.Bitmap().Dib()), DibToQImage(reference.Bitmap().Dib()));
+        QVERIFY(!thumb.HasBitmap()); // the thumbnail itself still holds only its cache
+    }
+
     void largerCacheStays()
     {
         const QByteArray bytes = Jpeg(800, 600);
