@@ -233,7 +233,7 @@ private:
     template <class F> void Guard(F&& f) { Guarded(m_platform, std::forward<F>(f)); }
 
     Platform& m_platform;
-    DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails one per event-loop turn
+    DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images{};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
     QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
