@@ -23,7 +23,9 @@ for t in "${FUZZ_TARGETS[@]}"; do
   if "$build/fuzz_$t" -seed=1 -runs="$runs" -timeout=120 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$work/" \
        "$work/new" "$work/regressions" "${dirs[@]}" >"$work/log" 2>&1; then
-    echo "fuzz replay $t: $(grep -m1 -o 'number_of_executed_units: [0-9]*' "$work/log" | cut -d' ' -f2) inputs, ok"
+    files="$(grep -m1 -o 'seed corpus: files: [0-9]*' "$work/log" | grep -o '[0-9]*$')"
+    units="$(grep -m1 -o 'number_of_executed_units: [0-9]*' "$work/log" | grep -o '[0-9]*$')"
+    echo "fuzz replay $t: ${files:-?} files replayed, $units runs in all with the mutations, ok"
   else
     echo "fuzz replay $t: FAILED (log: $work/log)" >&2
     tail -n 40 "$work/log" >&2
