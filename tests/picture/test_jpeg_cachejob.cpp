@@ -6,22 +6,13 @@
 
 #include "picture/Failure.h"
 #include "picture/JpegImage.h"
+#include "ErrorOf.h"
 #include "test_jpeg_files.h"
 
 using namespace jpegtest;
 Q_DECLARE_METATYPE(jpegtest::Space)
 
 namespace {
-
-QByteArray Jpeg(int width, int height, Space space = Space::Rgb, bool progressive = false)
-{
-    Recipe r;
-    r.width = width;
-    r.height = height;
-    r.space = space;
-    r.progressive = progressive;
-    return Encode(r);
-}
 
 // The same file with its scan asking for Huffman tables that were never defined: the header
 // reads, the decoding fails.
@@ -40,16 +31,6 @@ QImage Drawn(const TGraphic& g, QSize size)
     QPainter p(&out);
     g.Draw(p, QRect(QPoint(0, 0), size), true);
     return out;
-}
-
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Failure& e) {
-        return e.Text();
-    }
-    return {};
 }
 
 // Runs the job on a thread of its own, as a worker would.

@@ -11,6 +11,7 @@
 #include "picture/JpegCodec.h"
 #include "picture/Limits.h"
 #include "TestFiles.h"
+#include "ErrorOf.h"
 #include "test_jpeg_files.h"
 
 using namespace jpegtest;
@@ -19,32 +20,6 @@ Q_DECLARE_METATYPE(jpegtest::Space)
 namespace {
 
 QString JpegError(int code) { return QStringLiteral("JPEG error #%1").arg(code); }
-
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Failure& e) {
-        return e.Text();
-    }
-    return {};
-}
-
-// Sets the size fields of the first frame header (SOF0..SOF2).
-QByteArray WithFrameSize(QByteArray jpeg, int width, int height)
-{
-    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
-        const auto m = uchar(jpeg[i + 1]);
-        if (uchar(jpeg[i]) == 0xFF && m >= 0xC0 && m <= 0xC2) {
-            jpeg[i + 5] = char(height >> 8);
-            jpeg[i + 6] = char(height & 0xFF);
-            jpeg[i + 7] = char(width >> 8);
-            jpeg[i + 8] = char(width & 0xFF);
-            return jpeg;
-        }
-    }
-    return {};
-}
 
 // Repeats the file's last scan (from its SOS marker to the end-of-image marker) `times`
 // more times. Repeated refinement scans are only warnings to libjpeg, so the file stays

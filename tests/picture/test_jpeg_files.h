@@ -100,6 +100,32 @@ inline QByteArray Encode(const Recipe& recipe)
     return Encode(recipe, Pattern(recipe.width, recipe.height, Components(recipe.space)));
 }
 
+inline QByteArray Jpeg(int width, int height, Space space = Space::Rgb, bool progressive = false)
+{
+    Recipe r;
+    r.width = width;
+    r.height = height;
+    r.space = space;
+    r.progressive = progressive;
+    return Encode(r);
+}
+
+// Sets the size fields of the first frame header (SOF0..SOF2); empty when there is none.
+inline QByteArray WithFrameSize(QByteArray jpeg, int width, int height)
+{
+    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
+        const auto m = uchar(jpeg[i + 1]);
+        if (uchar(jpeg[i]) == 0xFF && m >= 0xC0 && m <= 0xC2) {
+            jpeg[i + 5] = char(height >> 8);
+            jpeg[i + 6] = char(height & 0xFF);
+            jpeg[i + 7] = char(width >> 8);
+            jpeg[i + 8] = char(width & 0xFF);
+            return jpeg;
+        }
+    }
+    return {};
+}
+
 // A legal progressive script for one component: DC, then every AC coefficient on its own,
 // first at point transform `al` and refined a bit at a time: 1 + 63 * (al + 1) scans.
 inline void AddSingleCoefficientScans(std::vector<jpeg_scan_info>& scans, int component, int al)

@@ -11,6 +11,7 @@
 #include "picture/Picture.h"
 #include "picture/PixelConvert.h"
 #include "TestFiles.h"
+#include "ErrorOf.h"
 #include "test_jpeg_files.h"
 
 using namespace jpegtest;
@@ -18,26 +19,6 @@ Q_DECLARE_METATYPE(jpegtest::Space)
 Q_DECLARE_METATYPE(TPixelFormat)
 
 namespace {
-
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Failure& e) {
-        return e.Text();
-    }
-    return {};
-}
-
-QByteArray Jpeg(int width, int height, Space space = Space::Rgb, bool progressive = false)
-{
-    Recipe s;
-    s.width = width;
-    s.height = height;
-    s.space = space;
-    s.progressive = progressive;
-    return Encode(s);
-}
 
 // A JPEG file with a comment segment after the start marker, as many files carry.
 QByteArray JpegWithComment()

@@ -7,6 +7,7 @@
 #include "picture/JpegImage.h"
 #include "picture/JpegProgress.h"
 #include "picture/ScreenFacts.h"
+#include "ErrorOf.h"
 #include "test_jpeg_files.h"
 
 using namespace jpegtest;
@@ -25,16 +26,6 @@ QString Describe(int index, const ProgressReport& r)
     const QString rect = r.rect.isEmpty() ? QStringLiteral("empty")
                                           : QStringLiteral("rows %1+%2").arg(r.rect.y()).arg(r.rect.height());
     return QStringLiteral("%1: %2 %3 %4").arg(index).arg(r.percent).arg(rect, r.redrawNow ? "redraw" : "later");
-}
-
-QString ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Failure& e) {
-        return e.Text();
-    }
-    return {};
 }
 
 } // namespace

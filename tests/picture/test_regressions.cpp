@@ -194,22 +194,6 @@ QByteArray SmallJpeg(bool progressive, jpegtest::Space space = jpegtest::Space::
     return jpegtest::Encode(r);
 }
 
-// Sets the size fields of the first frame header.
-QByteArray WithFrameSize(QByteArray jpeg, int width, int height)
-{
-    for (qsizetype i = 2; i + 9 < jpeg.size(); ++i) {
-        const auto m = uchar(jpeg[i + 1]);
-        if (uchar(jpeg[i]) == 0xFF && m >= 0xC0 && m <= 0xC2) {
-            jpeg[i + 5] = char(height >> 8);
-            jpeg[i + 6] = char(height & 0xFF);
-            jpeg[i + 7] = char(width >> 8);
-            jpeg[i + 8] = char(width & 0xFF);
-            return jpeg;
-        }
-    }
-    return {};
-}
-
 int CountScans(const QByteArray& jpeg)
 {
     return int(jpeg.count(QByteArray("\xFF\xDA", 2)));   // stuffed data never holds FF DA
@@ -332,12 +316,12 @@ void TestRegressions::sizeLimits_data()
     QTest::newRow("4-bit 65,535 x 16,000 and its drawing copy") << bmp << Bmp(4, 65535, 16000, row) << kResources
                                                                 << QSize();
     QTest::newRow("greyscale JPEG 23,200 x 23,200 and its drawing copy")
-        << jpg << WithFrameSize(SmallJpeg(false, jpegtest::Space::Grey), 23200, 23200) << kResources
+        << jpg << jpegtest::WithFrameSize(SmallJpeg(false, jpegtest::Space::Grey), 23200, 23200) << kResources
         << QSize(23200, 23200);
     // libjpeg's own limit on a side, below the picture layer's.
-    QTest::newRow("JPEG 65,501 wide") << jpg << WithFrameSize(SmallJpeg(false), 65501, 16)
+    QTest::newRow("JPEG 65,501 wide") << jpg << jpegtest::WithFrameSize(SmallJpeg(false), 65501, 16)
                                       << QStringLiteral("JPEG error #%1").arg(int(JERR_IMAGE_TOO_BIG)) << QSize();
-    QTest::newRow("JPEG 65,500 wide") << jpg << WithFrameSize(SmallJpeg(false), 65500, 16) << kLoads
+    QTest::newRow("JPEG 65,500 wide") << jpg << jpegtest::WithFrameSize(SmallJpeg(false), 65500, 16) << kLoads
                                       << QSize(65500, 16);
 }
 
@@ -391,7 +375,7 @@ void TestRegressions::hugeJpegHeaderWithLittleData()
 {
     // 65,500 x 65,500 claimed by a file of a few hundred bytes: its thumbnail decodes at an
     // eighth (8,188 x 8,188, the missing data as mid-grey); the full size is refused.
-    const QByteArray jpeg = WithFrameSize(SmallJpeg(false), 65500, 65500);
+    const QByteArray jpeg = jpegtest::WithFrameSize(SmallJpeg(false), 65500, 65500);
     QVERIFY(jpeg.size() < 1000);
     TJpegImage picture;
     picture.LoadFromBytes(jpeg);

@@ -1,7 +1,9 @@
 #pragma once
 // The main window on a temporary folder, driven offscreen through a scripted platform.
 #include <QCoreApplication>
+#include <QDialog>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include "Application.h"
 #include "ScriptedPlatform.h"
@@ -23,4 +25,22 @@ struct MainWindowFixture {
         QCoreApplication::processEvents();
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // Runs `body` in the modal window of type W while it is shown, opened by `start`; the
+    // window is then dismissed. False when no such window was shown.
+    template <class W>
+    bool During(const std::function<void()>& start, const std::function<void(W&)>& body)
+    {
+        bool shown = false;
+        platform.onModal = [&](QDialog& dialog) {
+            if (auto* window = qobject_cast<W*>(&dialog)) {
+                shown = true;
+                body(*window);
+            }
+            return int(QDialog::Rejected);
+        };
+        start();
+        platform.onModal = nullptr;
+        return shown;
+    }
 };

@@ -41,18 +41,8 @@ struct Viewer : MainWindowFixture<> {
     // it is shown. False when no full-screen window was shown.
     bool Show(int n, const QString& choice, const std::function<void(TFullForm&)>& body)
     {
-        bool shown = false;
-        platform.onModal = [&](QDialog& dialog) {
-            if (auto* full = qobject_cast<TFullForm*>(&dialog)) {
-                shown = true;
-                body(*full);
-            }
-            return int(QDialog::Rejected);
-        };
         platform.menuChoices = {choice};
-        form->AllImageClick(form->Thumbnail(n));
-        platform.onModal = nullptr;
-        return shown;
+        return During<TFullForm>([&] { form->AllImageClick(form->Thumbnail(n)); }, body);
     }
     // Fills the search results and puts the main window in search mode.
     void SearchResults(const QStringList& entries)

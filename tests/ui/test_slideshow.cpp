@@ -49,29 +49,13 @@ struct Slides : MainWindowFixture<> {
         platform.menuChoices = {QString()};
         form->AllImageClick(form->Thumbnail(n));
     }
-    // Runs `body` in the full-screen window while it is shown, opened by `start`; false when
-    // no full-screen window was shown.
-    bool During(const std::function<void()>& start, const std::function<void(TFullForm&)>& body)
-    {
-        bool shown = false;
-        platform.onModal = [&](QDialog& dialog) {
-            if (auto* full = qobject_cast<TFullForm*>(&dialog)) {
-                shown = true;
-                body(*full);
-            }
-            return int(QDialog::Rejected);
-        };
-        start();
-        platform.onModal = nullptr;
-        return shown;
-    }
     // The panel opened with its button, `seconds` typed, OK clicked.
     bool Run(const QString& seconds, const std::function<void(TFullForm&)>& body, bool subs = false)
     {
         form->btnSlide->click();
         form->edtShowTime->SetText(seconds);
         form->chkSubs->setChecked(subs);
-        return During([this] { form->btnSOK->click(); }, body);
+        return During<TFullForm>([this] { form->btnSOK->click(); }, body);
     }
     int TimerIndex(const TFullForm& full) const
     {
@@ -152,12 +136,12 @@ private slots:
         s.form->btnSlide->click();
         s.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
-        const bool shown = s.During([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key(key)); },
+        const bool shown = s.During<TFullForm>([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key(key)); },
                                     [](TFullForm& full) { QCOMPARE(full.SlideSeconds, 5); });
         QCOMPARE(shown, opens);
         QVERIFY(s.form->pnlSlide->isHidden());
         // A hidden panel's keys do nothing.
-        s.During([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key_Return); }, [](TFullForm&) {});
+        s.During<TFullForm>([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key_Return); }, [](TFullForm&) {});
         QCOMPARE(s.platform.modals.size(), size_t(opens ? 1 : 0));
     }
 
@@ -362,7 +346,7 @@ private slots:
         s.Open();
         s.form->btnSlide->click();
         s.form->edtShowTime->SetText(QStringLiteral("4"));
-        const bool shown = s.During(
+        const bool shown = s.During<TFullForm>(
             [&] {
                 s.platform.menuChoices = {entry};
                 s.form->AllImageClick(s.form->Thumbnail(2));
