@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <QGuiApplication>
-#include "Application.h"
-#include "QtPlatform.h"
+#include "app/lib/Application.h"
+#include "platform/QtPlatform.h"
 
 int main(int argc, char** argv)
 {

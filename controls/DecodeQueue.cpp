@@ -1,10 +1,10 @@
-#include "DecodeQueue.h"
+#include "controls/DecodeQueue.h"
 #include <algorithm>
 #include <QEvent>
 #include <QMetaObject>
 #include <QThread>
-#include "DecodeWorkers.h"
-#include "ImageControl.h"
+#include "controls/DecodeWorkers.h"
+#include "controls/ImageControl.h"
 #include "picture/Graphic.h"
 #include "picture/JpegImage.h"
 #include "platform/Guard.h"

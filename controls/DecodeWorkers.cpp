@@ -1,4 +1,4 @@
-#include "DecodeWorkers.h"
+#include "controls/DecodeWorkers.h"
 #include <utility>
 #include <QCoreApplication>
 #include <QEvent>

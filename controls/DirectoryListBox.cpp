@@ -1,9 +1,9 @@
-#include "DirectoryListBox.h"
+#include "controls/DirectoryListBox.h"
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
-#include "NameOrder.h"
+#include "controls/NameOrder.h"
 #include "picture/Failure.h"
 #include "platform/Guard.h"
 

@@ -1,7 +1,7 @@
-#include "DriveComboBox.h"
+#include "controls/DriveComboBox.h"
 #include <algorithm>
 #include <QDir>
-#include "NameOrder.h"
+#include "controls/NameOrder.h"
 #include "platform/Guard.h"
 
 namespace {

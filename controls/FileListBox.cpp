@@ -1,9 +1,9 @@
-#include "FileListBox.h"
+#include "controls/FileListBox.h"
 #include <QDir>
 #include <QMouseEvent>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
-#include "NameOrder.h"
+#include "controls/NameOrder.h"
 #include "platform/Guard.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "ImageControl.h"
+#include "controls/ImageControl.h"
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include "DecodeQueue.h"
+#include "controls/DecodeQueue.h"
 #include "platform/Guard.h"
 
 TImage::TImage(Platform& platform, QWidget* parent) : TImage(platform, nullptr, parent) {}

@@ -1,4 +1,4 @@
-#include "NameOrder.h"
+#include "controls/NameOrder.h"
 #include <algorithm>
 
 bool NameLess(const QString& a, const QString& b)

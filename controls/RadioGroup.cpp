@@ -1,4 +1,4 @@
-#include "RadioGroup.h"
+#include "controls/RadioGroup.h"
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QVBoxLayout>

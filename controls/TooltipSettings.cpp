@@ -1,4 +1,4 @@
-#include "TooltipSettings.h"
+#include "controls/TooltipSettings.h"
 #include <QApplication>
 #include <QPalette>
 #include <QProxyStyle>

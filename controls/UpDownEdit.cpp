@@ -1,4 +1,4 @@
-#include "UpDownEdit.h"
+#include "controls/UpDownEdit.h"
 #include <algorithm>
 #include <cstdint>
 #include <QHBoxLayout>

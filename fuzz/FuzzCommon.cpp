@@ -7,11 +7,11 @@
 #include <QImage>
 #include <QPainter>
 
-#include "Failure.h"
-#include "JpegImage.h"
-#include "Limits.h"
-#include "PictureFormats.h"
-#include "ScreenFacts.h"
+#include "picture/Failure.h"
+#include "picture/JpegImage.h"
+#include "picture/Limits.h"
+#include "picture/PictureFormats.h"
+#include "picture/ScreenFacts.h"
 
 namespace fuzz {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <QByteArray>
-#include "Graphic.h"
+#include "picture/Graphic.h"
 
 class Failure;
 

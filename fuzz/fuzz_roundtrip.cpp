@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Failure.h"
+#include "picture/Bitmap.h"
+#include "picture/Failure.h"
 #include "FuzzCommon.h"
-#include "JpegImage.h"
-#include "PixelConvert.h"
+#include "picture/JpegImage.h"
+#include "picture/PixelConvert.h"
 
 namespace {
 

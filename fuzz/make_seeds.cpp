@@ -12,11 +12,11 @@
 #include <QFile>
 #include <QImage>
 
-#include "Bitmap.h"
-#include "BmpCodec.h"
+#include "picture/Bitmap.h"
+#include "picture/BmpCodec.h"
 #include "BmpFileBuilder.h"
-#include "JpegImage.h"
-#include "ScreenFacts.h"
+#include "picture/JpegImage.h"
+#include "picture/ScreenFacts.h"
 #include "test_jpeg_files.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "Bitmap.h"
+#include "picture/Bitmap.h"
 #include <QPainter>
-#include "BmpCodec.h"
-#include "Failure.h"
-#include "PixelConvert.h"
-#include "ScreenFacts.h"
+#include "picture/BmpCodec.h"
+#include "picture/Failure.h"
+#include "picture/PixelConvert.h"
+#include "picture/ScreenFacts.h"
 
 namespace {
 // What a bitmap without an image converts from: an empty image in the screen's form.

@@ -2,8 +2,8 @@
 #include <optional>
 #include <QColor>
 #include <QImage>
-#include "DibImage.h"
-#include "Graphic.h"
+#include "picture/DibImage.h"
+#include "picture/Graphic.h"
 
 // A bitmap graphic: a shared DibImage, copied on first change.
 class TBitmap : public TGraphic {

@@ -3,7 +3,7 @@
 // run-length-encoded 4- and 8-bit data) and writing.
 #include <memory>
 #include <QByteArray>
-#include "DibImage.h"
+#include "picture/DibImage.h"
 
 // Throws Failure("Bitmap image is not valid") for an impossible file and
 // Failure("Out of system resources") for one beyond the size limits. Never reads past `data`.

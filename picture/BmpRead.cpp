@@ -7,9 +7,9 @@
 #include <optional>
 #include <QColorSpace>
 #include <QColorTransform>
-#include "BmpCodec.h"
-#include "Failure.h"
-#include "PixelConvert.h"
+#include "picture/BmpCodec.h"
+#include "picture/Failure.h"
+#include "picture/PixelConvert.h"
 
 namespace {
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;

@@ -1,8 +1,8 @@
 // Writing a Windows bitmap file: run-length-encoded images read from a file and unchanged
 // go out as read behind a new file header; every other image device-independent.
 #include <algorithm>
-#include "BmpCodec.h"
-#include "Failure.h"
+#include "picture/BmpCodec.h"
+#include "picture/Failure.h"
 
 namespace {
 constexpr uint32_t kFileHeaderSize = 14;

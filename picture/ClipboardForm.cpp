@@ -1,7 +1,7 @@
-#include "ClipboardForm.h"
-#include "Bitmap.h"
-#include "Failure.h"
-#include "JpegImage.h"
+#include "picture/ClipboardForm.h"
+#include "picture/Bitmap.h"
+#include "picture/Failure.h"
+#include "picture/JpegImage.h"
 
 namespace {
 ClipboardForm FromBitmap(const TBitmap& source)

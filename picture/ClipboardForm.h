@@ -2,7 +2,7 @@
 // The form in which a graphic goes onto the clipboard.
 #include <vector>
 #include <QImage>
-#include "DibImage.h"
+#include "picture/DibImage.h"
 
 class TGraphic;
 

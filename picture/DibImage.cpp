@@ -1,10 +1,10 @@
-#include "DibImage.h"
+#include "picture/DibImage.h"
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include "Failure.h"
-#include "Limits.h"
-#include "PixelConvert.h"
+#include "picture/Failure.h"
+#include "picture/Limits.h"
+#include "picture/PixelConvert.h"
 
 int64_t DibStride(int64_t width, int bitCount)
 {

@@ -7,7 +7,7 @@
 #include <vector>
 #include <QByteArray>
 #include <QImage>
-#include "PixelFormat.h"
+#include "picture/PixelFormat.h"
 
 struct RgbQuad {
     uint8_t blue = 0, green = 0, red = 0, reserved = 0;

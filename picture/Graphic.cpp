@@ -1,8 +1,8 @@
-#include "Graphic.h"
+#include "picture/Graphic.h"
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include "Failure.h"
+#include "picture/Failure.h"
 
 void TGraphic::LoadFromFile(const QString& path)
 {

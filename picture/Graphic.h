@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QRect>
 #include <QString>
-#include "PixelFormat.h"
+#include "picture/PixelFormat.h"
 
 class QPainter;
 

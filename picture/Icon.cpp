@@ -1,7 +1,7 @@
-#include "Icon.h"
+#include "picture/Icon.h"
 #include <QPainter>
-#include "IconCodec.h"
-#include "ScreenFacts.h"
+#include "picture/IconCodec.h"
+#include "picture/ScreenFacts.h"
 
 int32_t TIcon::Width() const
 {

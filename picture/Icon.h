@@ -1,6 +1,6 @@
 #pragma once
 #include <QImage>
-#include "Graphic.h"
+#include "picture/Graphic.h"
 
 // An icon graphic: the file's bytes and the image chosen for this screen, drawn
 // unstretched at the rectangle's top-left corner with its mask.

@@ -1,11 +1,11 @@
-#include "IconCodec.h"
+#include "picture/IconCodec.h"
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <QPainter>
-#include "Failure.h"
-#include "Limits.h"
+#include "picture/Failure.h"
+#include "picture/Limits.h"
 
 namespace {
 

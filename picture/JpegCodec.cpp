@@ -5,7 +5,7 @@
 // struct owned by its caller, outside the frames the longjmp skips. The callbacks handed
 // to libjpeg (source, destination, progress, error) are plain functions as well; the
 // progress hook reaches the C++ handler through JpegProgressSink, which lets nothing out.
-#include "JpegCodec.h"
+#include "picture/JpegCodec.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -16,9 +16,9 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "Failure.h"
-#include "JpegProgress.h"
-#include "Limits.h"
+#include "picture/Failure.h"
+#include "picture/JpegProgress.h"
+#include "picture/Limits.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <QByteArray>
 #include <QString>
-#include "DibImage.h"
-#include "Graphic.h"
+#include "picture/DibImage.h"
+#include "picture/Graphic.h"
 
 struct JpegHeader {
     int32_t width = 0, height = 0;   // full-scale size

@@ -1,12 +1,12 @@
-#include "JpegImage.h"
+#include "picture/JpegImage.h"
 
 #include <algorithm>
 
 #include <QPainter>
 
-#include "Failure.h"
-#include "JpegCodec.h"
-#include "ScreenFacts.h"
+#include "picture/Failure.h"
+#include "picture/JpegCodec.h"
+#include "picture/ScreenFacts.h"
 
 JpegSettings& JpegDefaults()
 {

@@ -2,9 +2,9 @@
 #include <optional>
 #include <QImage>
 #include <QSize>
-#include "Bitmap.h"
-#include "Graphic.h"
-#include "JpegCodec.h"
+#include "picture/Bitmap.h"
+#include "picture/Graphic.h"
+#include "picture/JpegCodec.h"
 
 // Settings of a JPEG picture, copied from the program-wide defaults when it is created.
 struct JpegSettings {

@@ -1,7 +1,7 @@
-#include "JpegProgress.h"
+#include "picture/JpegProgress.h"
 #include <algorithm>
-#include "Numbers.h"
-#include "ScreenFacts.h"
+#include "picture/Numbers.h"
+#include "picture/ScreenFacts.h"
 
 int JpegPercentDone(long completedPasses, long passCounter, long passLimit, long totalPasses)
 {

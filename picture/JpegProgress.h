@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include "Graphic.h"
+#include "picture/Graphic.h"
 
 // 100 * (completed passes + pass counter / pass limit) / total passes, truncated, 0..100.
 int JpegPercentDone(long completedPasses, long passCounter, long passLimit, long totalPasses);

@@ -1,6 +1,6 @@
 // The fixed palettes of this platform: the 16 VGA colours and a 256-entry halftone palette.
 #include <cmath>
-#include "DibImage.h"
+#include "picture/DibImage.h"
 
 namespace {
 RgbQuad Rgb(int r, int g, int b)

@@ -1,6 +1,6 @@
-#include "Picture.h"
-#include "Bitmap.h"
-#include "PictureFormats.h"
+#include "picture/Picture.h"
+#include "picture/Bitmap.h"
+#include "picture/PictureFormats.h"
 
 void TPicture::LoadFromFile(const QString& path)
 {

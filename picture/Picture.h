@@ -2,7 +2,7 @@
 // The picture holder: empty or exactly one graphic, which it owns.
 #include <functional>
 #include <memory>
-#include "Graphic.h"
+#include "picture/Graphic.h"
 
 class TBitmap;
 

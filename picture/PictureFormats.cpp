@@ -1,9 +1,9 @@
-#include "PictureFormats.h"
+#include "picture/PictureFormats.h"
 #include <QFileInfo>
-#include "Bitmap.h"
-#include "Failure.h"
-#include "Icon.h"
-#include "JpegImage.h"
+#include "picture/Bitmap.h"
+#include "picture/Failure.h"
+#include "picture/Icon.h"
+#include "picture/JpegImage.h"
 
 namespace {
 struct FormatRow {

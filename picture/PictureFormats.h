@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 #include <QString>
-#include "Graphic.h"
+#include "picture/Graphic.h"
 
 // Looks the extension (without its period, any case) up from the last row to the first.
 std::optional<GraphicKind> KindForExtension(const QString& extension);

@@ -1,11 +1,11 @@
-#include "PixelConvert.h"
+#include "picture/PixelConvert.h"
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include "Failure.h"
-#include "ScreenFacts.h"
+#include "picture/Failure.h"
+#include "picture/ScreenFacts.h"
 
 // ---- bit fields ----
 

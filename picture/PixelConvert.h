@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-#include "DibImage.h"
+#include "picture/DibImage.h"
 
 // One colour channel of a bit-field mask: where it sits and how wide it is.
 struct MaskChannel {

@@ -1,4 +1,4 @@
-#include "PixelFormat.h"
+#include "picture/PixelFormat.h"
 
 static const char* const kNames[] = {"Device", "1-bit", "4-bit", "8-bit", "15-bit",
                                      "16-bit", "24-bit", "32-bit", "Custom"};

@@ -1,4 +1,4 @@
-#include "ScreenFacts.h"
+#include "picture/ScreenFacts.h"
 #include <chrono>
 
 static ScreenFacts g_screen;

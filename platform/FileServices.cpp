@@ -1,4 +1,4 @@
-#include "FileServices.h"
+#include "platform/FileServices.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 // The file-system services behind Platform, over POSIX and Qt. Both the real and the
 // scripted platform use them, so tests exercise the same code the program runs.
-#include "Platform.h"
+#include "platform/Platform.h"
 
 namespace FileServices {
 

@@ -5,7 +5,7 @@
 #include <exception>
 #include <utility>
 #include <QString>
-#include "Platform.h"
+#include "platform/Platform.h"
 
 // The report's text: a period is appended when the text ends in a character that comes
 // after the period in code order.

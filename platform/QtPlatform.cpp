@@ -1,6 +1,6 @@
-#include "QtPlatform.h"
+#include "platform/QtPlatform.h"
 
-#include "FileServices.h"
+#include "platform/FileServices.h"
 
 #include <QApplication>
 #include <QClipboard>

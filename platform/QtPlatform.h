@@ -1,6 +1,6 @@
 #pragma once
 // The real platform: Qt Widgets for the desktop services, FileServices for the file system.
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #include <QElapsedTimer>
 

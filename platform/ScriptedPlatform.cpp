@@ -1,6 +1,6 @@
-#include "ScriptedPlatform.h"
+#include "platform/ScriptedPlatform.h"
 
-#include "FileServices.h"
+#include "platform/FileServices.h"
 
 #include <QAction>
 #include <QCoreApplication>

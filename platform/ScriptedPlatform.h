@@ -3,7 +3,7 @@
 // pointer movement, answers menus and save dialogs from a script, hands modal windows to a
 // function the test supplies, and lets the test fire timers. The file system is real
 // unless a test scripts a directory listing or the volumes.
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #include <deque>
 

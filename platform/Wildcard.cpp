@@ -1,6 +1,6 @@
 // File-name wildcard matching in the old desktop manner: "*" is any run of characters,
 // "?" exactly one, everything else literal, letter case ignored.
-#include "Platform.h"
+#include "platform/Platform.h"
 
 #include <QList>
 

@@ -9,11 +9,11 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$here/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIVUE_WERROR=ON
 cmake --build "$here/build/test" -j2
 ctest --test-dir "$here/build/test" --output-on-failure -j2
 
-cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMIVUE_SANITIZE=ON
+cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMIVUE_SANITIZE=ON -DLUMIVUE_WERROR=ON
 cmake --build "$here/build/asan" -j2
 ctest --test-dir "$here/build/asan" --output-on-failure -j2
 

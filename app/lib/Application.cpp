@@ -1,9 +1,9 @@
-#include "Application.h"
-#include "Guard.h"
-#include "JpegImage.h"
-#include "Platform.h"
-#include "ScreenFacts.h"
-#include "browser/Viewmain.h"
+#include "app/lib/Application.h"
+#include "platform/Guard.h"
+#include "picture/JpegImage.h"
+#include "platform/Platform.h"
+#include "picture/ScreenFacts.h"
+#include "ui/browser/Viewmain.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {

@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
-#include "Application.h"
-#include "ScriptedPlatform.h"
-#include "browser/Viewmain.h"
-#include "search/FolderWalk.h"
+#include "app/lib/Application.h"
+#include "platform/ScriptedPlatform.h"
+#include "ui/browser/Viewmain.h"
+#include "ui/search/FolderWalk.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -11,14 +11,14 @@
 #include <QTest>
 #include <QThread>
 #include <QWindow>
-#include "Application.h"
-#include "DecodeQueue.h"
-#include "DirectoryListBox.h"
-#include "JpegImage.h"
+#include "app/lib/Application.h"
+#include "controls/DecodeQueue.h"
+#include "controls/DirectoryListBox.h"
+#include "picture/JpegImage.h"
 #include "PaintWatch.h"
-#include "RadioGroup.h"
-#include "ScriptedPlatform.h"
-#include "browser/Viewmain.h"
+#include "controls/RadioGroup.h"
+#include "platform/ScriptedPlatform.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <QKeyEvent>
 #include <QWindow>
-#include "ImageControl.h"
-#include "browser/Viewmain.h"
+#include "controls/ImageControl.h"
+#include "ui/browser/Viewmain.h"
 
 PaintWatch::PaintWatch(TViewForm& form, const QElapsedTimer& clock) : m_form(form), m_clock(clock)
 {

@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QThread>
 #include <jpeglib.h>
-#include "Application.h"
+#include "app/lib/Application.h"
 #include "Baselines.h"
 #include "BenchFiles.h"
 #include "FormRun.h"

@@ -1,9 +1,9 @@
 #include <QTest>
 #include <QTimer>
-#include "Application.h"
-#include "Failure.h"
-#include "Guard.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "picture/Failure.h"
+#include "platform/Guard.h"
+#include "platform/ScriptedPlatform.h"
 
 class TestReport : public QObject {
     Q_OBJECT

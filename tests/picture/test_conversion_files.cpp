@@ -6,11 +6,11 @@
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
-#include "Bitmap.h"
-#include "ClipboardForm.h"
-#include "Failure.h"
-#include "Icon.h"
-#include "JpegImage.h"
+#include "picture/Bitmap.h"
+#include "picture/ClipboardForm.h"
+#include "picture/Failure.h"
+#include "picture/Icon.h"
+#include "picture/JpegImage.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 

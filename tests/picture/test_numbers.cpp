@@ -1,5 +1,5 @@
 #include <QTest>
-#include "Numbers.h"
+#include "picture/Numbers.h"
 
 class TestNumbers : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 #include "TestPictures.h"
-#include "Bitmap.h"
-#include "DibImage.h"
-#include "JpegImage.h"
+#include "picture/Bitmap.h"
+#include "picture/DibImage.h"
+#include "picture/JpegImage.h"
 
 QImage MakeTestImage(int width, int height, int seed)
 {

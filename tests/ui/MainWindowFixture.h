@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
-#include "Application.h"
-#include "ScriptedPlatform.h"
-#include "browser/Viewmain.h"
+#include "app/lib/Application.h"
+#include "platform/ScriptedPlatform.h"
+#include "ui/browser/Viewmain.h"
 
 template <class P = ScriptedPlatform>
 struct MainWindowFixture {

@@ -8,14 +8,14 @@
 #include <QTest>
 #include <memory>
 #include "../picture/BmpFileBuilder.h"
-#include "Application.h"
-#include "Bitmap.h"
-#include "ImageControl.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "picture/Bitmap.h"
+#include "controls/ImageControl.h"
+#include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
-#include "browser/Viewmain.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 struct Window : MainWindowFixture<> {

@@ -9,13 +9,13 @@
 #include <QToolButton>
 #include <QWindow>
 #include <memory>
-#include "Application.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "platform/ScriptedPlatform.h"
 #include "MainWindowFixture.h"
-#include "browser/Viewmain.h"
-#include "dialogs/About.h"
-#include "dialogs/GoodBye.h"
-#include "dialogs/Help.h"
+#include "ui/browser/Viewmain.h"
+#include "ui/dialogs/About.h"
+#include "ui/dialogs/GoodBye.h"
+#include "ui/dialogs/Help.h"
 
 namespace {
 // What stood on the screen while the program slept.

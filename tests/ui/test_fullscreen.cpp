@@ -9,19 +9,19 @@
 #include <QTest>
 #include <functional>
 #include <memory>
-#include "Application.h"
-#include "Bitmap.h"
-#include "DecodeQueue.h"
-#include "DibImage.h"
-#include "ImageControl.h"
-#include "JpegImage.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "picture/Bitmap.h"
+#include "controls/DecodeQueue.h"
+#include "picture/DibImage.h"
+#include "controls/ImageControl.h"
+#include "picture/JpegImage.h"
+#include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
-#include "browser/Viewmain.h"
-#include "fullscreen/Full.h"
-#include "fullscreen/FullImage.h"
+#include "ui/browser/Viewmain.h"
+#include "ui/fullscreen/Full.h"
+#include "ui/fullscreen/FullImage.h"
 
 namespace {
 const QString kFullSize = QStringLiteral("Show Full Size");

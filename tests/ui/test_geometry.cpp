@@ -1,5 +1,5 @@
 #include <QTest>
-#include "browser/Geometry.h"
+#include "ui/browser/Geometry.h"
 
 Q_DECLARE_METATYPE(ControlGeometry)
 

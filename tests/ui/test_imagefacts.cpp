@@ -5,8 +5,8 @@
 #include <memory>
 #include <QTest>
 #include "../picture/BmpFileBuilder.h"
-#include "Application.h"
-#include "browser/ImageFacts.h"
+#include "app/lib/Application.h"
+#include "ui/browser/ImageFacts.h"
 
 Q_DECLARE_METATYPE(BitmapHeaderResult)
 Q_DECLARE_METATYPE(DetailSubPanel)

@@ -1,5 +1,5 @@
 #include <QTest>
-#include "browser/PageModel.h"
+#include "ui/browser/PageModel.h"
 
 Q_DECLARE_METATYPE(PageMove)
 Q_DECLARE_METATYPE(MoveOutcome)

@@ -12,16 +12,16 @@
 #include <QToolButton>
 #include <memory>
 #include <stdexcept>
-#include "Application.h"
-#include "FileListBox.h"
-#include "FileServices.h"
-#include "ImageControl.h"
-#include "RadioGroup.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "controls/FileListBox.h"
+#include "platform/FileServices.h"
+#include "controls/ImageControl.h"
+#include "controls/RadioGroup.h"
+#include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
-#include "browser/Viewmain.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 

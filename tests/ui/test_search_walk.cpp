@@ -5,11 +5,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <map>
-#include "Application.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
-#include "search/FolderWalk.h"
-#include "search/PathEllipsis.h"
+#include "ui/search/FolderWalk.h"
+#include "ui/search/PathEllipsis.h"
 
 namespace {
 

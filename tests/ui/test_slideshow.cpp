@@ -14,18 +14,18 @@
 #include <QToolButton>
 #include <functional>
 #include <memory>
-#include "Application.h"
-#include "DecodeQueue.h"
-#include "FileServices.h"
-#include "ImageControl.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "controls/DecodeQueue.h"
+#include "platform/FileServices.h"
+#include "controls/ImageControl.h"
+#include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
-#include "UpDownEdit.h"
+#include "controls/UpDownEdit.h"
 #include "MainWindowFixture.h"
-#include "browser/Viewmain.h"
-#include "fullscreen/Full.h"
-#include "fullscreen/FullImage.h"
+#include "ui/browser/Viewmain.h"
+#include "ui/fullscreen/Full.h"
+#include "ui/fullscreen/FullImage.h"
 
 namespace {
 const QString kNoImages = QStringLiteral("No Images found for SlideShow.");

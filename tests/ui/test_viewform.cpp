@@ -4,15 +4,15 @@
 #include <QTest>
 #include <QToolButton>
 #include <memory>
-#include "Application.h"
-#include "FileListBox.h"
-#include "ImageControl.h"
-#include "RadioGroup.h"
-#include "ScriptedPlatform.h"
+#include "app/lib/Application.h"
+#include "controls/FileListBox.h"
+#include "controls/ImageControl.h"
+#include "controls/RadioGroup.h"
+#include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
-#include "browser/Viewmain.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 struct Window : MainWindowFixture<> {

@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
-#include "DecodeQueue.h"
-#include "ImageControl.h"
-#include "JpegImage.h"
+#include "controls/DecodeQueue.h"
+#include "controls/ImageControl.h"
+#include "picture/JpegImage.h"
 #include "MainWindowFixture.h"
-#include "RadioGroup.h"
+#include "controls/RadioGroup.h"
 #include "TestFiles.h"
 
 namespace {

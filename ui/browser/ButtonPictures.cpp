@@ -1,4 +1,4 @@
-#include "ButtonPictures.h"
+#include "ui/browser/ButtonPictures.h"
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>

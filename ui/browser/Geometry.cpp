@@ -1,5 +1,5 @@
-#include "Geometry.h"
-#include "Numbers.h"
+#include "ui/browser/Geometry.h"
+#include "picture/Numbers.h"
 
 void FitThumbnail(ControlGeometry& c, int32_t h, int32_t w)
 {

@@ -1,4 +1,4 @@
-#include "ImageFacts.h"
+#include "ui/browser/ImageFacts.h"
 #include <cmath>
 
 namespace {

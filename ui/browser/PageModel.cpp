@@ -1,4 +1,4 @@
-#include "PageModel.h"
+#include "ui/browser/PageModel.h"
 
 void ResetPaging(TPicList& list)
 {

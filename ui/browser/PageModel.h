@@ -2,7 +2,7 @@
 // The page state of the main window and the rules that move a page through the image list.
 #include <cstdint>
 #include <QString>
-#include "PixelFormat.h"
+#include "picture/PixelFormat.h"
 
 struct TPicList {
     int32_t Total = 0;     // entries in the image list

@@ -11,12 +11,12 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include "Bitmap.h"
-#include "ImageControl.h"
-#include "ImageFacts.h"
-#include "JpegImage.h"
-#include "Platform.h"
-#include "Viewmain.h"
+#include "picture/Bitmap.h"
+#include "controls/ImageControl.h"
+#include "ui/browser/ImageFacts.h"
+#include "picture/JpegImage.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 constexpr int kPanelWidth = 300;

@@ -2,9 +2,9 @@
 #include <memory>
 #include <QAction>
 #include <QCoreApplication>
-#include "Platform.h"
-#include "Viewmain.h"
-#include "fullscreen/Full.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
+#include "ui/fullscreen/Full.h"
 
 namespace {
 // Tags of the popup entries that reach mniFullScreenClick.

@@ -5,17 +5,17 @@
 #include <QListWidget>
 #include <QLineEdit>
 #include <QToolButton>
-#include "FileListBox.h"
-#include "Failure.h"
-#include "Geometry.h"
-#include "ImageControl.h"
-#include "DirectoryListBox.h"
-#include "Numbers.h"
-#include "Picture.h"
-#include "Platform.h"
-#include "RadioGroup.h"
-#include "Viewmain.h"
-#include "DecodeQueue.h"
+#include "controls/FileListBox.h"
+#include "picture/Failure.h"
+#include "ui/browser/Geometry.h"
+#include "controls/ImageControl.h"
+#include "controls/DirectoryListBox.h"
+#include "picture/Numbers.h"
+#include "picture/Picture.h"
+#include "platform/Platform.h"
+#include "controls/RadioGroup.h"
+#include "ui/browser/Viewmain.h"
+#include "controls/DecodeQueue.h"
 
 namespace {
 // The extension with its period, as the name has it ("" when none).

@@ -1,9 +1,9 @@
 // The thumbnail click, the popup menu and its dispatch.
 #include <QAction>
 #include <QMenu>
-#include "ImageControl.h"
-#include "Platform.h"
-#include "Viewmain.h"
+#include "controls/ImageControl.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 QAction* AddEntry(QMenu* menu, const QString& name, const QString& caption, int tag)

@@ -1,4 +1,4 @@
-#include "Viewmain.h"
+#include "ui/browser/Viewmain.h"
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,16 +9,16 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
-#include "ButtonPictures.h"
-#include "DecodeQueue.h"
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "FileListBox.h"
-#include "Guard.h"
-#include "ImageControl.h"
-#include "Platform.h"
-#include "RadioGroup.h"
-#include "TooltipSettings.h"
+#include "ui/browser/ButtonPictures.h"
+#include "controls/DecodeQueue.h"
+#include "controls/DirectoryListBox.h"
+#include "controls/DriveComboBox.h"
+#include "controls/FileListBox.h"
+#include "platform/Guard.h"
+#include "controls/ImageControl.h"
+#include "platform/Platform.h"
+#include "controls/RadioGroup.h"
+#include "controls/TooltipSettings.h"
 
 namespace {
 constexpr int kClientWidth = 782;

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QWindow>
 #include <QWidget>
-#include "Guard.h"
-#include "PageModel.h"
+#include "platform/Guard.h"
+#include "ui/browser/PageModel.h"
 
 class Platform;
 class QAction;

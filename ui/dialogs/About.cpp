@@ -1,12 +1,12 @@
-#include "About.h"
+#include "ui/dialogs/About.h"
 #include <QEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include "AboutArt.h"
-#include "Guard.h"
-#include "Platform.h"
-#include "WindowLook.h"
+#include "ui/dialogs/AboutArt.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "ui/dialogs/WindowLook.h"
 
 namespace {
 QLabel* MakeLabel(QWidget* parent, const QString& text, const QFont& font, QPoint at, QColor colour = QColor())

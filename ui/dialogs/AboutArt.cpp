@@ -1,4 +1,4 @@
-#include "AboutArt.h"
+#include "ui/dialogs/AboutArt.h"
 #include <algorithm>
 #include <QPainter>
 #include <QPixmap>

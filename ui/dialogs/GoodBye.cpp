@@ -1,9 +1,9 @@
-#include "GoodBye.h"
+#include "ui/dialogs/GoodBye.h"
 #include <QLabel>
 #include <QRegion>
 #include <QWindow>
-#include "Platform.h"
-#include "WindowLook.h"
+#include "platform/Platform.h"
+#include "ui/dialogs/WindowLook.h"
 
 namespace {
 constexpr int kPlateRight = 234; // the plate's region ends here (exclusive)

@@ -1,12 +1,12 @@
-#include "Help.h"
+#include "ui/dialogs/Help.h"
 #include <QEvent>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
-#include "Guard.h"
-#include "Platform.h"
-#include "WindowLook.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "ui/dialogs/WindowLook.h"
 
 // The text lives in the ui library's resources; a static library must register them itself.
 static void LoadDialogResources()

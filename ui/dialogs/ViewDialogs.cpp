@@ -1,10 +1,10 @@
 // The main window's doors to the help, about and goodbye windows.
 #include <QCloseEvent>
-#include "About.h"
-#include "GoodBye.h"
-#include "Help.h"
-#include "Platform.h"
-#include "browser/Viewmain.h"
+#include "ui/dialogs/About.h"
+#include "ui/dialogs/GoodBye.h"
+#include "ui/dialogs/Help.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
 
 void TViewForm::btnHelpClick()
 {

@@ -1,8 +1,8 @@
-#include "WindowLook.h"
+#include "ui/dialogs/WindowLook.h"
 #include <algorithm>
 #include <QPalette>
 #include <QWidget>
-#include "Platform.h"
+#include "platform/Platform.h"
 
 QFont DesignFont(const QStringList& families, int pixelHeight, bool bold, int weight)
 {

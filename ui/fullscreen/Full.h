@@ -8,7 +8,7 @@
 #include <memory>
 #include <QDialog>
 #include <QPointer>
-#include "browser/Geometry.h"
+#include "ui/browser/Geometry.h"
 #include "platform/Guard.h"
 
 class Platform;

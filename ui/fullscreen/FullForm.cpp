@@ -1,5 +1,5 @@
 // The full-screen window: its make-up, opening, keys and closing.
-#include "Full.h"
+#include "ui/fullscreen/Full.h"
 #include <cmath>
 #include <QApplication>
 #include <QKeyEvent>
@@ -8,10 +8,10 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWindow>
-#include "FullImage.h"
-#include "ImageControl.h"
-#include "Platform.h"
-#include "browser/Viewmain.h"
+#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
 
 TFullForm::TFullForm(TViewForm& form, Platform& platform)
     : QDialog(&form, Qt::Dialog | Qt::FramelessWindowHint), m_form(form), m_platform(platform)

@@ -1,4 +1,4 @@
-#include "FullImage.h"
+#include "ui/fullscreen/FullImage.h"
 #include <cmath>
 #include <QPainter>
 #include "platform/Guard.h"

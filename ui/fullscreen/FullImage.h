@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <QWidget>
-#include "browser/Geometry.h"
+#include "ui/browser/Geometry.h"
 #include "picture/Picture.h"
 
 class Platform;

@@ -2,11 +2,11 @@
 // picture decodes.
 #include <algorithm>
 #include <climits>
-#include "Full.h"
-#include "FullImage.h"
-#include "Platform.h"
-#include "browser/ImageFacts.h"
-#include "browser/PageModel.h"
+#include "ui/fullscreen/Full.h"
+#include "ui/fullscreen/FullImage.h"
+#include "platform/Platform.h"
+#include "ui/browser/ImageFacts.h"
+#include "ui/browser/PageModel.h"
 
 namespace {
 // The timer's interval for a number of seconds; a typed number may be far beyond what a

@@ -5,12 +5,12 @@
 #include <QCoreApplication>
 #include <QListWidget>
 #include <QScrollArea>
-#include "FileListBox.h"
-#include "Full.h"
-#include "FullImage.h"
-#include "Platform.h"
-#include "browser/PageModel.h"
-#include "browser/Viewmain.h"
+#include "controls/FileListBox.h"
+#include "ui/fullscreen/Full.h"
+#include "ui/fullscreen/FullImage.h"
+#include "platform/Platform.h"
+#include "ui/browser/PageModel.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 // The extension with its period, as the entry has it ("" when none).

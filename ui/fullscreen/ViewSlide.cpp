@@ -11,12 +11,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
-#include "Failure.h"
-#include "FileListBox.h"
-#include "Full.h"
-#include "Platform.h"
-#include "UpDownEdit.h"
-#include "browser/Viewmain.h"
+#include "picture/Failure.h"
+#include "controls/FileListBox.h"
+#include "ui/fullscreen/Full.h"
+#include "platform/Platform.h"
+#include "controls/UpDownEdit.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 

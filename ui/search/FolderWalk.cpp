@@ -1,8 +1,8 @@
-#include "FolderWalk.h"
+#include "ui/search/FolderWalk.h"
 
 #include <QFileInfo>
-#include "browser/PageModel.h"
-#include "Platform.h"
+#include "ui/browser/PageModel.h"
+#include "platform/Platform.h"
 
 namespace SearchRules {
 

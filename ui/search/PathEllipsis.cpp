@@ -1,4 +1,4 @@
-#include "PathEllipsis.h"
+#include "ui/search/PathEllipsis.h"
 
 #include <QFontMetrics>
 

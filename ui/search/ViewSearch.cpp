@@ -8,11 +8,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include "FolderWalk.h"
-#include "PathEllipsis.h"
-#include "Platform.h"
-#include "RadioGroup.h"
-#include "browser/Viewmain.h"
+#include "ui/search/FolderWalk.h"
+#include "ui/search/PathEllipsis.h"
+#include "platform/Platform.h"
+#include "controls/RadioGroup.h"
+#include "ui/browser/Viewmain.h"
 
 namespace {
 
