@@ -59,7 +59,7 @@ void DecodeQueue::Schedule(TImage* image, QSize target)
             return;
         }
     }
-    m_jobs.push_back(Job{image, image->Generation(), target});
+    m_jobs.push_back(Job {image, image->Generation(), target});
     m_hadWork = true;
     Post();
 }
@@ -113,7 +113,8 @@ bool DecodeQueue::Dispatch()
         }
         if (m_workers <= 0 || graphic->Kind() != GraphicKind::Jpeg)
             return true;
-        const auto running = std::count_if(m_flights.begin(), m_flights.end(), [](const Flight& f) { return !f.dropped; });
+        const auto running =
+            std::count_if(m_flights.begin(), m_flights.end(), [](const Flight& f) { return !f.dropped; });
         if (running >= m_workers)
             return false; // the next finished decode makes room
         // The start is reported (the loading light), which runs a handler that may repaint:
@@ -122,13 +123,13 @@ bool DecodeQueue::Dispatch()
         m_jobs.pop_front();
         const uint64_t id = m_nextId++;
         auto stop = std::make_shared<std::atomic<bool>>(false);
-        m_flights.push_back(Flight{job, id, false, stop});
+        m_flights.push_back(Flight {job, id, false, stop});
         std::optional<JpegCacheJob> work;
         m_running = true;
         Guarded(m_platform, [&] { work = static_cast<TJpegImage*>(graphic)->StartCacheJob(job.target); });
         m_running = false;
         if (work) {
-            StartDecodeTask(m_channel, DecodeTask{id, std::move(*work), std::move(stop)});
+            StartDecodeTask(m_channel, DecodeTask {id, std::move(*work), std::move(stop)});
             continue;
         }
         m_flights.erase(std::find_if(m_flights.begin(), m_flights.end(), [id](const Flight& f) { return f.id == id; }));
@@ -168,7 +169,8 @@ void DecodeQueue::Collect(bool andContinue)
             done = std::move(m_channel->done.front());
             m_channel->done.pop_front();
         }
-        const auto it = std::find_if(m_flights.begin(), m_flights.end(), [&](const Flight& f) { return f.id == done.id; });
+        const auto it =
+            std::find_if(m_flights.begin(), m_flights.end(), [&](const Flight& f) { return f.id == done.id; });
         if (it == m_flights.end())
             continue;
         const Flight flight = *it;

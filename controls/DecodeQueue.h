@@ -69,7 +69,7 @@ private:
     struct Flight {
         Job job;
         uint64_t id = 0;
-        bool dropped = false; // its page was left: the result is thrown away
+        bool dropped = false;                    // its page was left: the result is thrown away
         std::shared_ptr<std::atomic<bool>> stop; // shared with the worker
     };
     bool Live(const Job& job) const;
@@ -94,8 +94,8 @@ private:
     uint64_t m_nextId = 1;
     int m_workers = 1;
     int m_workerResults = 0;
-    bool m_posted = false;   // a Step is waiting in the event queue
-    bool m_running = false;  // a Prepare or an adoption is running (it may open a message box)
+    bool m_posted = false;       // a Step is waiting in the event queue
+    bool m_running = false;      // a Prepare or an adoption is running (it may open a message box)
     bool m_collectLater = false; // results arrived while m_running
     bool m_hadWork = false;
 };

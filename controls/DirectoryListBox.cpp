@@ -31,7 +31,7 @@ public:
 // "/a/b" -> "/", "/a", "/a/b".
 QStringList PathChain(const QString& dir)
 {
-    QStringList chain{QStringLiteral("/")};
+    QStringList chain {QStringLiteral("/")};
     const QStringList parts = dir.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString path;
     for (const QString& part : parts) {

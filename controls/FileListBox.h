@@ -36,7 +36,7 @@ public:
     int HorizontalExtent() const { return m_extent; }
 
     std::function<void()> OnChange;
-    std::function<void()> OnClick;      // mouse click (also on an empty part of the list)
+    std::function<void()> OnClick; // mouse click (also on an empty part of the list)
     std::function<void()> OnDblClick;
 
 protected:

@@ -158,7 +158,8 @@ void TImage::mousePressEvent(QMouseEvent* event)
 
 void TImage::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_leftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        m_leftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_leftPressed = false;
     event->accept();
     if (click)

@@ -43,8 +43,8 @@ public:
     // The size the picture must be prepared for before drawing.
     QSize DrawSize() const;
 
-    std::function<void(TImage*)> OnClick;          // left click and double-click
-    std::function<void(TImage*)> OnContextPopup;   // context-menu request (then handled)
+    std::function<void(TImage*)> OnClick;        // left click and double-click
+    std::function<void(TImage*)> OnContextPopup; // context-menu request (then handled)
     std::function<void(TImage*, const ProgressReport&)> OnProgress;
 
     // Called by the decode queue around a Prepare of this control's picture.

@@ -47,8 +47,8 @@ void Require(bool fact, const char* what)
 void ExpectKnownFailure(const Failure& f)
 {
     const QString text = f.Text();
-    const bool known = text == QLatin1String(kBitmapInvalid) || text == QLatin1String(kIconInvalid)
-                       || text == QLatin1String(kOutOfResources) || text.startsWith(QLatin1String("JPEG error #"));
+    const bool known = text == QLatin1String(kBitmapInvalid) || text == QLatin1String(kIconInvalid) ||
+        text == QLatin1String(kOutOfResources) || text.startsWith(QLatin1String("JPEG error #"));
     if (!known) {
         std::fprintf(stderr, "fuzz: unexpected failure text: %s\n", qPrintable(text));
         std::abort();

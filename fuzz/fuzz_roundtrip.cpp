@@ -17,9 +17,8 @@ namespace {
 // so this one looks at pictures of up to 2^16 pixels and skips larger ones before decoding.
 constexpr int64_t kMaxPixels = int64_t(1) << 16;
 
-const TPixelFormat kFormats[] = {TPixelFormat::Device, TPixelFormat::Bit1,  TPixelFormat::Bit4,
-                                 TPixelFormat::Bit8,   TPixelFormat::Bit15, TPixelFormat::Bit16,
-                                 TPixelFormat::Bit24,  TPixelFormat::Bit32};
+const TPixelFormat kFormats[] = {TPixelFormat::Device, TPixelFormat::Bit1,  TPixelFormat::Bit4,  TPixelFormat::Bit8,
+                                 TPixelFormat::Bit15,  TPixelFormat::Bit16, TPixelFormat::Bit24, TPixelFormat::Bit32};
 
 bool Small(int64_t width, int64_t height)
 {

@@ -40,8 +40,9 @@ QImage Picture(int width, int height)
     QImage image(width, height, QImage::Format_ARGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgba(x * 255 / std::max(1, width - 1), y * 255 / std::max(1, height - 1),
-                                       ((x / 4 + y / 4) % 2) * 220, (x + y) % 5 ? 255 : 0));
+            image.setPixel(x, y,
+                           qRgba(x * 255 / std::max(1, width - 1), y * 255 / std::max(1, height - 1),
+                                 ((x / 4 + y / 4) % 2) * 220, (x + y) % 5 ? 255 : 0));
     return image;
 }
 
@@ -78,8 +79,8 @@ void BitmapSeeds(const QStringList& targets)
             DibImage topDown = *dib;
             topDown.topDown = true;
             put(QStringLiteral("%1-%2-topdown.bmp").arg(f.name, dims), BmpWrite(topDown, topDown.colors));
-            if (f.format == TPixelFormat::Bit1 || f.format == TPixelFormat::Bit4 || f.format == TPixelFormat::Bit8
-                || f.format == TPixelFormat::Bit24) {
+            if (f.format == TPixelFormat::Bit1 || f.format == TPixelFormat::Bit4 || f.format == TPixelFormat::Bit8 ||
+                f.format == TPixelFormat::Bit24) {
                 DibImage core = *dib;
                 core.coreHeader = true;
                 put(QStringLiteral("%1-%2-core.bmp").arg(f.name, dims), BmpWrite(core, core.colors));
@@ -208,11 +209,11 @@ void IconSeeds()
     QList<IconImage> all;
     for (const auto& d : depths) {
         const QImage image = Picture(16, 16);
-        const IconImage one{16, 16, d.bits, IconDib(image, d.format)};
+        const IconImage one {16, 16, d.bits, IconDib(image, d.format)};
         Write("icon", QStringLiteral("16x16-%1bit.ico").arg(d.bits), IconFile({one}));
-        all << IconImage{24, 24, d.bits, IconDib(Picture(24, 24), d.format)};
+        all << IconImage {24, 24, d.bits, IconDib(Picture(24, 24), d.format)};
     }
-    all << IconImage{48, 48, 32, IconPng(Picture(48, 48))};
+    all << IconImage {48, 48, 32, IconPng(Picture(48, 48))};
     Write("icon", "six-depths-and-png.ico", IconFile(all));
     Write("icon", "png-20x20.ico", IconFile({{20, 20, 32, IconPng(Picture(20, 20))}}));
     Write("icon", "standard-application.ico", IconFile({{16, 16, 4, IconDib(Picture(16, 16), TPixelFormat::Bit4)}}, 0));
@@ -293,7 +294,7 @@ int main(int argc, char** argv)
         return 2;
     }
     g_out = QString::fromLocal8Bit(argv[1]);
-    SetScreenFacts(ScreenFacts{});
+    SetScreenFacts(ScreenFacts {});
     BitmapSeeds({"bitmap", "roundtrip", "facts"});
     IconSeeds();
     JpegSeeds({"jpeg", "roundtrip"});

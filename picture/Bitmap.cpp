@@ -39,7 +39,7 @@ std::unique_ptr<TGraphic> TBitmap::Clone() const
 {
     auto copy = std::make_unique<TBitmap>(m_dib);
     copy->m_palette = m_palette;
-    copy->m_image = m_image;   // implicitly shared
+    copy->m_image = m_image; // implicitly shared
     return copy;
 }
 

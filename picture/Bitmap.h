@@ -38,7 +38,11 @@ public:
     void SetWidth(int32_t width) override;
     void SetHeight(int32_t height) override;
     // The canvas brush colour used to fill new area; white until a canvas is used.
-    void SetBrushColor(QColor c) { m_brush = c; m_hasCanvas = true; }
+    void SetBrushColor(QColor c)
+    {
+        m_brush = c;
+        m_hasCanvas = true;
+    }
     QColor BrushColor() const { return m_brush; }
     bool HasCanvas() const { return m_hasCanvas; }
 

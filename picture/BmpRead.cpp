@@ -18,8 +18,8 @@ constexpr int64_t kFileHeaderSize = 14;
 // Little-endian fields of the file; bytes beyond its end read as zero.
 class Bytes {
 public:
-    explicit Bytes(const QByteArray& data)
-        : m_p(reinterpret_cast<const uint8_t*>(data.constData())), m_n(data.size()) {}
+    explicit Bytes(const QByteArray& data) : m_p(reinterpret_cast<const uint8_t*>(data.constData())), m_n(data.size())
+    {}
     int64_t Size() const { return m_n; }
     const uint8_t* Data() const { return m_p; }
     uint8_t U8(int64_t at) const { return at >= 0 && at < m_n ? m_p[at] : 0; }
@@ -32,13 +32,16 @@ private:
     int64_t m_n;
 };
 
-[[noreturn]] void Invalid() { throw Failure(kBitmapInvalid); }
+[[noreturn]] void Invalid()
+{
+    throw Failure(kBitmapInvalid);
+}
 
 struct Header {
     uint32_t size = 0;
     bool core = false;
     int32_t width = 0;
-    int32_t height = 0;      // as stored: negative for top-down rows
+    int32_t height = 0; // as stored: negative for top-down rows
     uint16_t planes = 0, bitCount = 0;
     uint32_t compression = kBiRgb;
     uint32_t sizeImage = 0;
@@ -80,13 +83,17 @@ void CheckHeader(const Header& h)
     if (h.planes != 1)
         Invalid();
     switch (h.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default: Invalid();
     }
-    const bool ok = h.compression == kBiRgb
-                    || (h.compression == kBiRle8 && h.bitCount == 8)
-                    || (h.compression == kBiRle4 && h.bitCount == 4)
-                    || (h.compression == kBiBitFields && (h.bitCount == 16 || h.bitCount == 32));
+    const bool ok = h.compression == kBiRgb || (h.compression == kBiRle8 && h.bitCount == 8) ||
+        (h.compression == kBiRle4 && h.bitCount == 4) ||
+        (h.compression == kBiBitFields && (h.bitCount == 16 || h.bitCount == 32));
     if (!ok || h.width < 0 || h.height == std::numeric_limits<int32_t>::min())
         Invalid();
 }
@@ -95,7 +102,7 @@ void CheckHeader(const Header& h)
 struct Layout {
     int64_t tableStart = 0;
     int64_t entrySize = 4;
-    int64_t tableCount = 0;  // entries the header claims, clamped to what a table can hold
+    int64_t tableCount = 0; // entries the header claims, clamped to what a table can hold
     int64_t pixelStart = 0;
 };
 
@@ -141,7 +148,7 @@ void ReadRows(const Bytes& in, int64_t pixelStart, DibImage& dib)
 {
     const int64_t available = std::max<int64_t>(0, in.Size() - pixelStart);
     if (dib.stride == 0)
-        return;   // no pixels at all (width 0)
+        return; // no pixels at all (width 0)
     for (int32_t i = 0; i < dib.height; ++i) {
         const int64_t at = int64_t(i) * dib.stride;
         if (at >= available)
@@ -156,7 +163,7 @@ void ReadRows(const Bytes& in, int64_t pixelStart, DibImage& dib)
 // colours turned into sRGB, so they show as the file means them.
 std::optional<QColorTransform> EmbeddedProfile(const Bytes& in, const Header& h)
 {
-    constexpr uint32_t kProfileEmbedded = 0x4D424544;   // 'MBED'
+    constexpr uint32_t kProfileEmbedded = 0x4D424544; // 'MBED'
     constexpr int64_t kMaxProfile = 4 << 20;
     if (h.core || h.size < 124 || in.U32(kFileHeaderSize + 56) != kProfileEmbedded)
         return std::nullopt;
@@ -164,8 +171,8 @@ std::optional<QColorTransform> EmbeddedProfile(const Bytes& in, const Header& h)
     const int64_t size = in.U32(kFileHeaderSize + 116);
     if (size <= 0 || size > kMaxProfile || at + size > in.Size())
         return std::nullopt;
-    const QColorSpace embedded = QColorSpace::fromIccProfile(
-        QByteArray::fromRawData(reinterpret_cast<const char*>(in.Data() + at), int(size)));
+    const QColorSpace embedded =
+        QColorSpace::fromIccProfile(QByteArray::fromRawData(reinterpret_cast<const char*>(in.Data() + at), int(size)));
     if (!embedded.isValid())
         return std::nullopt;
     // Only the profile's primaries are applied; its tone curve is taken as sRGB's, so dark
@@ -205,8 +212,7 @@ void MapPixels(const QColorTransform& t, DibImage& dib)
 
 // Run-length-encoded data into the device-dependent form. Pixels the data skip stay black
 // (zero in both device forms); runs and moves past the row or the image are clipped.
-void DecodeRle(const uint8_t* s, int64_t len, bool rle8, bool topDown,
-               const std::vector<RgbQuad>& table, DibImage& dib)
+void DecodeRle(const uint8_t* s, int64_t len, bool rle8, bool topDown, const std::vector<RgbQuad>& table, DibImage& dib)
 {
     const int32_t w = dib.width, h = dib.height;
     uint32_t rgb[256] = {};
@@ -231,26 +237,26 @@ void DecodeRle(const uint8_t* s, int64_t len, bool rle8, bool topDown,
             p[2] = uint8_t(rgb[c] >> 16);
         }
     };
-    int64_t x = 0, y = 0, p = 0;   // y counts rows in the order stored
+    int64_t x = 0, y = 0, p = 0; // y counts rows in the order stored
     while (p + 1 < len && y < h) {
         const unsigned a = s[p], b = s[p + 1];
         p += 2;
-        if (a > 0) {                       // a pixels of one value (two alternating nibbles)
+        if (a > 0) { // a pixels of one value (two alternating nibbles)
             for (unsigned i = 0; i < a && x + i < w; ++i)
                 put(x + i, y, rle8 ? b : ((i & 1) ? b & 0x0f : b >> 4));
             x += a;
-        } else if (b == 0) {               // end of line
+        } else if (b == 0) { // end of line
             x = 0;
             ++y;
-        } else if (b == 1) {               // end of bitmap
+        } else if (b == 1) { // end of bitmap
             break;
-        } else if (b == 2) {               // move right and up
+        } else if (b == 2) { // move right and up
             if (p + 1 >= len)
                 break;
             x += s[p];
             y += s[p + 1];
             p += 2;
-        } else {                           // b literal pixels, padded to a 16-bit boundary
+        } else { // b literal pixels, padded to a 16-bit boundary
             const int64_t bytes = rle8 ? b : (b + 1) / 2;
             for (unsigned i = 0; i < b; ++i) {
                 const int64_t at = p + (rle8 ? i : i / 2);
@@ -283,7 +289,7 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
     if (h.compression == kBiBitFields) {
         hasMasks = true;
         int64_t at = kFileHeaderSize + 40;
-        if (h.size < 52 || h.size == 64) {   // 64: the other system's extended header
+        if (h.size < 52 || h.size == 64) { // 64: the other system's extended header
             at = kFileHeaderSize + h.size;
             maskBytes = 12;
         }
@@ -299,7 +305,7 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
         MapTable(*profile, table);
 
     if (rle) {
-        CheckReadSize(h.width, height, 32);   // the device form: 32 bits, or 8 on palette screens
+        CheckReadSize(h.width, height, 32); // the device form: 32 bits, or 8 on palette screens
         auto dib = NewDeviceDib(h.width, height);
         dib->xPelsPerMeter = h.xPels;
         dib->yPelsPerMeter = h.yPels;
@@ -310,8 +316,8 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
         // Kept for writing back unchanged: the header, the table the header claims and the data.
         // Entries the reader did not take (cut short by the pixel offset or the file's end) are
         // kept black, as their indices were drawn, so the file written reads back the same.
-        const int64_t tableEntries = h.colorsUsed == 0 ? int64_t(1) << h.bitCount
-                                                       : std::min<int64_t>(h.colorsUsed, int64_t(1) << h.bitCount);
+        const int64_t tableEntries =
+            h.colorsUsed == 0 ? int64_t(1) << h.bitCount : std::min<int64_t>(h.colorsUsed, int64_t(1) << h.bitCount);
         QByteArray source(int(h.size + tableEntries * 4 + len), '\0');
         std::memcpy(source.data(), in.Data() + kFileHeaderSize, h.size);
         const int64_t takenBytes = std::min<int64_t>(tableEntries, int64_t(table.size())) * 4;

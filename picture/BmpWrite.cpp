@@ -32,7 +32,7 @@ void PutFileHeader(QByteArray& out, uint64_t fileSize, uint32_t pixelOffset)
     out.append('B');
     out.append('M');
     Put32(out, uint32_t(fileSize));
-    Put32(out, 0);   // two reserved words
+    Put32(out, 0); // two reserved words
     Put32(out, pixelOffset);
 }
 
@@ -71,8 +71,7 @@ QByteArray BmpWrite(const DibImage& dib, const std::vector<RgbQuad>& palette)
     // A device-dependent image is already held in the screen's format: written as it is.
     const unsigned bits = dib.bitCount;
     const bool masks = dib.hasMasks && (bits == 16 || bits == 32);
-    const bool core = dib.coreHeader && !masks && !dib.topDown
-                      && (bits == 1 || bits == 4 || bits == 8 || bits == 24);
+    const bool core = dib.coreHeader && !masks && !dib.topDown && (bits == 1 || bits == 4 || bits == 8 || bits == 24);
 
     std::vector<RgbQuad> table;
     if (bits <= 8) {
@@ -87,8 +86,7 @@ QByteArray BmpWrite(const DibImage& dib, const std::vector<RgbQuad>& palette)
 
     const uint32_t headerSize = core ? 12 : 40;
     const uint32_t entrySize = core ? 3 : 4;
-    const uint32_t pixelOffset = kFileHeaderSize + headerSize + (masks ? 12 : 0)
-                                 + uint32_t(table.size()) * entrySize;
+    const uint32_t pixelOffset = kFileHeaderSize + headerSize + (masks ? 12 : 0) + uint32_t(table.size()) * entrySize;
     const uint64_t imageSize = uint64_t(dib.stride) * uint64_t(dib.height);
     out.reserve(int(pixelOffset + imageSize));
     PutFileHeader(out, pixelOffset + imageSize, pixelOffset);

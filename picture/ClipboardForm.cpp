@@ -23,14 +23,10 @@ ClipboardForm FromBitmap(const TBitmap& source)
 ClipboardForm MakeClipboardForm(TGraphic& graphic)
 {
     switch (graphic.Kind()) {
-    case GraphicKind::Bitmap:
-        return FromBitmap(static_cast<TBitmap&>(graphic));
-    case GraphicKind::Jpeg:
-        return FromBitmap(static_cast<TJpegImage&>(graphic).Bitmap());
-    case GraphicKind::Icon:
-        throw Failure("Clipboard does not support Icons");
-    case GraphicKind::Metafile:
-        break;
+    case GraphicKind::Bitmap: return FromBitmap(static_cast<TBitmap&>(graphic));
+    case GraphicKind::Jpeg: return FromBitmap(static_cast<TJpegImage&>(graphic).Bitmap());
+    case GraphicKind::Icon: throw Failure("Clipboard does not support Icons");
+    case GraphicKind::Metafile: break;
     }
     throw Failure("Clipboard does not support this picture");
 }

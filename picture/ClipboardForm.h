@@ -7,8 +7,8 @@
 class TGraphic;
 
 struct ClipboardForm {
-    QImage image;                  // device-dependent copy: monochrome, or the screen's format
-    std::vector<RgbQuad> palette;  // a copy of the bitmap's palette when it has one
+    QImage image;                 // device-dependent copy: monochrome, or the screen's format
+    std::vector<RgbQuad> palette; // a copy of the bitmap's palette when it has one
 };
 
 // A bitmap gives itself; a JPEG picture its decoded bitmap (decoding it first when needed);

@@ -16,8 +16,8 @@ int64_t DibStride(int64_t width, int bitCount)
 void CheckDibSize(int64_t width, int64_t height, int bitCount)
 {
     const int64_t stride = DibStride(width, bitCount);
-    if (stride < 0 || height < 0 || height > PictureLimits::kMaxSide
-        || stride * height > PictureLimits::kMaxDecodedBytes)
+    if (stride < 0 || height < 0 || height > PictureLimits::kMaxSide ||
+        stride * height > PictureLimits::kMaxDecodedBytes)
         throw Failure(kOutOfResources);
 }
 
@@ -94,8 +94,8 @@ uint32_t DibImage::PixelRgb(int32_t x, int32_t y) const
             const uint8_t* p = row + size_t(x) * 4;
             v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
         }
-        return 0xff000000u | uint32_t(MaskChannel(r).Extract(v)) << 16
-               | uint32_t(MaskChannel(g).Extract(v)) << 8 | MaskChannel(b).Extract(v);
+        return 0xff000000u | uint32_t(MaskChannel(r).Extract(v)) << 16 | uint32_t(MaskChannel(g).Extract(v)) << 8 |
+            MaskChannel(b).Extract(v);
     }
     default: return 0xff000000u;
     }
@@ -122,8 +122,7 @@ QImage MakeImage(int w, int h, QImage::Format format)
 
 QImage DibToQImage(const DibImage& dib)
 {
-    if (dib.width <= 0 || dib.height <= 0
-        || dib.bits.size() < size_t(dib.stride) * size_t(dib.height))
+    if (dib.width <= 0 || dib.height <= 0 || dib.bits.size() < size_t(dib.stride) * size_t(dib.height))
         return QImage();
     const int w = dib.width, h = dib.height;
     switch (dib.bitCount) {

@@ -16,13 +16,13 @@ struct RgbQuad {
 
 struct DibImage {
     int32_t width = 0;
-    int32_t height = 0;          // always positive here; topDown tells the file order
-    uint16_t bitCount = 24;      // 1, 4, 8, 16, 24 or 32
+    int32_t height = 0;     // always positive here; topDown tells the file order
+    uint16_t bitCount = 24; // 1, 4, 8, 16, 24 or 32
     uint16_t planes = 1;
-    bool device = false;         // device-dependent form: reports "Device"
-    bool topDown = false;        // the file stored its rows top-down (negative height)
-    bool coreHeader = false;     // read from a 12-byte core-header file
-    bool hasMasks = false;       // bit fields (16 and 32 bits per pixel only)
+    bool device = false;     // device-dependent form: reports "Device"
+    bool topDown = false;    // the file stored its rows top-down (negative height)
+    bool coreHeader = false; // read from a 12-byte core-header file
+    bool hasMasks = false;   // bit fields (16 and 32 bits per pixel only)
     uint32_t redMask = 0, greenMask = 0, blueMask = 0;
     int32_t xPelsPerMeter = 0, yPelsPerMeter = 0;
     std::vector<RgbQuad> colors; // colour table (at most 256 entries)

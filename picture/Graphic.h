@@ -37,7 +37,11 @@ public:
 
     // Drawing never decodes. Before drawing into a rectangle of `target` size, a caller
     // asks NeedsPrepare and, outside any paint event, calls Prepare (which may decode and throw).
-    virtual bool NeedsPrepare(QSize target) const { (void)target; return false; }
+    virtual bool NeedsPrepare(QSize target) const
+    {
+        (void)target;
+        return false;
+    }
     virtual void Prepare(QSize target) { (void)target; }
     // Draws into rect; `smooth` asks for smooth scaling (thumbnails, previews).
     virtual void Draw(QPainter& painter, const QRect& rect, bool smooth) const = 0;
@@ -53,6 +57,14 @@ public:
     std::function<void(const ProgressReport&)> OnProgress;
 
 protected:
-    void Changed() { if (OnChange) OnChange(); }
-    void Progress(const ProgressReport& r) { if (OnProgress) OnProgress(r); }
+    void Changed()
+    {
+        if (OnChange)
+            OnChange();
+    }
+    void Progress(const ProgressReport& r)
+    {
+        if (OnProgress)
+            OnProgress(r);
+    }
 };

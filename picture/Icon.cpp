@@ -43,7 +43,7 @@ void TIcon::Draw(QPainter& painter, const QRect& rect, bool smooth) const
 std::unique_ptr<TGraphic> TIcon::Clone() const
 {
     auto copy = std::make_unique<TIcon>();
-    copy->m_data = m_data;   // implicitly shared, not copied
+    copy->m_data = m_data; // implicitly shared, not copied
     copy->m_image = m_image;
     copy->m_chosen = m_chosen;
     return copy;

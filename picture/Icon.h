@@ -7,7 +7,7 @@
 class TIcon : public TGraphic {
 public:
     GraphicKind Kind() const override { return GraphicKind::Icon; }
-    int32_t Width() const override;   // the system icon size while no image is chosen
+    int32_t Width() const override; // the system icon size while no image is chosen
     int32_t Height() const override;
     bool Empty() const override { return m_data.isEmpty(); }
     void LoadFromBytes(const QByteArray& bytes) override;

@@ -13,19 +13,34 @@ constexpr int64_t kHeaderSize = 6;
 constexpr int64_t kEntrySize = 16;
 constexpr int64_t kInfoHeaderSize = 40;
 
-[[noreturn]] void Invalid() { throw Failure(kIconInvalid); }
+[[noreturn]] void Invalid()
+{
+    throw Failure(kIconInvalid);
+}
 
 // Little-endian fields; callers have checked that the bytes are there.
-uint16_t U16(const uchar* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t U32(const uchar* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
-int32_t I32(const uchar* p) { return static_cast<int32_t>(U32(p)); }
-uint32_t BigU32(const uchar* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]); }
+uint16_t U16(const uchar* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+uint32_t U32(const uchar* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+int32_t I32(const uchar* p)
+{
+    return static_cast<int32_t>(U32(p));
+}
+uint32_t BigU32(const uchar* p)
+{
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
 
 // Refuses a size that cannot be held before anything is allocated for it.
 void CheckImageSize(int64_t width, int64_t height)
 {
-    if (width > PictureLimits::kMaxSide || height > PictureLimits::kMaxSide
-        || width * height * 4 > PictureLimits::kMaxDecodedBytes)
+    if (width > PictureLimits::kMaxSide || height > PictureLimits::kMaxSide ||
+        width * height * 4 > PictureLimits::kMaxDecodedBytes)
         throw Failure(kOutOfResources);
 }
 
@@ -184,15 +199,15 @@ int IconChoose(const std::vector<IconDirEntry>& entries, int screenBits, int ico
     const int64_t screenColours = screenBits <= 8 ? (int64_t(1) << std::max(screenBits, 0)) : kUnlimited;
     // At least as close to the system size as the choice and, when above it, no larger than the choice.
     const auto sideFits = [](int side, int chosenSide, int systemSide) {
-        return std::abs(side - systemSide) <= std::abs(chosenSide - systemSide)
-            && (side <= systemSide || side <= chosenSide);
+        return std::abs(side - systemSide) <= std::abs(chosenSide - systemSide) &&
+            (side <= systemSide || side <= chosenSide);
     };
     size_t chosen = 0;
     for (size_t i = 1; i < entries.size(); ++i) {
         const IconDirEntry& e = entries[i];
         const IconDirEntry& c = entries[chosen];
-        if (colours(e) <= screenColours && colours(e) >= colours(c)
-            && sideFits(e.width, c.width, iconWidth) && sideFits(e.height, c.height, iconHeight))
+        if (colours(e) <= screenColours && colours(e) >= colours(c) && sideFits(e.width, c.width, iconWidth) &&
+            sideFits(e.height, c.height, iconHeight))
             chosen = i;
     }
     return int(chosen);
@@ -223,10 +238,12 @@ QImage StandardApplicationIcon(int width, int height)
     const QRectF frame(w * 0.06, h * 0.12, w * 0.88, h * 0.76);
     painter.fillRect(frame, QColor(255, 255, 255));
     painter.fillRect(QRectF(frame.left(), frame.top(), frame.width(), std::max(1.0, h * 0.18)), QColor(0, 0, 128));
-    painter.fillRect(QRectF(frame.left() + w * 0.12, frame.top() + h * 0.30, frame.width() * 0.55, std::max(1.0, h * 0.06)),
-                     QColor(128, 128, 128));
-    painter.fillRect(QRectF(frame.left() + w * 0.12, frame.top() + h * 0.45, frame.width() * 0.40, std::max(1.0, h * 0.06)),
-                     QColor(128, 128, 128));
+    painter.fillRect(
+        QRectF(frame.left() + w * 0.12, frame.top() + h * 0.30, frame.width() * 0.55, std::max(1.0, h * 0.06)),
+        QColor(128, 128, 128));
+    painter.fillRect(
+        QRectF(frame.left() + w * 0.12, frame.top() + h * 0.45, frame.width() * 0.40, std::max(1.0, h * 0.06)),
+        QColor(128, 128, 128));
     painter.setPen(QPen(QColor(64, 64, 64), std::max(1.0, w / 32)));
     painter.drawRect(frame);
     painter.end();

@@ -6,14 +6,14 @@
 #include <QImage>
 
 struct IconDirEntry {
-    int width = 0, height = 0;    // 0 in the file means 256
-    int colorCount = 0;           // 0 counts as unlimited
+    int width = 0, height = 0; // 0 in the file means 256
+    int colorCount = 0;        // 0 counts as unlimited
     int planes = 0, bitCount = 0;
     uint32_t bytesInRes = 0, imageOffset = 0;
 };
 
 struct IconFile {
-    int type = 0;                 // 1 icon, 0 standard application icon
+    int type = 0; // 1 icon, 0 standard application icon
     std::vector<IconDirEntry> entries;
 };
 

@@ -158,7 +158,7 @@ void TermDest(j_compress_ptr) {}
 struct ProgressMgr {
     jpeg_progress_mgr pub;
     JpegProgressSink* sink;
-    const int32_t* rows; // rows done in the current output pass, null when encoding
+    const int32_t* rows;             // rows done in the current output pass, null when encoding
     const std::atomic<bool>* cancel; // null when nothing can stop the coding from outside
 };
 
@@ -204,19 +204,19 @@ struct DecodeJob {
     ProgressMgr progress;
     bool created;
     OutMode mode;
-    bool cmykInverted;     // Adobe CMYK: stored as 255 - ink
-    int greyLevels;        // CmykGrey: entries of the grey table
-    uint8_t* bits;         // the output bitmap's rows, top row first
+    bool cmykInverted; // Adobe CMYK: stored as 255 - ink
+    int greyLevels;    // CmykGrey: entries of the grey table
+    uint8_t* bits;     // the output bitmap's rows, top row first
     size_t stride;
-    JSAMPROW scratch;      // one row of CMYK samples (libjpeg's pool)
-    int32_t rowsDone;      // rows of the current output pass
-    RgbQuad table[256];    // colour table of an 8-bit output
+    JSAMPROW scratch;   // one row of CMYK samples (libjpeg's pool)
+    int32_t rowsDone;   // rows of the current output pass
+    RgbQuad table[256]; // colour table of an 8-bit output
     int tableSize;
     // The final pass's settings, kept while earlier passes of progressive display run fast.
     J_DCT_METHOD finalDct;
     boolean finalTwoPass;
     J_DITHER_MODE finalDither;
-    int lastTwoPass;       // -1 before the first output pass
+    int lastTwoPass; // -1 before the first output pass
 };
 
 void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sink,
@@ -238,7 +238,10 @@ void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sin
     job->lastTwoPass = -1;
 }
 
-uint8_t Scale255(int a, int b) { return uint8_t((a * b + 127) / 255); }
+uint8_t Scale255(int a, int b)
+{
+    return uint8_t((a * b + 127) / 255);
+}
 
 // One CMYK sample as B,G,R. Each channel is (1 - ink) * (1 - black).
 void CmykToBgr(const JSAMPLE* s, bool inverted, uint8_t* bgr)
@@ -255,7 +258,10 @@ void CmykToBgr(const JSAMPLE* s, bool inverted, uint8_t* bgr)
     bgr[2] = Scale255(c, k);
 }
 
-RgbQuad Grey(int v) { return RgbQuad{uint8_t(v), uint8_t(v), uint8_t(v), 0}; }
+RgbQuad Grey(int v)
+{
+    return RgbQuad {uint8_t(v), uint8_t(v), uint8_t(v), 0};
+}
 
 void FillGreyTable(DecodeJob* job, int levels)
 {
@@ -289,21 +295,16 @@ void CopyColormap(DecodeJob* job)
     for (int i = 0; i < n; ++i) {
         JSAMPARRAY map = c->colormap;
         switch (c->out_color_components) {
-        case 1:
-            job->table[i] = Grey(map[0][i]);
-            break;
-        case 3:
-            job->table[i] = RgbQuad{map[2][i], map[1][i], map[0][i], 0};
-            break;
+        case 1: job->table[i] = Grey(map[0][i]); break;
+        case 3: job->table[i] = RgbQuad {map[2][i], map[1][i], map[0][i], 0}; break;
         case 4: {
             const JSAMPLE cmyk[4] = {map[0][i], map[1][i], map[2][i], map[3][i]};
             uint8_t bgr[3];
             CmykToBgr(cmyk, job->cmykInverted, bgr);
-            job->table[i] = RgbQuad{bgr[0], bgr[1], bgr[2], 0};
+            job->table[i] = RgbQuad {bgr[0], bgr[1], bgr[2], 0};
             break;
         }
-        default:
-            job->table[i] = Grey(0);
+        default: job->table[i] = Grey(0);
         }
     }
     job->tableSize = n;
@@ -503,16 +504,22 @@ struct CompressGuard {
 
 } // namespace
 
-int JpegEmptyInputCode() { return JERR_INPUT_EMPTY; }
-int JpegTooManyScansCode() { return kCodeTooManyScans; }
+int JpegEmptyInputCode()
+{
+    return JERR_INPUT_EMPTY;
+}
+int JpegTooManyScansCode()
+{
+    return kCodeTooManyScans;
+}
 
 JpegHeader JpegReadHeader(const QByteArray& data)
 {
     const JpegProgressFn none;
     JpegProgressSink sink(none);
-    DecodeJob job{};
+    DecodeJob job {};
     InitDecodeJob(&job, data, &sink);
-    DecompressGuard guard{&job};
+    DecompressGuard guard {&job};
     if (!StepReadHeader(&job))
         throw Failure(ErrorText(job.err.pub.msg_code, sink));
     const jpeg_decompress_struct& c = job.cinfo;
@@ -526,8 +533,7 @@ JpegHeader JpegReadHeader(const QByteArray& data)
     return h;
 }
 
-JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& options,
-                            const JpegProgressFn& progress)
+JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& options, const JpegProgressFn& progress)
 {
     JpegDecodeResult result;
     JpegProgressSink sink(progress);
@@ -540,16 +546,16 @@ JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& opt
         sink.Edge(TProgressStage::Ending, 0);
         return result;
     }
-    DecodeJob job{};
+    DecodeJob job {};
     InitDecodeJob(&job, data, &sink, options.cancel);
-    DecompressGuard guard{&job};
+    DecompressGuard guard {&job};
     bool ok = StepReadHeader(&job) && StepConfigure(&job, &options);
     if (ok) {
         // The size is checked before libjpeg or we allocate anything of that size.
         const int32_t width = int32_t(std::min<JDIMENSION>(job.cinfo.output_width, INT32_MAX));
         const int32_t height = int32_t(std::min<JDIMENSION>(job.cinfo.output_height, INT32_MAX));
-        const bool indexed = job.mode == OutMode::CmykGrey ||
-                             (job.mode == OutMode::Direct && job.cinfo.output_components == 1);
+        const bool indexed =
+            job.mode == OutMode::CmykGrey || (job.mode == OutMode::Direct && job.cinfo.output_components == 1);
         const uint16_t bitCount = indexed ? 8 : 24;
         try {
             CheckReadSize(width, height, bitCount);
@@ -596,7 +602,7 @@ QByteArray JpegEncode(const DibImage& rgb24, int quality, bool grayscale, bool p
     JpegProgressSink sink(progress);
     if (!sink.Edge(TProgressStage::Starting, 0))
         return {}; // an abort leaves the data empty and is no error
-    EncodeJob job{};
+    EncodeJob job {};
     InitErrors(&job.err);
     job.cinfo.err = &job.err.pub;
     job.dest.pub.init_destination = InitDest;
@@ -611,7 +617,7 @@ QByteArray JpegEncode(const DibImage& rgb24, int quality, bool grayscale, bool p
     job.quality = quality;
     job.grayscale = grayscale;
     job.progressive = progressive;
-    CompressGuard guard{&job};
+    CompressGuard guard {&job};
     sink.Start(0, 0);
     const bool ok = StepEncode(&job);
     QByteArray out;

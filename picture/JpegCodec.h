@@ -11,29 +11,29 @@
 #include "picture/Graphic.h"
 
 struct JpegHeader {
-    int32_t width = 0, height = 0;   // full-scale size
-    bool grayscale = false;          // JPEG colour space is greyscale
-    bool multiScan = false;          // more than one scan (progressive)
+    int32_t width = 0, height = 0; // full-scale size
+    bool grayscale = false;        // JPEG colour space is greyscale
+    bool multiScan = false;        // more than one scan (progressive)
     int components = 0;
-    int colorSpace = 0;              // libjpeg's J_COLOR_SPACE of the file
+    int colorSpace = 0; // libjpeg's J_COLOR_SPACE of the file
 };
 
 struct JpegDecodeOptions {
-    int scaleDenom = 1;              // 1, 2, 4 or 8
+    int scaleDenom = 1; // 1, 2, 4 or 8
     bool smoothing = true;
-    bool grayscaleOut = false;       // the greyscale setting
-    bool quantize = false;           // 8-bit output with libjpeg's colour map of `colors` entries
+    bool grayscaleOut = false; // the greyscale setting
+    bool quantize = false;     // 8-bit output with libjpeg's colour map of `colors` entries
     int colors = 236;
-    bool fast = false;               // best speed
-    bool buffered = false;           // progressive display
+    bool fast = false;     // best speed
+    bool buffered = false; // progressive display
     // When set and raised (from any thread), the decoding stops at its next row with the
     // aborted message; decodes of a thumbnail page that was left end this way.
     const std::atomic<bool>* cancel = nullptr;
 };
 
 struct JpegDecodeResult {
-    std::shared_ptr<DibImage> dib;   // what was decoded, also after a failure (rest filled)
-    QString error;                   // empty on success, else "JPEG error #n" or "Out of system resources"
+    std::shared_ptr<DibImage> dib; // what was decoded, also after a failure (rest filled)
+    QString error;                 // empty on success, else "JPEG error #n" or "Out of system resources"
 };
 
 using JpegProgressFn = std::function<void(const ProgressReport&)>;
@@ -42,8 +42,7 @@ using JpegProgressFn = std::function<void(const ProgressReport&)>;
 JpegHeader JpegReadHeader(const QByteArray& data);
 // Full decode; a truncated file decodes as far as it goes without an error.
 // CMYK and YCCK files come out in their true colours. Size limits are checked before allocating.
-JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& options,
-                            const JpegProgressFn& progress);
+JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& options, const JpegProgressFn& progress);
 // Encodes a 24-bit bitmap; returns the bytes, or sets *error and returns what was written.
 QByteArray JpegEncode(const DibImage& rgb24, int quality, bool grayscale, bool progressive,
                       const JpegProgressFn& progress, QString* error);

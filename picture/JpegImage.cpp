@@ -78,8 +78,7 @@ void DrawImage(QPainter& painter, const QRect& rect, const QImage& image, bool s
 {
     if (smooth && Reduces(image, rect.size())) {
         // Area-averaging reduction; the painter's own smoothing only interpolates.
-        painter.drawImage(rect.topLeft(),
-                          image.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        painter.drawImage(rect.topLeft(), image.scaled(rect.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         return;
     }
     painter.save();
@@ -201,7 +200,7 @@ std::optional<JpegCacheJob> TJpegImage::StartCacheJob(QSize target)
     const int denom = CacheDenomFor(target);
     if (denom == 1)
         return std::nullopt; // a full-size decoding stays on the picture's thread
-    JpegCacheJob job{m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom), target};
+    JpegCacheJob job {m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom), target};
     // Progressive display redraws passes as they come; off the picture's thread there is
     // nothing to redraw, and the final pass is the same without it.
     job.options.buffered = false;
@@ -304,8 +303,9 @@ void TJpegImage::EncodeNow()
     m_headerWidth = rgb.Width();
     m_headerHeight = rgb.Height();
     QString error;
-    m_data = JpegEncode(rgb.Dib(), settings.quality, settings.grayscale, settings.progressiveEncoding,
-                        [this](const ProgressReport& p) { Progress(p); }, &error);
+    m_data = JpegEncode(
+        rgb.Dib(), settings.quality, settings.grayscale, settings.progressiveEncoding,
+        [this](const ProgressReport& p) { Progress(p); }, &error);
     m_headerGrayscale = settings.grayscale;
     m_multiScan = settings.progressiveEncoding && !m_data.isEmpty();
     if (!error.isEmpty())
@@ -316,8 +316,7 @@ void TJpegImage::DecodeFull()
 {
     if (m_failed)
         throw Failure(m_error); // never decoded again
-    JpegDecodeResult r = JpegDecode(m_data,
-                                    OptionsFor(settings, m_headerGrayscale, m_multiScan, ScaleDenom(settings)),
+    JpegDecodeResult r = JpegDecode(m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, ScaleDenom(settings)),
                                     [this](const ProgressReport& p) { Progress(p); });
     if (r.dib)
         m_bitmap.SetDib(std::move(r.dib));

@@ -8,13 +8,13 @@
 
 // Settings of a JPEG picture, copied from the program-wide defaults when it is created.
 struct JpegSettings {
-    int quality = 90;                              // 1..100, used when encoding
+    int quality = 90; // 1..100, used when encoding
     bool grayscale = false;
-    bool bestSpeed = false;                        // false: best quality
+    bool bestSpeed = false;                         // false: best quality
     TPixelFormat pixelFormat = TPixelFormat::Bit24; // Bit8 on screens of 8 or fewer bits per pixel
     bool progressiveDisplay = false;
-    bool progressiveEncoding = false;              // after loading: the file has more than one scan
-    int scale = 0;                                 // 0 full, 1 half, 2 quarter, 3 eighth
+    bool progressiveEncoding = false; // after loading: the file has more than one scan
+    int scale = 0;                    // 0 full, 1 half, 2 quarter, 3 eighth
     bool smoothing = true;
     // false: every drawing decodes the full-size bitmap and draws it scaled, never a reduced
     // display cache (the slow reference path the thumbnail benchmark compares against).
@@ -25,15 +25,15 @@ struct JpegSettings {
 // compressed bytes are shared and never written, everything else is a copy.
 struct JpegCacheJob {
     QByteArray data;
-    JpegDecodeOptions options;  // its scale is the cache's DCT denominator (2, 4 or 8)
-    QSize target;               // the drawing size, for the smoothly reduced copy
+    JpegDecodeOptions options; // its scale is the cache's DCT denominator (2, 4 or 8)
+    QSize target;              // the drawing size, for the smoothly reduced copy
 };
 
 struct JpegCacheResult {
-    QImage cache;               // at the DCT scale; null when nothing was decoded
-    QImage fitted;              // the cache smoothly reduced to the target
+    QImage cache;  // at the DCT scale; null when nothing was decoded
+    QImage fitted; // the cache smoothly reduced to the target
     int denom = 0;
-    QString error;              // empty on success
+    QString error; // empty on success
 };
 
 // Program-wide defaults; the 8-bit choice for palette screens is made once at start.
@@ -87,14 +87,14 @@ private:
     void DecodeFull();
     void ReportDecodeFailure();
 
-    QByteArray m_data;              // compressed bytes, shared between copies
+    QByteArray m_data; // compressed bytes, shared between copies
     int32_t m_headerWidth = 0, m_headerHeight = 0;
     bool m_headerGrayscale = false;
     bool m_multiScan = false;
-    TBitmap m_bitmap;               // full-size decoded bitmap, made on first need
-    QImage m_cache;                 // reduced-scale display cache for small drawing
-    QImage m_fitted;                // m_cache smoothly reduced to the last prepared size
-    int m_cacheDenom = 0;           // 2, 4 or 8 when m_cache holds something
-    bool m_failed = false;          // a failed decoding is never retried
+    TBitmap m_bitmap;      // full-size decoded bitmap, made on first need
+    QImage m_cache;        // reduced-scale display cache for small drawing
+    QImage m_fitted;       // m_cache smoothly reduced to the last prepared size
+    int m_cacheDenom = 0;  // 2, 4 or 8 when m_cache holds something
+    bool m_failed = false; // a failed decoding is never retried
     QString m_error;
 };

@@ -95,8 +95,7 @@ bool JpegProgressSink::Send(const ProgressReport& r) noexcept
         m_aborted = true;
         try {
             m_abortText = QString::fromUtf8(e.what());
-        } catch (...) {
-        }
+        } catch (...) {}
     } catch (...) {
         m_aborted = true;
     }

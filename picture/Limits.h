@@ -4,8 +4,8 @@
 #include <cstdint>
 
 namespace PictureLimits {
-inline constexpr int32_t kMaxSide = 65535;                       // width or height in pixels
-inline constexpr int64_t kMaxDecodedBytes = int64_t(1) << 30;    // 1 GiB of decoded pixels
-inline constexpr int kMaxJpegScans = 1000;                       // progressive scans per file
-inline constexpr int kMaxIconEntries = 1024;                     // directory entries looked at
+inline constexpr int32_t kMaxSide = 65535;                    // width or height in pixels
+inline constexpr int64_t kMaxDecodedBytes = int64_t(1) << 30; // 1 GiB of decoded pixels
+inline constexpr int kMaxJpegScans = 1000;                    // progressive scans per file
+inline constexpr int kMaxIconEntries = 1024;                  // directory entries looked at
 }

@@ -6,10 +6,19 @@
 #include <cstdint>
 
 // Nearest whole number, ties to even (2.5 -> 2, 3.5 -> 4) under the default rounding mode.
-inline int32_t Round(long double x) { return static_cast<int32_t>(std::nearbyintl(x)); }
+inline int32_t Round(long double x)
+{
+    return static_cast<int32_t>(std::nearbyintl(x));
+}
 
 // Toward zero.
-inline int32_t Trunc(long double x) { return static_cast<int32_t>(x); }
+inline int32_t Trunc(long double x)
+{
+    return static_cast<int32_t>(x);
+}
 
 // Integer division that truncates toward zero, as the layout rules expect (C++ already does).
-inline int32_t DivTrunc(int32_t a, int32_t b) { return a / b; }
+inline int32_t DivTrunc(int32_t a, int32_t b)
+{
+    return a / b;
+}

@@ -21,16 +21,21 @@ void TPicture::Assign(const TGraphic* graphic)
 
 TBitmap* TPicture::Bitmap() const
 {
-    return m_graphic && m_graphic->Kind() == GraphicKind::Bitmap ? static_cast<TBitmap*>(m_graphic.get())
-                                                                  : nullptr;
+    return m_graphic && m_graphic->Kind() == GraphicKind::Bitmap ? static_cast<TBitmap*>(m_graphic.get()) : nullptr;
 }
 
 void TPicture::Take(std::unique_ptr<TGraphic> graphic)
 {
     m_graphic = std::move(graphic);
     if (m_graphic) {
-        m_graphic->OnChange = [this] { if (OnChange) OnChange(); };
-        m_graphic->OnProgress = [this](const ProgressReport& r) { if (OnProgress) OnProgress(r); };
+        m_graphic->OnChange = [this] {
+            if (OnChange)
+                OnChange();
+        };
+        m_graphic->OnProgress = [this](const ProgressReport& r) {
+            if (OnProgress)
+                OnProgress(r);
+        };
     }
     if (OnChange)
         OnChange();

@@ -86,10 +86,9 @@ void RangeDistance(int v, int lo, int hi, int* nearest, int* farthest)
 }
 
 NearestColor::NearestColor(const std::vector<RgbQuad>& table)
-    : m_table(table.begin(), table.begin() + std::min<size_t>(table.size(), 256)),
-      m_cells(4096), m_cellReady(4096, false), m_cacheKey(kCacheSize, 0), m_cacheValue(kCacheSize, 0)
-{
-}
+    : m_table(table.begin(), table.begin() + std::min<size_t>(table.size(), 256)), m_cells(4096),
+      m_cellReady(4096, false), m_cacheKey(kCacheSize, 0), m_cacheValue(kCacheSize, 0)
+{}
 
 const std::vector<uint8_t>& NearestColor::Candidates(int cell)
 {
@@ -128,7 +127,7 @@ uint8_t NearestColor::Find(uint32_t rgb)
     const auto& list = Candidates((r >> 4) << 8 | (g >> 4) << 4 | (b >> 4));
     uint8_t best = list.front();
     int bestDistance = std::numeric_limits<int>::max();
-    for (uint8_t i : list) {   // in index order, so ties go to the lowest index
+    for (uint8_t i : list) { // in index order, so ties go to the lowest index
         const int d = Distance(m_table[i], r, g, b);
         if (d < bestDistance) {
             bestDistance = d;
@@ -175,9 +174,7 @@ void PixelReader::ReadRow(int32_t y, uint32_t* out) const
         const MaskChannel& ch = m_channels[c];
         return m_lut[c].empty() ? ch.Extract(v) : m_lut[c][(v & ch.mask) >> ch.shift];
     };
-    auto masked = [&](uint32_t v) {
-        return 0xff000000u | channel(0, v) << 16 | channel(1, v) << 8 | channel(2, v);
-    };
+    auto masked = [&](uint32_t v) { return 0xff000000u | channel(0, v) << 16 | channel(1, v) << 8 | channel(2, v); };
     switch (m_dib.bitCount) {
     case 1:
         for (int32_t x = 0; x < w; ++x)
@@ -205,12 +202,11 @@ void PixelReader::ReadRow(int32_t y, uint32_t* out) const
                 out[x] = 0xff000000u | uint32_t(row[2]) << 16 | uint32_t(row[1]) << 8 | row[0];
         } else {
             for (int32_t x = 0; x < w; ++x, row += 4)
-                out[x] = masked(uint32_t(row[0]) | uint32_t(row[1]) << 8 | uint32_t(row[2]) << 16
-                                | uint32_t(row[3]) << 24);
+                out[x] =
+                    masked(uint32_t(row[0]) | uint32_t(row[1]) << 8 | uint32_t(row[2]) << 16 | uint32_t(row[3]) << 24);
         }
         break;
-    default:
-        std::fill(out, out + w, 0xff000000u);
+    default: std::fill(out, out + w, 0xff000000u);
     }
 }
 
@@ -218,8 +214,7 @@ PixelWriter::PixelWriter(DibImage& dib) : m_dib(dib)
 {
     if (dib.bitCount <= 8) {
         const size_t n = std::min<size_t>(dib.colors.size(), size_t(1) << dib.bitCount);
-        m_nearest = std::make_unique<NearestColor>(
-            std::vector<RgbQuad>(dib.colors.begin(), dib.colors.begin() + n));
+        m_nearest = std::make_unique<NearestColor>(std::vector<RgbQuad>(dib.colors.begin(), dib.colors.begin() + n));
     }
     uint32_t masks[3];
     EffectiveMasks(dib, &masks[0], &masks[1], &masks[2]);
@@ -233,8 +228,8 @@ uint32_t PixelWriter::Encode(uint32_t rgb)
         return m_nearest->Find(rgb);
     if ((m_dib.bitCount == 24 || m_dib.bitCount == 32) && !m_dib.hasMasks)
         return rgb & 0xFFFFFF;
-    return m_channels[0].Insert(uint8_t(rgb >> 16)) | m_channels[1].Insert(uint8_t(rgb >> 8))
-           | m_channels[2].Insert(uint8_t(rgb));
+    return m_channels[0].Insert(uint8_t(rgb >> 16)) | m_channels[1].Insert(uint8_t(rgb >> 8)) |
+        m_channels[2].Insert(uint8_t(rgb));
 }
 
 void PixelWriter::WriteRow(int32_t y, const uint32_t* in)
@@ -358,13 +353,11 @@ std::shared_ptr<DibImage> MonochromeDib(const DibImage& src)
     return dst;
 }
 
-std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target,
-                                     const std::vector<RgbQuad>& palette)
+std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target, const std::vector<RgbQuad>& palette)
 {
     std::shared_ptr<DibImage> dst;
     switch (target) {
-    case TPixelFormat::Device:
-        return DeviceDib(src);
+    case TPixelFormat::Device: return DeviceDib(src);
     case TPixelFormat::Bit1: {
         dst = NewDib(src.width, src.height, 1);
         const std::vector<RgbQuad>& from = palette.empty() ? src.colors : palette;
@@ -382,9 +375,7 @@ std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target,
         dst = NewDib(src.width, src.height, 8);
         dst->colors = HalftonePalette256();
         break;
-    case TPixelFormat::Bit15:
-        dst = NewDib(src.width, src.height, 16);
-        break;
+    case TPixelFormat::Bit15: dst = NewDib(src.width, src.height, 16); break;
     case TPixelFormat::Bit16:
         dst = NewDib(src.width, src.height, 16);
         dst->hasMasks = true;
@@ -392,15 +383,10 @@ std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target,
         dst->greenMask = 0x07E0;
         dst->blueMask = 0x001F;
         break;
-    case TPixelFormat::Bit24:
-        dst = NewDib(src.width, src.height, 24);
-        break;
-    case TPixelFormat::Bit32:
-        dst = NewDib(src.width, src.height, 32);
-        break;
+    case TPixelFormat::Bit24: dst = NewDib(src.width, src.height, 24); break;
+    case TPixelFormat::Bit32: dst = NewDib(src.width, src.height, 32); break;
     case TPixelFormat::Custom:
-    default:
-        throw Failure("Invalid pixel format");
+    default: throw Failure("Invalid pixel format");
     }
     KeepFacts(src, *dst);
     CopyPixels(src, *dst);

@@ -18,7 +18,7 @@ struct MaskChannel {
 
     uint32_t mask = 0;
     int shift = 0;
-    int bits = 0;   // width from the lowest to the highest set bit
+    int bits = 0; // width from the lowest to the highest set bit
 };
 
 // The masks an image's 16- and 32-bit pixels use: its own, or 5-5-5 / 8-8-8 without them.
@@ -35,9 +35,9 @@ private:
     const std::vector<uint8_t>& Candidates(int cell);
 
     std::vector<RgbQuad> m_table;
-    std::vector<std::vector<uint8_t>> m_cells;   // 16x16x16 cells, candidate entries each
+    std::vector<std::vector<uint8_t>> m_cells; // 16x16x16 cells, candidate entries each
     std::vector<bool> m_cellReady;
-    std::vector<uint32_t> m_cacheKey;            // direct-mapped cache of exact answers
+    std::vector<uint32_t> m_cacheKey; // direct-mapped cache of exact answers
     std::vector<uint8_t> m_cacheValue;
 };
 
@@ -49,8 +49,8 @@ public:
 
 private:
     const DibImage& m_dib;
-    std::array<uint32_t, 256> m_table{};
-    std::array<std::vector<uint8_t>, 3> m_lut;   // per channel, when 8 bits or narrower
+    std::array<uint32_t, 256> m_table {};
+    std::array<std::vector<uint8_t>, 3> m_lut; // per channel, when 8 bits or narrower
     MaskChannel m_channels[3];
 };
 
@@ -79,8 +79,7 @@ std::shared_ptr<DibImage> NewMonochromeDib(int32_t width, int32_t height);
 
 // The pixels of src in a pixel format. `palette` is the bitmap's palette, whose first two
 // entries make the 1-bit colour table. Throws Failure("Invalid pixel format") for Custom.
-std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target,
-                                     const std::vector<RgbQuad>& palette);
+std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target, const std::vector<RgbQuad>& palette);
 // The pixels of src as a device-dependent monochrome image (nearest of black and white).
 std::shared_ptr<DibImage> MonochromeDib(const DibImage& src);
 // src in the screen's own form.

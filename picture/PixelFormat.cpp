@@ -1,6 +1,6 @@
 #include "picture/PixelFormat.h"
 
-static const char* const kNames[] = {"Device", "1-bit", "4-bit", "8-bit", "15-bit",
+static const char* const kNames[] = {"Device", "1-bit",  "4-bit",  "8-bit", "15-bit",
                                      "16-bit", "24-bit", "32-bit", "Custom"};
 
 QString PixelFormatName(TPixelFormat f)

@@ -4,7 +4,15 @@
 
 // Ordinals are used directly (details panel, save window list).
 enum class TPixelFormat : uint8_t {
-    Device = 0, Bit1 = 1, Bit4 = 2, Bit8 = 3, Bit15 = 4, Bit16 = 5, Bit24 = 6, Bit32 = 7, Custom = 8
+    Device = 0,
+    Bit1 = 1,
+    Bit4 = 2,
+    Bit8 = 3,
+    Bit15 = 4,
+    Bit16 = 5,
+    Bit24 = 6,
+    Bit32 = 7,
+    Custom = 8
 };
 
 // "Device", "1-bit", ... "Custom".

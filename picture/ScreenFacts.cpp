@@ -3,9 +3,15 @@
 
 static ScreenFacts g_screen;
 
-const ScreenFacts& Screen() { return g_screen; }
+const ScreenFacts& Screen()
+{
+    return g_screen;
+}
 
-void SetScreenFacts(const ScreenFacts& facts) { g_screen = facts; }
+void SetScreenFacts(const ScreenFacts& facts)
+{
+    g_screen = facts;
+}
 
 uint32_t ScreenTick()
 {

@@ -5,8 +5,8 @@
 #include <functional>
 
 struct ScreenFacts {
-    int bitsPerPixel = 32;          // bits per pixel times planes
-    int iconWidth = 32;             // system icon size
+    int bitsPerPixel = 32; // bits per pixel times planes
+    int iconWidth = 32;    // system icon size
     int iconHeight = 32;
     std::function<uint32_t()> tick; // millisecond tick for progress throttling; steady clock when empty
 };

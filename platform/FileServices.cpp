@@ -199,7 +199,8 @@ std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const 
                 entry.isLink = ::fstatat(dirFd, raw, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode);
             }
         }
-        if ((filter == ListFilter::Files && entry.isDirectory) || (filter == ListFilter::Directories && !entry.isDirectory))
+        if ((filter == ListFilter::Files && entry.isDirectory) ||
+            (filter == ListFilter::Directories && !entry.isDirectory))
             continue;
         entries.push_back(std::move(entry));
     }
@@ -209,7 +210,7 @@ std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const 
 
 QStringList MountedVolumes()
 {
-    QStringList roots{QStringLiteral("/")};
+    QStringList roots {QStringLiteral("/")};
     QStringList others;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady())

@@ -24,7 +24,7 @@ enum class MessageKind { Information, Error, Plain };
 
 struct FileFacts {
     uint64_t size = 0;
-    QDateTime lastWrite;   // local time
+    QDateTime lastWrite; // local time
 };
 
 struct DirEntry {

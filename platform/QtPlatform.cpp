@@ -88,7 +88,7 @@ QtPlatform::QtPlatform()
 void QtPlatform::ShowMessage(MessageKind kind, const QString& caption, const QString& text)
 {
     const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
-                                   : kind == MessageKind::Error     ? QMessageBox::Critical
+        : kind == MessageKind::Error                                ? QMessageBox::Critical
                                                                     : QMessageBox::NoIcon;
     // Parented to the active window so that it is modal over it and centred on it.
     QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());

@@ -250,9 +250,13 @@ std::optional<QString> ScriptedPlatform::SaveFileDialog(QWidget*, const QString&
     saveDialogs.push_back({title, filter, folder, fileName});
     if (saveAnswers.empty())
         return std::nullopt;
-    std::optional<QString> answer = saveAnswers.front();
+    // Taken apart by hand: copying the optional trips a false "maybe uninitialized" in GCC 12.
+    const bool chosen = saveAnswers.front().has_value();
+    const QString name = chosen ? *saveAnswers.front() : QString();
     saveAnswers.pop_front();
-    return answer;
+    if (!chosen)
+        return std::nullopt;
+    return name;
 }
 
 void ScriptedPlatform::SetClipboardImage(const QImage& image)

@@ -38,8 +38,8 @@ public:
     };
     std::vector<Message> messages;
     int beeps = 0;
-    std::vector<QPoint> cursorSets;    // every SetCursorPos
-    std::vector<QPoint> pointerMoves;  // every MovePointerBy, as (dx, dy)
+    std::vector<QPoint> cursorSets;   // every SetCursorPos
+    std::vector<QPoint> pointerMoves; // every MovePointerBy, as (dx, dy)
     std::vector<int> sleeps;
     std::vector<QImage> clipboard;
     int busyDepth = 0;
@@ -47,10 +47,10 @@ public:
 
     struct MenuRecord {
         QPoint pos;
-        QStringList texts;          // visible entries without separators, '&' removed
-        std::vector<bool> enabled;  // one per text
-        QString choice;             // the scripted choice ("" when dismissed)
-        bool chosen = false;        // whether an enabled entry of that text was found
+        QStringList texts;         // visible entries without separators, '&' removed
+        std::vector<bool> enabled; // one per text
+        QString choice;            // the scripted choice ("" when dismissed)
+        bool chosen = false;       // whether an enabled entry of that text was found
     };
     std::vector<MenuRecord> menus;
 
@@ -61,11 +61,11 @@ public:
     std::vector<QString> modals; // class name of every window shown modally
 
     // --- Settable state ---
-    QPoint cursor{0, 0};
-    QSize screenSize{1024, 768};
+    QPoint cursor {0, 0};
+    QSize screenSize {1024, 768};
     int screenDepth = 32;
-    QSize iconSize{32, 32};
-    QColor buttonFace{240, 240, 240};
+    QSize iconSize {32, 32};
+    QColor buttonFace {240, 240, 240};
     QString dateFormat = QStringLiteral("dd/MM/yyyy");
     uint32_t tick = 0; // advanced by the test and by Sleep
 

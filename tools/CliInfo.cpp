@@ -8,15 +8,17 @@
 
 namespace {
 
-QString YesNo(bool b) { return b ? QStringLiteral("yes") : QStringLiteral("no"); }
+QString YesNo(bool b)
+{
+    return b ? QStringLiteral("yes") : QStringLiteral("no");
+}
 
 // The lines after "file:" for one loaded picture.
 QStringList Describe(const TPicture& picture)
 {
     TGraphic* g = picture.Graphic();
     QStringList lines;
-    lines << QStringLiteral("kind: %1").arg(KindName(g->Kind()))
-          << QStringLiteral("width: %1").arg(picture.Width())
+    lines << QStringLiteral("kind: %1").arg(KindName(g->Kind())) << QStringLiteral("width: %1").arg(picture.Width())
           << QStringLiteral("height: %1").arg(picture.Height());
     if (const TBitmap* bitmap = picture.Bitmap()) {
         lines << QStringLiteral("pixel-format: %1").arg(PixelFormatName(bitmap->PixelFormat()))
@@ -35,11 +37,11 @@ int RunInfo(const QStringList& args)
 {
     const CommandLine line = SplitArguments(args, {}, {});
     if (line.positional.isEmpty())
-        throw UsageError{QStringLiteral("info needs at least one file")};
+        throw UsageError {QStringLiteral("info needs at least one file")};
     bool anyFailed = false;
     for (qsizetype i = 0; i < line.positional.size(); ++i) {
         const QString& path = line.positional[i];
-        QStringList lines{QStringLiteral("file: %1").arg(path)};
+        QStringList lines {QStringLiteral("file: %1").arg(path)};
         try {
             TPicture picture;
             picture.LoadFromFile(path);

@@ -18,7 +18,7 @@ QSize ParseBox(const QString& text)
     const auto w = m.hasMatch() ? ParseInt(m.captured(1), 1, PictureLimits::kMaxSide) : std::nullopt;
     const auto h = m.hasMatch() ? ParseInt(m.captured(2), 1, PictureLimits::kMaxSide) : std::nullopt;
     if (!w || !h)
-        throw UsageError{QStringLiteral("--fit wants WIDTHxHEIGHT, each 1 to %1").arg(PictureLimits::kMaxSide)};
+        throw UsageError {QStringLiteral("--fit wants WIDTHxHEIGHT, each 1 to %1").arg(PictureLimits::kMaxSide)};
     return QSize(*w, *h);
 }
 
@@ -41,10 +41,10 @@ int RunRender(const QStringList& args)
 {
     const CommandLine line = SplitArguments(args, {QStringLiteral("fit")}, {});
     if (line.positional.size() != 2)
-        throw UsageError{QStringLiteral("render needs FILE and OUT.png")};
-    const std::optional<QSize> box =
-        line.values.contains(QStringLiteral("fit")) ? std::optional(ParseBox(line.values.value(QStringLiteral("fit"))))
-                                                    : std::nullopt;
+        throw UsageError {QStringLiteral("render needs FILE and OUT.png")};
+    const std::optional<QSize> box = line.values.contains(QStringLiteral("fit"))
+        ? std::optional(ParseBox(line.values.value(QStringLiteral("fit"))))
+        : std::nullopt;
 
     TPicture picture;
     picture.LoadFromFile(line.positional[0]);

@@ -12,7 +12,7 @@ namespace {
 struct SaveOptions {
     std::optional<TPixelFormat> pixelFormat;
     bool mono = false;
-    int quality = 100;             // 100: keep a JPEG source's bytes, else the default encoding
+    int quality = 100; // 100: keep a JPEG source's bytes, else the default encoding
     bool progressive = false;
     std::optional<int32_t> thumbnail;
 };
@@ -23,7 +23,8 @@ SaveOptions ReadOptions(const CommandLine& line, GraphicKind target)
     const bool bmp = target == GraphicKind::Bitmap;
     const auto onlyFor = [&](const char* name, bool allowed, const char* kind) {
         if (!allowed && (line.values.contains(QLatin1String(name)) || line.flags.contains(QLatin1String(name))))
-            throw UsageError{QStringLiteral("--%1 applies to %2 files only").arg(QLatin1String(name), QLatin1String(kind))};
+            throw UsageError {
+                QStringLiteral("--%1 applies to %2 files only").arg(QLatin1String(name), QLatin1String(kind))};
     };
     onlyFor("pixel-format", bmp, ".bmp");
     onlyFor("mono", bmp, ".bmp");
@@ -33,8 +34,8 @@ SaveOptions ReadOptions(const CommandLine& line, GraphicKind target)
     if (line.values.contains(QStringLiteral("pixel-format"))) {
         TPixelFormat f;
         if (!PixelFormatFromName(line.values.value(QStringLiteral("pixel-format")), &f))
-            throw UsageError{QStringLiteral("unknown pixel format; use Device, 1-bit, 4-bit, 8-bit, 15-bit, 16-bit, "
-                                            "24-bit, 32-bit or Custom")};
+            throw UsageError {QStringLiteral("unknown pixel format; use Device, 1-bit, 4-bit, 8-bit, 15-bit, 16-bit, "
+                                             "24-bit, 32-bit or Custom")};
         o.pixelFormat = f;
     }
     o.mono = line.flags.contains(QStringLiteral("mono"));
@@ -107,15 +108,15 @@ void SaveJpeg(TGraphic& source, const SaveOptions& o, const QString& out)
 
 int RunSave(const QStringList& args)
 {
-    const CommandLine line = SplitArguments(
-        args, {QStringLiteral("pixel-format"), QStringLiteral("quality"), QStringLiteral("thumbnail")},
-        {QStringLiteral("mono"), QStringLiteral("progressive")});
+    const CommandLine line =
+        SplitArguments(args, {QStringLiteral("pixel-format"), QStringLiteral("quality"), QStringLiteral("thumbnail")},
+                       {QStringLiteral("mono"), QStringLiteral("progressive")});
     if (line.positional.size() != 2)
-        throw UsageError{QStringLiteral("save needs FILE and OUT.bmp or OUT.jpg")};
+        throw UsageError {QStringLiteral("save needs FILE and OUT.bmp or OUT.jpg")};
     const QString& out = line.positional[1];
     const auto target = KindForExtension(QFileInfo(out).suffix());
     if (!target || (*target != GraphicKind::Bitmap && *target != GraphicKind::Jpeg))
-        throw UsageError{QStringLiteral("the output file must end in .bmp, .jpg or .jpeg")};
+        throw UsageError {QStringLiteral("the output file must end in .bmp, .jpg or .jpeg")};
     const SaveOptions options = ReadOptions(line, *target);
 
     TPicture picture;

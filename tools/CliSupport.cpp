@@ -34,14 +34,14 @@ CommandLine SplitArguments(const QStringList& args, const QStringList& valueOpti
         if (valueOptions.contains(name)) {
             if (!inlineValue) {
                 if (i + 1 >= args.size())
-                    throw UsageError{QStringLiteral("--%1 needs a value").arg(name)};
+                    throw UsageError {QStringLiteral("--%1 needs a value").arg(name)};
                 value = args[++i];
             }
             line.values.insert(name, value);
         } else if (flagOptions.contains(name) && !inlineValue) {
             line.flags.insert(name);
         } else {
-            throw UsageError{QStringLiteral("unknown option %1").arg(arg)};
+            throw UsageError {QStringLiteral("unknown option %1").arg(arg)};
         }
     }
     return line;
@@ -70,10 +70,8 @@ std::optional<int> ParseInt(const QString& text, int low, int high)
 TBitmap FullSizeBitmap(TGraphic& graphic)
 {
     switch (graphic.Kind()) {
-    case GraphicKind::Bitmap:
-        return TBitmap(static_cast<TBitmap&>(graphic).SharedDib());
-    case GraphicKind::Jpeg:
-        return TBitmap(static_cast<TJpegImage&>(graphic).Bitmap().SharedDib());
+    case GraphicKind::Bitmap: return TBitmap(static_cast<TBitmap&>(graphic).SharedDib());
+    case GraphicKind::Jpeg: return TBitmap(static_cast<TJpegImage&>(graphic).Bitmap().SharedDib());
     case GraphicKind::Icon: {
         // The system icon size whatever the chosen image's size, as the save window does;
         // an image of another size is scaled to it as the platform's icon extraction would.

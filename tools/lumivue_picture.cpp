@@ -7,12 +7,11 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: lumivue-picture info FILE...\n"
-    "       lumivue-picture render FILE OUT.png [--fit WxH]\n"
-    "       lumivue-picture save FILE OUT.bmp [--pixel-format NAME] [--mono] [--thumbnail MAX]\n"
-    "       lumivue-picture save FILE OUT.jpg [--quality Q] [--progressive] [--thumbnail MAX]\n"
-    "FILE is a .jpg, .jpeg, .bmp or .ico file. Exit status: 0 done, 1 a picture failed, 2 usage.\n";
+const char kUsage[] = "usage: lumivue-picture info FILE...\n"
+                      "       lumivue-picture render FILE OUT.png [--fit WxH]\n"
+                      "       lumivue-picture save FILE OUT.bmp [--pixel-format NAME] [--mono] [--thumbnail MAX]\n"
+                      "       lumivue-picture save FILE OUT.jpg [--quality Q] [--progressive] [--thumbnail MAX]\n"
+                      "FILE is a .jpg, .jpeg, .bmp or .ico file. Exit status: 0 done, 1 a picture failed, 2 usage.\n";
 
 } // namespace
 
@@ -36,7 +35,7 @@ int main(int argc, char** argv)
             return RunRender(args);
         if (command == QLatin1String("save"))
             return RunSave(args);
-        throw UsageError{QStringLiteral("unknown command %1").arg(command)};
+        throw UsageError {QStringLiteral("unknown command %1").arg(command)};
     } catch (const UsageError& e) {
         PrintErr(QStringLiteral("lumivue-picture: %1\nRun \"lumivue-picture --help\" for the usage.\n").arg(e.text));
         return 2;

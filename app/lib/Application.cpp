@@ -20,8 +20,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
         if (m_platform) {
             try {
                 ReportFailure(*m_platform, CurrentFailureText());
-            } catch (...) {
-            }
+            } catch (...) {}
         }
         return false;
     }

@@ -50,7 +50,7 @@ struct Sequence {
 int BuildTree(const QString& root, const Options& opt)
 {
     Sequence seq;
-    std::vector<QString> folders{root};
+    std::vector<QString> folders {root};
     for (int i = 1; i < opt.folders; ++i) {
         const QString parent = folders[seq.Next(uint32_t(folders.size()))];
         const QString path = parent + QStringLiteral("/dir%1").arg(i, 5, 10, QChar('0'));
@@ -131,8 +131,8 @@ bool ParseArgs(const QStringList& args, Options& opt)
             opt.keep = true;
         } else if (a == QLatin1String("--text") && hasValue) {
             opt.text = args[++i];
-        } else if ((a == QLatin1String("--files") || a == QLatin1String("--folders") || a == QLatin1String("--runs"))
-                   && hasValue) {
+        } else if ((a == QLatin1String("--files") || a == QLatin1String("--folders") || a == QLatin1String("--runs")) &&
+                   hasValue) {
             bool ok = false;
             const int v = args[++i].toInt(&ok);
             if (!ok || v < 1)

@@ -41,7 +41,7 @@ bool Spawn(const QString& program, const QStringList& args, double* cpuMs)
     if (rc != 0)
         return false;
     int status = 0;
-    rusage usage{};
+    rusage usage {};
     while (wait4(pid, &status, 0, &usage) < 0)
         if (errno != EINTR)
             return false;
@@ -70,7 +70,7 @@ Timed RunDjpeg(const QStringList& files, const QString& scale)
             args << QStringLiteral("-scale") << scale;
         args << QStringLiteral("-outfile") << QStringLiteral("/dev/null") << f;
         if (!Spawn(QStringLiteral("djpeg"), args, &cpu))
-            return Timed{};
+            return Timed {};
     }
     t.ms = clock.nsecsElapsed() / 1e6;
     t.cpuMs = cpu;
@@ -83,7 +83,7 @@ Timed RunVipsThumbnail(const QStringList& files, const QString& size)
     QTemporaryDir out;
     if (!HaveProgram(QStringLiteral("vipsthumbnail")) || !out.isValid())
         return t;
-    QStringList args{QStringLiteral("-s"), size, QStringLiteral("-o"), out.filePath(QStringLiteral("%s.jpg"))};
+    QStringList args {QStringLiteral("-s"), size, QStringLiteral("-o"), out.filePath(QStringLiteral("%s.jpg"))};
     args << files;
     double cpu = 0;
     QElapsedTimer clock;
@@ -95,8 +95,7 @@ Timed RunVipsThumbnail(const QStringList& files, const QString& size)
     return t;
 }
 
-bool RunForValues(const QString& program, const QStringList& args, QMap<QString, double>* values,
-                  QString* errorText)
+bool RunForValues(const QString& program, const QStringList& args, QMap<QString, double>* values, QString* errorText)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::SeparateChannels);

@@ -7,7 +7,7 @@
 #include <QStringList>
 
 struct Timed {
-    double ms = -1;     // -1: not run (the program is missing) or failed
+    double ms = -1; // -1: not run (the program is missing) or failed
     double cpuMs = -1;
 };
 
@@ -19,5 +19,4 @@ Timed RunDjpeg(const QStringList& files, const QString& scale);
 Timed RunVipsThumbnail(const QStringList& files, const QString& size);
 
 // Runs a program and collects the "name value" lines it prints; false when it fails.
-bool RunForValues(const QString& program, const QStringList& args, QMap<QString, double>* values,
-                  QString* errorText);
+bool RunForValues(const QString& program, const QStringList& args, QMap<QString, double>* values, QString* errorText);

@@ -25,7 +25,10 @@ uint32_t NextRandom(uint32_t& state)
     return state;
 }
 
-uint8_t Clamp(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+uint8_t Clamp(int v)
+{
+    return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -34,7 +37,10 @@ void WriteFile(const QString& path, const QByteArray& bytes)
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
-QString Stamp(const QString& folder) { return folder + QStringLiteral("/.recipe"); }
+QString Stamp(const QString& folder)
+{
+    return folder + QStringLiteral("/.recipe");
+}
 
 bool Ready(const QString& folder, int files)
 {
@@ -84,10 +90,11 @@ QByteArray MakePhotoJpeg(int width, int height, int seed, int quality)
             // about the sensor's, which is what makes a camera's file as large as it is.
             const double wave = std::sin(fx * x * 2 + phase) * sy;
             const uint32_t r = NextRandom(state);
-            const int n0 = int(r & 31) * 3 / 4 - 12, n1 = int((r >> 5) & 31) * 3 / 4 - 12, n2 = int((r >> 10) & 31) * 3 / 4 - 12;
+            const int n0 = int(r & 31) * 3 / 4 - 12, n1 = int((r >> 5) & 31) * 3 / 4 - 12,
+                      n2 = int((r >> 10) & 31) * 3 / 4 - 12;
             const int base = int(60 * wave);
-            row[3 * x + 0] = Clamp(40 + 150 * y / height + base + n0);            // blue
-            row[3 * x + 1] = Clamp(70 + 110 * x / width - base / 2 + n1);          // green
+            row[3 * x + 0] = Clamp(40 + 150 * y / height + base + n0);                  // blue
+            row[3 * x + 1] = Clamp(70 + 110 * x / width - base / 2 + n1);               // green
             row[3 * x + 2] = Clamp(200 - 120 * (x + y) / (width + height) + base + n2); // red
         }
     }
@@ -121,7 +128,8 @@ BenchFolders PrepareBenchFolders(const QString& root)
     if (!Ready(f.photos25, 25)) {
         Fresh(f.photos25);
         for (int i = 0; i < 25; ++i)
-            LinkOrCopy(f.photos100 + QLatin1Char('/') + Name("photo", i), f.photos25 + QLatin1Char('/') + Name("photo", i));
+            LinkOrCopy(f.photos100 + QLatin1Char('/') + Name("photo", i),
+                       f.photos25 + QLatin1Char('/') + Name("photo", i));
         MarkReady(f.photos25, 25);
     }
     if (!Ready(f.small10000, kSmallCount)) {
@@ -129,7 +137,8 @@ BenchFolders PrepareBenchFolders(const QString& root)
         for (int i = 0; i < kSmallCount; ++i) {
             if (i % 500 == 0)
                 std::fprintf(stderr, "\rmaking small pictures: %d of %d", i, kSmallCount);
-            WriteFile(f.small10000 + QLatin1Char('/') + Name("small", i), MakePhotoJpeg(kSmallWidth, kSmallHeight, i, 85));
+            WriteFile(f.small10000 + QLatin1Char('/') + Name("small", i),
+                      MakePhotoJpeg(kSmallWidth, kSmallHeight, i, 85));
         }
         std::fprintf(stderr, "\n");
         MarkReady(f.small10000, kSmallCount);
@@ -138,7 +147,8 @@ BenchFolders PrepareBenchFolders(const QString& root)
     if (!Ready(f.small25, 25)) {
         Fresh(f.small25);
         for (int i = 0; i < 25; ++i)
-            LinkOrCopy(f.small10000 + QLatin1Char('/') + Name("small", i), f.small25 + QLatin1Char('/') + Name("small", i));
+            LinkOrCopy(f.small10000 + QLatin1Char('/') + Name("small", i),
+                       f.small25 + QLatin1Char('/') + Name("small", i));
         MarkReady(f.small25, 25);
     }
     return f;

@@ -26,7 +26,7 @@ constexpr int kPage = 25;
 
 double CpuMs()
 {
-    rusage u{};
+    rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
@@ -40,7 +40,7 @@ double PeakRssMiB()
             if (line.startsWith("VmHWM:"))
                 return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     }
-    rusage u{};
+    rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return u.ru_maxrss / 1024.0;
 }
@@ -53,7 +53,8 @@ void Print(const char* name, double value)
 
 QStringList PageNames(const QString& folder, int page)
 {
-    const QStringList all = QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList all =
+        QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     return all.mid(page * kPage, kPage);
 }
 

@@ -14,7 +14,7 @@ QString PathName(DecodePath path);
 bool ParsePath(const QString& name, DecodePath* path);
 
 struct ChildRequest {
-    QString scenario;   // "pages", "paging" or "pagedown"
+    QString scenario; // "pages", "paging" or "pagedown"
     DecodePath path = DecodePath::Threads;
     QStringList folders; // pages: every folder whose first page is timed; else the one folder
     QString empty;       // a folder without pictures, where the window starts

@@ -40,7 +40,7 @@ private:
     TViewForm& m_form;
     const QElapsedTimer& m_clock;
     QStringList m_names;
-    std::array<quint64, 25> m_paintedGeneration{};
+    std::array<quint64, 25> m_paintedGeneration {};
     double m_completeAt = -1;
     bool m_inPass = false;
     QEventLoop* m_loop = nullptr; // WaitPage's, while it runs

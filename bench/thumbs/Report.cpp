@@ -77,8 +77,9 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     auto pagingRow = [&](const char* label, const char* path) {
         const QByteArray p(path);
         const double ms = Get(f, p + ".four_pages_ms");
-        Row(label, {Num(ms), Num(Get(f, p + ".four_pages_cpu_ms")), Num(Get(f, p + ".peak_rss_mib")),
-                    Ratio(ms, fullPages), Ratio(ms, vips > 0 ? 4 * vips : -1)});
+        Row(label,
+            {Num(ms), Num(Get(f, p + ".four_pages_cpu_ms")), Num(Get(f, p + ".peak_rss_mib")), Ratio(ms, fullPages),
+             Ratio(ms, vips > 0 ? 4 * vips : -1)});
     };
     pagingRow("worker threads (as shipped)", "threads");
     pagingRow("UI thread, reduced-scale decode", "ui");
@@ -90,8 +91,9 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     auto keyRow = [&](const char* label, const char* path) {
         const QByteArray p(path);
         const double loaded = Get(f, p + ".key_loaded_ms");
-        Row(label, {Num(Get(f, p + ".key_seen_ms"), 1), Num(loaded, 1), Num(Get(f, p + ".key_first_cell_ms"), 1),
-                    Num(Get(f, p + ".key_page_ms")), Ratio(loaded, fullLoaded)});
+        Row(label,
+            {Num(Get(f, p + ".key_seen_ms"), 1), Num(loaded, 1), Num(Get(f, p + ".key_first_cell_ms"), 1),
+             Num(Get(f, p + ".key_page_ms")), Ratio(loaded, fullLoaded)});
     };
     keyRow("worker threads (as shipped)", "threads");
     keyRow("UI thread, reduced-scale decode", "ui");

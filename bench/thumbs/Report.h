@@ -8,10 +8,10 @@ struct BenchFacts {
     QString cpu;
     QString loadBefore, loadAfter; // /proc/loadavg's first three numbers
     int rounds = 0;
-    double photoMiB = 0;           // average photo file size
-    double smallKiB = 0;           // average small file size
+    double photoMiB = 0; // average photo file size
+    double smallKiB = 0; // average small file size
     bool haveVips = false, haveDjpeg = false;
-    QString versions;              // Qt, libjpeg-turbo, vips
+    QString versions; // Qt, libjpeg-turbo, vips
 };
 
 // Medians of every figure by name ("threads.page_ms", "vips.ms", ...); -1 when missing.

@@ -79,8 +79,7 @@ void WarmCache(const QStringList& files)
     for (const QString& path : files) {
         QFile f(path);
         if (f.open(QIODevice::ReadOnly))
-            while (!f.read(1 << 20).isEmpty()) {
-            }
+            while (!f.read(1 << 20).isEmpty()) {}
     }
 }
 
@@ -102,9 +101,10 @@ public:
     {
         QMap<QString, double> values;
         QString error;
-        const QStringList args{QStringLiteral("--child"), scenario, QStringLiteral("--path"), PathName(path),
-                               QStringLiteral("--folders"), folders.join(QLatin1Char(',')),
-                               QStringLiteral("--empty"), m_folders.empty};
+        const QStringList args {QStringLiteral("--child"),   scenario,
+                                QStringLiteral("--path"),    PathName(path),
+                                QStringLiteral("--folders"), folders.join(QLatin1Char(',')),
+                                QStringLiteral("--empty"),   m_folders.empty};
         std::fprintf(stderr, "  %s %s\n", qPrintable(scenario), qPrintable(PathName(path)));
         if (!RunForValues(m_self, args, &values, &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
@@ -132,8 +132,8 @@ public:
         Figures f;
         for (auto it = m_samples.begin(); it != m_samples.end(); ++it)
             f[it.key()] = it.key().endsWith(QLatin1String("peak_rss_mib"))
-                              ? *std::max_element(it.value().begin(), it.value().end()) // the worst run
-                              : Median(it.value());
+                ? *std::max_element(it.value().begin(), it.value().end()) // the worst run
+                : Median(it.value());
         return f;
     }
 
@@ -160,7 +160,8 @@ int RunParent(const QStringList& args)
     facts.haveDjpeg = HaveProgram(QStringLiteral("djpeg"));
     facts.versions = Versions(facts.haveVips);
     if (!facts.haveVips)
-        std::fprintf(stderr, "vipsthumbnail is missing (bench/install-tools.sh installs it): its baseline is left out\n");
+        std::fprintf(stderr,
+                     "vipsthumbnail is missing (bench/install-tools.sh installs it): its baseline is left out\n");
 
     const QStringList photos = Files(folders.photos25);
     WarmCache(Files(folders.photos100));
@@ -169,10 +170,10 @@ int RunParent(const QStringList& args)
 
     Runner run(QCoreApplication::applicationFilePath(), folders);
     bool ok = true;
-    const QStringList pageFolders{folders.photos25, folders.small25, folders.small10000};
-    const QMap<QString, QString> pageNames{{"page_ms.0", "page_ms"}, {"page_cpu_ms.0", "page_cpu_ms"},
-                                           {"page_ms.1", "small25_ms"}, {"page_cpu_ms.1", "small25_cpu_ms"},
-                                           {"page_ms.2", "small10000_ms"}, {"page_cpu_ms.2", "small10000_cpu_ms"}};
+    const QStringList pageFolders {folders.photos25, folders.small25, folders.small10000};
+    const QMap<QString, QString> pageNames {{"page_ms.0", "page_ms"},       {"page_cpu_ms.0", "page_cpu_ms"},
+                                            {"page_ms.1", "small25_ms"},    {"page_cpu_ms.1", "small25_cpu_ms"},
+                                            {"page_ms.2", "small10000_ms"}, {"page_cpu_ms.2", "small10000_cpu_ms"}};
     for (int r = 1; r <= rounds; ++r) {
         std::fprintf(stderr, "round %d of %d\n", r, rounds);
         // Alternating the ways in each round spreads any change of the machine's load over all of them.

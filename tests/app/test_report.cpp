@@ -12,12 +12,18 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter gets a period") << "Clipboard does not support Icons" << "Clipboard does not support Icons.";
-        QTest::newRow("period kept single") << "Out of memory." << "Out of memory.";
-        QTest::newRow("digit gets a period") << "JPEG error #42" << "JPEG error #42.";
-        QTest::newRow("exclamation before period in code order") << "Stop!" << "Stop!";
-        QTest::newRow("closing bracket") << "Unknown picture file extension (.txt)" << "Unknown picture file extension (.txt)";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter gets a period") << "Clipboard does not support Icons"
+                                              << "Clipboard does not support Icons.";
+        QTest::newRow("period kept single") << "Out of memory."
+                                            << "Out of memory.";
+        QTest::newRow("digit gets a period") << "JPEG error #42"
+                                             << "JPEG error #42.";
+        QTest::newRow("exclamation before period in code order") << "Stop!"
+                                                                 << "Stop!";
+        QTest::newRow("closing bracket") << "Unknown picture file extension (.txt)"
+                                         << "Unknown picture file extension (.txt)";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void reportText()
     {

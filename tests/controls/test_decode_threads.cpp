@@ -53,7 +53,8 @@ TJpegImage* JpegOf(TImage& image)
 
 bool Near(const QColor& a, const QColor& b)
 {
-    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12 && std::abs(a.blue() - b.blue()) < 12;
+    return std::abs(a.red() - b.red()) < 12 && std::abs(a.green() - b.green()) < 12 &&
+        std::abs(a.blue() - b.blue()) < 12;
 }
 
 // The control drawn offscreen shows this colour at its centre and corners.

@@ -41,8 +41,8 @@ private slots:
         TDirectoryListBox list(platform);
         list.SetDirectory(m_root);
         const QStringList parts = m_root.split('/', Qt::SkipEmptyParts);
-        QStringList expected{"/"};
-        expected << parts << QStringList{"A", "b", "c", "Link"};
+        QStringList expected {"/"};
+        expected << parts << QStringList {"A", "b", "c", "Link"};
         QCOMPARE(Names(list), expected);
         const int at = list.DirectoryIndex();
         QCOMPARE(list.EntryPath(at), m_root);
@@ -70,11 +70,16 @@ private slots:
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("entry");
-        QTest::newRow("set") << "set" << "c";
-        QTest::newRow("double-click") << "dblclick" << "A";
-        QTest::newRow("enter") << "enter" << "b";
-        QTest::newRow("enter on a link") << "enter" << "Link";
-        QTest::newRow("double-click on the parent") << "dblclick" << "..";
+        QTest::newRow("set") << "set"
+                             << "c";
+        QTest::newRow("double-click") << "dblclick"
+                                      << "A";
+        QTest::newRow("enter") << "enter"
+                               << "b";
+        QTest::newRow("enter on a link") << "enter"
+                                         << "Link";
+        QTest::newRow("double-click on the parent") << "dblclick"
+                                                    << "..";
     }
     void openingChangesWorkingFolder()
     {
@@ -89,7 +94,8 @@ private slots:
         QStringList changes;
         list.OnChange = [&](const QString& dir) { changes << dir; };
         const QString target = entry == ".." ? QFileInfo(m_root).path() : m_root + "/" + entry;
-        const int row = entry == ".." ? list.DirectoryIndex() - 1 : list.DirectoryIndex() + 1 + QStringList{"A", "b", "c", "Link"}.indexOf(entry);
+        const int row = entry == ".." ? list.DirectoryIndex() - 1
+                                      : list.DirectoryIndex() + 1 + QStringList {"A", "b", "c", "Link"}.indexOf(entry);
         QCOMPARE(list.EntryPath(row), target);
         if (how == "set") {
             list.SetDirectory(target);
@@ -99,7 +105,7 @@ private slots:
             list.setCurrentRow(row);
             QTest::keyClick(&list, Qt::Key_Return);
         }
-        QCOMPARE(changes, QStringList{target});
+        QCOMPARE(changes, QStringList {target});
         QCOMPARE(list.Directory(), target);
         QCOMPARE(QDir(platform.CurrentFolder()).canonicalPath(), QDir(target).canonicalPath());
         QCOMPARE(list.EntryPath(list.DirectoryIndex()), target);
@@ -134,12 +140,16 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("drive");
-        QTest::newRow("sorted, root first") << QStringList{"/media/usb", "/", "/home"} << QStringList{"/", "/home", "/media/usb"}
-                                            << "/home/u/pics" << "/home";
-        QTest::newRow("root added") << QStringList{"/data"} << QStringList{"/", "/data"} << "/database/x" << "/";
-        QTest::newRow("deepest holder") << QStringList{"/", "/mnt", "/mnt/disk"} << QStringList{"/", "/mnt", "/mnt/disk"}
-                                        << "/mnt/disk/a" << "/mnt/disk";
-        QTest::newRow("the volume itself") << QStringList{"/mnt/"} << QStringList{"/", "/mnt"} << "/mnt" << "/mnt";
+        QTest::newRow("sorted, root first")
+            << QStringList {"/media/usb", "/", "/home"} << QStringList {"/", "/home", "/media/usb"} << "/home/u/pics"
+            << "/home";
+        QTest::newRow("root added") << QStringList {"/data"} << QStringList {"/", "/data"} << "/database/x"
+                                    << "/";
+        QTest::newRow("deepest holder") << QStringList {"/", "/mnt", "/mnt/disk"}
+                                        << QStringList {"/", "/mnt", "/mnt/disk"} << "/mnt/disk/a"
+                                        << "/mnt/disk";
+        QTest::newRow("the volume itself") << QStringList {"/mnt/"} << QStringList {"/", "/mnt"} << "/mnt"
+                                           << "/mnt";
     }
     void driveList()
     {
@@ -160,7 +170,7 @@ private slots:
         // The user's choice is reported.
         const bool atFirst = combo.currentIndex() == 0;
         QTest::keyClick(&combo, atFirst ? Qt::Key_End : Qt::Key_Home);
-        QCOMPARE(chosen, QStringList{atFirst ? expected.last() : expected.first()});
+        QCOMPARE(chosen, QStringList {atFirst ? expected.last() : expected.first()});
         QCOMPARE(combo.Drive(), chosen.first());
     }
 };

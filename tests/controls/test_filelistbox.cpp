@@ -34,17 +34,19 @@ private slots:
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("case ignored") << QStringList{"b.jpg", "C.jpg", "a.jpg"} << "*" << QStringList{"a.jpg", "b.jpg", "C.jpg"};
-        QTest::newRow("ties in code order") << QStringList{"a.jpg", "A.JPG", "a.JPG", "A.jpg"} << "*"
-                                            << QStringList{"A.JPG", "A.jpg", "a.JPG", "a.jpg"};
-        QTest::newRow("digits and punctuation") << QStringList{"_z.bmp", "10.bmp", "9.bmp", "Z.bmp"} << "*"
-                                                << QStringList{"10.bmp", "9.bmp", "_z.bmp", "Z.bmp"};
-        QTest::newRow("mask, any case") << QStringList{"a.JPG", "b.jpeg", "c.emf", "d.bmp", "e.jpgx"} << "*.jpg;*.jpeg"
-                                        << QStringList{"a.JPG", "b.jpeg"};
-        QTest::newRow("all graphics") << QStringList{"a.JPG", "b.jpeg", "c.emf", "d.txt"}
-                                      << "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf" << QStringList{"a.JPG", "b.jpeg", "c.emf"};
-        QTest::newRow("hidden left out") << QStringList{".h.jpg", "v.jpg", ".jpg"} << "*.jpg" << QStringList{"v.jpg"};
-        QTest::newRow("nothing matches") << QStringList{"a.txt"} << "*.bmp" << QStringList{};
+        QTest::newRow("case ignored") << QStringList {"b.jpg", "C.jpg", "a.jpg"} << "*"
+                                      << QStringList {"a.jpg", "b.jpg", "C.jpg"};
+        QTest::newRow("ties in code order") << QStringList {"a.jpg", "A.JPG", "a.JPG", "A.jpg"} << "*"
+                                            << QStringList {"A.JPG", "A.jpg", "a.JPG", "a.jpg"};
+        QTest::newRow("digits and punctuation") << QStringList {"_z.bmp", "10.bmp", "9.bmp", "Z.bmp"} << "*"
+                                                << QStringList {"10.bmp", "9.bmp", "_z.bmp", "Z.bmp"};
+        QTest::newRow("mask, any case") << QStringList {"a.JPG", "b.jpeg", "c.emf", "d.bmp", "e.jpgx"} << "*.jpg;*.jpeg"
+                                        << QStringList {"a.JPG", "b.jpeg"};
+        QTest::newRow("all graphics") << QStringList {"a.JPG", "b.jpeg", "c.emf", "d.txt"}
+                                      << "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf"
+                                      << QStringList {"a.JPG", "b.jpeg", "c.emf"};
+        QTest::newRow("hidden left out") << QStringList {".h.jpg", "v.jpg", ".jpg"} << "*.jpg" << QStringList {"v.jpg"};
+        QTest::newRow("nothing matches") << QStringList {"a.txt"} << "*.bmp" << QStringList {};
     }
     void listsMatchingVisibleFilesInOrder()
     {
@@ -73,7 +75,7 @@ private slots:
         ScriptedPlatform platform;
         TFileListBox list(platform);
         list.SetDirectory(dir.path());
-        QCOMPARE(list.Items(), QStringList{"link.jpg"});
+        QCOMPARE(list.Items(), QStringList {"link.jpg"});
     }
 
     void readsOncePerChangeAndReportsIt()
@@ -165,7 +167,7 @@ private slots:
         list.OnDblClick = [&] { events << QStringLiteral("dblclick %1").arg(list.ItemIndex()); };
         const QPoint second = list.visualRect(list.model()->index(1, 0)).center();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, second);
-        QCOMPARE(events, (QStringList{"change 1", "click 1"}));
+        QCOMPARE(events, (QStringList {"change 1", "click 1"}));
         events.clear();
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, second);
         QVERIFY(events.contains("dblclick 1"));

@@ -17,8 +17,8 @@ namespace {
 struct FakeState {
     int width = 40, height = 20;
     QColor colour = Qt::red;
-    bool failFirst = false;     // the first Prepare throws
-    bool neverReady = false;    // still needs preparing after a Prepare
+    bool failFirst = false;  // the first Prepare throws
+    bool neverReady = false; // still needs preparing after a Prepare
     bool inPrepare = false;
     int prepares = 0, drawsInPrepare = 0;
     QList<QSize> targets;
@@ -118,11 +118,14 @@ private slots:
         QTest::addColumn<QRect>("expected");
         QTest::addColumn<bool>("smooth");
         QTest::newRow("centred") << false << QSize(100, 80) << QSize(40, 20) << QRect(30, 30, 40, 20) << false;
-        QTest::newRow("centred, odd room") << false << QSize(101, 81) << QSize(40, 20) << QRect(30, 30, 40, 20) << false;
-        QTest::newRow("larger than control") << false << QSize(100, 80) << QSize(201, 100) << QRect(-50, -10, 201, 100) << false;
+        QTest::newRow("centred, odd room")
+            << false << QSize(101, 81) << QSize(40, 20) << QRect(30, 30, 40, 20) << false;
+        QTest::newRow("larger than control")
+            << false << QSize(100, 80) << QSize(201, 100) << QRect(-50, -10, 201, 100) << false;
         QTest::newRow("stretched down") << true << QSize(100, 80) << QSize(400, 300) << QRect(0, 0, 100, 80) << true;
         QTest::newRow("stretched up") << true << QSize(100, 80) << QSize(40, 20) << QRect(0, 0, 100, 80) << false;
-        QTest::newRow("stretched, one side smaller") << true << QSize(100, 80) << QSize(90, 100) << QRect(0, 0, 100, 80) << true;
+        QTest::newRow("stretched, one side smaller")
+            << true << QSize(100, 80) << QSize(90, 100) << QRect(0, 0, 100, 80) << true;
     }
     void drawsCentredOrStretched()
     {
@@ -140,7 +143,7 @@ private slots:
         image.grab();
         QCOMPARE(s->prepares, 0);
         queue.Drain();
-        QCOMPARE(s->targets, QList<QSize>{stretch ? control : picture});
+        QCOMPARE(s->targets, QList<QSize> {stretch ? control : picture});
         const QImage shot = image.grab().toImage();
         QCOMPARE(s->drawRects.last(), expected);
         QCOMPARE(s->smooth.last(), smooth);
@@ -306,7 +309,8 @@ private slots:
         };
         image.repaint();
         queue.Drain();
-        QCOMPARE(stages, (QList<TProgressStage>{TProgressStage::Starting, TProgressStage::Running, TProgressStage::Ending}));
+        QCOMPARE(stages,
+                 (QList<TProgressStage> {TProgressStage::Starting, TProgressStage::Running, TProgressStage::Ending}));
         QCOMPARE(s->drawsInPrepare > 0, incremental);
     }
 
@@ -369,7 +373,7 @@ private slots:
         image.OnClick = [&](TImage* i) { calls << QStringLiteral("click %1").arg(i->Tag()); };
         QTest::mouseClick(&image, Qt::LeftButton, {}, QPoint(10, 10));
         QTest::mouseClick(&image, Qt::RightButton, {}, QPoint(10, 10));
-        QCOMPARE(calls, QStringList{"click 7"});
+        QCOMPARE(calls, QStringList {"click 7"});
         calls.clear();
         QTest::mouseDClick(&image, Qt::LeftButton, {}, QPoint(10, 10));
         QVERIFY(!calls.isEmpty() && calls.size() <= 2);

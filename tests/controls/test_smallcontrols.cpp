@@ -27,11 +27,11 @@ private slots:
 
         QTest::mouseClick(group.Button(4), Qt::LeftButton);
         QCOMPARE(group.ItemIndex(), 4);
-        QCOMPARE(clicks, QList<int>{4});
+        QCOMPARE(clicks, QList<int> {4});
         QTest::mouseClick(group.Button(4), Qt::LeftButton); // already chosen
-        QCOMPARE(clicks, QList<int>{4});
+        QCOMPARE(clicks, QList<int> {4});
         QTest::mouseClick(group.Button(0), Qt::LeftButton);
-        QCOMPARE(clicks, (QList<int>{4, 0}));
+        QCOMPARE(clicks, (QList<int> {4, 0}));
         QVERIFY(!group.Button(4)->isChecked());
 
         group.SetItemIndex(-1);
@@ -44,7 +44,7 @@ private slots:
         QCOMPARE(clicks.size(), 2);
 
         group.SetItems({"All Graphics", "Jpeg"});
-        QCOMPARE(group.Items(), (QStringList{"All Graphics", "Jpeg"}));
+        QCOMPARE(group.Items(), (QStringList {"All Graphics", "Jpeg"}));
         QCOMPARE(group.Button(1)->text(), QStringLiteral("Jpeg"));
         QCOMPARE(group.Button(2), nullptr);
     }

@@ -6,20 +6,27 @@
 #include <QList>
 
 struct BmpBuild {
-    uint32_t headerSize = 40;        // 12: core header with 3-byte colour entries
-    int32_t width = 0, height = 0;   // height < 0: rows stored top-down
+    uint32_t headerSize = 40;      // 12: core header with 3-byte colour entries
+    int32_t width = 0, height = 0; // height < 0: rows stored top-down
     uint16_t planes = 1, bitCount = 24;
     uint32_t compression = 0, sizeImage = 0, colorsUsed = 0;
-    std::vector<uint32_t> masks;     // inside a header of 52 bytes or more, else after it
-    std::vector<uint32_t> table;     // 0xRRGGBB entries
-    QByteArray gap;                  // bytes between the table and the pixels
-    QByteArray pixels;               // as stored in the file
-    int64_t offset = -1;             // the file header's pixel offset; -1: where they start
+    std::vector<uint32_t> masks; // inside a header of 52 bytes or more, else after it
+    std::vector<uint32_t> table; // 0xRRGGBB entries
+    QByteArray gap;              // bytes between the table and the pixels
+    QByteArray pixels;           // as stored in the file
+    int64_t offset = -1;         // the file header's pixel offset; -1: where they start
 };
 
 namespace bmptest {
-inline void Put16(QByteArray& b, uint32_t v) { b.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); }
-inline void Put32(QByteArray& b, uint32_t v) { Put16(b, v & 0xffff); Put16(b, v >> 16); }
+inline void Put16(QByteArray& b, uint32_t v)
+{
+    b.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+}
+inline void Put32(QByteArray& b, uint32_t v)
+{
+    Put16(b, v & 0xffff);
+    Put16(b, v >> 16);
+}
 inline void Set32(QByteArray& b, int at, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -32,7 +39,10 @@ inline uint32_t Get32(const QByteArray& b, int at)
         v = v << 8 | uint8_t(b.at(at + i));
     return v;
 }
-inline uint16_t Get16(const QByteArray& b, int at) { return uint16_t(uint8_t(b.at(at)) | uint8_t(b.at(at + 1)) << 8); }
+inline uint16_t Get16(const QByteArray& b, int at)
+{
+    return uint16_t(uint8_t(b.at(at)) | uint8_t(b.at(at + 1)) << 8);
+}
 }
 
 inline QByteArray BuildBmp(const BmpBuild& s)

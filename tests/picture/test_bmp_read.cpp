@@ -58,9 +58,9 @@ BmpBuild WithMasks(BmpBuild b, uint32_t r, uint32_t g, uint32_t bl, uint32_t hea
 // A well-formed run-length-encoded 8-bit file of 6x3 pixels (see rle8Decoding).
 BmpBuild Rle8Sample()
 {
-    BmpBuild b = Make(8, 6, 3, Bytes({3, 1, 0, 3, 2, 3, 2, 0, 0, 0,   // row 0 (bottom)
-                                      0, 2, 2, 0, 2, 4, 0, 0,         // row 1: move right 2, two 4s
-                                      10, 5, 0, 1}),                  // row 2: run clipped, end
+    BmpBuild b = Make(8, 6, 3, Bytes({3,  1, 0, 3, 2, 3, 2, 0, 0, 0, // row 0 (bottom)
+                                      0,  2, 2, 0, 2, 4, 0, 0,       // row 1: move right 2, two 4s
+                                      10, 5, 0, 1}),                 // row 2: run clipped, end
                       {0x808080, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFFFFFF});
     b.compression = 1;
     b.sizeImage = uint32_t(b.pixels.size());
@@ -79,88 +79,89 @@ std::vector<uint32_t> GreyTable(int n)
 class TestBmpRead : public QObject {
     Q_OBJECT
 private slots:
-    void init() { SetScreenFacts(ScreenFacts{}); }
+    void init() { SetScreenFacts(ScreenFacts {}); }
 
     void pixelsOfEachForm_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<Pixels>("expected");   // top row first
+        QTest::addColumn<Pixels>("expected"); // top row first
         QTest::addColumn<QString>("format");
 
-        QTest::newRow("1-bit") << BuildBmp(Make(1, 3, 2, PadRows({Bytes({0x60}), Bytes({0xA0})}),
-                                                {0x112233, 0xAABBCC}))
-                               << Pixels{0xAABBCC, 0x112233, 0xAABBCC, 0x112233, 0xAABBCC, 0xAABBCC} << "1-bit";
+        QTest::newRow("1-bit") << BuildBmp(Make(1, 3, 2, PadRows({Bytes({0x60}), Bytes({0xA0})}), {0x112233, 0xAABBCC}))
+                               << Pixels {0xAABBCC, 0x112233, 0xAABBCC, 0x112233, 0xAABBCC, 0xAABBCC} << "1-bit";
         QTest::newRow("4-bit, index beyond table")
-            << BuildBmp(Make(4, 3, 2, PadRows({Bytes({0x11, 0x20}), Bytes({0x27, 0x00})}),
-                             {0x101010, 0x202020, 0x303030}))
-            << Pixels{0x303030, 0x000000, 0x101010, 0x202020, 0x202020, 0x303030} << "4-bit";
+            << BuildBmp(
+                   Make(4, 3, 2, PadRows({Bytes({0x11, 0x20}), Bytes({0x27, 0x00})}), {0x101010, 0x202020, 0x303030}))
+            << Pixels {0x303030, 0x000000, 0x101010, 0x202020, 0x202020, 0x303030} << "4-bit";
         QTest::newRow("8-bit, index beyond table")
             << BuildBmp(Make(8, 3, 2, PadRows({Bytes({2, 2, 200}), Bytes({3, 0, 1})}),
                              {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}))
-            << Pixels{0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x0000FF, 0x000000} << "8-bit";
+            << Pixels {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x0000FF, 0x000000} << "8-bit";
         QTest::newRow("16-bit without masks is 5-5-5")
-            << BuildBmp(Make(16, 3, 2, PadRows({Bytes({0x21, 0x04, 0xFF, 0x7F, 0, 0}),
-                                                Bytes({0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00})})))
-            << Pixels{0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0xFFFFFF, 0x000000} << "15-bit";
+            << BuildBmp(
+                   Make(16, 3, 2,
+                        PadRows({Bytes({0x21, 0x04, 0xFF, 0x7F, 0, 0}), Bytes({0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00})})))
+            << Pixels {0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0xFFFFFF, 0x000000} << "15-bit";
         QTest::newRow("16-bit 5-6-5 masks after the header")
-            << BuildBmp(WithMasks(Make(16, 3, 2, PadRows({Bytes({0x41, 0x08, 0xFF, 0xFF, 0x10, 0x84}),
-                                                          Bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00})})),
+            << BuildBmp(WithMasks(Make(16, 3, 2,
+                                       PadRows({Bytes({0x41, 0x08, 0xFF, 0xFF, 0x10, 0x84}),
+                                                Bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00})})),
                                   0xF800, 0x07E0, 0x001F))
-            << Pixels{0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0xFFFFFF, 0x848284} << "16-bit";
+            << Pixels {0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0xFFFFFF, 0x848284} << "16-bit";
         QTest::newRow("16-bit 5-6-5 masks inside a 108-byte header")
-            << BuildBmp(WithMasks(Make(16, 3, 2, PadRows({Bytes({0x41, 0x08, 0xFF, 0xFF, 0x10, 0x84}),
-                                                          Bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00})})),
+            << BuildBmp(WithMasks(Make(16, 3, 2,
+                                       PadRows({Bytes({0x41, 0x08, 0xFF, 0xFF, 0x10, 0x84}),
+                                                Bytes({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00})})),
                                   0xF800, 0x07E0, 0x001F, 108))
-            << Pixels{0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0xFFFFFF, 0x848284} << "16-bit";
+            << Pixels {0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0xFFFFFF, 0x848284} << "16-bit";
         QTest::newRow("16-bit 2-3-1 masks widen by repeating bits")
-            << BuildBmp(WithMasks(Make(16, 3, 2, PadRows({Bytes({0x01, 0, 0x0E, 0, 0x3F, 0}),
-                                                          Bytes({0x30, 0, 0x10, 0, 0x04, 0})})),
-                                  0x0030, 0x000E, 0x0001))
-            << Pixels{0xFF0000, 0x550000, 0x004900, 0x0000FF, 0x00FF00, 0xFFFFFF} << "Custom";
+            << BuildBmp(WithMasks(
+                   Make(16, 3, 2, PadRows({Bytes({0x01, 0, 0x0E, 0, 0x3F, 0}), Bytes({0x30, 0, 0x10, 0, 0x04, 0})})),
+                   0x0030, 0x000E, 0x0001))
+            << Pixels {0xFF0000, 0x550000, 0x004900, 0x0000FF, 0x00FF00, 0xFFFFFF} << "Custom";
         QTest::newRow("16-bit, green 0x07E0 with red and blue swapped")
-            << BuildBmp(WithMasks(Make(16, 2, 1, PadRows({Bytes({0x1F, 0x00, 0x00, 0xF8})})),
-                                  0x001F, 0x07E0, 0xF800))
-            << Pixels{0xFF0000, 0x0000FF} << "16-bit";
+            << BuildBmp(WithMasks(Make(16, 2, 1, PadRows({Bytes({0x1F, 0x00, 0x00, 0xF8})})), 0x001F, 0x07E0, 0xF800))
+            << Pixels {0xFF0000, 0x0000FF} << "16-bit";
         QTest::newRow("16-bit, overlapping masks")
-            << BuildBmp(WithMasks(Make(16, 2, 1, PadRows({Bytes({0x00, 0x80, 0xFF, 0xFF})})),
-                                  0xFFFF, 0xFFFF, 0xFFFF))
-            << Pixels{0x808080, 0xFFFFFF} << "Custom";
+            << BuildBmp(WithMasks(Make(16, 2, 1, PadRows({Bytes({0x00, 0x80, 0xFF, 0xFF})})), 0xFFFF, 0xFFFF, 0xFFFF))
+            << Pixels {0x808080, 0xFFFFFF} << "Custom";
         QTest::newRow("16-bit, masks beyond 16 bits")
-            << BuildBmp(WithMasks(Make(16, 1, 1, PadRows({Bytes({0xFF, 0xFF})})),
-                                  0xFF000000, 0x00FF0000, 0x001F))
-            << Pixels{0x0000FF} << "Custom";
-        QTest::newRow("24-bit")
-            << BuildBmp(Make(24, 3, 2, PadRows({Bytes({0, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0}),
-                                                Bytes({1, 2, 3, 0x10, 0x20, 0x30, 0xFF, 0xFF, 0xFF})})))
-            << Pixels{0x030201, 0x302010, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF} << "24-bit";
+            << BuildBmp(WithMasks(Make(16, 1, 1, PadRows({Bytes({0xFF, 0xFF})})), 0xFF000000, 0x00FF0000, 0x001F))
+            << Pixels {0x0000FF} << "Custom";
+        QTest::newRow("24-bit") << BuildBmp(Make(24, 3, 2,
+                                                 PadRows({Bytes({0, 0, 0xFF, 0, 0xFF, 0, 0xFF, 0, 0}),
+                                                          Bytes({1, 2, 3, 0x10, 0x20, 0x30, 0xFF, 0xFF, 0xFF})})))
+                                << Pixels {0x030201, 0x302010, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF} << "24-bit";
         QTest::newRow("32-bit ignores its fourth byte")
-            << BuildBmp(Make(32, 3, 2, PadRows({Bytes({0, 0, 0xFF, 0xAB, 0, 0xFF, 0, 0x01, 0xFF, 0, 0, 0xFF}),
-                                                Bytes({1, 2, 3, 0xAB, 4, 5, 6, 0, 7, 8, 9, 0x80})})))
-            << Pixels{0x030201, 0x060504, 0x090807, 0xFF0000, 0x00FF00, 0x0000FF} << "32-bit";
+            << BuildBmp(Make(32, 3, 2,
+                             PadRows({Bytes({0, 0, 0xFF, 0xAB, 0, 0xFF, 0, 0x01, 0xFF, 0, 0, 0xFF}),
+                                      Bytes({1, 2, 3, 0xAB, 4, 5, 6, 0, 7, 8, 9, 0x80})})))
+            << Pixels {0x030201, 0x060504, 0x090807, 0xFF0000, 0x00FF00, 0x0000FF} << "32-bit";
         QTest::newRow("32-bit 10-10-10 masks narrow to 8 bits")
-            << BuildBmp(WithMasks(Make(32, 3, 2, PadRows({Bytes({0xFF, 0xFF, 0xFF, 0x3F, 0, 0, 0, 0, 0, 0, 0x40, 0}),
-                                                          Bytes({0, 0, 0xF0, 0x3F, 0, 0, 0x08, 0, 0xFF, 0x03, 0, 0})})),
+            << BuildBmp(WithMasks(Make(32, 3, 2,
+                                       PadRows({Bytes({0xFF, 0xFF, 0xFF, 0x3F, 0, 0, 0, 0, 0, 0, 0x40, 0}),
+                                                Bytes({0, 0, 0xF0, 0x3F, 0, 0, 0x08, 0, 0xFF, 0x03, 0, 0})})),
                                   0x3FF00000, 0x000FFC00, 0x000003FF))
-            << Pixels{0xFF0000, 0x008000, 0x0000FF, 0xFFFFFF, 0x000000, 0x010000} << "Custom";
+            << Pixels {0xFF0000, 0x008000, 0x0000FF, 0xFFFFFF, 0x000000, 0x010000} << "Custom";
         QTest::newRow("32-bit swapped masks inside a 124-byte header")
-            << BuildBmp(WithMasks(Make(32, 2, 1, Bytes({0x11, 0x22, 0x33, 0, 0xFF, 0, 0, 0})),
-                                  0x000000FF, 0x0000FF00, 0x00FF0000, 124))
-            << Pixels{0x112233, 0xFF0000} << "Custom";
+            << BuildBmp(WithMasks(Make(32, 2, 1, Bytes({0x11, 0x22, 0x33, 0, 0xFF, 0, 0, 0})), 0x000000FF, 0x0000FF00,
+                                  0x00FF0000, 124))
+            << Pixels {0x112233, 0xFF0000} << "Custom";
         BmpBuild core = Make(8, 3, 2, PadRows({Bytes({1, 2, 3}), Bytes({0, 128, 255})}));
         core.headerSize = 12;
         for (uint32_t i = 0; i < 256; ++i)
             core.table.push_back(i << 16 | (255 - i) << 8 | i / 2);
         QTest::newRow("core header, 3-byte colours")
-            << BuildBmp(core) << Pixels{0x00FF00, 0x807F40, 0xFF007F, 0x01FE00, 0x02FD01, 0x03FC01} << "8-bit";
-        BmpBuild topDown = Make(8, 3, 2, PadRows({Bytes({0, 1, 2}), Bytes({3, 3, 3})}),
-                                {0xFF0000, 0x00FF00, 0x0000FF, 0x123456});
+            << BuildBmp(core) << Pixels {0x00FF00, 0x807F40, 0xFF007F, 0x01FE00, 0x02FD01, 0x03FC01} << "8-bit";
+        BmpBuild topDown =
+            Make(8, 3, 2, PadRows({Bytes({0, 1, 2}), Bytes({3, 3, 3})}), {0xFF0000, 0x00FF00, 0x0000FF, 0x123456});
         topDown.height = -2;
         QTest::newRow("top-down rows") << BuildBmp(topDown)
-                                       << Pixels{0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0x123456, 0x123456}
+                                       << Pixels {0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0x123456, 0x123456}
                                        << "8-bit";
         BmpBuild gap = Make(8, 2, 1, PadRows({Bytes({1, 0})}), {0xFF0000, 0x00FF00});
         gap.gap = QByteArray(7, char(1));
-        QTest::newRow("pixel offset past a gap") << BuildBmp(gap) << Pixels{0x00FF00, 0xFF0000} << "8-bit";
+        QTest::newRow("pixel offset past a gap") << BuildBmp(gap) << Pixels {0x00FF00, 0xFF0000} << "8-bit";
     }
     void pixelsOfEachForm()
     {
@@ -223,28 +224,45 @@ private slots:
         QTest::newRow("PNG inside") << with([](BmpBuild& b) { b.compression = 5; }) << invalid;
         QTest::newRow("compression 1000") << with([](BmpBuild& b) { b.compression = 1000; }) << invalid;
         QTest::newRow("RLE8 on 24 bits") << with([](BmpBuild& b) { b.compression = 1; }) << invalid;
-        QTest::newRow("RLE4 on 8 bits") << with([](BmpBuild& b) { b.compression = 2; b.bitCount = 8; }) << invalid;
-        QTest::newRow("bit fields on 24 bits")
-            << with([](BmpBuild& b) { b.compression = 3; b.masks = {0xFF0000, 0xFF00, 0xFF}; }) << invalid;
-        QTest::newRow("all masks zero")
-            << with([](BmpBuild& b) { b.bitCount = 16; b.compression = 3; b.masks = {0, 0, 0}; }) << invalid;
+        QTest::newRow("RLE4 on 8 bits") << with([](BmpBuild& b) {
+            b.compression = 2;
+            b.bitCount = 8;
+        }) << invalid;
+        QTest::newRow("bit fields on 24 bits") << with([](BmpBuild& b) {
+            b.compression = 3;
+            b.masks = {0xFF0000, 0xFF00, 0xFF};
+        }) << invalid;
+        QTest::newRow("all masks zero") << with([](BmpBuild& b) {
+            b.bitCount = 16;
+            b.compression = 3;
+            b.masks = {0, 0, 0};
+        }) << invalid;
         QTest::newRow("header size 20") << with([](BmpBuild& b) { b.headerSize = 20; }) << invalid;
         QTest::newRow("header size 0") << with([](BmpBuild& b) { b.headerSize = 0; }) << invalid;
         QByteArray huge = BuildBmp(ok);
         bmptest::Set32(huge, 14, 0xFFFFFFF0u);
         QTest::newRow("header larger than the file") << huge << invalid;
         QTest::newRow("negative width") << with([](BmpBuild& b) { b.width = -2; }) << invalid;
-        QTest::newRow("height of -2^31")
-            << with([](BmpBuild& b) { b.height = std::numeric_limits<int32_t>::min(); }) << invalid;
+        QTest::newRow("height of -2^31") << with([](BmpBuild& b) { b.height = std::numeric_limits<int32_t>::min(); })
+                                         << invalid;
         QTest::newRow("width 70000") << with([](BmpBuild& b) { b.width = 70000; }) << resources;
         QTest::newRow("height -70000") << with([](BmpBuild& b) { b.height = -70000; }) << resources;
-        QTest::newRow("w*h*bits beyond 32 bits")
-            << with([](BmpBuild& b) { b.width = 65535; b.height = 65535; b.bitCount = 32; }) << resources;
-        QTest::newRow("w*h*bits wraps to a small number")
-            << with([](BmpBuild& b) { b.width = 65536 - 1; b.height = 32769; b.bitCount = 16; }) << resources;
-        QTest::newRow("RLE8 device form too large")
-            << with([](BmpBuild& b) { b.width = 30000; b.height = 30000; b.bitCount = 8; b.compression = 1; })
-            << resources;
+        QTest::newRow("w*h*bits beyond 32 bits") << with([](BmpBuild& b) {
+            b.width = 65535;
+            b.height = 65535;
+            b.bitCount = 32;
+        }) << resources;
+        QTest::newRow("w*h*bits wraps to a small number") << with([](BmpBuild& b) {
+            b.width = 65536 - 1;
+            b.height = 32769;
+            b.bitCount = 16;
+        }) << resources;
+        QTest::newRow("RLE8 device form too large") << with([](BmpBuild& b) {
+            b.width = 30000;
+            b.height = 30000;
+            b.bitCount = 8;
+            b.compression = 1;
+        }) << resources;
     }
     void refused()
     {
@@ -395,7 +413,10 @@ private slots:
     {
         QFETCH(QByteArray, file);
         uint32_t seed = 7;
-        auto next = [&seed] { seed = seed * 1103515245u + 12345u; return seed >> 8; };
+        auto next = [&seed] {
+            seed = seed * 1103515245u + 12345u;
+            return seed >> 8;
+        };
         for (int round = 0; round < 3000; ++round) {
             QByteArray m = file;
             const int changes = 1 + int(next() % 4);
@@ -413,7 +434,7 @@ private slots:
                 continue;
             }
             if (int64_t(dib->width) * dib->height > 1024 * 1024)
-                continue;   // large but valid: drawing it here would only be slow
+                continue; // large but valid: drawing it here would only be slow
             DibToQImage(*dib);
             const auto again = BmpRead(BmpWrite(*dib, dib->colors));
             QCOMPARE(again->width, dib->width);
@@ -427,9 +448,9 @@ private slots:
         QVERIFY(dib->device);
         QCOMPARE(PixelFormatName(dib->Format()), QStringLiteral("Device"));
         // Skipped pixels are black; index 0 is grey, so the two cannot be confused.
-        QCOMPARE(PixelsOf(*dib), (Pixels{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-                                         0, 0, 0xFFFF00, 0xFFFF00, 0, 0,
-                                         0xFF0000, 0xFF0000, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00}));
+        QCOMPARE(PixelsOf(*dib),
+                 (Pixels {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0, 0, 0xFFFF00, 0xFFFF00, 0, 0,
+                          0xFF0000, 0xFF0000, 0xFF0000, 0x00FF00, 0x0000FF, 0x00FF00}));
     }
 
     void rle4Decoding()
@@ -440,30 +461,29 @@ private slots:
         b.compression = 2;
         const auto dib = BmpRead(BuildBmp(b));
         QCOMPARE(PixelFormatName(dib->Format()), QStringLiteral("Device"));
-        QCOMPARE(PixelsOf(*dib), (Pixels{0x030303, 0x040404, 0x050505, 0x060606, 0x070707,
-                                         0xFF0000, 0x0000FF, 0xFF0000, 0x0000FF, 0xFF0000}));
+        QCOMPARE(PixelsOf(*dib),
+                 (Pixels {0x030303, 0x040404, 0x050505, 0x060606, 0x070707, 0xFF0000, 0x0000FF, 0xFF0000, 0x0000FF,
+                          0xFF0000}));
     }
 
     // Runs and moves that leave the row or the image are clipped; nothing else changes.
     void rlePastBounds_data()
     {
         QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<Pixels>("expected");   // 3x2, top row first
+        QTest::addColumn<Pixels>("expected"); // 3x2, top row first
         const uint R = 0xFF0000, G = 0x00FF00;
-        QTest::newRow("run longer than the row") << Bytes({255, 1, 0, 0, 1, 2, 0, 1}) << Pixels{G, 0, 0, R, R, R};
-        QTest::newRow("run after the row's end") << Bytes({3, 1, 4, 2, 0, 1}) << Pixels{0, 0, 0, R, R, R};
-        QTest::newRow("literal run past the row") << Bytes({0, 5, 1, 2, 1, 2, 1, 0, 0, 1})
-                                                  << Pixels{0, 0, 0, R, G, R};
-        QTest::newRow("literal run past the data") << Bytes({0, 200, 2, 1}) << Pixels{0, 0, 0, G, R, 0};
-        QTest::newRow("move past the right edge") << Bytes({0, 2, 200, 0, 2, 1, 0, 0, 1, 2})
-                                                  << Pixels{G, 0, 0, 0, 0, 0};
-        QTest::newRow("move past the top") << Bytes({1, 1, 0, 2, 0, 200, 1, 2, 0, 1})
-                                           << Pixels{0, 0, 0, R, 0, 0};
-        QTest::newRow("lines past the top") << Bytes({1, 1, 0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 3, 1})
-                                            << Pixels{G, 0, 0, R, 0, 0};
-        QTest::newRow("no end of bitmap") << Bytes({2, 2}) << Pixels{0, 0, 0, G, G, 0};
-        QTest::newRow("data end inside a move") << Bytes({1, 1, 0, 2, 1}) << Pixels{0, 0, 0, R, 0, 0};
-        QTest::newRow("no data") << QByteArray() << Pixels{0, 0, 0, 0, 0, 0};
+        QTest::newRow("run longer than the row") << Bytes({255, 1, 0, 0, 1, 2, 0, 1}) << Pixels {G, 0, 0, R, R, R};
+        QTest::newRow("run after the row's end") << Bytes({3, 1, 4, 2, 0, 1}) << Pixels {0, 0, 0, R, R, R};
+        QTest::newRow("literal run past the row") << Bytes({0, 5, 1, 2, 1, 2, 1, 0, 0, 1}) << Pixels {0, 0, 0, R, G, R};
+        QTest::newRow("literal run past the data") << Bytes({0, 200, 2, 1}) << Pixels {0, 0, 0, G, R, 0};
+        QTest::newRow("move past the right edge")
+            << Bytes({0, 2, 200, 0, 2, 1, 0, 0, 1, 2}) << Pixels {G, 0, 0, 0, 0, 0};
+        QTest::newRow("move past the top") << Bytes({1, 1, 0, 2, 0, 200, 1, 2, 0, 1}) << Pixels {0, 0, 0, R, 0, 0};
+        QTest::newRow("lines past the top")
+            << Bytes({1, 1, 0, 0, 1, 2, 0, 0, 0, 0, 0, 0, 3, 1}) << Pixels {G, 0, 0, R, 0, 0};
+        QTest::newRow("no end of bitmap") << Bytes({2, 2}) << Pixels {0, 0, 0, G, G, 0};
+        QTest::newRow("data end inside a move") << Bytes({1, 1, 0, 2, 1}) << Pixels {0, 0, 0, R, 0, 0};
+        QTest::newRow("no data") << QByteArray() << Pixels {0, 0, 0, 0, 0, 0};
     }
     void rlePastBounds()
     {

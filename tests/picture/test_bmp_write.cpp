@@ -165,8 +165,8 @@ private slots:
         const QByteArray rows8 = PadRows({Bytes({0, 1, 2}), Bytes({3, 2, 1})});
         QTest::newRow("8-bit bottom-up") << BuildBmp(Plain(8, 3, 2, rows8, Ramp(4, 0x203040)));
         QTest::newRow("8-bit top-down") << BuildBmp(Plain(8, 3, -2, rows8, Ramp(4, 0x203040)));
-        QTest::newRow("4-bit, 3 colours") << BuildBmp(Plain(4, 3, 2, PadRows({Bytes({0x01, 0x20}), Bytes({0x21, 0x00})}),
-                                                          Ramp(3, 0x7F7F7F)));
+        QTest::newRow("4-bit, 3 colours")
+            << BuildBmp(Plain(4, 3, 2, PadRows({Bytes({0x01, 0x20}), Bytes({0x21, 0x00})}), Ramp(3, 0x7F7F7F)));
         QTest::newRow("24-bit with its own 5 colours")
             << BuildBmp(Plain(24, 1, 2, PadRows({Bytes({1, 2, 3}), Bytes({4, 5, 6})}), Ramp(5, 0x112233)));
         BmpBuild masks = Plain(16, 2, 1, PadRows({Bytes({0x00, 0xF8, 0x1F, 0x00})}));
@@ -234,7 +234,7 @@ private slots:
 
     void changedRleWrittenDeviceIndependent_data()
     {
-        QTest::addColumn<int>("change");   // 0 width, 1 height, 2 pixel format, 3 monochrome
+        QTest::addColumn<int>("change"); // 0 width, 1 height, 2 pixel format, 3 monochrome
         QTest::addColumn<int>("bitCount");
         QTest::newRow("width") << 0 << 32;
         QTest::newRow("height") << 1 << 32;
@@ -263,7 +263,7 @@ private slots:
         TBitmap again;
         again.LoadFromBytes(out);
         QVERIFY(!again.Dib().device);
-        QCOMPARE(again.Dib().PixelRgb(0, 1) & 0xFFFFFF, 0xFFFFFFu);   // bottom row: white
+        QCOMPARE(again.Dib().PixelRgb(0, 1) & 0xFFFFFF, 0xFFFFFFu); // bottom row: white
         if (change != 3)
             QCOMPARE(again.Dib().PixelRgb(2, 0) & 0xFFFFFF, 0xFF0000u);
     }

@@ -11,7 +11,10 @@
 #include "TestFiles.h"
 
 namespace {
-QString SuiteDir() { return CorpusDir().isEmpty() ? QString() : CorpusDir() + "/bmpsuite"; }
+QString SuiteDir()
+{
+    return CorpusDir().isEmpty() ? QString() : CorpusDir() + "/bmpsuite";
+}
 
 bool KnownFailureText(const QString& text)
 {
@@ -24,7 +27,10 @@ QString Compare(const DibImage& dib, const QImage& ref, bool opaqueOnly)
 {
     if (dib.width != ref.width() || dib.height != ref.height())
         return QStringLiteral("size %1x%2, reference %3x%4")
-            .arg(dib.width).arg(dib.height).arg(ref.width()).arg(ref.height());
+            .arg(dib.width)
+            .arg(dib.height)
+            .arg(ref.width())
+            .arg(ref.height());
     const QImage r = ref.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < r.height(); ++y)
         for (int x = 0; x < r.width(); ++x) {
@@ -37,7 +43,10 @@ QString Compare(const DibImage& dib, const QImage& ref, bool opaqueOnly)
             const int db = std::abs(int(got & 0xff) - qBlue(want));
             if (dr > 3 || dg > 3 || db > 3)
                 return QStringLiteral("pixel (%1,%2) is %3, reference %4")
-                    .arg(x).arg(y).arg(got & 0xffffff, 6, 16, QChar('0')).arg(want & 0xffffff, 6, 16, QChar('0'));
+                    .arg(x)
+                    .arg(y)
+                    .arg(got & 0xffffff, 6, 16, QChar('0'))
+                    .arg(want & 0xffffff, 6, 16, QChar('0'));
         }
     return {};
 }
@@ -59,8 +68,8 @@ void AddSuiteRows()
         const QList<QByteArray> f = line.trimmed().split('\t');
         if (f.size() < 4)
             continue;
-        QTest::newRow(f[0].constData()) << QString::fromUtf8(f[0]) << QString::fromUtf8(f[1])
-                                        << QString::fromUtf8(f[2]) << QString::fromUtf8(f[3]);
+        QTest::newRow(f[0].constData()) << QString::fromUtf8(f[0]) << QString::fromUtf8(f[1]) << QString::fromUtf8(f[2])
+                                        << QString::fromUtf8(f[3]);
         ++rows;
     }
     if (rows == 0)
@@ -71,7 +80,7 @@ void AddSuiteRows()
 class TestBmpSuite : public QObject {
     Q_OBJECT
 private slots:
-    void init() { SetScreenFacts(ScreenFacts{}); }
+    void init() { SetScreenFacts(ScreenFacts {}); }
 
     void conformance_data() { AddSuiteRows(); }
     void conformance()
@@ -142,7 +151,10 @@ private slots:
         QFETCH(QString, file);
         const QByteArray original = ReadBytes(SuiteDir() + "/" + file);
         uint32_t seed = uint32_t(qHash(file));
-        auto next = [&seed] { seed = seed * 1103515245u + 12345u; return seed >> 8; };
+        auto next = [&seed] {
+            seed = seed * 1103515245u + 12345u;
+            return seed >> 8;
+        };
         for (int round = 0; round < 150; ++round) {
             QByteArray m = original;
             const int span = std::min<int>(int(m.size()), 140);
@@ -156,7 +168,7 @@ private slots:
                 continue;
             }
             if (int64_t(bitmap.Width()) * bitmap.Height() > 1024 * 1024)
-                continue;   // large but valid: drawing it here would only be slow
+                continue; // large but valid: drawing it here would only be slow
             bitmap.Image();
             TBitmap again;
             again.LoadFromBytes(bitmap.SaveToBytes());
@@ -168,18 +180,30 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("format");
-        QTest::newRow("1-bit") << "g/pal1.bmp" << "1-bit";
-        QTest::newRow("4-bit") << "g/pal4.bmp" << "4-bit";
-        QTest::newRow("RLE 4-bit") << "g/pal4rle.bmp" << "Device";
-        QTest::newRow("8-bit") << "g/pal8.bmp" << "8-bit";
-        QTest::newRow("RLE 8-bit") << "g/pal8rle.bmp" << "Device";
-        QTest::newRow("core header") << "g/pal8os2.bmp" << "8-bit";
-        QTest::newRow("16-bit without masks") << "g/rgb16.bmp" << "15-bit";
-        QTest::newRow("16-bit 5-6-5 masks") << "g/rgb16-565.bmp" << "16-bit";
-        QTest::newRow("16-bit 5-5-5 masks") << "g/rgb16bfdef.bmp" << "Custom";
-        QTest::newRow("24-bit") << "g/rgb24.bmp" << "24-bit";
-        QTest::newRow("32-bit") << "g/rgb32.bmp" << "32-bit";
-        QTest::newRow("32-bit with masks") << "g/rgb32bfdef.bmp" << "Custom";
+        QTest::newRow("1-bit") << "g/pal1.bmp"
+                               << "1-bit";
+        QTest::newRow("4-bit") << "g/pal4.bmp"
+                               << "4-bit";
+        QTest::newRow("RLE 4-bit") << "g/pal4rle.bmp"
+                                   << "Device";
+        QTest::newRow("8-bit") << "g/pal8.bmp"
+                               << "8-bit";
+        QTest::newRow("RLE 8-bit") << "g/pal8rle.bmp"
+                                   << "Device";
+        QTest::newRow("core header") << "g/pal8os2.bmp"
+                                     << "8-bit";
+        QTest::newRow("16-bit without masks") << "g/rgb16.bmp"
+                                              << "15-bit";
+        QTest::newRow("16-bit 5-6-5 masks") << "g/rgb16-565.bmp"
+                                            << "16-bit";
+        QTest::newRow("16-bit 5-5-5 masks") << "g/rgb16bfdef.bmp"
+                                            << "Custom";
+        QTest::newRow("24-bit") << "g/rgb24.bmp"
+                                << "24-bit";
+        QTest::newRow("32-bit") << "g/rgb32.bmp"
+                                << "32-bit";
+        QTest::newRow("32-bit with masks") << "g/rgb32bfdef.bmp"
+                                           << "Custom";
     }
     void reportedFormat()
     {

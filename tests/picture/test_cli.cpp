@@ -46,8 +46,15 @@ QByteArray Bmp(const QImage& image, std::optional<TPixelFormat> format = std::nu
     return bitmap.SaveToBytes();
 }
 
-void Put16(QByteArray& b, int v) { b.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); }
-void Put32(QByteArray& b, int64_t v) { Put16(b, int(v & 0xffff)); Put16(b, int((v >> 16) & 0xffff)); }
+void Put16(QByteArray& b, int v)
+{
+    b.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+}
+void Put32(QByteArray& b, int64_t v)
+{
+    Put16(b, int(v & 0xffff));
+    Put16(b, int((v >> 16) & 0xffff));
+}
 
 // An icon file of one 16 x 16 24-bit image, green, its top-left pixel masked.
 QByteArray GreenIcon()
@@ -100,8 +107,8 @@ public:
         p.start(QStringLiteral(LUMIVUE_PICTURE_TOOL), args);
         if (!p.waitForFinished(60000))
             qFatal("lumivue-picture did not finish");
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardOutput()),
-                QString::fromLocal8Bit(p.readAllStandardError())};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -154,23 +161,36 @@ void TestCli::info_data()
     QTest::addColumn<int>("status");
     const auto block = [](QStringList lines) { return lines.join('\n') + '\n'; };
     QTest::newRow("24-bit bitmap") << "a.bmp"
-        << block({"file: a.bmp", "kind: bitmap", "width: 40", "height: 20", "pixel-format: 24-bit", "monochrome: no"}) << 0;
+                                   << block({"file: a.bmp", "kind: bitmap", "width: 40", "height: 20",
+                                             "pixel-format: 24-bit", "monochrome: no"})
+                                   << 0;
     QTest::newRow("1-bit bitmap") << "mono.bmp"
-        << block({"file: mono.bmp", "kind: bitmap", "width: 40", "height: 20", "pixel-format: 1-bit", "monochrome: yes"}) << 0;
+                                  << block({"file: mono.bmp", "kind: bitmap", "width: 40", "height: 20",
+                                            "pixel-format: 1-bit", "monochrome: yes"})
+                                  << 0;
     QTest::newRow("16-bit bitmap") << "p16.bmp"
-        << block({"file: p16.bmp", "kind: bitmap", "width: 40", "height: 20", "pixel-format: 16-bit", "monochrome: no"}) << 0;
+                                   << block({"file: p16.bmp", "kind: bitmap", "width: 40", "height: 20",
+                                             "pixel-format: 16-bit", "monochrome: no"})
+                                   << 0;
     QTest::newRow("baseline JPEG") << "b.jpg"
-        << block({"file: b.jpg", "kind: jpeg", "width: 40", "height: 20", "progressive: no", "greyscale: no"}) << 0;
-    QTest::newRow("progressive JPEG, upper case") << "p.JPEG"
+                                   << block({"file: b.jpg", "kind: jpeg", "width: 40", "height: 20", "progressive: no",
+                                             "greyscale: no"})
+                                   << 0;
+    QTest::newRow("progressive JPEG, upper case")
+        << "p.JPEG"
         << block({"file: p.JPEG", "kind: jpeg", "width: 40", "height: 20", "progressive: yes", "greyscale: no"}) << 0;
     QTest::newRow("greyscale JPEG") << "g.jpg"
-        << block({"file: g.jpg", "kind: jpeg", "width: 40", "height: 20", "progressive: no", "greyscale: yes"}) << 0;
+                                    << block({"file: g.jpg", "kind: jpeg", "width: 40", "height: 20", "progressive: no",
+                                              "greyscale: yes"})
+                                    << 0;
     QTest::newRow("empty JPEG") << "empty.jpg"
-        << block({"file: empty.jpg", "kind: jpeg", "width: 0", "height: 0", "progressive: no", "greyscale: no"}) << 0;
+                                << block({"file: empty.jpg", "kind: jpeg", "width: 0", "height: 0", "progressive: no",
+                                          "greyscale: no"})
+                                << 0;
     QTest::newRow("icon") << "i.ico" << block({"file: i.ico", "kind: icon", "width: 16", "height: 16"}) << 0;
     QTest::newRow("bad icon") << "bad.ico" << block({"file: bad.ico", "error: Icon image is not valid"}) << 1;
     QTest::newRow("unknown extension") << "a.png"
-        << block({"file: a.png", "error: Unknown picture file extension (.png)"}) << 1;
+                                       << block({"file: a.png", "error: Unknown picture file extension (.png)"}) << 1;
 }
 
 void TestCli::info()
@@ -201,13 +221,20 @@ void TestCli::render_data()
     QTest::addColumn<QString>("fit"); // empty: full size
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("tolerance"); // per channel, for lossy or resampled output
-    QTest::newRow("bitmap full size") << "a.bmp" << "" << QSize(40, 20) << 0;
-    QTest::newRow("bitmap fitted by width") << "a.bmp" << "10x10" << QSize(10, 5) << 40;
-    QTest::newRow("bitmap fitted by height") << "a.bmp" << "100x4" << QSize(8, 4) << 40;
-    QTest::newRow("bitmap never enlarged") << "a.bmp" << "400x400" << QSize(40, 20) << 0;
-    QTest::newRow("tall bitmap fitted") << "tall.bmp" << "35x35" << QSize(10, 35) << 40;
-    QTest::newRow("JPEG full size") << "b.jpg" << "" << QSize(40, 20) << 24;
-    QTest::newRow("progressive JPEG fitted") << "p.JPEG" << "20x20" << QSize(20, 10) << 48;
+    QTest::newRow("bitmap full size") << "a.bmp"
+                                      << "" << QSize(40, 20) << 0;
+    QTest::newRow("bitmap fitted by width") << "a.bmp"
+                                            << "10x10" << QSize(10, 5) << 40;
+    QTest::newRow("bitmap fitted by height") << "a.bmp"
+                                             << "100x4" << QSize(8, 4) << 40;
+    QTest::newRow("bitmap never enlarged") << "a.bmp"
+                                           << "400x400" << QSize(40, 20) << 0;
+    QTest::newRow("tall bitmap fitted") << "tall.bmp"
+                                        << "35x35" << QSize(10, 35) << 40;
+    QTest::newRow("JPEG full size") << "b.jpg"
+                                    << "" << QSize(40, 20) << 24;
+    QTest::newRow("progressive JPEG fitted") << "p.JPEG"
+                                             << "20x20" << QSize(20, 10) << 48;
 }
 
 void TestCli::render()
@@ -216,7 +243,7 @@ void TestCli::render()
     QFETCH(QString, fit);
     QFETCH(QSize, size);
     QFETCH(int, tolerance);
-    QStringList args{"render", file, "out.png"};
+    QStringList args {"render", file, "out.png"};
     if (!fit.isEmpty())
         args << "--fit" << fit;
     QFile::remove(Path("out.png"));
@@ -227,14 +254,15 @@ void TestCli::render()
     QCOMPARE(out.size(), size);
     // The four corners show the source's corners (the pattern runs from black-ish to yellow-ish).
     const QImage source = file == "tall.bmp" ? Pattern(20, 70) : m_pattern;
-    const QList<QPoint> corners{{0, 0}, {1, 0}, {0, 1}, {1, 1}};
+    const QList<QPoint> corners {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
     for (const QPoint& c : corners) {
         const QPoint o1(c.x() * (out.width() - 1), c.y() * (out.height() - 1));
         const QPoint s1(c.x() * (source.width() - 1), c.y() * (source.height() - 1));
         const QRgb a = out.pixel(o1), b = source.pixel(s1);
-        QVERIFY2(std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
-                     && qAlpha(a) == 255,
-                 qPrintable(QStringLiteral("corner %1,%2: %3 vs %4").arg(o1.x()).arg(o1.y()).arg(a, 0, 16).arg(b, 0, 16)));
+        QVERIFY2(
+            std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+                qAlpha(a) == 255,
+            qPrintable(QStringLiteral("corner %1,%2: %3 vs %4").arg(o1.x()).arg(o1.y()).arg(a, 0, 16).arg(b, 0, 16)));
     }
     if (tolerance == 0)
         QCOMPARE(out.convertToFormat(QImage::Format_RGB32), source);
@@ -245,13 +273,13 @@ void TestCli::renderFailures_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("err");
-    QTest::newRow("empty JPEG") << QStringList{"render", "empty.jpg", "x.png"} << 1
+    QTest::newRow("empty JPEG") << QStringList {"render", "empty.jpg", "x.png"} << 1
                                 << QStringLiteral("JPEG error #%1\n").arg(JpegEmptyInputCode());
-    QTest::newRow("bad icon") << QStringList{"render", "bad.ico", "x.png"} << 1 << "Icon image is not valid\n";
-    QTest::newRow("unknown extension") << QStringList{"render", "a.gif", "x.png"} << 1
+    QTest::newRow("bad icon") << QStringList {"render", "bad.ico", "x.png"} << 1 << "Icon image is not valid\n";
+    QTest::newRow("unknown extension") << QStringList {"render", "a.gif", "x.png"} << 1
                                        << "Unknown picture file extension (.gif)\n";
-    QTest::newRow("fit without height") << QStringList{"render", "a.bmp", "x.png", "--fit", "30"} << 2 << "";
-    QTest::newRow("unknown option") << QStringList{"render", "a.bmp", "x.png", "--size", "3"} << 2 << "";
+    QTest::newRow("fit without height") << QStringList {"render", "a.bmp", "x.png", "--fit", "30"} << 2 << "";
+    QTest::newRow("unknown option") << QStringList {"render", "a.bmp", "x.png", "--size", "3"} << 2 << "";
 }
 
 void TestCli::renderFailures()
@@ -275,12 +303,12 @@ void TestCli::saveBitmap_data()
     QTest::addColumn<int>("bitCount");
     QTest::addColumn<int>("colours");
     QTest::addColumn<bool>("masks");
-    QTest::newRow("bitmap as it is") << "a.bmp" << QStringList{} << 24 << 0 << false;
-    QTest::newRow("16-bit bitmap keeps its format") << "p16.bmp" << QStringList{} << 16 << 0 << true;
-    QTest::newRow("to 8-bit") << "a.bmp" << QStringList{"--pixel-format", "8-bit"} << 8 << 256 << false;
-    QTest::newRow("to 16-bit") << "a.bmp" << QStringList{"--pixel-format", "16-bit"} << 16 << 0 << true;
-    QTest::newRow("monochrome") << "a.bmp" << QStringList{"--mono"} << 1 << 2 << false;
-    QTest::newRow("JPEG source: 24-bit") << "b.jpg" << QStringList{} << 24 << 0 << false;
+    QTest::newRow("bitmap as it is") << "a.bmp" << QStringList {} << 24 << 0 << false;
+    QTest::newRow("16-bit bitmap keeps its format") << "p16.bmp" << QStringList {} << 16 << 0 << true;
+    QTest::newRow("to 8-bit") << "a.bmp" << QStringList {"--pixel-format", "8-bit"} << 8 << 256 << false;
+    QTest::newRow("to 16-bit") << "a.bmp" << QStringList {"--pixel-format", "16-bit"} << 16 << 0 << true;
+    QTest::newRow("monochrome") << "a.bmp" << QStringList {"--mono"} << 1 << 2 << false;
+    QTest::newRow("JPEG source: 24-bit") << "b.jpg" << QStringList {} << 24 << 0 << false;
 }
 
 void TestCli::saveBitmap()
@@ -290,7 +318,7 @@ void TestCli::saveBitmap()
     QFETCH(int, bitCount);
     QFETCH(int, colours);
     QFETCH(bool, masks);
-    const Outcome o = Run(QStringList{"save", source, "out.bmp"} + options);
+    const Outcome o = Run(QStringList {"save", source, "out.bmp"} + options);
     QCOMPARE(o.err, QString());
     QCOMPARE(o.status, 0);
     TBitmap saved;
@@ -301,7 +329,7 @@ void TestCli::saveBitmap()
     QCOMPARE(int(saved.Dib().colors.size()), colours);
     QCOMPARE(saved.Dib().hasMasks, masks);
     if (bitCount == 1) // black and white
-        QCOMPARE(saved.Dib().colors, (std::vector<RgbQuad>{{0, 0, 0, 0}, {255, 255, 255, 0}}));
+        QCOMPARE(saved.Dib().colors, (std::vector<RgbQuad> {{0, 0, 0, 0}, {255, 255, 255, 0}}));
 }
 
 void TestCli::saveJpeg_data()
@@ -311,19 +339,20 @@ void TestCli::saveJpeg_data()
     QTest::addColumn<QByteArray>("expected"); // the exact bytes of the written file
     const QByteArray baseline = ReadBytes(Path("b.jpg"));
     const auto decoded = [&](const QString& file) {
-        const JpegDecodeResult r = JpegDecode(ReadBytes(Path(file)), JpegDecodeOptions{}, {});
+        const JpegDecodeResult r = JpegDecode(ReadBytes(Path(file)), JpegDecodeOptions {}, {});
         return DibToQImage(*r.dib);
     };
-    QTest::newRow("JPEG copied at quality 100") << "b.jpg" << QStringList{} << baseline;
-    QTest::newRow("progressive JPEG copied") << "p.JPEG" << QStringList{"--quality", "100"} << ReadBytes(Path("p.JPEG"));
-    QTest::newRow("bitmap at 100: 90 baseline") << "a.bmp" << QStringList{} << Jpeg(m_pattern, 90, false, false);
-    QTest::newRow("bitmap at 75") << "a.bmp" << QStringList{"--quality", "75"} << Jpeg(m_pattern, 75, false, false);
-    QTest::newRow("bitmap at 75 progressive") << "a.bmp" << QStringList{"--quality", "75", "--progressive"}
-                                              << Jpeg(m_pattern, 75, false, true);
-    QTest::newRow("JPEG re-encoded at 50") << "b.jpg" << QStringList{"--quality", "50"}
-                                           << Jpeg(decoded("b.jpg"), 50, false, false);
-    QTest::newRow("JPEG re-encoded progressive") << "b.jpg" << QStringList{"--progressive", "--quality", "99"}
-                                                 << Jpeg(decoded("b.jpg"), 99, false, true);
+    QTest::newRow("JPEG copied at quality 100") << "b.jpg" << QStringList {} << baseline;
+    QTest::newRow("progressive JPEG copied")
+        << "p.JPEG" << QStringList {"--quality", "100"} << ReadBytes(Path("p.JPEG"));
+    QTest::newRow("bitmap at 100: 90 baseline") << "a.bmp" << QStringList {} << Jpeg(m_pattern, 90, false, false);
+    QTest::newRow("bitmap at 75") << "a.bmp" << QStringList {"--quality", "75"} << Jpeg(m_pattern, 75, false, false);
+    QTest::newRow("bitmap at 75 progressive")
+        << "a.bmp" << QStringList {"--quality", "75", "--progressive"} << Jpeg(m_pattern, 75, false, true);
+    QTest::newRow("JPEG re-encoded at 50")
+        << "b.jpg" << QStringList {"--quality", "50"} << Jpeg(decoded("b.jpg"), 50, false, false);
+    QTest::newRow("JPEG re-encoded progressive")
+        << "b.jpg" << QStringList {"--progressive", "--quality", "99"} << Jpeg(decoded("b.jpg"), 99, false, true);
 }
 
 void TestCli::saveJpeg()
@@ -331,7 +360,7 @@ void TestCli::saveJpeg()
     QFETCH(QString, source);
     QFETCH(QStringList, options);
     QFETCH(QByteArray, expected);
-    const Outcome o = Run(QStringList{"save", source, "out.jpg"} + options);
+    const Outcome o = Run(QStringList {"save", source, "out.jpg"} + options);
     QCOMPARE(o.err, QString());
     QCOMPARE(o.status, 0);
     const QByteArray written = ReadBytes(Path("out.jpg"));
@@ -345,12 +374,24 @@ void TestCli::thumbnailSizes_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("max");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("1600x1200 to 150") << "large.bmp" << "t.bmp" << "150" << QSize(150, 112);
-    QTest::newRow("100x50 to 3600") << "small.bmp" << "t.bmp" << "3600" << QSize(3600, 1800);
-    QTest::newRow("300x100 to 3: height 0 made 1") << "wide.bmp" << "t.bmp" << "3" << QSize(3, 1);
-    QTest::newRow("20x70 to 7: width just under 2") << "tall.bmp" << "t.bmp" << "7" << QSize(1, 7);
-    QTest::newRow("JPEG thumbnail as JPEG") << "b.jpg" << "t.jpg" << "16" << QSize(16, 8);
-    QTest::newRow("bitmap thumbnail as JPEG") << "a.bmp" << "t.jpeg" << "10" << QSize(10, 5);
+    QTest::newRow("1600x1200 to 150") << "large.bmp"
+                                      << "t.bmp"
+                                      << "150" << QSize(150, 112);
+    QTest::newRow("100x50 to 3600") << "small.bmp"
+                                    << "t.bmp"
+                                    << "3600" << QSize(3600, 1800);
+    QTest::newRow("300x100 to 3: height 0 made 1") << "wide.bmp"
+                                                   << "t.bmp"
+                                                   << "3" << QSize(3, 1);
+    QTest::newRow("20x70 to 7: width just under 2") << "tall.bmp"
+                                                    << "t.bmp"
+                                                    << "7" << QSize(1, 7);
+    QTest::newRow("JPEG thumbnail as JPEG") << "b.jpg"
+                                            << "t.jpg"
+                                            << "16" << QSize(16, 8);
+    QTest::newRow("bitmap thumbnail as JPEG") << "a.bmp"
+                                              << "t.jpeg"
+                                              << "10" << QSize(10, 5);
 }
 
 void TestCli::thumbnailSizes()
@@ -387,7 +428,7 @@ void TestCli::iconSavedAtSystemSize()
     saved.LoadFromFile(Path("icon.bmp"));
     QCOMPARE(QSize(saved.Width(), saved.Height()), QSize(32, 32)); // the default screen facts
     QCOMPARE(saved.Dib().PixelRgb(0, 0), 0xfff0f0f0u);             // masked pixel: button face
-    QCOMPARE(saved.Dib().PixelRgb(31, 31), 0xff00ff00u);            // scaled from 16 to 32
+    QCOMPARE(saved.Dib().PixelRgb(31, 31), 0xff00ff00u);           // scaled from 16 to 32
 }
 
 void TestCli::refusals_data()
@@ -395,26 +436,29 @@ void TestCli::refusals_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("err"); // empty: a usage message
-    QTest::newRow("custom pixel format") << QStringList{"save", "a.bmp", "keep.bmp", "--pixel-format", "Custom"} << 1
+    QTest::newRow("custom pixel format") << QStringList {"save", "a.bmp", "keep.bmp", "--pixel-format", "Custom"} << 1
                                          << "Invalid pixel format\n";
-    QTest::newRow("mono with 8-bit") << QStringList{"save", "a.bmp", "keep.bmp", "--pixel-format", "8-bit", "--mono"} << 1
-                                     << "Cannot be mono unless 1-bit selected\n";
-    QTest::newRow("quality 101") << QStringList{"save", "a.bmp", "keep.jpg", "--quality", "101"} << 1
+    QTest::newRow("mono with 8-bit") << QStringList {"save", "a.bmp", "keep.bmp", "--pixel-format", "8-bit", "--mono"}
+                                     << 1 << "Cannot be mono unless 1-bit selected\n";
+    QTest::newRow("quality 101") << QStringList {"save", "a.bmp", "keep.jpg", "--quality", "101"} << 1
                                  << "Invalid compression rate\n";
-    QTest::newRow("quality abc") << QStringList{"save", "a.bmp", "keep.jpg", "--quality", "abc"} << 1
+    QTest::newRow("quality abc") << QStringList {"save", "a.bmp", "keep.jpg", "--quality", "abc"} << 1
                                  << "Invalid compression rate\n";
-    QTest::newRow("progressive at 100") << QStringList{"save", "b.jpg", "keep.jpg", "--progressive"} << 1
+    QTest::newRow("progressive at 100") << QStringList {"save", "b.jpg", "keep.jpg", "--progressive"} << 1
                                         << "Can only encode if quality less than 100\n";
-    QTest::newRow("thumbnail 0") << QStringList{"save", "a.bmp", "keep.bmp", "--thumbnail", "0"} << 1 << "Invalid max size\n";
-    QTest::newRow("bad source keeps target") << QStringList{"save", "bad.ico", "keep.bmp"} << 1 << "Icon image is not valid\n";
-    QTest::newRow("empty JPEG to bitmap") << QStringList{"save", "empty.jpg", "keep.bmp"} << 1
+    QTest::newRow("thumbnail 0") << QStringList {"save", "a.bmp", "keep.bmp", "--thumbnail", "0"} << 1
+                                 << "Invalid max size\n";
+    QTest::newRow("bad source keeps target")
+        << QStringList {"save", "bad.ico", "keep.bmp"} << 1 << "Icon image is not valid\n";
+    QTest::newRow("empty JPEG to bitmap") << QStringList {"save", "empty.jpg", "keep.bmp"} << 1
                                           << QStringLiteral("JPEG error #%1\n").arg(JpegEmptyInputCode());
-    QTest::newRow("unknown pixel format") << QStringList{"save", "a.bmp", "keep.bmp", "--pixel-format", "12-bit"} << 2 << "";
-    QTest::newRow("quality for a bitmap") << QStringList{"save", "a.bmp", "keep.bmp", "--quality", "50"} << 2 << "";
-    QTest::newRow("mono for a JPEG") << QStringList{"save", "a.bmp", "keep.jpg", "--mono"} << 2 << "";
-    QTest::newRow("icon output") << QStringList{"save", "a.bmp", "keep.ico"} << 2 << "";
-    QTest::newRow("no command") << QStringList{} << 2 << "";
-    QTest::newRow("unknown command") << QStringList{"convert", "a.bmp"} << 2 << "";
+    QTest::newRow("unknown pixel format")
+        << QStringList {"save", "a.bmp", "keep.bmp", "--pixel-format", "12-bit"} << 2 << "";
+    QTest::newRow("quality for a bitmap") << QStringList {"save", "a.bmp", "keep.bmp", "--quality", "50"} << 2 << "";
+    QTest::newRow("mono for a JPEG") << QStringList {"save", "a.bmp", "keep.jpg", "--mono"} << 2 << "";
+    QTest::newRow("icon output") << QStringList {"save", "a.bmp", "keep.ico"} << 2 << "";
+    QTest::newRow("no command") << QStringList {} << 2 << "";
+    QTest::newRow("unknown command") << QStringList {"convert", "a.bmp"} << 2 << "";
 }
 
 void TestCli::refusals()

@@ -22,8 +22,8 @@ private slots:
     void independentReaderAgrees_data()
     {
         QTest::addColumn<TPixelFormat>("format");
-        QTest::addColumn<int>("depth");      // bits per channel as the other reader sees them
-        QTest::addColumn<QString>("klass");  // indexed (PseudoClass) or direct colour
+        QTest::addColumn<int>("depth");     // bits per channel as the other reader sees them
+        QTest::addColumn<QString>("klass"); // indexed (PseudoClass) or direct colour
         QTest::newRow("1-bit") << TPixelFormat::Bit1 << 1 << "PseudoClass";
         QTest::newRow("4-bit") << TPixelFormat::Bit4 << 4 << "PseudoClass";
         QTest::newRow("8-bit") << TPixelFormat::Bit8 << 8 << "PseudoClass";
@@ -68,7 +68,7 @@ private slots:
         TBitmap big(DibFromQImage(MakeTestImage(200, 200)));
         // The file system refuses to let any file grow past 4 KiB: the write fails midway.
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
+        rlimit saved {};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit small = saved;
         small.rlim_cur = 4096;
@@ -82,7 +82,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(failed);
         QCOMPARE(ReadBytes(path), old);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.bmp")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("keep.bmp")});
     }
 
     void saveThroughLinkReplacesTarget()

@@ -11,9 +11,20 @@
 
 namespace {
 
-void Put16(QByteArray& b, int v) { b.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); }
-void Put32(QByteArray& b, int64_t v) { Put16(b, int(v & 0xffff)); Put16(b, int((v >> 16) & 0xffff)); }
-void Set32(QByteArray& b, int at, int64_t v) { for (int i = 0; i < 4; ++i) b[at + i] = char((v >> (8 * i)) & 0xff); }
+void Put16(QByteArray& b, int v)
+{
+    b.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+}
+void Put32(QByteArray& b, int64_t v)
+{
+    Put16(b, int(v & 0xffff));
+    Put16(b, int((v >> 16) & 0xffff));
+}
+void Set32(QByteArray& b, int at, int64_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char((v >> (8 * i)) & 0xff);
+}
 
 struct Entry {
     int width = 32, height = 32, colorCount = 0, bitCount = 32;
@@ -76,10 +87,16 @@ QByteArray DibBytes(const QImage& image, int bitCount, const QList<QRgb>& palett
                 row[2 * x + 1] = char(v >> 8);
                 break;
             }
-            case 24: row[3 * x] = char(qBlue(c)); row[3 * x + 1] = char(qGreen(c)); row[3 * x + 2] = char(qRed(c)); break;
+            case 24:
+                row[3 * x] = char(qBlue(c));
+                row[3 * x + 1] = char(qGreen(c));
+                row[3 * x + 2] = char(qRed(c));
+                break;
             default:
-                row[4 * x] = char(qBlue(c)); row[4 * x + 1] = char(qGreen(c));
-                row[4 * x + 2] = char(qRed(c)); row[4 * x + 3] = char(alphaBytes ? qAlpha(c) : 0);
+                row[4 * x] = char(qBlue(c));
+                row[4 * x + 1] = char(qGreen(c));
+                row[4 * x + 2] = char(qRed(c));
+                row[4 * x + 3] = char(alphaBytes ? qAlpha(c) : 0);
             }
         }
         b += row;
@@ -136,16 +153,16 @@ QString LoadFailure(TIcon& icon, const QByteArray& bytes)
     return QStringLiteral("(loaded)");
 }
 
-const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
-           kWhite = qRgb(255, 255, 255), kBlack = qRgb(0, 0, 0);
+const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255), kWhite = qRgb(255, 255, 255),
+           kBlack = qRgb(0, 0, 0);
 
 } // namespace
 
 class TestIcon : public QObject {
     Q_OBJECT
 private slots:
-    void init() { SetScreenFacts(ScreenFacts{}); }
-    void cleanupTestCase() { SetScreenFacts(ScreenFacts{}); }
+    void init() { SetScreenFacts(ScreenFacts {}); }
+    void cleanupTestCase() { SetScreenFacts(ScreenFacts {}); }
 
     void choose_data();
     void choose();
@@ -202,7 +219,7 @@ void TestIcon::selectionExampleDrawsUnstretched()
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             big.setPixel(x, y, 0); // masked
-    const QList<QRgb> palette{kBlack, kRed, kGreen, kBlue};
+    const QList<QRgb> palette {kBlack, kRed, kGreen, kBlue};
     const QByteArray file = IconFileBytes({{16, 16, 16, 4, DibBytes(Filled(16, 16, kRed), 4, palette)},
                                            {32, 32, 16, 4, DibBytes(big, 4, palette)},
                                            {48, 48, 16, 4, DibBytes(Filled(48, 48, kGreen), 4, palette)}});
@@ -218,15 +235,14 @@ void TestIcon::selectionExampleDrawsUnstretched()
     QPainter painter(&canvas);
     icon.Draw(painter, QRect(10, 20, 80, 70), true);
     painter.end();
-    QCOMPARE(canvas.pixel(10, 20), grey);      // masked corner
+    QCOMPARE(canvas.pixel(10, 20), grey); // masked corner
     QCOMPARE(canvas.pixel(13, 23), grey);
     QCOMPARE(canvas.pixel(14, 24), kBlue);
-    QCOMPARE(canvas.pixel(41, 51), kBlue);     // last pixel of the image
-    QCOMPARE(canvas.pixel(42, 51), grey);      // not stretched to the rectangle
+    QCOMPARE(canvas.pixel(41, 51), kBlue); // last pixel of the image
+    QCOMPARE(canvas.pixel(42, 51), grey);  // not stretched to the rectangle
     QCOMPARE(canvas.pixel(41, 52), grey);
     QCOMPARE(canvas.pixel(9, 30), grey);
 }
-
 
 void TestIcon::decodesEveryLayout_data()
 {
@@ -249,7 +265,8 @@ void TestIcon::decodesEveryLayout()
     QFETCH(int, bitCount);
     QFETCH(bool, png);
     QFETCH(bool, alpha);
-    const QList<QRgb> palette = bitCount == 1 ? QList<QRgb>{kBlack, kWhite} : QList<QRgb>{kBlack, kRed, kGreen, kBlue, kWhite};
+    const QList<QRgb> palette =
+        bitCount == 1 ? QList<QRgb> {kBlack, kWhite} : QList<QRgb> {kBlack, kRed, kGreen, kBlue, kWhite};
     QImage source(5, 3, QImage::Format_ARGB32);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
@@ -301,8 +318,8 @@ void TestIcon::missingMaskRowsStayOpaque()
     data.chop(4); // the mask's top row (stored last) is gone: the file ends early
     TIcon icon;
     icon.LoadFromBytes(IconFileBytes({{4, 2, 0, 24, data}}));
-    QCOMPARE(qAlpha(icon.Image().pixel(0, 1)), 0);  // its mask row is there
-    QCOMPARE(icon.Image().pixel(0, 0), kRed);       // its mask row is not
+    QCOMPARE(qAlpha(icon.Image().pixel(0, 1)), 0); // its mask row is there
+    QCOMPARE(icon.Image().pixel(0, 0), kRed);      // its mask row is not
 }
 
 void TestIcon::standardApplicationIcon()
@@ -316,8 +333,8 @@ void TestIcon::standardApplicationIcon()
     QCOMPARE(icon.Height(), 48);
     QCOMPARE(icon.ChosenIndex(), -1);
     QCOMPARE(icon.Image().size(), QSize(48, 48));
-    QCOMPARE(qAlpha(icon.Image().pixel(0, 0)), 0);         // transparent around the glyph
-    QCOMPARE(qAlpha(icon.Image().pixel(24, 30)), 255);     // the window itself
+    QCOMPARE(qAlpha(icon.Image().pixel(0, 0)), 0);     // transparent around the glyph
+    QCOMPARE(qAlpha(icon.Image().pixel(24, 30)), 255); // the window itself
 }
 
 void TestIcon::hostileFiles_data()
@@ -366,8 +383,12 @@ void TestIcon::hostileFiles_data()
     QTest::newRow("colour table beyond the file") << IconFileBytes({{8, 8, 0, 8, paletteBomb}}) << invalid;
 
     QByteArray bigPng = PngBytes(Filled(4, 4, kRed));
-    bigPng[16] = 0; bigPng[17] = 1; bigPng[18] = 0x11; bigPng[19] = 0x70; // width 70000
-    QTest::newRow("PNG of 70000 pixels") << IconFileBytes({{0, 0, 0, 32, bigPng}}) << QString::fromLatin1(kOutOfResources);
+    bigPng[16] = 0;
+    bigPng[17] = 1;
+    bigPng[18] = 0x11;
+    bigPng[19] = 0x70; // width 70000
+    QTest::newRow("PNG of 70000 pixels") << IconFileBytes({{0, 0, 0, 32, bigPng}})
+                                         << QString::fromLatin1(kOutOfResources);
     QByteArray brokenPng = PngBytes(Filled(4, 4, kRed));
     brokenPng.truncate(40);
     QTest::newRow("PNG cut short") << IconFileBytes({{4, 4, 0, 32, brokenPng}}) << invalid;

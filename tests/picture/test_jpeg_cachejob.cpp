@@ -114,7 +114,8 @@ private slots:
         for (int y = 0; y < r.height; ++y)
             for (int x = 0; x < r.width; ++x)
                 for (int c = 0; c < 3; ++c)
-                    samples[(size_t(y) * size_t(r.width) + size_t(x)) * 3 + size_t(c)] = ((x / 12 + y / 12) & 1) ? 230 : 20;
+                    samples[(size_t(y) * size_t(r.width) + size_t(x)) * 3 + size_t(c)] =
+                        ((x / 12 + y / 12) & 1) ? 230 : 20;
         const QByteArray bytes = Encode(r, samples);
         const QSize target(101, 76);
         TJpegImage thumb, full;
@@ -124,8 +125,8 @@ private slots:
         QVERIFY(job);
         QCOMPARE(job->options.scaleDenom, 8);
         thumb.AdoptCache(RunElsewhere(*job));
-        const QImage reference = DibToQImage(full.Bitmap().Dib()).scaled(target, Qt::IgnoreAspectRatio,
-                                                                         Qt::SmoothTransformation);
+        const QImage reference =
+            DibToQImage(full.Bitmap().Dib()).scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         const double mean = MeanDifference(Drawn(thumb, target), reference);
         QVERIFY2(mean < 10.0, qPrintable(QString::number(mean)));
     }
@@ -230,7 +231,7 @@ private slots:
         jpeg.LoadFromBytes(Jpeg(800, 600));
         auto job = jpeg.StartCacheJob(QSize(100, 75));
         QVERIFY(job);
-        std::atomic<bool> stop{raised};
+        std::atomic<bool> stop {raised};
         job->options.cancel = &stop;
         const JpegCacheResult r = RunElsewhere(*job);
         QCOMPARE(r.cache.isNull(), raised);
@@ -243,7 +244,7 @@ private slots:
     {
         // The flag is read at every row: raised once the decoding has begun (here by the
         // starting report, so the moment is certain), it ends the decoding at its first row.
-        std::atomic<bool> stop{false};
+        std::atomic<bool> stop {false};
         JpegDecodeOptions o;
         o.cancel = &stop;
         QList<TProgressStage> stages;
@@ -253,7 +254,7 @@ private slots:
         });
         QCOMPARE(r.error, QStringLiteral("Operation aborted"));
         QVERIFY(r.dib); // made before the first row
-        QCOMPARE(stages, (QList<TProgressStage>{TProgressStage::Starting, TProgressStage::Ending}));
+        QCOMPARE(stages, (QList<TProgressStage> {TProgressStage::Starting, TProgressStage::Ending}));
     }
 
     void copyOfAThumbnailIsTheWholePicture()

@@ -19,7 +19,10 @@ Q_DECLARE_METATYPE(jpegtest::Space)
 
 namespace {
 
-QString JpegError(int code) { return QStringLiteral("JPEG error #%1").arg(code); }
+QString JpegError(int code)
+{
+    return QStringLiteral("JPEG error #%1").arg(code);
+}
 
 // Repeats the file's last scan (from its SOS marker to the end-of-image marker) `times`
 // more times. Repeated refinement scans are only warnings to libjpeg, so the file stays
@@ -49,8 +52,8 @@ std::vector<uint8_t> CmykBlocks()
     for (int y = 0; y < kBlock; ++y)
         for (int x = 0; x < n * kBlock; ++x) {
             const Cmyk& ink = kInks[x / kBlock];
-            px.insert(px.end(), {uint8_t(255 - ink.c), uint8_t(255 - ink.m), uint8_t(255 - ink.y),
-                                 uint8_t(255 - ink.k)});
+            px.insert(px.end(),
+                      {uint8_t(255 - ink.c), uint8_t(255 - ink.m), uint8_t(255 - ink.y), uint8_t(255 - ink.k)});
         }
     return px;
 }
@@ -102,30 +105,43 @@ void TestJpegCodec::matchesDjpeg_data()
 
     const QSize s(96, 72), odd(61, 37);
     const QStringList none;
-    QTest::newRow("baseline 4:2:0") << Space::Rgb << false << false << 2 << 2 << s << 1 << false << false << false << false << none;
-    QTest::newRow("baseline 4:2:2") << Space::Rgb << false << false << 2 << 1 << s << 1 << false << false << false << false << none;
-    QTest::newRow("baseline 4:4:4") << Space::Rgb << false << false << 1 << 1 << s << 1 << false << false << false << false << none;
-    QTest::newRow("odd size") << Space::Rgb << false << false << 2 << 2 << odd << 1 << false << false << false << false << none;
-    QTest::newRow("progressive") << Space::Rgb << true << false << 2 << 2 << s << 1 << false << false << false << false << none;
-    QTest::newRow("arithmetic") << Space::Rgb << false << true << 2 << 2 << s << 1 << false << false << false << false << none;
-    QTest::newRow("progressive arithmetic 4:2:2") << Space::Rgb << true << true << 2 << 1 << odd << 1 << false << false << false << false << none;
-    QTest::newRow("greyscale") << Space::Grey << false << false << 1 << 1 << s << 1 << false << false << false << false << none;
-    QTest::newRow("greyscale, 236 levels") << Space::Grey << false << false << 1 << 1 << s << 1 << true << false << false << false
-                                           << QStringList{"-colors", "236"};
+    QTest::newRow("baseline 4:2:0") << Space::Rgb << false << false << 2 << 2 << s << 1 << false << false << false
+                                    << false << none;
+    QTest::newRow("baseline 4:2:2") << Space::Rgb << false << false << 2 << 1 << s << 1 << false << false << false
+                                    << false << none;
+    QTest::newRow("baseline 4:4:4") << Space::Rgb << false << false << 1 << 1 << s << 1 << false << false << false
+                                    << false << none;
+    QTest::newRow("odd size") << Space::Rgb << false << false << 2 << 2 << odd << 1 << false << false << false << false
+                              << none;
+    QTest::newRow("progressive") << Space::Rgb << true << false << 2 << 2 << s << 1 << false << false << false << false
+                                 << none;
+    QTest::newRow("arithmetic") << Space::Rgb << false << true << 2 << 2 << s << 1 << false << false << false << false
+                                << none;
+    QTest::newRow("progressive arithmetic 4:2:2")
+        << Space::Rgb << true << true << 2 << 1 << odd << 1 << false << false << false << false << none;
+    QTest::newRow("greyscale") << Space::Grey << false << false << 1 << 1 << s << 1 << false << false << false << false
+                               << none;
+    QTest::newRow("greyscale, 236 levels") << Space::Grey << false << false << 1 << 1 << s << 1 << true << false
+                                           << false << false << QStringList {"-colors", "236"};
     QTest::newRow("236 colours") << Space::Rgb << false << false << 2 << 2 << s << 1 << true << false << false << false
-                                 << QStringList{"-colors", "236"};
-    QTest::newRow("236 colours, best speed") << Space::Rgb << true << false << 2 << 2 << s << 1 << true << true << false << false
-                                             << QStringList{"-colors", "236", "-onepass", "-dither", "ordered", "-dct", "fast"};
+                                 << QStringList {"-colors", "236"};
+    QTest::newRow("236 colours, best speed")
+        << Space::Rgb << true << false << 2 << 2 << s << 1 << true << true << false << false
+        << QStringList {"-colors", "236", "-onepass", "-dither", "ordered", "-dct", "fast"};
     QTest::newRow("best speed") << Space::Rgb << false << false << 2 << 2 << s << 1 << false << true << false << false
-                                << QStringList{"-dct", "fast"};
-    QTest::newRow("colour as greyscale") << Space::Rgb << false << false << 2 << 2 << s << 1 << true << false << true << false
-                                         << QStringList{"-grayscale", "-colors", "236"};
-    QTest::newRow("half") << Space::Rgb << false << false << 2 << 2 << odd << 2 << false << false << false << false << QStringList{"-scale", "1/2"};
-    QTest::newRow("quarter") << Space::Rgb << true << false << 2 << 2 << s << 4 << false << false << false << false << QStringList{"-scale", "1/4"};
-    QTest::newRow("eighth") << Space::Rgb << false << false << 2 << 1 << odd << 8 << false << false << false << false << QStringList{"-scale", "1/8"};
-    QTest::newRow("progressive display") << Space::Rgb << true << false << 2 << 2 << s << 1 << false << false << false << true << none;
-    QTest::newRow("progressive display, 236 colours") << Space::Rgb << true << false << 2 << 2 << s << 1 << true << false << false << true
-                                                      << QStringList{"-colors", "236"};
+                                << QStringList {"-dct", "fast"};
+    QTest::newRow("colour as greyscale") << Space::Rgb << false << false << 2 << 2 << s << 1 << true << false << true
+                                         << false << QStringList {"-grayscale", "-colors", "236"};
+    QTest::newRow("half") << Space::Rgb << false << false << 2 << 2 << odd << 2 << false << false << false << false
+                          << QStringList {"-scale", "1/2"};
+    QTest::newRow("quarter") << Space::Rgb << true << false << 2 << 2 << s << 4 << false << false << false << false
+                             << QStringList {"-scale", "1/4"};
+    QTest::newRow("eighth") << Space::Rgb << false << false << 2 << 1 << odd << 8 << false << false << false << false
+                            << QStringList {"-scale", "1/8"};
+    QTest::newRow("progressive display") << Space::Rgb << true << false << 2 << 2 << s << 1 << false << false << false
+                                         << true << none;
+    QTest::newRow("progressive display, 236 colours") << Space::Rgb << true << false << 2 << 2 << s << 1 << true
+                                                      << false << false << true << QStringList {"-colors", "236"};
 }
 
 void TestJpegCodec::matchesDjpeg()
@@ -338,7 +354,11 @@ void TestJpegCodec::cmykInTrueColours()
         const int wantCh[3] = {int(want >> 16), int(want >> 8 & 0xFF), int(want & 0xFF)};
         for (int c = 0; c < 3; ++c)
             QVERIFY2(std::abs(sum[c] / 64 - wantCh[c]) <= tolerance,
-                     qPrintable(QStringLiteral("block %1 channel %2: %3, expected %4").arg(b).arg(c).arg(sum[c] / 64).arg(wantCh[c])));
+                     qPrintable(QStringLiteral("block %1 channel %2: %3, expected %4")
+                                    .arg(b)
+                                    .arg(c)
+                                    .arg(sum[c] / 64)
+                                    .arg(wantCh[c])));
     }
 }
 

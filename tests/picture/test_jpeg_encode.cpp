@@ -11,10 +11,9 @@ const int kLuminance[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 
                             14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
                             18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
                             49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
-const int kChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
-                              24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
-                              99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
-                              99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+const int kChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99, 24, 26, 56, 99, 99, 99,
+                              99, 99, 47, 66, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+                              99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
 
 int ScaledQuant(int base, int quality)
 {
@@ -35,8 +34,8 @@ struct Decoded {
 Decoded ReadBack(const QByteArray& jpeg)
 {
     Decoded d;
-    jpeg_decompress_struct c{};
-    jpeg_error_mgr err{};
+    jpeg_decompress_struct c {};
+    jpeg_error_mgr err {};
     c.err = jpeg_std_error(&err);
     jpeg_create_decompress(&c);
     jpeg_mem_src(&c, reinterpret_cast<const unsigned char*>(jpeg.constData()), (unsigned long)jpeg.size());
@@ -61,7 +60,7 @@ std::shared_ptr<DibImage> SmoothRgb(int width, int height)
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             uint8_t* p = dib->Row(y) + 3 * x;
-            p[0] = uint8_t(40 + x * 150 / width);  // blue
+            p[0] = uint8_t(40 + x * 150 / width);   // blue
             p[1] = uint8_t(200 - y * 150 / height); // green
             p[2] = uint8_t(230 - x * 100 / width);  // red
         }

@@ -54,8 +54,8 @@ inline std::vector<uint8_t> Pattern(int width, int height, int components)
 // Encodes samples (interleaved, Components(recipe.space) per pixel) with libjpeg.
 inline QByteArray Encode(const Recipe& recipe, const std::vector<uint8_t>& samples)
 {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
+    jpeg_compress_struct c {};
+    jpeg_error_mgr err {};
     c.err = jpeg_std_error(&err); // a test-data mistake ends the test run loudly
     jpeg_create_compress(&c);
     unsigned char* buffer = nullptr;
@@ -64,9 +64,7 @@ inline QByteArray Encode(const Recipe& recipe, const std::vector<uint8_t>& sampl
     c.image_width = JDIMENSION(recipe.width);
     c.image_height = JDIMENSION(recipe.height);
     c.input_components = Components(recipe.space);
-    c.in_color_space = recipe.space == Space::Grey ? JCS_GRAYSCALE
-                       : recipe.space == Space::Rgb ? JCS_RGB
-                                                  : JCS_CMYK;
+    c.in_color_space = recipe.space == Space::Grey ? JCS_GRAYSCALE : recipe.space == Space::Rgb ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&c);
     if (recipe.space == Space::Ycck)
         jpeg_set_colorspace(&c, JCS_YCCK);
@@ -170,7 +168,9 @@ inline const char* kDjpeg = "/usr/bin/djpeg";
 inline Pnm Djpeg(const QString& jpegPath, const QStringList& args, const QString& outPath)
 {
     QProcess p;
-    p.start(QString::fromLatin1(kDjpeg), QStringList(args) << "-pnm" << "-outfile" << outPath << jpegPath);
+    p.start(QString::fromLatin1(kDjpeg),
+            QStringList(args) << "-pnm"
+                              << "-outfile" << outPath << jpegPath);
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
     QFile f(outPath);
@@ -184,16 +184,23 @@ inline Pnm Djpeg(const QString& jpegPath, const QStringList& args, const QString
 inline QString FirstDifference(const DibImage& dib, const Pnm& ref)
 {
     if (dib.width != ref.width || dib.height != ref.height)
-        return QStringLiteral("size %1x%2, expected %3x%4").arg(dib.width).arg(dib.height).arg(ref.width).arg(ref.height);
+        return QStringLiteral("size %1x%2, expected %3x%4")
+            .arg(dib.width)
+            .arg(dib.height)
+            .arg(ref.width)
+            .arg(ref.height);
     const auto* p = reinterpret_cast<const uint8_t*>(ref.pixels.constData());
     for (int y = 0; y < dib.height; ++y)
         for (int x = 0; x < dib.width; ++x, p += ref.channels) {
             const uint32_t got = dib.PixelRgb(x, y) & 0xFFFFFF;
-            const uint32_t want = ref.channels == 3 ? uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2]
-                                                    : uint32_t(p[0]) * 0x010101u;
+            const uint32_t want =
+                ref.channels == 3 ? uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2] : uint32_t(p[0]) * 0x010101u;
             if (got != want)
                 return QStringLiteral("pixel (%1,%2) is %3, expected %4")
-                    .arg(x).arg(y).arg(got, 6, 16, QChar('0')).arg(want, 6, 16, QChar('0'));
+                    .arg(x)
+                    .arg(y)
+                    .arg(got, 6, 16, QChar('0'))
+                    .arg(want, 6, 16, QChar('0'));
         }
     return {};
 }

@@ -56,7 +56,7 @@ std::shared_ptr<DibImage> Palette8(int width, int height)
 {
     auto dib = NewDib(width, height, 8);
     for (int i = 0; i < 4; ++i)
-        dib->colors.push_back(RgbQuad{uint8_t(60 * i), uint8_t(200 - 40 * i), uint8_t(30 + 50 * i), 0});
+        dib->colors.push_back(RgbQuad {uint8_t(60 * i), uint8_t(200 - 40 * i), uint8_t(30 + 50 * i), 0});
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             dib->Row(y)[x] = uint8_t((x / 16 + y / 16) % 4);
@@ -458,7 +458,8 @@ void TestJpegImage::encodeFromBitmap()
         for (int x = 4; x < 64; x += 16) {
             uint32_t want = src->PixelRgb(x + 4, y + 4);
             if (greyscale) {
-                const int l = (int(want >> 16 & 0xFF) * 299 + int(want >> 8 & 0xFF) * 587 + int(want & 0xFF) * 114) / 1000;
+                const int l =
+                    (int(want >> 16 & 0xFF) * 299 + int(want >> 8 & 0xFF) * 587 + int(want & 0xFF) * 114) / 1000;
                 want = uint32_t(l) * 0x010101u;
             }
             QVERIFY2(MaxChannelDifference(r.dib->PixelRgb(x + 4, y + 4), want) <= 12,

@@ -23,8 +23,8 @@ struct Call {
 // One line per report: "<call index>: <percent> <rect or empty> <redraw>".
 QString Describe(int index, const ProgressReport& r)
 {
-    const QString rect = r.rect.isEmpty() ? QStringLiteral("empty")
-                                          : QStringLiteral("rows %1+%2").arg(r.rect.y()).arg(r.rect.height());
+    const QString rect =
+        r.rect.isEmpty() ? QStringLiteral("empty") : QStringLiteral("rows %1+%2").arg(r.rect.y()).arg(r.rect.height());
     return QStringLiteral("%1: %2 %3 %4").arg(index).arg(r.percent).arg(rect, r.redrawNow ? "redraw" : "later");
 }
 
@@ -82,25 +82,27 @@ void TestJpegProgress::throttle_data()
     QTest::addColumn<QList<Call>>("calls");
     QTest::addColumn<QStringList>("reports");
 
-    QTest::newRow("never at the first call") << 10 << QList<Call>{{5000, 40, 20}} << QStringList{};
-    QTest::newRow("not before 500 ms") << 10 << QList<Call>{{0, 0, 0}, {499, 10, 5}} << QStringList{};
-    QTest::newRow("at 500 ms") << 10 << QList<Call>{{0, 0, 0}, {500, 10, 5}} << QStringList{"1: 10 rows 0+5 redraw"};
-    QTest::newRow("3 rows are drawn later") << 10 << QList<Call>{{0, 0, 0}, {600, 10, 3}} << QStringList{"1: 10 rows 0+3 later"};
+    QTest::newRow("never at the first call") << 10 << QList<Call> {{5000, 40, 20}} << QStringList {};
+    QTest::newRow("not before 500 ms") << 10 << QList<Call> {{0, 0, 0}, {499, 10, 5}} << QStringList {};
+    QTest::newRow("at 500 ms") << 10 << QList<Call> {{0, 0, 0}, {500, 10, 5}} << QStringList {"1: 10 rows 0+5 redraw"};
+    QTest::newRow("3 rows are drawn later")
+        << 10 << QList<Call> {{0, 0, 0}, {600, 10, 3}} << QStringList {"1: 10 rows 0+3 later"};
     QTest::newRow("unchanged per cent waits")
-        << 10 << QList<Call>{{0, 0, 0}, {600, 0, 2}, {700, 1, 4}} << QStringList{"2: 1 rows 0+4 redraw"};
+        << 10 << QList<Call> {{0, 0, 0}, {600, 0, 2}, {700, 1, 4}} << QStringList {"2: 1 rows 0+4 redraw"};
     QTest::newRow("rows since the last report")
-        << 10 << QList<Call>{{0, 0, 0}, {500, 10, 8}, {800, 20, 12}, {1000, 30, 20}}
-        << QStringList{"1: 10 rows 0+8 redraw", "3: 30 rows 8+12 redraw"};
+        << 10 << QList<Call> {{0, 0, 0}, {500, 10, 8}, {800, 20, 12}, {1000, 30, 20}}
+        << QStringList {"1: 10 rows 0+8 redraw", "3: 30 rows 8+12 redraw"};
     QTest::newRow("interval counts from the last report")
-        << 10 << QList<Call>{{0, 0, 0}, {600, 10, 4}, {1000, 20, 8}, {1100, 30, 9}}
-        << QStringList{"1: 10 rows 0+4 redraw", "3: 30 rows 4+5 redraw"};
-    QTest::newRow("tick wraps around")
-        << 10 << QList<Call>{{0xFFFFFF00u, 0, 0}, {0x000000F3u, 10, 4}, {0x000000F4u, 10, 4}}
-        << QStringList{"2: 10 rows 0+4 redraw"};
+        << 10 << QList<Call> {{0, 0, 0}, {600, 10, 4}, {1000, 20, 8}, {1100, 30, 9}}
+        << QStringList {"1: 10 rows 0+4 redraw", "3: 30 rows 4+5 redraw"};
+    QTest::newRow("tick wraps around") << 10
+                                       << QList<Call> {{0xFFFFFF00u, 0, 0}, {0x000000F3u, 10, 4}, {0x000000F4u, 10, 4}}
+                                       << QStringList {"2: 10 rows 0+4 redraw"};
     // Progressive display: a new output pass starts again at the top of the 100 rows.
-    QTest::newRow("a new pass") << 10 << QList<Call>{{0, 0, 0}, {500, 10, 90}, {1000, 20, 2}}
-                                << QStringList{"1: 10 rows 0+90 redraw", "2: 20 rows 0+100 redraw"};
-    QTest::newRow("encoding has no rows") << 0 << QList<Call>{{0, 0, 0}, {500, 50, 0}} << QStringList{"1: 50 empty later"};
+    QTest::newRow("a new pass") << 10 << QList<Call> {{0, 0, 0}, {500, 10, 90}, {1000, 20, 2}}
+                                << QStringList {"1: 10 rows 0+90 redraw", "2: 20 rows 0+100 redraw"};
+    QTest::newRow("encoding has no rows")
+        << 0 << QList<Call> {{0, 0, 0}, {500, 50, 0}} << QStringList {"1: 50 empty later"};
 }
 
 void TestJpegProgress::throttle()
@@ -140,7 +142,10 @@ void TestJpegProgress::decodeReports()
     uint32_t now = 1000;
     int ticks = 0;
     ScreenFacts facts;
-    facts.tick = [&] { ++ticks; return now += 150; };
+    facts.tick = [&] {
+        ++ticks;
+        return now += 150;
+    };
     SetScreenFacts(facts);
 
     Recipe s;
@@ -280,11 +285,14 @@ void TestJpegProgress::handlerStopsEncoding()
     facts.tick = [&] { return now += 600; };
     SetScreenFacts(facts);
     int calls = 0;
-    const QByteArray out = JpegEncode(*NewDib(64, 512, 24), 90, false, false, [&](const ProgressReport& r) {
-        ++calls;
-        if (r.stage == TProgressStage::Running)
-            throw std::runtime_error("later");
-    }, &error);
+    const QByteArray out = JpegEncode(
+        *NewDib(64, 512, 24), 90, false, false,
+        [&](const ProgressReport& r) {
+            ++calls;
+            if (r.stage == TProgressStage::Running)
+                throw std::runtime_error("later");
+        },
+        &error);
     QVERIFY(out.isEmpty());
     QCOMPARE(error, QString());
     QCOMPARE(calls, 3);

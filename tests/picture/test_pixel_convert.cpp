@@ -48,7 +48,10 @@ int BruteNearest(const std::vector<RgbQuad>& table, uint32_t rgb)
     return best;
 }
 
-uint32_t Rgb(const DibImage& dib, int x, int y) { return dib.PixelRgb(x, y) & 0xFFFFFF; }
+uint32_t Rgb(const DibImage& dib, int x, int y)
+{
+    return dib.PixelRgb(x, y) & 0xFFFFFF;
+}
 
 // A 16-bit image with masks of its own: reports Custom.
 std::shared_ptr<DibImage> CustomDib()
@@ -171,7 +174,10 @@ private slots:
         QFETCH(int, kind);
         std::vector<RgbQuad> table;
         uint32_t seed = 12345;
-        auto next = [&seed] { seed = seed * 1103515245u + 12345u; return (seed >> 8) & 0xFFFFFF; };
+        auto next = [&seed] {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 8) & 0xFFFFFF;
+        };
         switch (kind) {
         case 0: table = DefaultPalette16(); break;
         case 1: table = HalftonePalette256(); break;
@@ -242,7 +248,8 @@ private slots:
 
     void oneBitColourTable_data()
     {
-        QTest::addColumn<int>("source");   // 0 device, 1 plain 24-bit, 2 8-bit table, 3 24-bit own table, 4 24-bit on 8-bit screen
+        QTest::addColumn<int>(
+            "source"); // 0 device, 1 plain 24-bit, 2 8-bit table, 3 24-bit own table, 4 24-bit on 8-bit screen
         QTest::addColumn<uint>("first");
         QTest::addColumn<uint>("second");
         QTest::newRow("device-dependent") << 0 << 0x000000u << 0xFFFFFFu;
@@ -279,7 +286,7 @@ private slots:
 
     void sameFormatChangesNothing_data()
     {
-        QTest::addColumn<int>("source");   // 0 24-bit, 1 8-bit, 2 device, 3 custom
+        QTest::addColumn<int>("source"); // 0 24-bit, 1 8-bit, 2 device, 3 custom
         QTest::addColumn<QString>("format");
         QTest::newRow("24-bit on 24-bit") << 0 << "24-bit";
         QTest::newRow("8-bit on 8-bit") << 1 << "8-bit";
@@ -293,8 +300,14 @@ private slots:
         std::shared_ptr<DibImage> dib;
         switch (source) {
         case 0: dib = Filled(2, 2, 0x112233); break;
-        case 1: dib = NewDib(2, 2, 8); dib->colors = HalftonePalette256(); break;
-        case 2: dib = NewDeviceDib(2, 2); dib->rleSource = "kept"; break;
+        case 1:
+            dib = NewDib(2, 2, 8);
+            dib->colors = HalftonePalette256();
+            break;
+        case 2:
+            dib = NewDeviceDib(2, 2);
+            dib->rleSource = "kept";
+            break;
         default: dib = CustomDib(); break;
         }
         TBitmap bitmap(dib);
@@ -350,9 +363,9 @@ private slots:
         QFETCH(int, colourBits);
         SetScreenBits(screenBits);
         auto dib = Filled(2, 1, 0x202020);
-        dib->Row(0)[3] = dib->Row(0)[4] = dib->Row(0)[5] = 0xE0;   // right pixel light
+        dib->Row(0)[3] = dib->Row(0)[4] = dib->Row(0)[5] = 0xE0; // right pixel light
         TBitmap bitmap(dib);
-        bitmap.SetMonochrome(false);   // not monochrome already: nothing
+        bitmap.SetMonochrome(false); // not monochrome already: nothing
         QCOMPARE(bitmap.SharedDib(), std::shared_ptr<const DibImage>(dib));
         bitmap.SetMonochrome(true);
         QVERIFY(bitmap.Monochrome());
@@ -399,9 +412,9 @@ private slots:
         TPixelFormat f;
         QVERIFY(PixelFormatFromName(format, &f));
         bitmap.SetPixelFormat(f);
-        if (format == QLatin1String("1-bit")) {   // black and white table: red went black, blue black
+        if (format == QLatin1String("1-bit")) { // black and white table: red went black, blue black
             auto mono = std::make_shared<DibImage>(bitmap.Dib());
-            mono->Row(0)[0] = mono->Row(1)[0] = 0x80;   // left column white
+            mono->Row(0)[0] = mono->Row(1)[0] = 0x80; // left column white
             bitmap.SetDib(mono);
         }
         const uint32_t left = Rgb(bitmap.Dib(), 0, 0), rest = Rgb(bitmap.Dib(), 2, 1);
@@ -441,7 +454,7 @@ private slots:
     void paletteRule_data()
     {
         QTest::addColumn<int>("screenBits");
-        QTest::addColumn<int>("source");   // 0 24-bit, 1 8-bit with 3 colours, 2 device 32, 3 16-bit
+        QTest::addColumn<int>("source"); // 0 24-bit, 1 8-bit with 3 colours, 2 device 32, 3 16-bit
         QTest::addColumn<int>("entries");
         QTest::newRow("colour table") << 32 << 1 << 3;
         QTest::newRow("deep bitmap, deep screen") << 32 << 0 << 0;
@@ -459,8 +472,14 @@ private slots:
         std::shared_ptr<DibImage> dib;
         switch (source) {
         case 0: dib = Filled(1, 1, 0); break;
-        case 1: dib = NewDib(1, 1, 8); dib->colors = {Quad(1), Quad(2), Quad(3)}; break;
-        case 2: dib = NewDib(1, 1, 32); dib->device = true; break;
+        case 1:
+            dib = NewDib(1, 1, 8);
+            dib->colors = {Quad(1), Quad(2), Quad(3)};
+            break;
+        case 2:
+            dib = NewDib(1, 1, 32);
+            dib->device = true;
+            break;
         default: dib = NewDib(1, 1, 16); break;
         }
         TBitmap bitmap(dib);
@@ -519,7 +538,7 @@ private slots:
     void customMasksDrawn()
     {
         auto dib = CustomDib();
-        dib->Row(0)[0] = 0x00, dib->Row(0)[1] = 0x7C;   // red
+        dib->Row(0)[0] = 0x00, dib->Row(0)[1] = 0x7C; // red
         TBitmap bitmap(dib);
         QCOMPARE(bitmap.Image().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
         QCOMPARE(bitmap.Image().pixel(1, 1) & 0xFFFFFF, 0u);

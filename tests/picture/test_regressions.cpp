@@ -38,9 +38,9 @@ QString RegressionsDir()
 }
 
 struct Outcome {
-    QString text = kLoads;   // the first failure's text, or "loads"
-    QSize size;              // the graphic's size after loading
-    QImage canvas;           // 64x48 over white: the thumbnail, then the full size from (0,0)
+    QString text = kLoads; // the first failure's text, or "loads"
+    QSize size;            // the graphic's size after loading
+    QImage canvas;         // 64x48 over white: the thumbnail, then the full size from (0,0)
 };
 
 // What a page and the viewer do with a file: load it, prepare and draw it at a thumbnail
@@ -59,7 +59,8 @@ Outcome LoadPrepareDraw(GraphicKind kind, const QByteArray& bytes)
     o.canvas = QImage(64, 48, QImage::Format_ARGB32_Premultiplied);
     o.canvas.fill(Qt::white);
     QPainter painter(&o.canvas);
-    const QSize thumbnail = o.size.isEmpty() ? QSize(64, 48) : o.size.scaled(64, 48, Qt::KeepAspectRatio).expandedTo({1, 1});
+    const QSize thumbnail =
+        o.size.isEmpty() ? QSize(64, 48) : o.size.scaled(64, 48, Qt::KeepAspectRatio).expandedTo({1, 1});
     for (const QSize target : {thumbnail, o.size}) {
         try {
             if (g->NeedsPrepare(target))
@@ -132,7 +133,7 @@ QByteArray IconDib(int width, int height, int bits, const std::vector<uint32_t>&
     Put16(b, uint32_t(bits));
     for (int i = 0; i < 4; ++i)
         Put32(b, 0);
-    Put32(b, uint32_t(table.size()));   // colours used
+    Put32(b, uint32_t(table.size())); // colours used
     Put32(b, 0);
     for (uint32_t c : table)
         Put32(b, c);
@@ -196,7 +197,7 @@ QByteArray SmallJpeg(bool progressive, jpegtest::Space space = jpegtest::Space::
 
 int CountScans(const QByteArray& jpeg)
 {
-    return int(jpeg.count(QByteArray("\xFF\xDA", 2)));   // stuffed data never holds FF DA
+    return int(jpeg.count(QByteArray("\xFF\xDA", 2))); // stuffed data never holds FF DA
 }
 
 // A progressive file whose last scan is repeated until it holds `scans` scans; a repeated
@@ -217,7 +218,7 @@ class TestRegressions : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { SetScreenFacts(ScreenFacts{}); }
+    void init() { SetScreenFacts(ScreenFacts {}); }
 
     void keptFiles_data();
     void keptFiles();
@@ -307,14 +308,15 @@ void TestRegressions::sizeLimits_data()
         << bmp << Bmp(24, 65535, 65535, row, {}, 12) << kResources << QSize();
     // 16,384 x 16,384 x 32 bits is exactly the decoded-size limit; one row more is over it.
     QTest::newRow("32-bit, one row over 1 GiB") << bmp << Bmp(32, 16384, 16385, row) << kResources << QSize();
-    QTest::newRow("icon 65,535 x 65,535 x 32") << ico << IconFile({{0, IconDib(65535, 65535, 32, {}, row)}})
-                                               << kResources << QSize();
+    QTest::newRow("icon 65,535 x 65,535 x 32")
+        << ico << IconFile({{0, IconDib(65535, 65535, 32, {}, row)}}) << kResources << QSize();
     QTest::newRow("icon 40,000 x 40,000 x 32 (wraps 32 bits)")
         << ico << IconFile({{0, IconDib(40000, 40000, 32, {}, row)}}) << kResources << QSize();
-    QTest::newRow("icon PNG 40,000 x 40,000") << ico << IconFile({{0, PngHeader(40000, 40000)}}) << kResources << QSize();
+    QTest::newRow("icon PNG 40,000 x 40,000")
+        << ico << IconFile({{0, PngHeader(40000, 40000)}}) << kResources << QSize();
     // Within 1 GiB alone, beyond it with the copy drawing makes (4 bits are drawn as 8).
-    QTest::newRow("4-bit 65,535 x 16,000 and its drawing copy") << bmp << Bmp(4, 65535, 16000, row) << kResources
-                                                                << QSize();
+    QTest::newRow("4-bit 65,535 x 16,000 and its drawing copy")
+        << bmp << Bmp(4, 65535, 16000, row) << kResources << QSize();
     QTest::newRow("greyscale JPEG 23,200 x 23,200 and its drawing copy")
         << jpg << jpegtest::WithFrameSize(SmallJpeg(false, jpegtest::Space::Grey), 23200, 23200) << kResources
         << QSize(23200, 23200);
@@ -436,7 +438,8 @@ void TestRegressions::oddMasks_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<uint>("rgb");
     QTest::newRow("red mask zero") << MaskedBmp(32, 0, 0xFF00, 0xFF, 0x00112233) << 0x002233u;
-    QTest::newRow("all masks 0xFFFFFFFF") << MaskedBmp(32, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xAB123456u) << 0xABABABu;
+    QTest::newRow("all masks 0xFFFFFFFF")
+        << MaskedBmp(32, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xAB123456u) << 0xABABABu;
     QTest::newRow("red and green the same byte") << MaskedBmp(32, 0xFF0000, 0xFF0000, 0xFF, 0x00445566) << 0x444466u;
     QTest::newRow("one bit each") << MaskedBmp(16, 0x8000, 0x0400, 0x0001, 0x8001) << 0xFF00FFu;
     QTest::newRow("mask with a gap") << MaskedBmp(16, 0x0F0F, 0xF000, 0x00F0, 0xFF0F) << 0xF0FF00u;
@@ -457,11 +460,11 @@ void TestRegressions::indicesBeyondTheTable_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<uint>("topLeft");
     QTest::newRow("1-bit, one colour") << int(GraphicKind::Bitmap) << Bmp(1, 2, 1, Bytes({0x80, 0, 0, 0}), {kR})
-                                      << 0x000000u;
-    QTest::newRow("RLE8, index 200 of 2") << int(GraphicKind::Bitmap) << Rle(8, 2, 1, Bytes({2, 200, 0, 1}), {kR, kG})
-                                         << 0x000000u;
+                                       << 0x000000u;
+    QTest::newRow("RLE8, index 200 of 2")
+        << int(GraphicKind::Bitmap) << Rle(8, 2, 1, Bytes({2, 200, 0, 1}), {kR, kG}) << 0x000000u;
     QTest::newRow("RLE4, index 15 of 2") << int(GraphicKind::Bitmap) << Rle(4, 2, 1, Bytes({2, 0xF1, 0, 1}), {kR, kG})
-                                        << 0x000000u;
+                                         << 0x000000u;
     QTest::newRow("icon 4-bit, index 9 of 2")
         << int(GraphicKind::Icon) << IconFile({{0, IconDib(2, 1, 4, {kR, kG}, Bytes({0x91, 0, 0, 0}))}}) << 0x000000u;
     QTest::newRow("icon 8-bit, index 1 of 2 still read")
@@ -484,15 +487,15 @@ void TestRegressions::rle4PastBounds_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QList<uint>>("expected"); // 3x2, top row first
-    QTest::newRow("odd run longer than the row") << Bytes({7, 0x12, 0, 0, 0, 1}) << QList<uint>{0, 0, 0, kR, kG, kR};
-    QTest::newRow("odd literal past the row") << Bytes({0, 5, 0x21, 0x21, 0x20, 0, 0, 0, 0, 1})
-                                              << QList<uint>{0, 0, 0, kG, kR, kG};
-    QTest::newRow("odd literal past the data") << Bytes({0, 9, 0x12}) << QList<uint>{0, 0, 0, kR, kG, 0};
-    QTest::newRow("move past the image") << Bytes({0, 2, 1, 5, 2, 0x11, 0, 1}) << QList<uint>{0, 0, 0, 0, 0, 0};
-    QTest::newRow("move past the top, then a run") << Bytes({1, 0x10, 0, 2, 0, 255, 3, 0x22, 0, 1})
-                                                   << QList<uint>{0, 0, 0, kR, 0, 0};
-    QTest::newRow("end of line past the top") << Bytes({0, 0, 0, 0, 0, 0, 0, 0, 2, 0x11})
-                                              << QList<uint>{0, 0, 0, 0, 0, 0};
+    QTest::newRow("odd run longer than the row") << Bytes({7, 0x12, 0, 0, 0, 1}) << QList<uint> {0, 0, 0, kR, kG, kR};
+    QTest::newRow("odd literal past the row")
+        << Bytes({0, 5, 0x21, 0x21, 0x20, 0, 0, 0, 0, 1}) << QList<uint> {0, 0, 0, kG, kR, kG};
+    QTest::newRow("odd literal past the data") << Bytes({0, 9, 0x12}) << QList<uint> {0, 0, 0, kR, kG, 0};
+    QTest::newRow("move past the image") << Bytes({0, 2, 1, 5, 2, 0x11, 0, 1}) << QList<uint> {0, 0, 0, 0, 0, 0};
+    QTest::newRow("move past the top, then a run")
+        << Bytes({1, 0x10, 0, 2, 0, 255, 3, 0x22, 0, 1}) << QList<uint> {0, 0, 0, kR, 0, 0};
+    QTest::newRow("end of line past the top")
+        << Bytes({0, 0, 0, 0, 0, 0, 0, 0, 2, 0x11}) << QList<uint> {0, 0, 0, 0, 0, 0};
 }
 
 void TestRegressions::rle4PastBounds()
@@ -530,7 +533,7 @@ void TestRegressions::rleWrittenBackReadsTheSame()
         before << (first.Dib().PixelRgb(x, 0) & 0xFFFFFF);
         after << (again.Dib().PixelRgb(x, 0) & 0xFFFFFF);
     }
-    QCOMPARE(before, (QList<uint>{0, kG, 0, kG}));
+    QCOMPARE(before, (QList<uint> {0, kG, 0, kG}));
     QCOMPARE(after, before);
 }
 
@@ -542,8 +545,8 @@ void TestRegressions::iconDirectories_data()
     QTest::addColumn<QString>("expected");
     const QByteArray grey = IconDib(16, 16, 24, {}, QByteArray(48 * 16, char(0x40)));
     QTest::newRow("entry inside the file header") << IconFile({{-22 + 2, grey}}) << kBadIcon;
-    QTest::newRow("second entry over the first entry's fields") << IconFile({{0, grey}, {-grey.size() - 16, grey}})
-                                                                << kBadIcon;
+    QTest::newRow("second entry over the first entry's fields")
+        << IconFile({{0, grey}, {-grey.size() - 16, grey}}) << kBadIcon;
     QTest::newRow("two entries sharing one image") << IconFile({{0, grey}, {-grey.size(), grey}}) << kLoads;
     QByteArray longer = IconFile({{0, grey}});
     Set32(longer, 6 + 8, uint32_t(grey.size()) * 100);

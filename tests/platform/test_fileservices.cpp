@@ -91,18 +91,17 @@ void TestFileServices::listing_data()
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("jpg files, links followed")
-        << "*.jpg" << ListFilter::Files << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l"};
-    QTest::newRow("jpg, folders too")
-        << "*.jpg" << ListFilter::All << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "pics.jpg/"};
-    QTest::newRow("folders only")
-        << "*.*" << ListFilter::Directories << QStringList{"linkdir/ l", "pics.jpg/", "sub/"};
-    QTest::newRow("mask list")
-        << "*.txt;*.JPG" << ListFilter::Files
-        << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "notes.txt"};
-    QTest::newRow("everything listable")
-        << "*" << ListFilter::All
-        << QStringList{".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "linkdir/ l", "notes.txt", "pics.jpg/", "sub/"};
-    QTest::newRow("nothing matches") << "zzz*" << ListFilter::All << QStringList{};
+        << "*.jpg" << ListFilter::Files << QStringList {".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l"};
+    QTest::newRow("jpg, folders too") << "*.jpg" << ListFilter::All
+                                      << QStringList {".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "pics.jpg/"};
+    QTest::newRow("folders only") << "*.*" << ListFilter::Directories
+                                  << QStringList {"linkdir/ l", "pics.jpg/", "sub/"};
+    QTest::newRow("mask list") << "*.txt;*.JPG" << ListFilter::Files
+                               << QStringList {".hidden.jpg h", "B.JPG", "a.jpg", "link.jpg l", "notes.txt"};
+    QTest::newRow("everything listable") << "*" << ListFilter::All
+                                         << QStringList {".hidden.jpg h", "B.JPG",     "a.jpg",     "link.jpg l",
+                                                         "linkdir/ l",    "notes.txt", "pics.jpg/", "sub/"};
+    QTest::newRow("nothing matches") << "zzz*" << ListFilter::All << QStringList {};
 }
 
 void TestFileServices::listing()
@@ -147,7 +146,7 @@ void TestFileServices::emptyFolderMeansWorkingFolder()
     const auto entries = FileServices::ListDirectory(QString(), "*.jpg", ListFilter::Files);
     QVERIFY(FileServices::SetCurrentFolder(before));
     QVERIFY(entries.has_value());
-    QCOMPARE(Describe(*entries), QStringList{"deep.jpg"});
+    QCOMPARE(Describe(*entries), QStringList {"deep.jpg"});
     QVERIFY(!FileServices::SetCurrentFolder(P("tree/missing")));
     QCOMPARE(FileServices::CurrentFolder(), before);
 }
@@ -224,7 +223,7 @@ void TestFileServices::copy()
         QCOMPARE(QFileInfo(to).lastModified(), kStamp);
     // No temporary files are left beside the target.
     const QStringList leftovers = QDir(m_dir.path()).entryList({"copy-target*"}, QDir::Files | QDir::Hidden);
-    QCOMPARE(leftovers, QStringList{QFileInfo(to).fileName()});
+    QCOMPARE(leftovers, QStringList {QFileInfo(to).fileName()});
     QFile::remove(to);
 }
 
@@ -232,10 +231,14 @@ void TestFileServices::copyFailures_data()
 {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
-    QTest::newRow("missing source") << "nothing.bin" << "out1.bin";
-    QTest::newRow("folder as source") << "tree/sub" << "out2.bin";
-    QTest::newRow("pipe as source") << "fifo.bin" << "out3.bin";
-    QTest::newRow("target folder missing") << "tree/a.jpg" << "nofolder/out4.bin";
+    QTest::newRow("missing source") << "nothing.bin"
+                                    << "out1.bin";
+    QTest::newRow("folder as source") << "tree/sub"
+                                      << "out2.bin";
+    QTest::newRow("pipe as source") << "fifo.bin"
+                                    << "out3.bin";
+    QTest::newRow("target folder missing") << "tree/a.jpg"
+                                           << "nofolder/out4.bin";
 }
 
 void TestFileServices::copyFailures()

@@ -20,16 +20,21 @@ void TestQtPlatform::dialogFilter_data()
     QTest::addColumn<QString>("desktop");
     QTest::addColumn<QString>("qt");
 
-    QTest::newRow("one entry") << "Bitmaps (*.bmp)|*.bmp" << "Bitmaps (*.bmp)";
+    QTest::newRow("one entry") << "Bitmaps (*.bmp)|*.bmp"
+                               << "Bitmaps (*.bmp)";
     QTest::newRow("several entries, list patterns")
         << "All (*.jpg;*.jpeg)|*.jpg;*.jpeg|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg"
         << "All (*.jpg *.jpeg);;JPEG Image File (*.jpg);;JPEG Image File (*.jpeg)";
-    QTest::newRow("description without patterns") << "Bitmap|*.bmp" << "Bitmap (*.bmp)";
-    QTest::newRow("description disagrees with patterns")
-        << "Pictures (*.jpg)|*.jpg;*.bmp" << "Pictures (*.jpg) (*.jpg *.bmp)";
-    QTest::newRow("missing pattern half") << "Anything" << "Anything (*)";
-    QTest::newRow("missing description") << "|*.bmp" << "*.bmp";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("description without patterns") << "Bitmap|*.bmp"
+                                                  << "Bitmap (*.bmp)";
+    QTest::newRow("description disagrees with patterns") << "Pictures (*.jpg)|*.jpg;*.bmp"
+                                                         << "Pictures (*.jpg) (*.jpg *.bmp)";
+    QTest::newRow("missing pattern half") << "Anything"
+                                          << "Anything (*)";
+    QTest::newRow("missing description") << "|*.bmp"
+                                         << "*.bmp";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestQtPlatform::dialogFilter()

@@ -71,17 +71,17 @@ void TestScriptedPlatform::popupChoice_data()
     QTest::addColumn<QStringList>("script"); // empty list: nothing queued
     QTest::addColumn<QString>("triggered");  // "" when the menu is dismissed
 
-    QTest::newRow("top-level entry, mnemonic ignored") << QStringList{"Show In Screen"} << "Show In Screen";
-    QTest::newRow("plain entry") << QStringList{"Zoom"} << "Zoom";
-    QTest::newRow("submenu entry") << QStringList{"Bitmap"} << "Bitmap";
-    QTest::newRow("submenu entry with shortcut") << QStringList{"JPEG"} << "JPEG";
-    QTest::newRow("escaped ampersand") << QStringList{"Rock & Roll"} << "Rock & Roll";
-    QTest::newRow("disabled entry cannot be chosen") << QStringList{"Details"} << "";
-    QTest::newRow("hidden entry cannot be chosen") << QStringList{"Secret"} << "";
-    QTest::newRow("submenu itself is not an entry") << QStringList{"Save As"} << "";
-    QTest::newRow("text must match exactly") << QStringList{"zoom"} << "";
-    QTest::newRow("empty choice dismisses") << QStringList{""} << "";
-    QTest::newRow("empty script dismisses") << QStringList{} << "";
+    QTest::newRow("top-level entry, mnemonic ignored") << QStringList {"Show In Screen"} << "Show In Screen";
+    QTest::newRow("plain entry") << QStringList {"Zoom"} << "Zoom";
+    QTest::newRow("submenu entry") << QStringList {"Bitmap"} << "Bitmap";
+    QTest::newRow("submenu entry with shortcut") << QStringList {"JPEG"} << "JPEG";
+    QTest::newRow("escaped ampersand") << QStringList {"Rock & Roll"} << "Rock & Roll";
+    QTest::newRow("disabled entry cannot be chosen") << QStringList {"Details"} << "";
+    QTest::newRow("hidden entry cannot be chosen") << QStringList {"Secret"} << "";
+    QTest::newRow("submenu itself is not an entry") << QStringList {"Save As"} << "";
+    QTest::newRow("text must match exactly") << QStringList {"zoom"} << "";
+    QTest::newRow("empty choice dismisses") << QStringList {""} << "";
+    QTest::newRow("empty script dismisses") << QStringList {} << "";
 }
 
 void TestScriptedPlatform::popupChoice()
@@ -98,7 +98,7 @@ void TestScriptedPlatform::popupChoice()
     QAction* result = platform.PopupMenu(m.menu, QPoint(120, 45));
 
     QCOMPARE(result ? MenuEntryText(result->text()) : QString(), triggered);
-    QCOMPARE(m.triggered, triggered.isEmpty() ? QStringList{} : QStringList{triggered});
+    QCOMPARE(m.triggered, triggered.isEmpty() ? QStringList {} : QStringList {triggered});
     QCOMPARE(topTriggered.count(), triggered.isEmpty() ? 0 : 1);
     const bool inSubmenu = triggered == "Bitmap" || triggered == "JPEG" || triggered == "Rock & Roll";
     QCOMPARE(subTriggered.count(), inSubmenu ? 1 : 0);
@@ -107,8 +107,8 @@ void TestScriptedPlatform::popupChoice()
     QCOMPARE(platform.menus.size(), size_t(1));
     const auto& record = platform.menus.front();
     QCOMPARE(record.pos, QPoint(120, 45));
-    QCOMPARE(record.texts, (QStringList{"Show In Screen", "Zoom", "Details", "Save As"}));
-    QCOMPARE(record.enabled, (std::vector<bool>{true, true, false, true}));
+    QCOMPARE(record.texts, (QStringList {"Show In Screen", "Zoom", "Details", "Save As"}));
+    QCOMPARE(record.enabled, (std::vector<bool> {true, true, false, true}));
     QCOMPARE(record.chosen, !triggered.isEmpty());
 }
 
@@ -121,7 +121,7 @@ void TestScriptedPlatform::popupChoicesConsumedInOrder()
     QCOMPARE(platform.PopupMenu(m.menu, {}), nullptr);
     QCOMPARE(platform.PopupMenu(m.menu, {}) != nullptr, true);
     QCOMPARE(platform.PopupMenu(m.menu, {}), nullptr);
-    QCOMPARE(m.triggered, (QStringList{"Zoom", "Bitmap"}));
+    QCOMPARE(m.triggered, (QStringList {"Zoom", "Bitmap"}));
     QCOMPARE(platform.menus.size(), size_t(4));
 }
 
@@ -153,14 +153,14 @@ void TestScriptedPlatform::timersFireOnlyWhenActive()
 
     QCOMPARE(platform.TimerCount(), 3);
     QCOMPARE(platform.FireAll(), 2);
-    QCOMPARE(fired, (std::vector<int>{1, 0, 1}));
+    QCOMPARE(fired, (std::vector<int> {1, 0, 1}));
     QVERIFY(!platform.FireTimer(1));
     QVERIFY(platform.FireTimer(2));
     QCOMPARE(platform.Timer(0)->Interval(), 5000);
 
     timers[0]->Stop();
     QCOMPARE(platform.FireAll(), 1);
-    QCOMPARE(fired, (std::vector<int>{1, 0, 3}));
+    QCOMPARE(fired, (std::vector<int> {1, 0, 3}));
     QVERIFY(!platform.FireTimer(7));
     QVERIFY(!platform.FireTimer(-1));
 }
@@ -225,7 +225,7 @@ void TestScriptedPlatform::modalHandlerGetsShownWindow()
     QCOMPARE(platform.ShowModal(dialog), 42);
     QCOMPARE(handlerCalls, 1);
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(platform.modals, (std::vector<QString>{"ProbeDialog"}));
+    QCOMPARE(platform.modals, (std::vector<QString> {"ProbeDialog"}));
 }
 
 void TestScriptedPlatform::modalWithoutHandler()

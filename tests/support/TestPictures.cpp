@@ -8,8 +8,9 @@ QImage MakeTestImage(int width, int height, int seed)
     QImage img(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            img.setPixel(x, y, qRgb((x * 255 / std::max(1, width - 1) + seed * 40) & 255,
-                                    (y * 255 / std::max(1, height - 1)) & 255, ((x / 8 + y / 8) % 2) * 200));
+            img.setPixel(x, y,
+                         qRgb((x * 255 / std::max(1, width - 1) + seed * 40) & 255,
+                              (y * 255 / std::max(1, height - 1)) & 255, ((x / 8 + y / 8) % 2) * 200));
     return img;
 }
 
@@ -32,8 +33,14 @@ void WriteTestBitmap(const QString& path, int width, int height, int seed)
 QByteArray MakeTestIcon(const QList<int>& sizes)
 {
     QByteArray out;
-    auto u16 = [&out](int v) { out.append(char(v & 255)); out.append(char((v >> 8) & 255)); };
-    auto u32 = [&out](quint32 v) { for (int i = 0; i < 4; ++i) out.append(char((v >> (8 * i)) & 255)); };
+    auto u16 = [&out](int v) {
+        out.append(char(v & 255));
+        out.append(char((v >> 8) & 255));
+    };
+    auto u32 = [&out](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            out.append(char((v >> (8 * i)) & 255));
+    };
     u16(0);
     u16(1);
     u16(int(sizes.size()));
@@ -41,13 +48,31 @@ QByteArray MakeTestIcon(const QList<int>& sizes)
     quint32 offset = 6 + 16 * quint32(sizes.size());
     for (int s : sizes) {
         QByteArray img;
-        auto w32 = [&img](quint32 v) { for (int i = 0; i < 4; ++i) img.append(char((v >> (8 * i)) & 255)); };
-        auto w16 = [&img](int v) { img.append(char(v & 255)); img.append(char((v >> 8) & 255)); };
-        w32(40); w32(quint32(s)); w32(quint32(2 * s)); w16(1); w16(32);
-        w32(0); w32(0); w32(0); w32(0); w32(0); w32(0);
+        auto w32 = [&img](quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                img.append(char((v >> (8 * i)) & 255));
+        };
+        auto w16 = [&img](int v) {
+            img.append(char(v & 255));
+            img.append(char((v >> 8) & 255));
+        };
+        w32(40);
+        w32(quint32(s));
+        w32(quint32(2 * s));
+        w16(1);
+        w16(32);
+        w32(0);
+        w32(0);
+        w32(0);
+        w32(0);
+        w32(0);
+        w32(0);
         for (int y = 0; y < s; ++y)
             for (int x = 0; x < s; ++x) {
-                img.append(char(s)); img.append(char(x * 4)); img.append(char(y * 4)); img.append(char(255));
+                img.append(char(s));
+                img.append(char(x * 4));
+                img.append(char(y * 4));
+                img.append(char(255));
             }
         const int maskStride = ((s + 31) / 32) * 4;
         img.append(QByteArray(maskStride * s, 0));

@@ -19,10 +19,7 @@
 
 namespace {
 struct Window : MainWindowFixture<> {
-    void Open()
-    {
-        OpenWindow();
-    }
+    void Open() { OpenWindow(); }
     // Clicks thumbnail n and chooses "Details" in its popup.
     void Details(int n)
     {
@@ -53,7 +50,10 @@ QByteArray Bmp(uint32_t header, int w, int h, uint16_t bits)
 }
 
 // Every field a later click must refresh differs from what the subject files have.
-void WritePrimer(const Window& w) { WriteBytes(w.Path(QStringLiteral("a.bmp")), Bmp(40, 9, 11, 24)); }
+void WritePrimer(const Window& w)
+{
+    WriteBytes(w.Path(QStringLiteral("a.bmp")), Bmp(40, 9, 11, 24));
+}
 }
 
 class TestDetails : public QObject {
@@ -176,7 +176,7 @@ private slots:
     // Only the name and extension change; the panel shows the earlier click's facts.
     void nothingToRead_data()
     {
-        QTest::addColumn<QString>("gone");  // a listed file removed before the click
+        QTest::addColumn<QString>("gone"); // a listed file removed before the click
         QTest::addColumn<int>("thumbnail");
         QTest::addColumn<QString>("ext");
         QTest::addColumn<bool>("jpegPanel");
@@ -224,8 +224,8 @@ private slots:
         QTest::addColumn<QDateTime>("modified");
         QTest::addColumn<QString>("shown");
         QTest::newRow("day first") << "dd/MM/yyyy" << QDateTime(QDate(2021, 3, 14), QTime(15, 9, 27)) << "14/03/2021";
-        QTest::newRow("last second of a day") << "yyyy-MM-dd" << QDateTime(QDate(2003, 11, 5), QTime(23, 59, 59))
-                                              << "2003-11-05";
+        QTest::newRow("last second of a day")
+            << "yyyy-MM-dd" << QDateTime(QDate(2003, 11, 5), QTime(23, 59, 59)) << "2003-11-05";
         QTest::newRow("before 1980") << "d.M.yy" << QDateTime(QDate(1975, 7, 4), QTime(0, 0, 1)) << "4.7.75";
     }
     void dateShown()

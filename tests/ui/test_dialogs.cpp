@@ -56,12 +56,10 @@ public:
 };
 
 struct Window : MainWindowFixture<WatchingPlatform> {
-    void Open()
-    {
-        OpenWindow();
-    }
+    void Open() { OpenWindow(); }
     // Opens a window from the help popup; `look` sees it while it is shown.
-    template <class Look> void Choose(const QString& entry, Look look)
+    template <class Look>
+    void Choose(const QString& entry, Look look)
     {
         platform.menuChoices.push_back(entry);
         platform.onModal = [look](QDialog& d) {
@@ -72,7 +70,8 @@ struct Window : MainWindowFixture<WatchingPlatform> {
     }
 };
 
-template <class T> int Living()
+template <class T>
+int Living()
 {
     int n = 0;
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -258,9 +257,9 @@ private slots:
 
         // The option headings and the two closing topics stand on lines of their own, in order,
         // each after a separator.
-        const QStringList headings = {"Show In Screen", "Show Full Size", "Zoom or Sub Section", "Details",
-                                      "Print As Is", "Print Full Page", "Copy To Clipboard", "Save ThumbNail as",
-                                      "Save File as", "Copy To", "Slide Show", "Searching"};
+        const QStringList headings = {"Show In Screen", "Show Full Size",  "Zoom or Sub Section", "Details",
+                                      "Print As Is",    "Print Full Page", "Copy To Clipboard",   "Save ThumbNail as",
+                                      "Save File as",   "Copy To",         "Slide Show",          "Searching"};
         int from = 0;
         for (const QString& h : headings) {
             const int at = lines.indexOf(QLatin1Char(' ') + h, from);
@@ -294,8 +293,7 @@ private slots:
         QVERIFY(plate.flags & Qt::FramelessWindowHint);
         QCOMPARE(plate.frame.size(), QSize(240, 72));
         // Over the middle of the main window.
-        QCOMPARE(plate.frame.topLeft(),
-                 main.topLeft() + QPoint((main.width() - 240) / 2, (main.height() - 72) / 2));
+        QCOMPARE(plate.frame.topLeft(), main.topLeft() + QPoint((main.width() - 240) / 2, (main.height() - 72) / 2));
         QCOMPARE(plate.plateColour, QColor(192, 0, 32));
         QCOMPARE(plate.letterColour, QColor(Qt::white));
         QCOMPARE(plate.mask, TGBForm::PlateRegion());

@@ -28,10 +28,7 @@ const QString kFullSize = QStringLiteral("Show Full Size");
 const QString kInScreen = QStringLiteral("Show In Screen");
 
 struct Viewer : MainWindowFixture<> {
-    void Open()
-    {
-        OpenWindow();
-    }
+    void Open() { OpenWindow(); }
     void Bitmap(const QString& name, int width, int height, int seed = 1)
     {
         WriteTestBitmap(Path(name), width, height, seed);
@@ -423,7 +420,8 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("beeps");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("Page Down: the second entry") << int(Qt::Key_PageDown) << 1 << 0 << QStringLiteral("other/q.bmp");
+        QTest::newRow("Page Down: the second entry")
+            << int(Qt::Key_PageDown) << 1 << 0 << QStringLiteral("other/q.bmp");
         QTest::newRow("Page Up: at the first") << int(Qt::Key_PageUp) << 0 << 1 << QStringLiteral("c.bmp");
     }
     void fileNotInListStepsFromTheStart()

@@ -31,7 +31,7 @@ private slots:
         QFETCH(int, cellWidth);
         QFETCH(int, picHeight);
         QFETCH(int, picWidth);
-        ControlGeometry c{10, 20, cellHeight, cellWidth, false};
+        ControlGeometry c {10, 20, cellHeight, cellWidth, false};
         FitThumbnail(c, picHeight, picWidth);
         QTEST(c.top, "top");
         QTEST(c.left, "left");
@@ -78,7 +78,7 @@ private slots:
     {
         QFETCH(int, picHeight);
         QFETCH(int, picWidth);
-        ControlGeometry c{5, 5, 1, 1, false};
+        ControlGeometry c {5, 5, 1, 1, false};
         FitToScreen(768, 1024, picHeight, picWidth, c);
         QTEST(c.clientAlign, "clientAlign");
         QTEST(c.stretch, "stretch");
@@ -101,7 +101,7 @@ private slots:
     {
         QFETCH(int, gap);
         QFETCH(int, offset);
-        ControlGeometry c{0, 0, 0, 0};
+        ControlGeometry c {0, 0, 0, 0};
         CentreInArea(100, 200, 100 - gap, 200 - gap, c);
         QCOMPARE(c.top, offset);
         QCOMPARE(c.left, offset);

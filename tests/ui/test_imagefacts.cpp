@@ -55,32 +55,30 @@ private slots:
         QTest::addColumn<BitmapHeaderResult>("result");
         QTest::addColumn<QList<qint64>>("fields"); // width height planes bits compression size xppm yppm
 
-        const QList<qint64> untouched{-77, -88, 99, 99, 99, 99, -99, -99};
+        const QList<qint64> untouched {-77, -88, 99, 99, 99, 99, -99, -99};
         const QByteArray info40 = Header(40, 640, 480);
         QTest::newRow("info header") << info40 << BitmapHeaderResult::Read
-                                     << QList<qint64>{640, 480, 1, 24, 0, 1234, 2835, 2835};
+                                     << QList<qint64> {640, 480, 1, 24, 0, 1234, 2835, 2835};
         QTest::newRow("top-down") << Header(40, 7, -5, 32, 3) << BitmapHeaderResult::Read
-                                  << QList<qint64>{7, -5, 1, 32, 3, 1234, 2835, 2835};
+                                  << QList<qint64> {7, -5, 1, 32, 3, 1234, 2835, 2835};
         QTest::newRow("version 4") << Header(108, 31, 17, 8) << BitmapHeaderResult::Read
-                                   << QList<qint64>{31, 17, 1, 8, 0, 1234, 2835, 2835};
+                                   << QList<qint64> {31, 17, 1, 8, 0, 1234, 2835, 2835};
         QTest::newRow("version 5") << Header(124, 31, 17, 16, 3) << BitmapHeaderResult::Read
-                                   << QList<qint64>{31, 17, 1, 16, 3, 1234, 2835, 2835};
-        QTest::newRow("core, unsigned sides") << Header(12, 40000, 3) << BitmapHeaderResult::Read
-                                              << QList<qint64>{40000, 3, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("core, whole header only") << Header(12, 1, 1).left(26) << BitmapHeaderResult::Read
-                                                 << QList<qint64>{1, 1, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("info, whole header only") << info40.left(54) << BitmapHeaderResult::Read
-                                                 << QList<qint64>{640, 480, 1, 24, 0, 1234, 2835, 2835};
+                                   << QList<qint64> {31, 17, 1, 16, 3, 1234, 2835, 2835};
+        QTest::newRow("core, unsigned sides")
+            << Header(12, 40000, 3) << BitmapHeaderResult::Read << QList<qint64> {40000, 3, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("core, whole header only")
+            << Header(12, 1, 1).left(26) << BitmapHeaderResult::Read << QList<qint64> {1, 1, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("info, whole header only")
+            << info40.left(54) << BitmapHeaderResult::Read << QList<qint64> {640, 480, 1, 24, 0, 1234, 2835, 2835};
         QTest::newRow("64-byte header") << Header(64, 16, 16, 1) << BitmapHeaderResult::Unknown << untouched;
         QTest::newRow("size 0") << WithSizeField(info40, 0) << BitmapHeaderResult::Unknown << untouched;
-        QTest::newRow("size 2^32-1") << WithSizeField(info40, 0xFFFFFFFFu) << BitmapHeaderResult::Unknown
-                                     << untouched;
+        QTest::newRow("size 2^32-1") << WithSizeField(info40, 0xFFFFFFFFu) << BitmapHeaderResult::Unknown << untouched;
         QTest::newRow("empty") << QByteArray() << BitmapHeaderResult::Incomplete << untouched;
         QTest::newRow("no size field") << info40.left(17) << BitmapHeaderResult::Incomplete << untouched;
         QTest::newRow("core cut") << Header(12, 1, 1).left(25) << BitmapHeaderResult::Incomplete << untouched;
         QTest::newRow("info cut") << info40.left(53) << BitmapHeaderResult::Incomplete << untouched;
-        QTest::newRow("version 5 cut") << Header(124, 3, 3).left(137) << BitmapHeaderResult::Incomplete
-                                       << untouched;
+        QTest::newRow("version 5 cut") << Header(124, 3, 3).left(137) << BitmapHeaderResult::Incomplete << untouched;
     }
     void bitmapHeader()
     {
@@ -88,8 +86,8 @@ private slots:
         QFETCH(QList<qint64>, fields);
         TImageInfo info = Sentinel();
         QTEST(ParseBitmapHeader(bytes, info), "result");
-        const QList<qint64> got{info.Width,       info.Height,    info.Planes,        info.BitCount,
-                                info.Compression, info.ImageSize, info.XPelsPerMeter, info.YPelsPerMeter};
+        const QList<qint64> got {info.Width,       info.Height,    info.Planes,        info.BitCount,
+                                 info.Compression, info.ImageSize, info.XPelsPerMeter, info.YPelsPerMeter};
         QCOMPARE(got, fields);
     }
 
@@ -163,10 +161,10 @@ private slots:
 
     void packedDateKeepsItsDay()
     {
-        for (const QDateTime& t : {QDateTime(QDate(2021, 6, 30), QTime(23, 59, 59, 999)),
-                                   QDateTime(QDate(1970, 1, 1), QTime(23, 59, 59, 999)),
-                                   QDateTime(QDate(1850, 7, 4), QTime(23, 59, 59)),
-                                   QDateTime(QDate(1850, 7, 4), QTime(0, 0, 1))})
+        for (const QDateTime& t :
+             {QDateTime(QDate(2021, 6, 30), QTime(23, 59, 59, 999)),
+              QDateTime(QDate(1970, 1, 1), QTime(23, 59, 59, 999)), QDateTime(QDate(1850, 7, 4), QTime(23, 59, 59)),
+              QDateTime(QDate(1850, 7, 4), QTime(0, 0, 1))})
             QCOMPARE(DateOfValue(PackFileDate(t)), t.date());
     }
 
@@ -175,12 +173,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("ext");
         QTest::addColumn<DetailSubPanel>("panel");
-        QTest::newRow("bitmap") << "a.bmp" << ".bmp" << DetailSubPanel::Bitmap;
-        QTest::newRow("icon") << "a.b.ico" << ".ico" << DetailSubPanel::None;
-        QTest::newRow("jpeg") << "/x/p.jpeg" << ".jpeg" << DetailSubPanel::Jpeg;
-        QTest::newRow("upper case kept") << "A.BMP" << ".BMP" << DetailSubPanel::Jpeg;
-        QTest::newRow("dot in a folder only") << "/x.bmp/name" << "" << DetailSubPanel::Jpeg;
-        QTest::newRow("empty cell") << "" << "" << DetailSubPanel::Jpeg;
+        QTest::newRow("bitmap") << "a.bmp"
+                                << ".bmp" << DetailSubPanel::Bitmap;
+        QTest::newRow("icon") << "a.b.ico"
+                              << ".ico" << DetailSubPanel::None;
+        QTest::newRow("jpeg") << "/x/p.jpeg"
+                              << ".jpeg" << DetailSubPanel::Jpeg;
+        QTest::newRow("upper case kept") << "A.BMP"
+                                         << ".BMP" << DetailSubPanel::Jpeg;
+        QTest::newRow("dot in a folder only") << "/x.bmp/name"
+                                              << "" << DetailSubPanel::Jpeg;
+        QTest::newRow("empty cell") << ""
+                                    << "" << DetailSubPanel::Jpeg;
     }
     void subPanel()
     {

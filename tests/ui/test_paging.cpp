@@ -53,9 +53,10 @@ private slots:
         QTest::newRow("last of ten by four") << 10 << 4 << 4 << 4 << PageMove::Last << MoveOutcome::LoadPage << 6;
         QTest::newRow("last of three by four") << 3 << 4 << 3 << 3 << PageMove::Last << MoveOutcome::Nothing << 3;
         QTest::newRow("previous clamps to 0") << 10 << 4 << 7 << 4 << PageMove::Previous << MoveOutcome::LoadPage << 0;
-        QTest::newRow("previous on first page beeps") << 5 << 9 << 5 << 2 << PageMove::Previous << MoveOutcome::Beep << 5;
-        QTest::newRow("previous below 2N-2 goes to 0") << 20 << 9 << 12 << 9 << PageMove::Previous
-                                                       << MoveOutcome::LoadPage << 0;
+        QTest::newRow("previous on first page beeps")
+            << 5 << 9 << 5 << 2 << PageMove::Previous << MoveOutcome::Beep << 5;
+        QTest::newRow("previous below 2N-2 goes to 0")
+            << 20 << 9 << 12 << 9 << PageMove::Previous << MoveOutcome::LoadPage << 0;
         QTest::newRow("next at end beeps") << 10 << 4 << 10 << 2 << PageMove::Next << MoveOutcome::Beep << 10;
         QTest::newRow("empty list: next beeps") << 0 << 9 << 0 << 0 << PageMove::Next << MoveOutcome::Beep << 0;
         QTest::newRow("empty list: previous beeps") << 0 << 9 << 0 << 0 << PageMove::Previous << MoveOutcome::Beep << 0;

@@ -41,7 +41,7 @@ void Touch(const QString& path)
 }
 
 struct Window : MainWindowFixture<> {
-    QStringList listed;                     // folders the search listed, in order
+    QStringList listed;                         // folders the search listed, in order
     std::function<void(const QString&)> onList; // runs while a folder is being listed
 
     Window()
@@ -67,10 +67,7 @@ struct Window : MainWindowFixture<> {
         for (const QString& f : files)
             Touch(Path(f));
     }
-    void Open()
-    {
-        OpenWindow();
-    }
+    void Open() { OpenWindow(); }
     QString Path(const QString& rel) const { return dir.path() + "/" + rel; }
     QStringList Results() const
     {
@@ -99,15 +96,22 @@ struct Window : MainWindowFixture<> {
     // Clicks Cancel from inside the walk's own message processing, as a user would.
     void QueueClick(QPushButton* button)
     {
-        QMetaObject::invokeMethod(button, [button] { button->click(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            button, [button] { button->click(); }, Qt::QueuedConnection);
     }
 };
 
-const QStringList kTree{
-    "cat1.jpg",     "Catalina.bmp",       "dog.jpg",
-    "bobcat.jpg",   "cat.txt",            "cat4.jpeg",
+const QStringList kTree {
+    "cat1.jpg",
+    "Catalina.bmp",
+    "dog.jpg",
+    "bobcat.jpg",
+    "cat.txt",
+    "cat4.jpeg",
     ".catsecret.jpg", // hidden file: found when the text lets it match
-    "kittens/CAT2.JPG", "kittens/deeper/cat3.ico", "kittens/wildcat.bmp",
+    "kittens/CAT2.JPG",
+    "kittens/deeper/cat3.ico",
+    "kittens/wildcat.bmp",
     ".hidden/cat5.jpg", // inside a hidden folder: never found
     "zoo/cathedral.jpg",
 };
@@ -175,23 +179,31 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("type");
         QTest::addColumn<QStringList>("found");
-        const QStringList cats{"cat1.jpg", "cat4.jpeg", "Catalina.bmp", "kittens/CAT2.JPG", "kittens/deeper/cat3.ico",
-                               "zoo/cathedral.jpg"};
+        const QStringList cats {
+            "cat1.jpg",         "cat4.jpeg", "Catalina.bmp", "kittens/CAT2.JPG", "kittens/deeper/cat3.ico",
+            "zoo/cathedral.jpg"};
         QTest::newRow("cat, any case, every level") << "cat" << 0 << cats;
         QTest::newRow("blanks around the text") << "  cat\t" << 0 << cats;
         QTest::newRow("question mark") << "c?t" << 0 << cats;
-        QTest::newRow("cat anywhere, hidden file too")
-            << "*cat" << 0
-            << QStringList{".catsecret.jpg", "bobcat.jpg", "cat1.jpg", "cat4.jpeg", "Catalina.bmp", "kittens/CAT2.JPG",
-                           "kittens/wildcat.bmp", "kittens/deeper/cat3.ico", "zoo/cathedral.jpg"};
-        QTest::newRow("Jpeg leaves .jpeg out") << "cat" << 1
-                                               << QStringList{"cat1.jpg", "kittens/CAT2.JPG", "zoo/cathedral.jpg"};
-        QTest::newRow("Bitmap") << "cat" << 2 << QStringList{"Catalina.bmp"};
-        QTest::newRow("Icon") << "cat" << 3 << QStringList{"kittens/deeper/cat3.ico"};
+        QTest::newRow("cat anywhere, hidden file too") << "*cat" << 0
+                                                       << QStringList {".catsecret.jpg",
+                                                                       "bobcat.jpg",
+                                                                       "cat1.jpg",
+                                                                       "cat4.jpeg",
+                                                                       "Catalina.bmp",
+                                                                       "kittens/CAT2.JPG",
+                                                                       "kittens/wildcat.bmp",
+                                                                       "kittens/deeper/cat3.ico",
+                                                                       "zoo/cathedral.jpg"};
+        QTest::newRow("Jpeg leaves .jpeg out")
+            << "cat" << 1 << QStringList {"cat1.jpg", "kittens/CAT2.JPG", "zoo/cathedral.jpg"};
+        QTest::newRow("Bitmap") << "cat" << 2 << QStringList {"Catalina.bmp"};
+        QTest::newRow("Icon") << "cat" << 3 << QStringList {"kittens/deeper/cat3.ico"};
         QTest::newRow("empty text: every image file")
-            << "" << 0
-            << QStringList{".catsecret.jpg", "bobcat.jpg", "cat1.jpg", "cat4.jpeg", "Catalina.bmp", "dog.jpg",
-                           "kittens/CAT2.JPG", "kittens/wildcat.bmp", "kittens/deeper/cat3.ico", "zoo/cathedral.jpg"};
+            << "" << 0 << QStringList {".catsecret.jpg",   "bobcat.jpg",          "cat1.jpg",
+                                       "cat4.jpeg",        "Catalina.bmp",        "dog.jpg",
+                                       "kittens/CAT2.JPG", "kittens/wildcat.bmp", "kittens/deeper/cat3.ico",
+                                       "zoo/cathedral.jpg"};
     }
     void findsInPreOrder()
     {
@@ -240,7 +252,7 @@ private slots:
         QCOMPARE(w.platform.messages[0].kind, MessageKind::Information);
         QCOMPARE(w.platform.messages[0].caption, QCoreApplication::applicationName());
         QCOMPARE(w.platform.messages[0].text, QStringLiteral("No file extensions please."));
-        QCOMPARE(w.Results(), QStringList{"kept"});
+        QCOMPARE(w.Results(), QStringList {"kept"});
         QVERIFY(w.listed.isEmpty());
         QVERIFY(f.lblFound->isHidden());
         QVERIFY(f.btnFSearch->isEnabled());
@@ -252,9 +264,12 @@ private slots:
         QTest::addColumn<QString>("cancelIn"); // folder being listed when Cancel is clicked
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("before any match") << "/" << "No matches found" << QStringList{"/"};
-        QTest::newRow("after a first match") << "/a/" << "Search cancelled" << QStringList{"/", "/a/"};
-        QTest::newRow("deep, after matches") << "/b/c/" << "Search cancelled" << QStringList{"/", "/a/", "/b/", "/b/c/"};
+        QTest::newRow("before any match") << "/"
+                                          << "No matches found" << QStringList {"/"};
+        QTest::newRow("after a first match") << "/a/"
+                                             << "Search cancelled" << QStringList {"/", "/a/"};
+        QTest::newRow("deep, after matches") << "/b/c/"
+                                             << "Search cancelled" << QStringList {"/", "/a/", "/b/", "/b/c/"};
     }
     void cancel()
     {
@@ -294,10 +309,10 @@ private slots:
         const QString before = QDir::currentPath();
         ScriptedPlatform platform;
         QStringList listed;
-        platform.listOverride = [&](const QString& folder, const QString& mask, ListFilter filter)
-            -> std::optional<std::vector<DirEntry>> {
+        platform.listOverride = [&](const QString& folder, const QString& mask,
+                                    ListFilter filter) -> std::optional<std::vector<DirEntry>> {
             std::vector<DirEntry> all;
-            const auto add = [&](const QString& name, bool dir) { all.push_back(DirEntry{name, dir, false, false}); };
+            const auto add = [&](const QString& name, bool dir) { all.push_back(DirEntry {name, dir, false, false}); };
             if (folder == "/") {
                 add("cat1.jpg", false);
                 add("pics", true);
@@ -311,7 +326,8 @@ private slots:
                 listed << folder;
             std::vector<DirEntry> out;
             for (const DirEntry& e : all) {
-                if (MatchesMask(e.name, mask) && (filter == ListFilter::All || (filter == ListFilter::Directories) == e.isDirectory))
+                if (MatchesMask(e.name, mask) &&
+                    (filter == ListFilter::All || (filter == ListFilter::Directories) == e.isDirectory))
                     out.push_back(e);
             }
             return out;
@@ -358,7 +374,7 @@ private slots:
         QCOMPARE(f.edtImageCount->text(), QStringLiteral("2"));
         QCOMPARE(f.Thumbnail(1)->Hint(), QStringLiteral("a.jpg"));
         QVERIFY(f.Thumbnail(1)->Picture().HasGraphic());
-        QCOMPARE(w.Results(), QStringList{w.Path("sub/cat.jpg")}); // kept until the next search
+        QCOMPARE(w.Results(), QStringList {w.Path("sub/cat.jpg")}); // kept until the next search
     }
 
     void closeDuringSearchLetsWalkFinish()
@@ -397,8 +413,8 @@ private slots:
         };
         QTest::keyClick(f.edtSearch, Qt::Key_Return);
         QCOMPARE(nested, 1);
-        QCOMPARE(w.listed, QStringList{"/"});
-        QCOMPARE(w.Results(), QStringList{"Search cancelled"});
+        QCOMPARE(w.listed, QStringList {"/"});
+        QCOMPARE(w.Results(), QStringList {"Search cancelled"});
         w.onList = nullptr;
         w.listed.clear();
         f.btnFSearch->setEnabled(false);
@@ -442,7 +458,8 @@ private slots:
         TViewForm& f = *w.form;
         w.onList = [&](const QString& folder) {
             if (folder.endsWith("/a/"))
-                QMetaObject::invokeMethod(&f, [&f] { f.close(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    &f, [&f] { f.close(); }, Qt::QueuedConnection);
         };
         w.Search("cat");
         QCOMPARE(w.listed, QStringList({"/", "/a/"}));

@@ -32,8 +32,8 @@ struct FakeTree {
     }
     void Install(ScriptedPlatform& platform)
     {
-        platform.listOverride = [this](const QString& folder, const QString& mask, ListFilter filter)
-            -> std::optional<std::vector<DirEntry>> {
+        platform.listOverride = [this](const QString& folder, const QString& mask,
+                                       ListFilter filter) -> std::optional<std::vector<DirEntry>> {
             listed << folder;
             const auto it = folders.find(folder);
             if (it == folders.end())
@@ -42,7 +42,8 @@ struct FakeTree {
             for (const DirEntry& e : it->second) {
                 if (!MatchesMask(e.name, mask))
                     continue;
-                if ((filter == ListFilter::Files && e.isDirectory) || (filter == ListFilter::Directories && !e.isDirectory))
+                if ((filter == ListFilter::Files && e.isDirectory) ||
+                    (filter == ListFilter::Directories && !e.isDirectory))
                     continue;
                 out.push_back(e);
             }
@@ -71,11 +72,18 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("blanks") << "  cat  " << "cat";
-        QTest::newRow("tab and newline") << "\tcat\r\n" << "cat";
-        QTest::newRow("control characters") << QStringLiteral("\x01" "cat" "\x1f") << "cat";
-        QTest::newRow("inner blank kept") << " big cat " << "big cat";
-        QTest::newRow("only blanks") << " \t " << "";
+        QTest::newRow("blanks") << "  cat  "
+                                << "cat";
+        QTest::newRow("tab and newline") << "\tcat\r\n"
+                                         << "cat";
+        QTest::newRow("control characters") << QStringLiteral("\x01"
+                                                              "cat"
+                                                              "\x1f")
+                                            << "cat";
+        QTest::newRow("inner blank kept") << " big cat "
+                                          << "big cat";
+        QTest::newRow("only blanks") << " \t "
+                                     << "";
         QTest::newRow("no-break space kept") << QStringLiteral("\u00a0cat") << QStringLiteral("\u00a0cat");
     }
     void trimText()
@@ -133,10 +141,14 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("start");
-        QTest::newRow("plain") << "/home/u" << "/home/u/";
-        QTest::newRow("root") << "/" << "/";
-        QTest::newRow("already one") << "/home/u/" << "/home/u/";
-        QTest::newRow("several") << "/home/u//" << "/home/u/";
+        QTest::newRow("plain") << "/home/u"
+                               << "/home/u/";
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("already one") << "/home/u/"
+                                     << "/home/u/";
+        QTest::newRow("several") << "/home/u//"
+                                 << "/home/u/";
     }
     void trailingSeparator()
     {
@@ -158,8 +170,8 @@ private slots:
         const QStringList found = Walk(platform, "/", "cat*");
         // A folder's matches first (a folder named like an image counts too), then its
         // sub-folders in listing order; one separator after the root.
-        const QStringList expected{"/Cat1.jpg", "/catalog.bmp", "/zoo/CATZ.ICO", "/zoo/deep/cat9.jpeg",
-                                   "/alpha/cat2.bmp", "/catalog.bmp/cat3.jpg"};
+        const QStringList expected {"/Cat1.jpg",           "/catalog.bmp",    "/zoo/CATZ.ICO",
+                                    "/zoo/deep/cat9.jpeg", "/alpha/cat2.bmp", "/catalog.bmp/cat3.jpg"};
         QCOMPARE(found, expected);
         QCOMPARE(tree.listed, QStringList({"/", "/zoo/", "/zoo/deep/", "/alpha/", "/catalog.bmp/"}));
         // Pending messages are processed exactly once per folder.
@@ -171,13 +183,13 @@ private slots:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<int>("item");
         QTest::addColumn<QStringList>("found");
-        QTest::newRow("jpeg filter leaves .jpeg") << "*" << 1 << QStringList{"/s/CAT.jpg", "/s/cut.jpg", "/s/.hidden.jpg"};
-        QTest::newRow("bitmap filter") << "*" << 2 << QStringList{"/s/sub/Cat.bmp"};
-        QTest::newRow("every image") << "*" << 0
-                                     << QStringList{"/s/CAT.jpg", "/s/cat.jpeg", "/s/bobcat.ico", "/s/cut.jpg",
-                                                    "/s/.hidden.jpg", "/s/sub/Cat.bmp"};
-        QTest::newRow("brackets literal") << "[c]*" << 0 << QStringList{};
-        QTest::newRow("semicolon literal") << "cat;bob*" << 0 << QStringList{};
+        QTest::newRow("jpeg filter leaves .jpeg")
+            << "*" << 1 << QStringList {"/s/CAT.jpg", "/s/cut.jpg", "/s/.hidden.jpg"};
+        QTest::newRow("bitmap filter") << "*" << 2 << QStringList {"/s/sub/Cat.bmp"};
+        QTest::newRow("every image") << "*" << 0 << QStringList {"/s/CAT.jpg", "/s/cat.jpeg",    "/s/bobcat.ico",
+                                                                 "/s/cut.jpg", "/s/.hidden.jpg", "/s/sub/Cat.bmp"};
+        QTest::newRow("brackets literal") << "[c]*" << 0 << QStringList {};
+        QTest::newRow("semicolon literal") << "cat;bob*" << 0 << QStringList {};
     }
     void patternsAndFilters()
     {
@@ -185,8 +197,9 @@ private slots:
         QFETCH(int, item);
         ScriptedPlatform platform;
         FakeTree tree;
-        tree.Add("/s/", {"CAT.jpg", "cat.jpeg", "bobcat.ico", "cut.jpg", "cat.gif", ".hidden.jpg", "sub/", ".cache/",
-                         "locked/"});
+        tree.Add(
+            "/s/",
+            {"CAT.jpg", "cat.jpeg", "bobcat.ico", "cut.jpg", "cat.gif", ".hidden.jpg", "sub/", ".cache/", "locked/"});
         tree.Add("/s/sub/", {"Cat.bmp"});
         tree.Add("/s/.cache/", {"cat-thumb.jpg"}); // inside a hidden folder: never entered
         // "/s/locked/" has no listing: passed over without a word.
@@ -202,10 +215,10 @@ private slots:
         QTest::addColumn<int>("stopAfter"); // folders allowed to finish before keepGoing says no
         QTest::addColumn<QStringList>("found");
         QTest::addColumn<int>("listed");
-        QTest::newRow("first folder") << 1 << QStringList{"/a.jpg"} << 1;
-        QTest::newRow("inside the first sub-folder") << 2 << QStringList{"/a.jpg", "/x/b.jpg"} << 2;
-        QTest::newRow("nested level returns at once") << 3 << QStringList{"/a.jpg", "/x/b.jpg", "/x/y/c.jpg"} << 3;
-        QTest::newRow("never") << 99 << QStringList{"/a.jpg", "/x/b.jpg", "/x/y/c.jpg", "/z/d.jpg"} << 4;
+        QTest::newRow("first folder") << 1 << QStringList {"/a.jpg"} << 1;
+        QTest::newRow("inside the first sub-folder") << 2 << QStringList {"/a.jpg", "/x/b.jpg"} << 2;
+        QTest::newRow("nested level returns at once") << 3 << QStringList {"/a.jpg", "/x/b.jpg", "/x/y/c.jpg"} << 3;
+        QTest::newRow("never") << 99 << QStringList {"/a.jpg", "/x/b.jpg", "/x/y/c.jpg", "/z/d.jpg"} << 4;
     }
     void stopsWhenAsked()
     {

@@ -76,7 +76,7 @@ QRect ScreenRect(int width, int height)
 }
 
 // The pointer's moves after one slide: to the right edge, never up or down.
-const std::vector<QPoint> kSlideMoves{{1032, 0}, {1032, 0}, {1024, 0}, {1024, 0}};
+const std::vector<QPoint> kSlideMoves {{1032, 0}, {1032, 0}, {1024, 0}, {1024, 0}};
 }
 
 class TestSlideShow : public QObject {
@@ -137,7 +137,7 @@ private slots:
         s.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
         const bool shown = s.During<TFullForm>([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key(key)); },
-                                    [](TFullForm& full) { QCOMPARE(full.SlideSeconds, 5); });
+                                               [](TFullForm& full) { QCOMPARE(full.SlideSeconds, 5); });
         QCOMPARE(shown, opens);
         QVERIFY(s.form->pnlSlide->isHidden());
         // A hidden panel's keys do nothing.
@@ -188,7 +188,7 @@ private slots:
             s.Bitmap(QString::fromLatin1(name), 40);
         s.Open();
         QVERIFY(s.Run(QStringLiteral("5"), [&](TFullForm& full) {
-            QStringList shown{full.ShownFile};
+            QStringList shown {full.ShownFile};
             for (int i = 0; i < 4; ++i) {
                 QVERIFY(s.Tick(full));
                 shown << full.ShownFile;
@@ -287,7 +287,7 @@ private slots:
         QTest::addColumn<bool>("searchMode");
         QTest::addColumn<QStringList>("results");
         QTest::newRow("empty folder") << false << false << QStringList();
-        QTest::newRow("search found nothing") << true << true << QStringList{"No matches found"};
+        QTest::newRow("search found nothing") << true << true << QStringList {"No matches found"};
         QTest::newRow("search not yet run") << true << true << QStringList();
     }
     void noImagesForTheShow()
@@ -466,8 +466,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("no text: the whole tree")
-            << QString() << QStringList{"a.bmp", "sub/b.bmp", "sub/deep/c.jpg", "other/Bee.ico"};
-        QTest::newRow("text b: names beginning with it") << QStringLiteral("b") << QStringList{"sub/b.bmp", "other/Bee.ico"};
+            << QString() << QStringList {"a.bmp", "sub/b.bmp", "sub/deep/c.jpg", "other/Bee.ico"};
+        QTest::newRow("text b: names beginning with it")
+            << QStringLiteral("b") << QStringList {"sub/b.bmp", "other/Bee.ico"};
         QTest::newRow("text matching nothing") << QStringLiteral("zz") << QStringList();
     }
     void includeSubDirectories()
@@ -544,7 +545,8 @@ private slots:
                 s.form->close();
             return FileServices::ListDirectory(folder, mask, filter);
         };
-        QVERIFY(!s.Run(QStringLiteral("5"), [](TFullForm&) {}, true));
+        QVERIFY(!s.Run(
+            QStringLiteral("5"), [](TFullForm&) {}, true));
         QVERIFY(!s.form->isVisible());
         const auto& modals = s.platform.modals;
         QVERIFY(std::find(modals.begin(), modals.end(), QStringLiteral("TFullForm")) == modals.end());

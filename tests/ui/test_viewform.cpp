@@ -16,10 +16,7 @@
 
 namespace {
 struct Window : MainWindowFixture<> {
-    void Open()
-    {
-        OpenWindow();
-    }
+    void Open() { OpenWindow(); }
     int Loaded(int n) const
     {
         int count = 0;

@@ -30,7 +30,8 @@ void WriteSolidJpeg(const QString& path, const QColor& colour)
 
 bool Near(const QColor& a, const QColor& b)
 {
-    return std::abs(a.red() - b.red()) < 14 && std::abs(a.green() - b.green()) < 14 && std::abs(a.blue() - b.blue()) < 14;
+    return std::abs(a.red() - b.red()) < 14 && std::abs(a.green() - b.green()) < 14 &&
+        std::abs(a.blue() - b.blue()) < 14;
 }
 
 struct Window : MainWindowFixture<> {
@@ -74,7 +75,7 @@ struct Window : MainWindowFixture<> {
     {
         const QImage shot = form->Thumbnail(k)->grab().toImage();
         return !shot.isNull() && Near(shot.pixelColor(shot.rect().center()), Colour(file)) &&
-               Near(shot.pixelColor(shot.rect().topLeft()), Colour(file));
+            Near(shot.pixelColor(shot.rect().topLeft()), Colour(file));
     }
 };
 
@@ -114,8 +115,8 @@ private slots:
         w.OpenPages(50);
         int early = 0;
         // The first paint asks for the decodes; then wait for some to be shown.
-        QVERIFY(QTest::qWaitFor(
-            [&] { return w.Queue().Pending() > 0 && w.Queue().WorkerResults() >= doneBeforeKey; }, 30000));
+        QVERIFY(QTest::qWaitFor([&] { return w.Queue().Pending() > 0 && w.Queue().WorkerResults() >= doneBeforeKey; },
+                                30000));
         const int kept = w.Queue().WorkerResults();
         QVERIFY(w.Queue().Pending() > 0); // the page is still loading
         QTest::keyClick(w.form->windowHandle(), Qt::Key_PageDown);

@@ -18,9 +18,13 @@ void DrawTriangle(QPainter& p, qreal x, bool left)
 {
     QPainterPath path;
     if (left) {
-        path.moveTo(x + 6, 4); path.lineTo(x, 10); path.lineTo(x + 6, 16);
+        path.moveTo(x + 6, 4);
+        path.lineTo(x, 10);
+        path.lineTo(x + 6, 16);
     } else {
-        path.moveTo(x, 4); path.lineTo(x + 6, 10); path.lineTo(x, 16);
+        path.moveTo(x, 4);
+        path.lineTo(x + 6, 10);
+        path.lineTo(x, 16);
     }
     path.closeSubpath();
     p.drawPath(path);

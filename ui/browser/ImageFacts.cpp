@@ -11,17 +11,23 @@ uint32_t U32(QByteArrayView b, qsizetype at)
 {
     return uint32_t(U16(b, at)) | uint32_t(U16(b, at + 2)) << 16;
 }
-int32_t I32(QByteArrayView b, qsizetype at) { return static_cast<int32_t>(U32(b, at)); }
+int32_t I32(QByteArrayView b, qsizetype at)
+{
+    return static_cast<int32_t>(U32(b, at));
+}
 
 constexpr qsizetype kFileHeader = 14;
-constexpr qsizetype kSizeField = kFileHeader;       // the info header starts with its size
-constexpr int kFirstPackedYear = 1980;              // the directory-entry date form's range
+constexpr qsizetype kSizeField = kFileHeader; // the info header starts with its size
+constexpr int kFirstPackedYear = 1980;        // the directory-entry date form's range
 constexpr int kLastPackedYear = 2107;
 constexpr double kMsPerDay = 86400000.0;
 // Far beyond any calendar day a file can carry, near enough to keep the day count exact.
 constexpr double kMaxDays = 1e9;
 
-QDate DayZero() { return QDate(1899, 12, 30); }
+QDate DayZero()
+{
+    return QDate(1899, 12, 30);
+}
 }
 
 BitmapHeaderResult ParseBitmapHeader(QByteArrayView head, TImageInfo& info)

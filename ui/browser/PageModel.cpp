@@ -18,9 +18,7 @@ bool IsImageExtension(const QString& ext)
 MoveOutcome ApplyMove(TPicList& list, PageMove move, int32_t n)
 {
     switch (move) {
-    case PageMove::First:
-        ResetPaging(list);
-        return MoveOutcome::LoadPage;
+    case PageMove::First: ResetPaging(list); return MoveOutcome::LoadPage;
     case PageMove::Previous:
         if (list.NextIndex <= n)
             return MoveOutcome::Beep;

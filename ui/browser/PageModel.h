@@ -56,4 +56,7 @@ NavigatorState NavigatorAfterLoad(const TPicList& list, int32_t pageSize);
 
 // Images per page and cells per side for an rdgCount item (0 "Single" .. 4 "25").
 int32_t PageSizeForItem(int item);
-inline int32_t GridSideForItem(int item) { return item + 1; }
+inline int32_t GridSideForItem(int item)
+{
+    return item + 1;
+}

@@ -96,14 +96,12 @@ bool TViewForm::ReadBitmapHeader(const QString& entry)
     const QByteArray head = file.read(kBitmapHeadBytes);
     file.close();
     switch (ParseBitmapHeader(head, ImageInfo)) {
-    case BitmapHeaderResult::Read:
-        return true;
+    case BitmapHeaderResult::Read: return true;
     case BitmapHeaderResult::Unknown:
         m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
                                QStringLiteral("Unkown Bitmap"));
         return false;
-    case BitmapHeaderResult::Incomplete:
-        break;
+    case BitmapHeaderResult::Incomplete: break;
     }
     return false;
 }
@@ -130,8 +128,7 @@ void TViewForm::mniDetailsClick()
         chkDMono->setChecked(ImageInfo.Monochrome);
         pnlBitMap->show();
         break;
-    case DetailSubPanel::None:
-        break;
+    case DetailSubPanel::None: break;
     }
     // The panel fits what it now shows and lies over the middle of the image area.
     pnlDetail->adjustSize();

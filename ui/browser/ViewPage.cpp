@@ -124,7 +124,7 @@ void TViewForm::LoadThumbnail(int k)
             try {
                 img->Picture().LoadFromFile(entry);
                 // The fit is worked out off-screen so the visible control changes its bounds once.
-                ControlGeometry scratch{img->y(), img->x(), img->height(), img->width(), img->Stretch()};
+                ControlGeometry scratch {img->y(), img->x(), img->height(), img->width(), img->Stretch()};
                 FitThumbnail(scratch, img->Picture().Height(), img->Picture().Width());
                 img->setGeometry(scratch.left, scratch.top, scratch.width, scratch.height);
                 img->SetStretch(scratch.stretch);
@@ -168,7 +168,8 @@ void TViewForm::LayoutGrid()
             img->show();
         }
     } catch (...) {
-        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(), QStringLiteral("Cannot resize"));
+        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
+                               QStringLiteral("Cannot resize"));
     }
 }
 

@@ -44,7 +44,8 @@ void TViewForm::BuildPopupMenus()
     mniExit = AddEntry(pumPicture, QStringLiteral("mniExit"), QStringLiteral("Cancel"), 9);
 
     auto route = [this](QAction* a, auto handler) {
-        connect(a, &QAction::triggered, this, [this, a, handler] { Guard([this, a, handler] { (this->*handler)(a); }); });
+        connect(a, &QAction::triggered, this,
+                [this, a, handler] { Guard([this, a, handler] { (this->*handler)(a); }); });
     };
     route(mniFullScreen, &TViewForm::mniFullScreenClick);
     route(mniShowFullSize, &TViewForm::mniFullScreenClick);

@@ -87,7 +87,7 @@ void TViewForm::BuildToolbar()
     btnUp = MakeButton(pnlButtons, ButtonPicture::Previous, QStringLiteral("Previous Image Screen"));
     btnDown = MakeButton(pnlButtons, ButtonPicture::Next, QStringLiteral("Next Image Screen"));
     btnLast = MakeButton(pnlButtons, ButtonPicture::Last, QStringLiteral("Last Image"));
-    const std::array<QToolButton*, 4> nav{btnFirst, btnUp, btnDown, btnLast};
+    const std::array<QToolButton*, 4> nav {btnFirst, btnUp, btnDown, btnLast};
     for (int i = 0; i < 4; ++i) {
         nav[i]->setFixedSize(kNavigatorWidth / 4 - 4, 26);
         nav[i]->move(2 + i * (kNavigatorWidth / 4), 0);
@@ -103,8 +103,8 @@ void TViewForm::BuildFilePanel()
     DirectoryListBox1 = new TDirectoryListBox(m_platform, pnlFile);
     pnlImageControl = new QWidget(pnlFile);
     rdgType = new TRadioGroup(m_platform, QStringLiteral(" File Type"), pnlImageControl);
-    rdgType->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
-                       QStringLiteral("Icon")});
+    rdgType->SetItems(
+        {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"), QStringLiteral("Icon")});
     rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
     rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
                         QStringLiteral("25")});
@@ -197,16 +197,16 @@ TImage* TViewForm::Thumbnail(int n) const
 void TViewForm::ArrangePanels()
 {
     const int imageWidth = pnlImage->width();
-    pnlButtons->move((frameGeometry().width() - imageWidth) + (imageWidth - pnlButtons->width()) / 2
-                         - pnlControl->x(),
+    pnlButtons->move((frameGeometry().width() - imageWidth) + (imageWidth - pnlButtons->width()) / 2 - pnlControl->x(),
                      pnlButtons->y());
     const int fileHeight = pnlFile->height();
     DirectoryListBox1->setGeometry(0, DirectoryListBox1->y(), kFilePanelWidth, fileHeight / 2);
     pnlImageControl->move(0, DirectoryListBox1->y() + DirectoryListBox1->height() + 1);
     const int fileListTop = pnlImageControl->y() + pnlImageControl->height();
-    FileListBox1->setGeometry(0, fileListTop, kFilePanelWidth,
-                              std::max(0, fileHeight - (DirectoryListBox1->y() + DirectoryListBox1->height()
-                                                        + pnlImageControl->height()) - 5));
+    FileListBox1->setGeometry(
+        0, fileListTop, kFilePanelWidth,
+        std::max(0,
+                 fileHeight - (DirectoryListBox1->y() + DirectoryListBox1->height() + pnlImageControl->height()) - 5));
     pnlSearch->resize(pnlSearch->width(), fileHeight);
     lbxFileSearch->resize(lbxFileSearch->width(), std::max(0, pnlSearch->height() - (lbxFileSearch->y() + 10)));
 }

@@ -156,8 +156,10 @@ public:
     void btnInfoClick();
     // Shows the Goodbye plate while the window closes.
     void FormClose();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+
 private:
     bool m_leaving = false; // a second close request while the plate stands brings no second plate
 public:
@@ -230,11 +232,15 @@ private:
     void EndPageLoad();
     void ShowLoadingLight(bool on);
     // Runs a handler inside the guard so a failure reaches the top-level report.
-    template <class F> void Guard(F&& f) { Guarded(m_platform, std::forward<F>(f)); }
+    template <class F>
+    void Guard(F&& f)
+    {
+        Guarded(m_platform, std::forward<F>(f));
+    }
 
     Platform& m_platform;
     DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails (JPEG ones on worker threads)
-    std::array<TImage*, kThumbnails> m_images{};
+    std::array<TImage*, kThumbnails> m_images {};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
     QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
 };

@@ -42,7 +42,8 @@ TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m
 
     imgLogo = MakePicture(this, MakeAboutLogo(), QRect(6, 7, 32, 32));
     lblName = MakeLabel(this, QStringLiteral("Lumivue"), ArialFont(16, true), QPoint(81, 8), QColor(192, 0, 32));
-    lblVersion = MakeLabel(this, QStringLiteral("Version 1.3"), ArialFont(13, true), QPoint(114, 31), QColor(0, 0, 128));
+    lblVersion =
+        MakeLabel(this, QStringLiteral("Version 1.3"), ArialFont(13, true), QPoint(114, 31), QColor(0, 0, 128));
     lblPurpose = MakeLabel(this, QStringLiteral("Image file search and display"), ArialFont(13, false), QPoint(74, 53));
     lblOwner1 = MakeLabel(this, QStringLiteral("\u00A9 The Lumivue developers"), ArialFont(11, false), QPoint(93, 78));
     lblOwner2 = MakeLabel(this, QStringLiteral("Contact: developers@lumivue.example.org"), ArialFont(11, false),
@@ -68,22 +69,21 @@ TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m
 
 QString TAboutForm::UserAgreementText()
 {
-    return QStringLiteral(
-        "Lumivue is free of charge.\n"
-        "\n"
-        "It is provided as it is, without\n"
-        "warranty of any kind, express or\n"
-        "implied.\n"
-        "\n"
-        "You use it entirely at your own risk:\n"
-        "the whole risk of any damage its use\n"
-        "may cause lies with you.\n"
-        "\n"
-        "Its author is not liable for any damage,\n"
-        "loss of data, loss of profit, business\n"
-        "interruption or other financial loss,\n"
-        "direct or indirect, that comes from\n"
-        "using it or from being unable to use it.");
+    return QStringLiteral("Lumivue is free of charge.\n"
+                          "\n"
+                          "It is provided as it is, without\n"
+                          "warranty of any kind, express or\n"
+                          "implied.\n"
+                          "\n"
+                          "You use it entirely at your own risk:\n"
+                          "the whole risk of any damage its use\n"
+                          "may cause lies with you.\n"
+                          "\n"
+                          "Its author is not liable for any damage,\n"
+                          "loss of data, loss of profit, business\n"
+                          "interruption or other financial loss,\n"
+                          "direct or indirect, that comes from\n"
+                          "using it or from being unable to use it.");
 }
 
 void TAboutForm::FormActivate()

@@ -7,8 +7,8 @@
 namespace {
 // The sixteen standard colours the pictures keep to.
 const QColor kBlack(0, 0, 0), kNavy(0, 0, 128), kGreen(0, 128, 0), kTeal(0, 128, 128), kMaroon(128, 0, 0),
-    kGrey(128, 128, 128), kSilver(192, 192, 192), kRed(255, 0, 0), kYellow(255, 255, 0),
-    kBlue(0, 0, 255), kAqua(0, 255, 255), kWhite(255, 255, 255), kOlive(128, 128, 0);
+    kGrey(128, 128, 128), kSilver(192, 192, 192), kRed(255, 0, 0), kYellow(255, 255, 0), kBlue(0, 0, 255),
+    kAqua(0, 255, 255), kWhite(255, 255, 255), kOlive(128, 128, 0);
 
 // Hard edges only: antialiasing would blend colours outside the sixteen.
 void Fill(QPainter& p, const QColor& c)

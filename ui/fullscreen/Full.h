@@ -28,7 +28,7 @@ public:
 
     // Window state. The opener sets it before showing the window, except the picture
     // size, which the window sets itself.
-    int32_t ScreenHeight = 0;  // the area a picture is fitted into (the screen's size)
+    int32_t ScreenHeight = 0; // the area a picture is fitted into (the screen's size)
     int32_t ScreenWidth = 0;
     QString ShownFile;         // the shown picture's entry, as the image list holds it
     int32_t CurrentIndex = -1; // its position in the image list; -1 when not in it
@@ -36,13 +36,13 @@ public:
     int32_t ImageNumber = 1;   // the main window's thumbnail (1..25) shown on opening
     int32_t PictureHeight = 0;
     int32_t PictureWidth = 0;
-    bool FitMode = true;       // fit to the screen; clear: full size with scroll bars
-    bool PrintMode = false;    // show the print panel
-    bool PrintToPage = true;   // print scaled to the page; clear: as is
+    bool FitMode = true;     // fit to the screen; clear: full size with scroll bars
+    bool PrintMode = false;  // show the print panel
+    bool PrintToPage = true; // print scaled to the page; clear: as is
 
     // --- slide show (ui/fullscreen/FullSlide.cpp) ---
-    int32_t SlideSeconds = 0;  // a timed show when >= 1
-    bool IncludeSubs = false;  // the show runs over a folder-tree search's results
+    int32_t SlideSeconds = 0; // a timed show when >= 1
+    bool IncludeSubs = false; // the show runs over a folder-tree search's results
     // The slide timer: SlideSeconds apart, stopped while a picture starts decoding.
     std::unique_ptr<PlatformTimer> ShowTimer;
     // One tick: the next entry of the list (after the last, the first), fitted.
@@ -50,10 +50,12 @@ public:
     // imgFull's decoding progress while a show runs: the start stage stops the timer, any
     // later stage starts it again for a whole interval.
     void imgFullProgress(TFullImage* sender, const ProgressReport& report);
+
 private:
     void BuildShowTimer();
     // On activation of a timed show: the timer, the progress handler, and the first slide.
     void StartShow();
+
 public:
     // --- end slide show ---
 
@@ -101,13 +103,17 @@ private:
     void LoadIntoFull(const QString& entry, bool fit);
     static bool IsWindowKey(int key);
     // Runs a handler inside the guard so a failure reaches the top-level report.
-    template <class F> void Guard(F&& f) { Guarded(m_platform, std::forward<F>(f)); }
+    template <class F>
+    void Guard(F&& f)
+    {
+        Guarded(m_platform, std::forward<F>(f));
+    }
 
     TViewForm& m_form;
     Platform& m_platform;
-    ControlGeometry m_fit;          // imgFull's bounds as FitToScreen leaves them (device pixels)
+    ControlGeometry m_fit; // imgFull's bounds as FitToScreen leaves them (device pixels)
     int32_t m_vertRange = 0;
     int32_t m_horzRange = 0;
     bool m_activated = false;
-    QPointer<QWindow> m_keyWatch;   // the native window whose keys the window sees first
+    QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
 };

@@ -27,9 +27,7 @@ void TFullForm::BuildShowTimer()
 void TFullForm::StartShow()
 {
     ShowTimer->Start(IntervalFor(SlideSeconds));
-    imgFull->OnProgress = [this](TFullImage* sender, const ProgressReport& report) {
-        imgFullProgress(sender, report);
-    };
+    imgFull->OnProgress = [this](TFullImage* sender, const ProgressReport& report) { imgFullProgress(sender, report); };
     // One step back and a tick at once: the first slide is the start position itself.
     --CurrentIndex;
     ShowTimerTimer();

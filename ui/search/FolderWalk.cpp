@@ -64,8 +64,7 @@ QString WithTrailingSeparator(const QString& folder)
 FolderWalk::FolderWalk(Platform& platform, QString pattern, QString extFilter)
     : m_platform(platform), m_pattern(std::move(pattern)), m_extFilter(std::move(extFilter)),
       m_matchAll(m_pattern == QLatin1String("*"))
-{
-}
+{}
 
 QString FolderWalk::LinkIdentity(const QString& path)
 {

@@ -47,7 +47,8 @@ QString ElidePathMiddle(const QString& path, const QFontMetrics& metrics, int wi
     const QString last = slash >= 0 ? path.mid(slash) : path;
     if (slash > 0 && fits(kDots + last)) {
         const QString head = path.left(slash);
-        const qsizetype n = LargestFitting(head.size(), [&](qsizetype k) { return fits(Head(head, k) + kDots + last); });
+        const qsizetype n =
+            LargestFitting(head.size(), [&](qsizetype k) { return fits(Head(head, k) + kDots + last); });
         return Head(head, n) + kDots + last;
     }
     const qsizetype n = LargestFitting(path.size(), [&](qsizetype k) { return fits(kDots + Tail(path, k)); });

@@ -106,8 +106,8 @@ void TViewForm::BuildSearchPanel()
 
     rdgExt = new TRadioGroup(m_platform, QStringLiteral(" File Type"), pnlSearch);
     rdgExt->setObjectName(QStringLiteral("rdgExt"));
-    rdgExt->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
-                      QStringLiteral("Icon")});
+    rdgExt->SetItems(
+        {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"), QStringLiteral("Icon")});
     rdgExt->SetItemIndex(0);
     rdgExt->setGeometry(6, 88, 198, 112);
 
@@ -183,7 +183,7 @@ void TViewForm::btnFSearchClick()
     btnFSearch->setEnabled(false);
     btnFCancel->setEnabled(true);
     // Back to idle however the search ends.
-    OnExit idle{[this] {
+    OnExit idle {[this] {
         btnFSearch->setEnabled(true);
         btnFCancel->setEnabled(false);
     }};
@@ -191,7 +191,7 @@ void TViewForm::btnFSearchClick()
     m_platform.ProcessMessages();
     {
         lbxFileSearch->setUpdatesEnabled(false);
-        OnExit resume{[this] { lbxFileSearch->setUpdatesEnabled(true); }};
+        OnExit resume {[this] { lbxFileSearch->setUpdatesEnabled(true); }};
         RunSearch(SearchInfo.StartFolder, SearchInfo.Pattern, lbxFileSearch);
     }
     if (lbxFileSearch->count() == 0) {
@@ -216,7 +216,7 @@ void TViewForm::RunSearch(const QString& startFolder, const QString& pattern, QL
     walk.keepGoing = [this] { return !SearchInfo.Cancelled && !Terminating; };
     {
         FolderWalk* const outer = std::exchange(m_folderWalk, &walk);
-        OnExit restore{[this, outer] {
+        OnExit restore {[this, outer] {
             m_folderWalk = outer;
             m_platform.SetBusyCursor(false);
         }};
