@@ -7,6 +7,7 @@
 #include "controls/ImageControl.h"
 #include "picture/Graphic.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
 #include "platform/Guard.h"
 
 DecodeQueue::DecodeQueue(Platform& platform, QObject* parent)
@@ -111,7 +112,8 @@ bool DecodeQueue::Dispatch()
             m_jobs.pop_front();
             continue;
         }
-        if (m_workers <= 0 || graphic->Kind() != GraphicKind::Jpeg)
+        TJpegImage* jpeg = JpegOf(graphic);
+        if (m_workers <= 0 || !jpeg)
             return true;
         const auto running =
             std::count_if(m_flights.begin(), m_flights.end(), [](const Flight& f) { return !f.dropped; });
@@ -126,7 +128,7 @@ bool DecodeQueue::Dispatch()
         m_flights.push_back(Flight {job, id, false, stop});
         std::optional<JpegCacheJob> work;
         m_running = true;
-        Guarded(m_platform, [&] { work = static_cast<TJpegImage*>(graphic)->StartCacheJob(job.target); });
+        Guarded(m_platform, [&] { work = jpeg->StartCacheJob(job.target); });
         m_running = false;
         if (work) {
             StartDecodeTask(m_channel, DecodeTask {id, std::move(*work), std::move(stop)});
@@ -190,11 +192,14 @@ void DecodeQueue::Collect(bool andContinue)
 void DecodeQueue::Adopt(const Job& job, JpegCacheResult& result)
 {
     TImage* image = job.image;
-    auto* jpeg = static_cast<TJpegImage*>(image->Picture().Graphic());
+    TJpegImage* jpeg = JpegOf(image->Picture().Graphic());
     m_running = true;
     image->BeginPrepare(job.target);
     // The picture reports its own failure once; it is not asked for again.
-    Guarded(m_platform, [jpeg, &result] { jpeg->AdoptCache(std::move(result)); });
+    Guarded(m_platform, [jpeg, &result] {
+        if (jpeg)
+            jpeg->AdoptCache(std::move(result));
+    });
     m_running = false;
     if (job.image) {
         job.image->EndPrepare();

@@ -2,6 +2,7 @@
 #include "picture/Bitmap.h"
 #include "picture/Failure.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
 
 namespace {
 ClipboardForm FromBitmap(const TBitmap& source)
@@ -23,8 +24,8 @@ ClipboardForm FromBitmap(const TBitmap& source)
 ClipboardForm MakeClipboardForm(TGraphic& graphic)
 {
     switch (graphic.Kind()) {
-    case GraphicKind::Bitmap: return FromBitmap(static_cast<TBitmap&>(graphic));
-    case GraphicKind::Jpeg: return FromBitmap(static_cast<TJpegImage&>(graphic).Bitmap());
+    case GraphicKind::Bitmap: return FromBitmap(*BitmapOf(&graphic));
+    case GraphicKind::Jpeg: return FromBitmap(JpegOf(&graphic)->Bitmap());
     case GraphicKind::Icon: throw Failure("Clipboard does not support Icons");
     case GraphicKind::Metafile: break;
     }

@@ -77,3 +77,48 @@ QString DialogFilter(std::optional<GraphicKind> kind)
     }
     return filter;
 }
+
+QString ExtensionOf(const QString& name)
+{
+    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? name.mid(dot) : QString();
+}
+
+bool IsImageExtension(const QString& ext)
+{
+    QString e = ext; // the caller's string keeps ".jpeg"
+    if (e == QLatin1String(".jpeg"))
+        e = QStringLiteral(".jpg");
+    return e == QLatin1String(".jpg") || e == QLatin1String(".bmp") || e == QLatin1String(".ico");
+}
+
+QString LowerExtensionOf(const QString& name)
+{
+    QString ext = ExtensionOf(name);
+    for (QChar& c : ext) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return ext;
+}
+
+const TBitmap* BitmapOf(const TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Bitmap ? static_cast<const TBitmap*>(graphic) : nullptr;
+}
+
+TJpegImage* JpegOf(TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Jpeg ? static_cast<TJpegImage*>(graphic) : nullptr;
+}
+
+const TJpegImage* JpegOf(const TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Jpeg ? static_cast<const TJpegImage*>(graphic) : nullptr;
+}
+
+const TIcon* IconOf(const TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Icon ? static_cast<const TIcon*>(graphic) : nullptr;
+}

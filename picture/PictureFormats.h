@@ -1,10 +1,15 @@
 #pragma once
-// The registry of picture file formats: which kind of graphic an extension loads as,
-// and the file-dialog filters and file-list masks built from it.
+// The registry of picture file formats: which kind of graphic an extension loads as, the
+// file-dialog filters and file-list masks built from it, the one rule for a name's extension,
+// and the one place that tells a graphic's kind (no caller casts a graphic itself).
 #include <memory>
 #include <optional>
 #include <QString>
 #include "picture/Graphic.h"
+
+class TBitmap;
+class TIcon;
+class TJpegImage;
 
 // Looks the extension (without its period, any case) up from the last row to the first.
 std::optional<GraphicKind> KindForExtension(const QString& extension);
@@ -15,3 +20,18 @@ std::unique_ptr<TGraphic> CreateGraphic(GraphicKind kind);
 // nullopt = all kinds.
 QString FileMask(std::optional<GraphicKind> kind);
 QString DialogFilter(std::optional<GraphicKind> kind);
+
+// The extension of a file name or path with its period, as written ("" when the last part
+// of the path has none): "a/b.JPG" gives ".JPG".
+QString ExtensionOf(const QString& name);
+// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".bmp", ".ico"
+// exactly (callers lower-case first).
+bool IsImageExtension(const QString& ext);
+// The extension lower-cased in A-Z only; other letters keep their case.
+QString LowerExtensionOf(const QString& name);
+
+// The graphic as its kind, or null when it is another kind (or null).
+const TBitmap* BitmapOf(const TGraphic* graphic);
+TJpegImage* JpegOf(TGraphic* graphic);
+const TJpegImage* JpegOf(const TGraphic* graphic);
+const TIcon* IconOf(const TGraphic* graphic);

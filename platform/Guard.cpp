@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <new>
 #include <stdexcept>
+#include "platform/Messages.h"
 
 QString ReportText(const QString& text)
 {
@@ -13,7 +14,7 @@ QString ReportText(const QString& text)
 
 void ReportFailure(Platform& platform, const QString& text)
 {
-    platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(), ReportText(text));
+    ShowError(platform, ReportText(text));
 }
 
 QString CurrentFailureText()

@@ -3,7 +3,9 @@
 // top-level error report instead of unwinding through Qt's frames (which are built
 // without exception support and would skip their clean-ups).
 #include <exception>
+#include <functional>
 #include <utility>
+#include <QObject>
 #include <QString>
 #include "platform/Platform.h"
 
@@ -28,4 +30,21 @@ void Guarded(Platform& platform, F&& handler) noexcept
             // Reporting itself failed (out of memory); nothing sensible is left to do.
         }
     }
+}
+
+// Connects a signal to a handler that runs inside the guard; the signal's arguments are
+// not passed on.
+template <class Sender, class Signal, class F>
+QMetaObject::Connection ConnectGuarded(Platform& platform, const Sender* sender, Signal signal, const QObject* context,
+                                       F handler)
+{
+    return QObject::connect(sender, signal, context,
+                            [&platform, handler = std::move(handler)] { Guarded(platform, handler); });
+}
+
+// A callback that runs the handler inside the guard.
+template <class F>
+std::function<void()> GuardedCallback(Platform& platform, F handler)
+{
+    return [&platform, handler = std::move(handler)] { Guarded(platform, handler); };
 }

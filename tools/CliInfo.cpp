@@ -5,6 +5,7 @@
 #include "CliSupport.h"
 #include "picture/Failure.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ QStringList Describe(const TPicture& picture)
     if (const TBitmap* bitmap = picture.Bitmap()) {
         lines << QStringLiteral("pixel-format: %1").arg(PixelFormatName(bitmap->PixelFormat()))
               << QStringLiteral("monochrome: %1").arg(YesNo(bitmap->Monochrome()));
-    } else if (g->Kind() == GraphicKind::Jpeg) {
-        const auto* jpeg = static_cast<const TJpegImage*>(g);
+    } else if (const TJpegImage* jpeg = JpegOf(g)) {
         lines << QStringLiteral("progressive: %1").arg(YesNo(jpeg->MultiScan()))
               << QStringLiteral("greyscale: %1").arg(YesNo(jpeg->HeaderGrayscale()));
     }

@@ -7,6 +7,7 @@
 #include "CliSupport.h"
 #include "picture/Failure.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
 #include "picture/Limits.h"
 
 namespace {
@@ -50,8 +51,9 @@ int RunRender(const QStringList& args)
     picture.LoadFromFile(line.positional[0]);
     TGraphic* g = picture.Graphic();
     // A JPEG picture of no bytes has no size yet; decoding it gives libjpeg's own error.
-    if (g->Kind() == GraphicKind::Jpeg && (g->Width() == 0 || g->Height() == 0))
-        static_cast<TJpegImage*>(g)->Bitmap();
+    TJpegImage* jpeg = JpegOf(g);
+    if (jpeg && (g->Width() == 0 || g->Height() == 0))
+        jpeg->Bitmap();
     const QSize full(picture.Width(), picture.Height());
     if (full.isEmpty())
         throw Failure(QStringLiteral("The picture has no pixels"));
@@ -62,8 +64,8 @@ int RunRender(const QStringList& args)
     // Decoding happens here, ahead of drawing, as the viewer does it.
     if (g->NeedsPrepare(target))
         g->Prepare(target);
-    if (g->Kind() == GraphicKind::Jpeg && static_cast<TJpegImage*>(g)->DecodeFailed())
-        throw Failure(static_cast<TJpegImage*>(g)->DecodeError());
+    if (jpeg && jpeg->DecodeFailed())
+        throw Failure(jpeg->DecodeError());
 
     QImage out(target, QImage::Format_ARGB32_Premultiplied);
     if (out.isNull())

@@ -59,49 +59,32 @@ SaveOptions ReadOptions(const CommandLine& line, GraphicKind target)
     return o;
 }
 
-// The picture to write as a bitmap: thumbnails are made of bitmaps and JPEG pictures,
-// never of icons (an icon is always saved at the system icon size).
-TBitmap WorkBitmap(TGraphic& source, const SaveOptions& o)
-{
-    TBitmap work = FullSizeBitmap(source);
-    if (o.thumbnail && source.Kind() != GraphicKind::Icon)
-        work = StretchBitmap(work, ThumbnailSize(work.Width(), work.Height(), *o.thumbnail));
-    return work;
-}
-
 void SaveBitmap(TGraphic& source, const SaveOptions& o, const QString& out)
 {
-    TBitmap work = WorkBitmap(source, o);
+    TBitmap work = SaveBitmapOf(source, o.thumbnail);
     // A bitmap source keeps its own format unless told otherwise; other sources become 24-bit.
     TPixelFormat format = TPixelFormat::Bit24;
     if (o.pixelFormat)
         format = *o.pixelFormat;
     else if (o.mono)
         format = TPixelFormat::Bit1;
-    else if (source.Kind() == GraphicKind::Bitmap)
-        format = static_cast<TBitmap&>(source).PixelFormat();
-    work.SetPixelFormat(format);
-    if (format == TPixelFormat::Bit1)
-        work.SetMonochrome(true);
-    work.SaveToFile(out);
+    else if (const TBitmap* bitmap = BitmapOf(&source))
+        format = bitmap->PixelFormat();
+    WriteBitmapFile(std::move(work), format, out);
 }
 
 void SaveJpeg(TGraphic& source, const SaveOptions& o, const QString& out)
 {
-    // Quality 100 never re-encodes: a JPEG source written at its own size keeps its bytes
-    // exactly; anything else is encoded with the defaults (quality 90, baseline).
-    if (source.Kind() == GraphicKind::Jpeg && !o.thumbnail && o.quality == 100) {
-        source.Clone()->SaveToFile(out);
-        return;
+    // A thumbnail is a new bitmap; the picture at its own size is written as it is.
+    if (o.thumbnail) {
+        TBitmap thumbnail = SaveBitmapOf(source, o.thumbnail);
+        WriteJpegFile(thumbnail, o.quality, o.progressive, out);
+    } else if (IconOf(&source)) {
+        TBitmap rendered = FullSizeBitmap(source);
+        WriteJpegFile(rendered, o.quality, o.progressive, out);
+    } else {
+        WriteJpegFile(source, o.quality, o.progressive, out);
     }
-    TJpegImage job;
-    job.AssignBitmap(WorkBitmap(source, o));
-    if (o.quality < 100) {
-        job.settings.quality = o.quality;
-        job.settings.progressiveEncoding = o.progressive;
-        job.EncodeNow();
-    }
-    job.SaveToFile(out);
 }
 
 } // namespace

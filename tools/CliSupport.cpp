@@ -67,57 +67,6 @@ std::optional<int> ParseInt(const QString& text, int low, int high)
     return value;
 }
 
-TBitmap FullSizeBitmap(TGraphic& graphic)
-{
-    switch (graphic.Kind()) {
-    case GraphicKind::Bitmap: return TBitmap(static_cast<TBitmap&>(graphic).SharedDib());
-    case GraphicKind::Jpeg: return TBitmap(static_cast<TJpegImage&>(graphic).Bitmap().SharedDib());
-    case GraphicKind::Icon: {
-        // The system icon size whatever the chosen image's size, as the save window does;
-        // an image of another size is scaled to it as the platform's icon extraction would.
-        const QSize size(Screen().iconWidth, Screen().iconHeight);
-        CheckDibSize(size.width(), size.height(), 24);
-        QImage canvas(size, QImage::Format_RGB32);
-        if (canvas.isNull())
-            throw Failure(kOutOfResources);
-        canvas.fill(QColor::fromRgb(kButtonFaceRgb));
-        QPainter painter(&canvas);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        if (QSize(graphic.Width(), graphic.Height()) == size)
-            graphic.Draw(painter, QRect(QPoint(0, 0), size), false);
-        else
-            painter.drawImage(QRect(QPoint(0, 0), size), static_cast<const TIcon&>(graphic).Image());
-        painter.end();
-        return TBitmap(DibFromQImage(canvas));
-    }
-    case GraphicKind::Metafile: break;
-    }
-    throw Failure("Metafiles are not supported");
-}
-
-QSize ThumbnailSize(int32_t width, int32_t height, int32_t maxSize)
-{
-    // Ratios are stored as 64-bit doubles, the products formed in extended precision and
-    // truncated: 300 x 100 with a maximum of 3 gives a height just under 1.
-    double heightRatio = 1.0, widthRatio = 1.0;
-    if (height < width)
-        heightRatio = double(height) / double(width);
-    if (width < height)
-        widthRatio = double(width) / double(height);
-    const int32_t w = Trunc(static_cast<long double>(maxSize) * static_cast<long double>(widthRatio));
-    const int32_t h = Trunc(static_cast<long double>(maxSize) * static_cast<long double>(heightRatio));
-    return QSize(std::max(w, 1), std::max(h, 1));
-}
-
-TBitmap StretchBitmap(const TBitmap& bitmap, QSize size)
-{
-    CheckDibSize(size.width(), size.height(), 24);
-    const QImage scaled = bitmap.Image().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    if (scaled.isNull())
-        throw Failure(kOutOfResources);
-    return TBitmap(DibFromQImage(scaled));
-}
-
 QSize FitInside(QSize picture, QSize box)
 {
     if (picture.width() <= box.width() && picture.height() <= box.height())

@@ -34,7 +34,7 @@ const QString kBadIcon = QString::fromLatin1(kIconInvalid);
 
 QString RegressionsDir()
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/regressions");
+    return QStringLiteral(LUMIVUE_TESTS_DIR "/picture/regressions");
 }
 
 struct Outcome {

@@ -86,13 +86,6 @@ QDate DateOfValue(double value)
     return DayZero().addDays(static_cast<qint64>(value)); // the whole part, toward zero
 }
 
-QString ExtensionOf(const QString& name)
-{
-    const qsizetype slash = name.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > slash ? name.mid(dot) : QString();
-}
-
 DetailSubPanel SubPanelFor(const QString& ext)
 {
     if (ext == QLatin1String(".bmp"))

@@ -32,9 +32,6 @@ double PackFileDate(const QDateTime& time);
 // The day of a date-time value; an invalid date for values no calendar day matches.
 QDate DateOfValue(double value);
 
-// The extension of a name with its period, as the name has it ("" when none).
-QString ExtensionOf(const QString& name);
-
 enum class DetailSubPanel { None, Bitmap, Jpeg };
 // ".bmp" shows the bitmap sub-panel, ".ico" none, every other extension (an empty cell's too)
 // the JPEG one.

@@ -7,14 +7,6 @@ void ResetPaging(TPicList& list)
     list.Current = 0;
 }
 
-bool IsImageExtension(const QString& ext)
-{
-    QString e = ext; // the caller's string keeps ".jpeg"
-    if (e == QLatin1String(".jpeg"))
-        e = QStringLiteral(".jpg");
-    return e == QLatin1String(".jpg") || e == QLatin1String(".bmp") || e == QLatin1String(".ico");
-}
-
 MoveOutcome ApplyMove(TPicList& list, PageMove move, int32_t n)
 {
     switch (move) {

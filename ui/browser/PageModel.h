@@ -2,6 +2,7 @@
 // The page state of the main window and the rules that move a page through the image list.
 #include <cstdint>
 #include <QString>
+#include "picture/PictureFormats.h"
 #include "picture/PixelFormat.h"
 
 struct TPicList {
@@ -38,8 +39,6 @@ struct TSearchInfo {
 };
 
 void ResetPaging(TPicList& list);
-// True for ".jpg", ".jpeg", ".bmp", ".ico" exactly (callers lower-case first).
-bool IsImageExtension(const QString& ext);
 
 // What a page move asks of the window.
 enum class MoveOutcome { LoadPage, Beep, Nothing };

@@ -15,8 +15,10 @@
 #include "controls/ImageControl.h"
 #include "ui/browser/ImageFacts.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
 #include "platform/Platform.h"
 #include "ui/browser/Viewmain.h"
+#include "platform/Messages.h"
 
 namespace {
 constexpr int kPanelWidth = 300;
@@ -62,9 +64,7 @@ void TViewForm::GatherImageDetails()
     }
     if (ImageInfo.Ext == QLatin1String(".jpg") || ImageInfo.Ext == QLatin1String(".jpeg")) {
         // The picture loaded for the thumbnail already knows these; the file is not read again.
-        const TGraphic* g = img->Picture().Graphic();
-        if (g && g->Kind() == GraphicKind::Jpeg) {
-            const auto* jpeg = static_cast<const TJpegImage*>(g);
+        if (const TJpegImage* jpeg = JpegOf(img->Picture().Graphic())) {
             ImageInfo.Width = jpeg->Width();
             ImageInfo.Height = jpeg->Height();
             ImageInfo.Progressive = jpeg->MultiScan();
@@ -97,10 +97,7 @@ bool TViewForm::ReadBitmapHeader(const QString& entry)
     file.close();
     switch (ParseBitmapHeader(head, ImageInfo)) {
     case BitmapHeaderResult::Read: return true;
-    case BitmapHeaderResult::Unknown:
-        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                               QStringLiteral("Unkown Bitmap"));
-        return false;
+    case BitmapHeaderResult::Unknown: ShowError(m_platform, QStringLiteral("Unkown Bitmap")); return false;
     case BitmapHeaderResult::Incomplete: break;
     }
     return false;
@@ -201,7 +198,7 @@ void TViewForm::BuildDetailPanel()
     btnDetailOK = new QPushButton(QStringLiteral("OK"), frame);
     btnDetailOK->setObjectName(QStringLiteral("btnDetailOK"));
     grid->addWidget(btnDetailOK, 7, 1, Qt::AlignHCenter);
-    connect(btnDetailOK, &QPushButton::clicked, this, [this] { Guard([this] { btnDetailOKClick(); }); });
+    ConnectGuarded(m_platform, btnDetailOK, &QPushButton::clicked, this, [this] { btnDetailOKClick(); });
 
     pnlBitMap->hide();
     pnlJPeg->hide();

@@ -16,6 +16,7 @@
 #include "controls/RadioGroup.h"
 #include "ui/browser/Viewmain.h"
 #include "controls/DecodeQueue.h"
+#include "platform/Messages.h"
 
 namespace {
 // The extension with its period, as the name has it ("" when none).
@@ -26,37 +27,34 @@ QString ExtractFileExt(const QString& name)
     return dot > slash ? name.mid(dot) : QString();
 }
 
-const char* const kTypeMasks[] = {
-    "*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf",
-    "*.jpg;*.jpeg",
-    "*.bmp",
-    "*.ico",
-};
+}
+
+ImageList TViewForm::CurrentImageList() const
+{
+    return ImageList(SearchMode ? ImageList::Source::Search : ImageList::Source::Folder, FileListBox1, lbxFileSearch,
+                     PicList.Folder);
 }
 
 int TViewForm::ImageListCount() const
 {
-    return SearchMode ? lbxFileSearch->count() : FileListBox1->Count();
+    return CurrentImageList().Count();
 }
 
 QString TViewForm::ImageListEntry(int index) const
 {
-    if (index < 0 || index >= ImageListCount())
-        return QString();
-    return SearchMode ? lbxFileSearch->item(index)->text() : FileListBox1->Item(index);
+    return CurrentImageList().Entry(index);
 }
 
 QString TViewForm::FullPath(const QString& entry) const
 {
-    return SearchMode ? entry : PicList.Folder + QLatin1Char('/') + entry;
+    return CurrentImageList().FullPath(entry);
 }
 
 void TViewForm::LoadDirectory()
 {
     try {
         if (DirectoryListBox1->Directory().isEmpty()) {
-            m_platform.ShowMessage(MessageKind::Information, QCoreApplication::applicationName(),
-                                   QStringLiteral("No directory"));
+            ShowInformation(m_platform, QStringLiteral("No directory"));
             return;
         }
         ResetPaging(PicList);
@@ -67,8 +65,7 @@ void TViewForm::LoadDirectory()
         edtImageCount->repaint();
         LoadPage();
     } catch (...) {
-        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                               QStringLiteral("Cannot load directory"));
+        ShowError(m_platform, QStringLiteral("Cannot load directory"));
     }
 }
 
@@ -93,8 +90,7 @@ void TViewForm::LoadPage()
         }
         EndPageLoad();
     } catch (...) {
-        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                               QStringLiteral("Cannot load image : ") + CurrentFailureText());
+        ShowError(m_platform, QStringLiteral("Cannot load image : ") + CurrentFailureText());
     }
 }
 
@@ -118,8 +114,7 @@ void TViewForm::LoadThumbnail(int k)
     if (IsImageExtension(ext)) {
         TImage* img = Thumbnail(k);
         if (!img) {
-            m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                                   QStringLiteral("Cannot load image : ") + entry);
+            ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
         } else {
             try {
                 img->Picture().LoadFromFile(entry);
@@ -132,8 +127,7 @@ void TViewForm::LoadThumbnail(int k)
             } catch (...) {
                 const QString text = CurrentFailureText();
                 img->Picture().Clear();
-                m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                                       QStringLiteral("Cannot load image : ") + entry + QStringLiteral(" - ") + text);
+                ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry + QStringLiteral(" - ") + text);
             }
         }
     }
@@ -168,8 +162,7 @@ void TViewForm::LayoutGrid()
             img->show();
         }
     } catch (...) {
-        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                               QStringLiteral("Cannot resize"));
+        ShowError(m_platform, QStringLiteral("Cannot resize"));
     }
 }
 
@@ -201,7 +194,10 @@ void TViewForm::MoveClick(QToolButton* sender)
 void TViewForm::rdgTypeClick()
 {
     const int item = rdgType->ItemIndex();
-    FileListBox1->SetMask(QString::fromLatin1(kTypeMasks[item >= 0 && item < 4 ? item : 0]));
+    // "All Graphics", "Jpeg", "Bitmap", "Icon": the registry's masks.
+    static const std::optional<GraphicKind> kinds[] = {std::nullopt, GraphicKind::Jpeg, GraphicKind::Bitmap,
+                                                       GraphicKind::Icon};
+    FileListBox1->SetMask(FileMask(kinds[item >= 0 && item < 4 ? item : 0]));
 }
 
 void TViewForm::rdgCountClick()

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
+#include "ui/browser/PopupTags.h"
 #include "ui/browser/Viewmain.h"
 
 namespace {
@@ -19,33 +20,35 @@ void TViewForm::BuildPopupMenus()
 {
     pumPicture = new QMenu(this);
     pumPicture->setObjectName(QStringLiteral("pumPicture"));
-    mniFullScreen = AddEntry(pumPicture, QStringLiteral("mniFullScreen"), QStringLiteral("Show In Screen"), 1);
-    mniShowFullSize = AddEntry(pumPicture, QStringLiteral("mniShowFullSize"), QStringLiteral("Show Full Size"), 2);
-    mniZoom = AddEntry(pumPicture, QStringLiteral("mniZoom"), QStringLiteral("Zoom or Sub Section"), 0);
-    mniDetails = AddEntry(pumPicture, QStringLiteral("mniDetails"), QStringLiteral("Details"), 3);
-    mniPrint = AddEntry(pumPicture, QStringLiteral("mniPrint"), QStringLiteral("Print As Is"), 4);
-    mniPrintFullPage = AddEntry(pumPicture, QStringLiteral("mniPrintFullPage"), QStringLiteral("Print Full Page"), 5);
+    mniFullScreen =
+        AddEntry(pumPicture, QStringLiteral("mniFullScreen"), QStringLiteral("Show In Screen"), kTagShowInScreen);
+    mniShowFullSize =
+        AddEntry(pumPicture, QStringLiteral("mniShowFullSize"), QStringLiteral("Show Full Size"), kTagShowFullSize);
+    mniZoom = AddEntry(pumPicture, QStringLiteral("mniZoom"), QStringLiteral("Zoom or Sub Section"), kTagZoom);
+    mniDetails = AddEntry(pumPicture, QStringLiteral("mniDetails"), QStringLiteral("Details"), kTagDetails);
+    mniPrint = AddEntry(pumPicture, QStringLiteral("mniPrint"), QStringLiteral("Print As Is"), kTagPrintAsIs);
+    mniPrintFullPage =
+        AddEntry(pumPicture, QStringLiteral("mniPrintFullPage"), QStringLiteral("Print Full Page"), kTagPrintFullPage);
     mniCopytoClipboard =
-        AddEntry(pumPicture, QStringLiteral("mniCopytoClipboard"), QStringLiteral("Copy to Clipboard"), 6);
+        AddEntry(pumPicture, QStringLiteral("mniCopytoClipboard"), QStringLiteral("Copy to Clipboard"), kTagClipboard);
     QMenu* thumb = pumPicture->addMenu(QStringLiteral("Save Thumb Nail as"));
     mniThumbNail = thumb->menuAction();
     mniThumbNail->setObjectName(QStringLiteral("mniThumbNail"));
-    mniThumbNail->setData(0);
-    mniTAsJpeg = AddEntry(thumb, QStringLiteral("mniTAsJpeg"), QStringLiteral("As Jpeg"), 1);
-    mniTAsBitmap = AddEntry(thumb, QStringLiteral("mniTAsBitmap"), QStringLiteral("As Bitmap"), 2);
+    mniThumbNail->setData(kTagZoom);
+    mniTAsJpeg = AddEntry(thumb, QStringLiteral("mniTAsJpeg"), QStringLiteral("As Jpeg"), kSaveAsJpeg);
+    mniTAsBitmap = AddEntry(thumb, QStringLiteral("mniTAsBitmap"), QStringLiteral("As Bitmap"), kSaveAsBitmap);
     QMenu* save = pumPicture->addMenu(QStringLiteral("Save File as"));
     mniSave = save->menuAction();
     mniSave->setObjectName(QStringLiteral("mniSave"));
-    mniSave->setData(7);
-    mniAsJpeg = AddEntry(save, QStringLiteral("mniAsJpeg"), QStringLiteral("As Jpeg"), 1);
-    mniAsBitmap = AddEntry(save, QStringLiteral("mniAsBitmap"), QStringLiteral("As Bitmap"), 2);
-    mniCopyto = AddEntry(pumPicture, QStringLiteral("mniCopyto"), QStringLiteral("Copy to"), 0);
+    mniSave->setData(kTagSaveFile);
+    mniAsJpeg = AddEntry(save, QStringLiteral("mniAsJpeg"), QStringLiteral("As Jpeg"), kSaveAsJpeg);
+    mniAsBitmap = AddEntry(save, QStringLiteral("mniAsBitmap"), QStringLiteral("As Bitmap"), kSaveAsBitmap);
+    mniCopyto = AddEntry(pumPicture, QStringLiteral("mniCopyto"), QStringLiteral("Copy to"), kTagZoom);
     pumPicture->addSeparator()->setObjectName(QStringLiteral("N1"));
-    mniExit = AddEntry(pumPicture, QStringLiteral("mniExit"), QStringLiteral("Cancel"), 9);
+    mniExit = AddEntry(pumPicture, QStringLiteral("mniExit"), QStringLiteral("Cancel"), kTagCancel);
 
     auto route = [this](QAction* a, auto handler) {
-        connect(a, &QAction::triggered, this,
-                [this, a, handler] { Guard([this, a, handler] { (this->*handler)(a); }); });
+        ConnectGuarded(m_platform, a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
     };
     route(mniFullScreen, &TViewForm::mniFullScreenClick);
     route(mniShowFullSize, &TViewForm::mniFullScreenClick);
@@ -54,16 +57,16 @@ void TViewForm::BuildPopupMenus()
     route(mniPrintFullPage, &TViewForm::mniPrintClick);
     for (QAction* a : {mniTAsJpeg, mniTAsBitmap, mniAsJpeg, mniAsBitmap})
         route(a, &TViewForm::mniSaveAsClick);
-    connect(mniDetails, &QAction::triggered, this, [this] { Guard([this] { mniDetailsClick(); }); });
-    connect(mniCopytoClipboard, &QAction::triggered, this, [this] { Guard([this] { mniCopytoClipboardClick(); }); });
-    connect(mniCopyto, &QAction::triggered, this, [this] { Guard([this] { mniCopytoClick(); }); });
+    ConnectGuarded(m_platform, mniDetails, &QAction::triggered, this, [this] { mniDetailsClick(); });
+    ConnectGuarded(m_platform, mniCopytoClipboard, &QAction::triggered, this, [this] { mniCopytoClipboardClick(); });
+    ConnectGuarded(m_platform, mniCopyto, &QAction::triggered, this, [this] { mniCopytoClick(); });
 
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
-    mniHelp = AddEntry(pumHelp, QStringLiteral("mniHelp"), QStringLiteral("&Help"), 0);
-    mniAbout = AddEntry(pumHelp, QStringLiteral("mniAbout"), QStringLiteral("&About"), 0);
-    connect(mniHelp, &QAction::triggered, this, [this] { Guard([this] { btnHelpClick(); }); });
-    connect(mniAbout, &QAction::triggered, this, [this] { Guard([this] { btnInfoClick(); }); });
+    mniHelp = AddEntry(pumHelp, QStringLiteral("mniHelp"), QStringLiteral("&Help"), kTagZoom);
+    mniAbout = AddEntry(pumHelp, QStringLiteral("mniAbout"), QStringLiteral("&About"), kTagZoom);
+    ConnectGuarded(m_platform, mniHelp, &QAction::triggered, this, [this] { btnHelpClick(); });
+    ConnectGuarded(m_platform, mniAbout, &QAction::triggered, this, [this] { btnInfoClick(); });
 }
 
 void TViewForm::AllImageClick(TImage* sender)

@@ -76,9 +76,9 @@ void TViewForm::BuildToolbar()
     btnHelp->move(40, 2);
     btnSlide->move(70, 2);
     btnSearch->move(100, 2);
-    connect(btnHelp, &QToolButton::clicked, this, [this] { Guard([this] { HelpPopup(); }); });
-    connect(btnSlide, &QToolButton::clicked, this, [this] { Guard([this] { btnSlideClick(); }); });
-    connect(btnSearch, &QToolButton::clicked, this, [this] { Guard([this] { btnSearchClick(); }); });
+    ConnectGuarded(m_platform, btnHelp, &QToolButton::clicked, this, [this] { HelpPopup(); });
+    ConnectGuarded(m_platform, btnSlide, &QToolButton::clicked, this, [this] { btnSlideClick(); });
+    ConnectGuarded(m_platform, btnSearch, &QToolButton::clicked, this, [this] { btnSearchClick(); });
 
     pnlButtons = new QWidget(pnlControl);
     pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
@@ -133,11 +133,11 @@ void TViewForm::BuildFilePanel()
                 lblxDir->setText(dir);
         });
     };
-    FileListBox1->OnChange = [this] { Guard([this] { FileListBox1Change(); }); };
-    FileListBox1->OnClick = [this] { Guard([this] { FileListBox1DblClick(FileListBox1); }); };
+    FileListBox1->OnChange = GuardedCallback(m_platform, [this] { FileListBox1Change(); });
+    FileListBox1->OnClick = GuardedCallback(m_platform, [this] { FileListBox1DblClick(FileListBox1); });
     FileListBox1->OnDblClick = FileListBox1->OnClick;
-    rdgType->OnClick = [this] { Guard([this] { rdgTypeClick(); }); };
-    rdgCount->OnClick = [this] { Guard([this] { rdgCountClick(); }); };
+    rdgType->OnClick = GuardedCallback(m_platform, [this] { rdgTypeClick(); });
+    rdgCount->OnClick = GuardedCallback(m_platform, [this] { rdgCountClick(); });
 
     // The search area lies over the file panel.
     BuildSearchPanel();

@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <QWidget>
 #include "platform/Guard.h"
+#include "ui/browser/ImageList.h"
 #include "ui/browser/PageModel.h"
 
 class Platform;
@@ -55,7 +56,9 @@ public:
     void ClearPage();
     void LayoutGrid();
     void ArrangePanels();
-    // The image list: the search results in search mode, else the folder's file list.
+    // The image list: the search results in search mode, else the folder's file list; the
+    // windows this one opens take it from here.
+    ImageList CurrentImageList() const;
     int ImageListCount() const;
     QString ImageListEntry(int index) const;
     // The full path of an entry: the entry itself in search mode, else folder + "/" + entry.

@@ -56,8 +56,8 @@ TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m
     btnOK = new QPushButton(MakeCheckMarkPicture(), QStringLiteral("OK"), this);
     btnOK->setGeometry(184, 186, 100, 30);
     btnOK->setDefault(true);
-    connect(btnUser, &QPushButton::clicked, this, [this] { Guarded(m_platform, [this] { btnUserClick(); }); });
-    connect(btnOK, &QPushButton::clicked, this, [this] { Guarded(m_platform, [this] { btnOKClick(); }); });
+    ConnectGuarded(m_platform, btnUser, &QPushButton::clicked, this, [this] { btnUserClick(); });
+    ConnectGuarded(m_platform, btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
 
     mmoUser = new QPlainTextEdit(this);
     mmoUser->setGeometry(28, 239, 258, 178);

@@ -8,7 +8,9 @@
 #include <memory>
 #include <QDialog>
 #include <QPointer>
+#include "controls/ImageControl.h"
 #include "ui/browser/Geometry.h"
+#include "ui/browser/ImageList.h"
 #include "platform/Guard.h"
 
 class Platform;
@@ -18,22 +20,25 @@ class QScrollArea;
 class QScrollBar;
 class QWindow;
 class TFullImage;
-class TViewForm;
 
 class TFullForm : public QDialog {
     Q_OBJECT
 public:
-    TFullForm(TViewForm& form, Platform& platform);
+    // `images` is the list the window steps through (a folder-tree slide show replaces it with
+    // the search results).
+    TFullForm(QWidget* owner, Platform& platform, ImageList images);
     ~TFullForm() override;
 
     // Window state. The opener sets it before showing the window, except the picture
     // size, which the window sets itself.
     int32_t ScreenHeight = 0; // the area a picture is fitted into (the screen's size)
     int32_t ScreenWidth = 0;
-    QString ShownFile;         // the shown picture's entry, as the image list holds it
-    int32_t CurrentIndex = -1; // its position in the image list; -1 when not in it
-    int32_t LastIndex = -1;    // the image list's count minus 1
-    int32_t ImageNumber = 1;   // the main window's thumbnail (1..25) shown on opening
+    QString ShownFile;                 // the shown picture's entry, as the image list holds it
+    int32_t CurrentIndex = -1;         // its position in the image list; -1 when not in it
+    int32_t LastIndex = -1;            // the image list's count minus 1
+    int32_t ImageNumber = 1;           // the main window's thumbnail (1..25) shown on opening
+    QPointer<TImage> ClickedThumbnail; // that thumbnail, whose picture the window shows first
+    ImageList Images;
     int32_t PictureHeight = 0;
     int32_t PictureWidth = 0;
     bool FitMode = true;     // fit to the screen; clear: full size with scroll bars
@@ -77,10 +82,8 @@ public:
     QScrollBar* VertScrollBar() const;
     QScrollBar* HorzScrollBar() const;
 
-    // The image list: the search results with IncludeSubs or in the main window's search
-    // mode, else the folder's file list. Entries are opened as they stand.
-    bool UsesSearchResults() const;
-    QString ImageListEntry(int index) const;
+    // The image list's entry at index; entries are opened as they stand.
+    QString ImageListEntry(int index) const { return Images.Entry(index); }
 
     // The screen in device pixels: what "full size" and the fitting measure against.
     QSize DeviceScreen() const;
@@ -109,7 +112,6 @@ private:
         Guarded(m_platform, std::forward<F>(f));
     }
 
-    TViewForm& m_form;
     Platform& m_platform;
     ControlGeometry m_fit; // imgFull's bounds as FitToScreen leaves them (device pixels)
     int32_t m_vertRange = 0;

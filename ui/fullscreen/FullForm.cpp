@@ -11,10 +11,9 @@
 #include "ui/fullscreen/FullImage.h"
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
-#include "ui/browser/Viewmain.h"
 
-TFullForm::TFullForm(TViewForm& form, Platform& platform)
-    : QDialog(&form, Qt::Dialog | Qt::FramelessWindowHint), m_form(form), m_platform(platform)
+TFullForm::TFullForm(QWidget* owner, Platform& platform, ImageList images)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), Images(std::move(images)), m_platform(platform)
 {
     BuildWindow();
 }
@@ -123,8 +122,8 @@ void TFullForm::ShowClickedPicture()
 {
     // The thumbnail holds the whole picture, so the file is not read again: the copy shares
     // its data (a JPEG copy may still need its full-size decoding, done in PlacePicture).
-    if (TImage* thumb = m_form.Thumbnail(ImageNumber))
-        imgFull->Picture().Assign(thumb->Picture());
+    if (ClickedThumbnail)
+        imgFull->Picture().Assign(ClickedThumbnail->Picture());
     PictureHeight = imgFull->Picture().Height();
     PictureWidth = imgFull->Picture().Width();
     PlacePicture();

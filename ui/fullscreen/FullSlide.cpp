@@ -21,7 +21,7 @@ int IntervalFor(int32_t seconds)
 void TFullForm::BuildShowTimer()
 {
     ShowTimer = m_platform.CreateTimer(); // created stopped
-    ShowTimer->OnTimeout = [this] { Guard([this] { ShowTimerTimer(); }); };
+    ShowTimer->OnTimeout = GuardedCallback(m_platform, [this] { ShowTimerTimer(); });
 }
 
 void TFullForm::StartShow()

@@ -3,44 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <QCoreApplication>
-#include <QListWidget>
 #include <QScrollArea>
-#include "controls/FileListBox.h"
 #include "ui/fullscreen/Full.h"
 #include "ui/fullscreen/FullImage.h"
 #include "platform/Platform.h"
 #include "ui/browser/PageModel.h"
-#include "ui/browser/Viewmain.h"
+#include "platform/Messages.h"
 
 namespace {
-// The extension with its period, as the entry has it ("" when none).
-QString EntryExtension(const QString& entry)
-{
-    const int slash = entry.lastIndexOf(QLatin1Char('/'));
-    const int dot = entry.lastIndexOf(QLatin1Char('.'));
-    return dot > slash ? entry.mid(dot) : QString();
-}
-
 // Logical pixels that hold `devicePixels` at the screen's scale.
 int LogicalCover(int32_t devicePixels, qreal ratio)
 {
     return int(std::ceil(devicePixels / ratio));
 }
-}
-
-bool TFullForm::UsesSearchResults() const
-{
-    // IncludeSubs: a slide show over the folder tree, whose search fills the result list.
-    return IncludeSubs || m_form.SearchMode;
-}
-
-QString TFullForm::ImageListEntry(int index) const
-{
-    if (UsesSearchResults()) {
-        const QListWidgetItem* item = index >= 0 ? m_form.lbxFileSearch->item(index) : nullptr;
-        return item ? item->text() : QString();
-    }
-    return m_form.FileListBox1->Item(index);
 }
 
 void TFullForm::PlacePicture()
@@ -112,14 +87,13 @@ void TFullForm::StepImage(bool forward)
     const QString entry = ImageListEntry(CurrentIndex);
     // Not a picture (a metafile, say): passed over, but the index has moved, so the next key
     // goes on from here.
-    if (!IsImageExtension(EntryExtension(entry).toLower()))
+    if (!IsImageExtension(ExtensionOf(entry).toLower()))
         return;
     try {
         LoadIntoFull(entry, FitMode);
     } catch (...) {
         // The previous picture, its entry and size stay; the index stays on the failed entry.
-        m_platform.ShowMessage(MessageKind::Error, QCoreApplication::applicationName(),
-                               QStringLiteral("Cannot load image : ") + entry);
+        ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
         return;
     }
     ShownFile = entry;

@@ -147,8 +147,8 @@ void TViewForm::BuildSlidePanel()
     pnlWait->setGeometry(btnSOK->geometry().united(btnSCancel->geometry()));
     pnlWait->hide();
 
-    connect(btnSOK, &QPushButton::clicked, this, [this] { Guard([this] { btnSOKClick(btnSOK); }); });
-    connect(btnSCancel, &QPushButton::clicked, this, [this] { Guard([this] { btnSOKClick(btnSCancel); }); });
+    ConnectGuarded(m_platform, btnSOK, &QPushButton::clicked, this, [this] { btnSOKClick(btnSOK); });
+    ConnectGuarded(m_platform, btnSCancel, &QPushButton::clicked, this, [this] { btnSOKClick(btnSCancel); });
     // Enter is the default button's and Esc the cancel button's anywhere in the window, as
     // long as the panel is shown (a hidden panel's shortcuts do not fire).
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
@@ -203,8 +203,9 @@ bool TViewForm::SlideSetUp(TFullForm& full)
         }
         if (NoResults(*lbxFileSearch))
             return false;
+        full.Images = CurrentImageList().WithSource(ImageList::Source::Search);
         full.CurrentIndex = 0;
-        full.LastIndex = lbxFileSearch->count() - 1;
+        full.LastIndex = full.Images.Count() - 1;
         return true;
     }
     if (SearchMode)

@@ -1,7 +1,7 @@
 #include "ui/search/FolderWalk.h"
 
 #include <QFileInfo>
-#include "ui/browser/PageModel.h"
+#include "picture/PictureFormats.h"
 #include "platform/Platform.h"
 
 namespace SearchRules {
@@ -18,7 +18,7 @@ QString TrimText(const QString& text)
 
 bool HasExtension(const QString& text)
 {
-    return text.lastIndexOf(QLatin1Char('.')) > text.lastIndexOf(QLatin1Char('/'));
+    return !ExtensionOf(text).isEmpty();
 }
 
 QString ExtFilterForItem(int item)
@@ -31,23 +31,9 @@ QString ExtFilterForItem(int item)
     }
 }
 
-QString EntryExtension(const QString& name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return QString();
-    QString ext = name.mid(dot);
-    // Only A-Z: other letters keep their case, as the desktop's own extension rule did.
-    for (QChar& c : ext) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return ext;
-}
-
 bool AcceptsEntry(const QString& name, const QString& extFilter)
 {
-    const QString ext = EntryExtension(name);
+    const QString ext = LowerExtensionOf(name);
     return extFilter == QLatin1String(".*") ? IsImageExtension(ext) : ext == extFilter;
 }
 

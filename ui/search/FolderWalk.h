@@ -19,9 +19,6 @@ bool HasExtension(const QString& text);
 // The type filter of a choice: 0 ".*" (any image type), 1 ".jpg", 2 ".bmp", 3 ".ico".
 // Any other choice counts as the first.
 QString ExtFilterForItem(int item);
-// A name's extension from its last ".", with A-Z lower-cased and nothing else changed;
-// "" when the name has no ".".
-QString EntryExtension(const QString& name);
 // Whether a name passes the type filter: ".*" takes every image extension, any other
 // filter exactly its own extension.
 bool AcceptsEntry(const QString& name, const QString& extFilter);

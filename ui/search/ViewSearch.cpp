@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "controls/RadioGroup.h"
 #include "ui/browser/Viewmain.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -123,16 +124,16 @@ void TViewForm::BuildSearchPanel()
     lbxFileSearch->setItemDelegate(new ResultLineDelegate(lbxFileSearch));
     lbxFileSearch->setGeometry(6, 226, 198, 200);
 
-    connect(btnSClose, &QPushButton::clicked, this, [this] { Guard([this] { btnSCloseClick(); }); });
-    connect(btnFSearch, &QPushButton::clicked, this, [this] { Guard([this] { btnFSearchClick(); }); });
-    connect(btnFCancel, &QPushButton::clicked, this, [this] { Guard([this] { btnFCancelClick(); }); });
-    connect(edtSearch, &QLineEdit::returnPressed, this, [this] { Guard([this] { edtSearchKeyPress(kEnter); }); });
-    rdgExt->OnClick = [this] { Guard([this] { rdgExtClick(); }); };
+    ConnectGuarded(m_platform, btnSClose, &QPushButton::clicked, this, [this] { btnSCloseClick(); });
+    ConnectGuarded(m_platform, btnFSearch, &QPushButton::clicked, this, [this] { btnFSearchClick(); });
+    ConnectGuarded(m_platform, btnFCancel, &QPushButton::clicked, this, [this] { btnFCancelClick(); });
+    ConnectGuarded(m_platform, edtSearch, &QLineEdit::returnPressed, this, [this] { edtSearchKeyPress(kEnter); });
+    rdgExt->OnClick = GuardedCallback(m_platform, [this] { rdgExtClick(); });
     // A click or double click on a result starts the page there, as in the folder's file list.
-    connect(lbxFileSearch, &QListWidget::itemClicked, this,
-            [this] { Guard([this] { FileListBox1DblClick(lbxFileSearch); }); });
-    connect(lbxFileSearch, &QListWidget::itemDoubleClicked, this,
-            [this] { Guard([this] { FileListBox1DblClick(lbxFileSearch); }); });
+    ConnectGuarded(m_platform, lbxFileSearch, &QListWidget::itemClicked, this,
+                   [this] { FileListBox1DblClick(lbxFileSearch); });
+    ConnectGuarded(m_platform, lbxFileSearch, &QListWidget::itemDoubleClicked, this,
+                   [this] { FileListBox1DblClick(lbxFileSearch); });
     new CloseWatch(this);
     pnlSearch->hide();
 }
@@ -173,8 +174,7 @@ void TViewForm::btnFSearchClick()
     SearchInfo.Cancelled = false;
     SearchInfo.Pattern = SearchRules::TrimText(edtSearch->text());
     if (SearchRules::HasExtension(SearchInfo.Pattern)) {
-        m_platform.ShowMessage(MessageKind::Information, QCoreApplication::applicationName(),
-                               QStringLiteral("No file extensions please."));
+        ShowInformation(m_platform, QStringLiteral("No file extensions please."));
         return;
     }
     SearchInfo.Pattern += QLatin1Char('*');
