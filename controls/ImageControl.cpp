@@ -1,4 +1,5 @@
 #include "controls/ImageControl.h"
+#include <cmath>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -58,6 +59,8 @@ DecodeQueue* TImage::Queue()
 
 QRect TImage::PictureRect() const
 {
+    if (m_devicePixels)
+        return PictureRectFor(m_placement, DeviceSize(), QSize(m_picture.Width(), m_picture.Height()));
     if (m_stretch)
         return rect();
     const int w = m_picture.Width();
@@ -68,7 +71,49 @@ QRect TImage::PictureRect() const
 
 QSize TImage::DrawSize() const
 {
+    if (m_devicePixels)
+        return PictureRect().size();
     return m_stretch ? size() : QSize(m_picture.Width(), m_picture.Height());
+}
+
+void TImage::SetPlacement(const ControlGeometry& placement)
+{
+    m_placement = placement;
+    m_devicePixels = true;
+    update();
+}
+
+QSize TImage::DeviceSize() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(int(std::lround(width() * ratio)), int(std::lround(height() * ratio)));
+}
+
+QRect TImage::PictureRectFor(const ControlGeometry& p, QSize area, QSize picture)
+{
+    const QRect frame = p.clientAlign ? QRect(QPoint(0, 0), area) : QRect(p.left, p.top, p.width, p.height);
+    if (p.stretch)
+        return frame;
+    // Division truncates toward zero, so a picture larger than its frame overhangs evenly.
+    return QRect(frame.left() + (frame.width() - picture.width()) / 2,
+                 frame.top() + (frame.height() - picture.height()) / 2, picture.width(), picture.height());
+}
+
+void TImage::SetBackground(QColor color)
+{
+    m_background = color;
+    setAttribute(Qt::WA_OpaquePaintEvent, color.isValid() && color.alpha() == 255);
+    update();
+}
+
+void TImage::Prepare()
+{
+    TGraphic* graphic = m_picture.Graphic();
+    if (!graphic || graphic->Empty())
+        return;
+    const QSize target = DrawSize();
+    if (!target.isEmpty() && graphic->NeedsPrepare(target))
+        graphic->Prepare(target);
 }
 
 void TImage::BeginPrepare(QSize target)
@@ -85,6 +130,10 @@ void TImage::EndPrepare()
 
 void TImage::paintEvent(QPaintEvent*)
 {
+    if (m_background.isValid()) {
+        QPainter background(this);
+        background.fillRect(rect(), m_background);
+    }
     TGraphic* graphic = m_picture.Graphic();
     if (!graphic || graphic->Empty())
         return;
@@ -100,6 +149,11 @@ void TImage::paintEvent(QPaintEvent*)
         return;
     }
     const QRect dest = PictureRect();
+    if (m_devicePixels) {
+        QPainter painter(this);
+        DrawAtDevicePixels(painter, *graphic, dest, devicePixelRatioF());
+        return;
+    }
     const bool smooth = dest.width() < m_picture.Width() || dest.height() < m_picture.Height();
     QPainter painter(this);
     if (smooth)
@@ -137,7 +191,12 @@ void TImage::PictureProgress(const ProgressReport& report)
         if (!area.isEmpty())
             repaint(area);
     }
-    const auto handler = OnProgress;
+    PassProgress(report);
+}
+
+void TImage::PassProgress(const ProgressReport& report)
+{
+    const auto handler = OnProgress; // a copy: the handler may replace itself
     if (handler)
         Guarded(m_platform, [this, &handler, &report] { handler(this, report); });
 }
@@ -183,4 +242,17 @@ void TImage::contextMenuEvent(QContextMenuEvent* event)
     }
     event->accept();
     Fire(OnContextPopup);
+}
+
+void DrawAtDevicePixels(QPainter& painter, const TGraphic& graphic, const QRect& dest, qreal ratio)
+{
+    if (dest.isEmpty() || ratio <= 0)
+        return;
+    painter.save();
+    // Working in device pixels keeps an unstretched picture at exactly one pixel per pixel,
+    // also at fractional screen scales where logical coordinates would round.
+    painter.scale(1.0 / ratio, 1.0 / ratio);
+    const bool scaled = dest.width() != graphic.Width() || dest.height() != graphic.Height();
+    graphic.Draw(painter, dest, scaled);
+    painter.restore();
 }

@@ -2,14 +2,20 @@
 // The image control: a picture holder drawn centred at its own size, or stretched to the
 // control's size, with a hint (tooltip), a tag, progress notification and incremental display.
 // Painting never decodes: a picture that is not ready is handed to a DecodeQueue.
+//
+// Given a placement, the control works in device pixels: a picture shown unstretched stands
+// at one picture pixel per device pixel on any screen scale, so "full size" means what it says
+// on HiDPI screens too (the full-screen and zoom windows).
 #include <cstdint>
 #include <functional>
 #include <QPointer>
 #include <QWidget>
+#include "controls/ControlGeometry.h"
 #include "picture/Picture.h"
 
 class Platform;
 class DecodeQueue;
+class QPainter;
 
 class TImage : public QWidget {
     Q_OBJECT
@@ -43,6 +49,25 @@ public:
     // The size the picture must be prepared for before drawing.
     QSize DrawSize() const;
 
+    // Device-pixel mode: the picture's bounds in device pixels as the fitting leaves them
+    // (with clientAlign the control's whole area); unstretched, it is centred in them.
+    // PictureRect and DrawSize are then in device pixels.
+    void SetPlacement(const ControlGeometry& placement);
+    const ControlGeometry& Placement() const { return m_placement; }
+    bool DevicePixels() const { return m_devicePixels; }
+    // The control's size in device pixels.
+    QSize DeviceSize() const;
+    // The placement rule for any placement, area (device pixels) and picture size.
+    static QRect PictureRectFor(const ControlGeometry& placement, QSize deviceArea, QSize picture);
+    // The colour painted behind the picture; none (transparent) unless set.
+    void SetBackground(QColor color);
+    // Makes the held picture ready to be drawn where it stands now, on this thread (decoding
+    // it when it must); call outside painting. May throw the picture's failure.
+    void Prepare();
+    // Hands a decoding's progress to OnProgress, also for a picture decoded before it is
+    // given to the control.
+    void PassProgress(const ProgressReport& report);
+
     std::function<void(TImage*)> OnClick;        // left click and double-click
     std::function<void(TImage*)> OnContextPopup; // context-menu request (then handled)
     std::function<void(TImage*, const ProgressReport&)> OnProgress;
@@ -65,6 +90,9 @@ private:
 
     Platform& m_platform;
     TPicture m_picture;
+    ControlGeometry m_placement;
+    bool m_devicePixels = false;
+    QColor m_background;
     QPointer<DecodeQueue> m_queue;
     bool m_ownQueue = false;
     bool m_stretch = false;
@@ -80,3 +108,7 @@ private:
     bool m_preparing = false;
     bool m_leftPressed = false;
 };
+
+// Draws the graphic into `dest` (device pixels) on a painter whose coordinates are logical
+// pixels at `ratio` device pixels each; the graphic must be prepared for dest's size.
+void DrawAtDevicePixels(QPainter& painter, const TGraphic& graphic, const QRect& dest, qreal ratio);

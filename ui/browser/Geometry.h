@@ -2,13 +2,7 @@
 // Geometry rules that shape an image control to its picture: thumbnails in their cells
 // and pictures on the screen. Pure functions over a control's bounds so they test alone.
 #include <cstdint>
-
-struct ControlGeometry {
-    int32_t top = 0, left = 0, height = 0, width = 0;
-    bool stretch = false;
-    bool clientAlign = false; // fill the parent's client area
-    bool autoSize = false;
-};
+#include "controls/ControlGeometry.h"
 
 // Shrinks the control (holding its cell's bounds) to the picture's shape.
 void FitThumbnail(ControlGeometry& control, int32_t pictureHeight, int32_t pictureWidth);

@@ -19,7 +19,6 @@ struct ProgressReport;
 class QScrollArea;
 class QScrollBar;
 class QWindow;
-class TFullImage;
 
 class TFullForm : public QDialog {
     Q_OBJECT
@@ -54,7 +53,7 @@ public:
     void ShowTimerTimer();
     // imgFull's decoding progress while a show runs: the start stage stops the timer, any
     // later stage starts it again for a whole interval.
-    void imgFullProgress(TFullImage* sender, const ProgressReport& report);
+    void imgFullProgress(TImage* sender, const ProgressReport& report);
 
 private:
     void BuildShowTimer();
@@ -64,7 +63,7 @@ private:
 public:
     // --- end slide show ---
 
-    TFullImage* imgFull = nullptr;
+    TImage* imgFull = nullptr;      // in device-pixel mode
     QScrollArea* sbxFull = nullptr; // the scrollable area that holds imgFull
 
     // Handlers.

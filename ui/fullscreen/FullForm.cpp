@@ -43,8 +43,14 @@ void TFullForm::BuildWindow()
     for (QScrollBar* bar : {sbxFull->verticalScrollBar(), sbxFull->horizontalScrollBar()})
         bar->setPalette(QApplication::palette());
 
-    imgFull = new TFullImage(m_platform);
+    imgFull = new TImage(m_platform);
     imgFull->setObjectName(QStringLiteral("imgFull"));
+    // Fills the client area on black and centres its picture unstretched until a fitting
+    // says otherwise.
+    ControlGeometry fill;
+    fill.clientAlign = true;
+    imgFull->SetPlacement(fill);
+    imgFull->SetBackground(Qt::black);
     sbxFull->setWidget(imgFull);
     m_fit = imgFull->Placement(); // fills the area, unstretched, until a fitting changes it
 

@@ -27,7 +27,7 @@ void TFullForm::BuildShowTimer()
 void TFullForm::StartShow()
 {
     ShowTimer->Start(IntervalFor(SlideSeconds));
-    imgFull->OnProgress = [this](TFullImage* sender, const ProgressReport& report) { imgFullProgress(sender, report); };
+    imgFull->OnProgress = [this](TImage* sender, const ProgressReport& report) { imgFullProgress(sender, report); };
     // One step back and a tick at once: the first slide is the start position itself.
     --CurrentIndex;
     ShowTimerTimer();
@@ -72,7 +72,7 @@ void TFullForm::ShowTimerTimer()
         m_platform.MovePointerBy(dx, 0);
 }
 
-void TFullForm::imgFullProgress(TFullImage*, const ProgressReport& report)
+void TFullForm::imgFullProgress(TImage*, const ProgressReport& report)
 {
     if (report.stage == TProgressStage::Starting) {
         ShowTimer->Stop();

@@ -61,7 +61,7 @@ void TFullForm::LoadIntoFull(const QString& entry, bool fit)
         if (fit)
             FitToScreen(screen.height(), screen.width(), fresh.Height(), fresh.Width(), placement);
         const QSize target =
-            TFullImage::PictureRectFor(placement, imgFull->DeviceSize(), QSize(fresh.Width(), fresh.Height())).size();
+            TImage::PictureRectFor(placement, imgFull->DeviceSize(), QSize(fresh.Width(), fresh.Height())).size();
         if (!target.isEmpty() && graphic->NeedsPrepare(target))
             graphic->Prepare(target);
     }
