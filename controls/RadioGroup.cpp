@@ -7,7 +7,11 @@
 TRadioGroup::TRadioGroup(Platform& platform, const QString& title, QWidget* parent)
     : QGroupBox(title, parent), m_platform(platform), m_group(new QButtonGroup(this))
 {
-    new QVBoxLayout(this);
+    // Close rows, as a desktop radio group has them: the group's size hint is then what its
+    // title and buttons need in the font in use.
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(6, 2, 6, 2);
+    column->setSpacing(0);
     connect(m_group, &QButtonGroup::idClicked, this, &TRadioGroup::UserClicked);
 }
 

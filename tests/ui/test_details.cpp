@@ -128,7 +128,10 @@ private slots:
         QCOMPARE(w.platform.menus.size(), size_t(2));
         QVERIFY(w.platform.menus[1].chosen);
         QVERIFY(w.Shown(w.form->pnlDetail));
-        QCOMPARE(w.form->edtDBitCount->text(), QStringLiteral("24-bit"));
+        // Nothing of the header was taken: the panel shows no earlier picture's numbers.
+        QCOMPARE(w.form->edtDBitCount->text(), QString());
+        QCOMPARE(w.form->edtDWidth->text(), QString());
+        QVERIFY(!w.form->chkDMono->isChecked());
     }
 
     void jpegFacts_data()
@@ -173,7 +176,7 @@ private slots:
         QCOMPARE(w.form->ImageInfo.FileSize, uint32_t(QFile(w.Path(QStringLiteral("a.jpg"))).size()));
     }
 
-    // Only the name and extension change; the panel shows the earlier click's facts.
+    // Only the name and extension change; the panel leaves the facts it has not got blank.
     void nothingToRead_data()
     {
         QTest::addColumn<QString>("gone"); // a listed file removed before the click
@@ -213,7 +216,10 @@ private slots:
         QVERIFY(w.platform.messages.empty());
         QCOMPARE(w.platform.menus.size(), size_t(2));
         QCOMPARE(w.form->edtDName->text(), gone);
-        QCOMPARE(w.form->edtDWidth->text(), QStringLiteral("9"));
+        for (const QLineEdit* e : {w.form->edtDWidth, w.form->edtDHeight, w.form->edtDSize, w.form->edtDDate})
+            QVERIFY2(e->text().isEmpty(), qPrintable(e->objectName()));
+        if (w.Shown(w.form->pnlBitMap))
+            QVERIFY(w.form->edtDBitCount->text().isEmpty());
         QTEST(w.Shown(w.form->pnlJPeg), "jpegPanel");
         QTEST(w.Shown(w.form->pnlBitMap), "bitmapPanel");
     }
@@ -253,7 +259,8 @@ private slots:
         w.Details(1);
         w.Details(2);
         QCOMPARE(w.form->ImageInfo.Ext, QStringLiteral(".ico"));
-        QCOMPARE(w.form->edtDWidth->text(), QStringLiteral("9")); // an icon leaves the sides alone
+        QCOMPARE(w.form->edtDWidth->text(), QString()); // an icon's sides are not gathered
+        QCOMPARE(w.form->edtDHeight->text(), QString());
         QCOMPARE(w.form->edtDSize->text(), QString::number(QFile(w.Path(QStringLiteral("b.ico"))).size()));
         QVERIFY(w.Shown(w.form->pnlDetail));
         QVERIFY(!w.Shown(w.form->pnlBitMap));

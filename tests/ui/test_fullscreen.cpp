@@ -186,6 +186,9 @@ private slots:
         QTest::newRow("both") << 1100 << 900 << 900 << 1100;
         QTest::newRow("exactly the screen") << 1024 << 768 << 0 << 0;
         QTest::newRow("one pixel over") << 1025 << 769 << 769 << 1025;
+        // Within a bar's thickness of the screen on the other side: that side scrolls too.
+        QTest::newRow("wider, height within a bar") << 1044 << 760 << 760 << 1044;
+        QTest::newRow("taller, width within a bar") << 1020 << 780 << 780 << 1020;
     }
     void fullSizeScrollRanges()
     {

@@ -68,17 +68,22 @@ private slots:
         QTest::addColumn<int>("left");
         QTest::addColumn<int>("height");
         QTest::addColumn<int>("width");
-        // The control starts client-aligned-off, unstretched, at 5,5 sized 1x1.
-        QTest::newRow("smaller") << 600 << 800 << true << false << 5 << 5 << 1 << 1;
-        QTest::newRow("double") << 1536 << 2048 << false << true << 0 << 0 << 768 << 1024;
-        QTest::newRow("tall") << 1536 << 1024 << false << true << 0 << 256 << 768 << 512;
-        QTest::newRow("within tolerance") << 770 << 1000 << false << false << 0 << 12 << 768 << 1024;
+        QTest::addColumn<bool>("stretchedBefore"); // as an earlier, shrunk picture left it
+        // The control starts client-aligned-off at 5,5 sized 1x1.
+        QTest::newRow("smaller") << 600 << 800 << true << false << 5 << 5 << 1 << 1 << false;
+        QTest::newRow("double") << 1536 << 2048 << false << true << 0 << 0 << 768 << 1024 << false;
+        QTest::newRow("tall") << 1536 << 1024 << false << true << 0 << 256 << 768 << 512 << false;
+        QTest::newRow("within tolerance") << 770 << 1000 << false << false << 0 << 12 << 768 << 1024 << false;
+        // Shown at its own size: the earlier stretch is not kept.
+        QTest::newRow("within tolerance after a shrink")
+            << 500 << 1034 << false << false << 134 << 0 << 768 << 1024 << true;
     }
     void fitToScreen()
     {
         QFETCH(int, picHeight);
         QFETCH(int, picWidth);
-        ControlGeometry c {5, 5, 1, 1, false};
+        QFETCH(bool, stretchedBefore);
+        ControlGeometry c {5, 5, 1, 1, stretchedBefore};
         FitToScreen(768, 1024, picHeight, picWidth, c);
         QTEST(c.clientAlign, "clientAlign");
         QTEST(c.stretch, "stretch");

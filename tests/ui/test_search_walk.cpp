@@ -149,6 +149,8 @@ private slots:
                                      << "/home/u/";
         QTest::newRow("several") << "/home/u//"
                                  << "/home/u/";
+        QTest::newRow("no folder is not the root") << ""
+                                                   << "";
     }
     void trailingSeparator()
     {
@@ -264,6 +266,30 @@ private slots:
         QCOMPARE(found[1].section('/', -1), QStringLiteral("cat3.jpg"));
         QCOMPARE(found[2], QStringLiteral("/top/cat1.jpg"));
         QCOMPARE(walk.FoldersEntered(), 3);
+    }
+
+    // Linked files are found under the link's name; linked folders are never entered, so
+    // nothing outside the chosen folder is found and each folder is found under its own path.
+    void linkedFoldersNotEntered()
+    {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        WriteBytes(root + "/top/cat1.jpg", "x");
+        WriteBytes(root + "/top/sub/cat2.jpg", "x");
+        WriteBytes(root + "/outside/cat9.jpg", "x");
+        QVERIFY(QFile::link(root + "/outside", root + "/top/elsewhere"));
+        QVERIFY(QFile::link(root + "/top/sub", root + "/top/alias"));
+        QVERIFY(QFile::link(root + "/outside/cat9.jpg", root + "/top/catlink.jpg"));
+        ScriptedPlatform platform;
+        FolderWalk walk(platform, "cat*", ".*");
+        QString path = root + "/top/";
+        QVERIFY(walk.Walk(path));
+        QStringList found = walk.Found();
+        for (QString& f : found)
+            f = f.mid(root.size());
+        found.sort();
+        QCOMPARE(found, QStringList({"/top/cat1.jpg", "/top/catlink.jpg", "/top/sub/cat2.jpg"}));
+        QCOMPARE(walk.FoldersEntered(), 2);
     }
 
     void elidePath_data()

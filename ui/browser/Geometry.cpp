@@ -57,6 +57,8 @@ void FitToScreen(int32_t areaHeight, int32_t areaWidth, int32_t h, int32_t w, Co
     } else {
         c.height = areaHeight;
         c.width = areaWidth;
+        // Shown at its own size: an earlier picture's stretch must not carry over.
+        c.stretch = false;
         CentreInArea(areaHeight, areaWidth, h, w, c);
     }
 }

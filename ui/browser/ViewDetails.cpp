@@ -54,12 +54,16 @@ void TViewForm::GatherImageDetails()
         return;
     ImageInfo.FileName = img->Hint();
     ImageInfo.Ext = ExtensionOf(ImageInfo.FileName).toLower();
+    FreshFacts = {};
     if (!IsImageExtension(ImageInfo.Ext) || !ReadFileFacts(ImageInfo.FileName))
         return;
+    FreshFacts.file = true;
     if (ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
+        FreshFacts.sides = FreshFacts.bitCount = true;
         if (const TBitmap* bmp = img->Picture().Bitmap()) {
             ImageInfo.PixelFormat = bmp->PixelFormat();
             ImageInfo.Monochrome = bmp->Monochrome();
+            FreshFacts.monochrome = true;
         }
     }
     if (ImageInfo.Ext == QLatin1String(".jpg") || ImageInfo.Ext == QLatin1String(".jpeg")) {
@@ -68,6 +72,7 @@ void TViewForm::GatherImageDetails()
             ImageInfo.Width = jpeg->Width();
             ImageInfo.Height = jpeg->Height();
             ImageInfo.Progressive = jpeg->MultiScan();
+            FreshFacts.sides = FreshFacts.progressive = true;
         }
     }
     m_platform.ProcessMessages();
@@ -110,19 +115,22 @@ void TViewForm::mniDetailsClick()
     pnlDetail->show();
     edtDName->setText(ImageInfo.FileName);
     edtDName->setCursorPosition(0);
-    edtDHeight->setText(QString::number(ImageInfo.Height));
-    edtDWidth->setText(QString::number(ImageInfo.Width));
-    edtDSize->setText(QString::number(ImageInfo.FileSize));
+    const auto number = [](bool fresh, auto value) { return fresh ? QString::number(value) : QString(); };
+    edtDHeight->setText(number(FreshFacts.sides, ImageInfo.Height));
+    edtDWidth->setText(number(FreshFacts.sides, ImageInfo.Width));
+    edtDSize->setText(number(FreshFacts.file, ImageInfo.FileSize));
     const QDate day = DateOfValue(ImageInfo.FileDate);
-    edtDDate->setText(day.isValid() ? QLocale().toString(day, m_platform.ShortDateFormat()) : QString());
+    edtDDate->setText(FreshFacts.file && day.isValid() ? QLocale().toString(day, m_platform.ShortDateFormat())
+                                                       : QString());
     switch (SubPanelFor(ImageInfo.Ext)) {
     case DetailSubPanel::Jpeg:
-        chkDPEncode->setChecked(ImageInfo.Progressive);
+        chkDPEncode->setChecked(FreshFacts.progressive && ImageInfo.Progressive);
         pnlJPeg->show();
         break;
     case DetailSubPanel::Bitmap:
-        edtDBitCount->setText(QString::number(ImageInfo.BitCount) + QStringLiteral("-bit"));
-        chkDMono->setChecked(ImageInfo.Monochrome);
+        edtDBitCount->setText(FreshFacts.bitCount ? QString::number(ImageInfo.BitCount) + QStringLiteral("-bit")
+                                                  : QString());
+        chkDMono->setChecked(FreshFacts.monochrome && ImageInfo.Monochrome);
         pnlBitMap->show();
         break;
     case DetailSubPanel::None: break;

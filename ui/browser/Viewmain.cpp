@@ -1,5 +1,7 @@
 #include "ui/browser/Viewmain.h"
+#include <algorithm>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,7 +48,9 @@ TViewForm::TViewForm(Platform& platform, QWidget* parent) : QWidget(parent), m_p
 {
     setObjectName(QStringLiteral("ViewForm"));
     setWindowTitle(QStringLiteral(" Lumivue v1.3"));
-    resize(kClientWidth, kClientHeight);
+    // A fixed single border: no dragging to another size, but maximising stays possible.
+    setFixedSize(kClientWidth, kClientHeight);
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
     BuildToolbar();
     BuildFilePanel();
     BuildImageArea();
@@ -108,19 +112,27 @@ void TViewForm::BuildFilePanel()
     rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
     rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
                         QStringLiteral("25")});
-    rdgType->setGeometry(2, 0, 108, 124);
-    rdgCount->setGeometry(112, 0, 94, 124);
+    // The designed sizes, grown where the font in use needs more room for a caption or a
+    // button; the type group takes width the count group can spare.
+    const QSize typeNeed = rdgType->sizeHint(), countNeed = rdgCount->sizeHint();
+    const int groupHeight = std::max({124, typeNeed.height(), countNeed.height()});
+    const int countWidth = std::max(94, countNeed.width());
+    const int typeWidth = std::max(108, std::min(typeNeed.width(), kFilePanelWidth - 8 - countWidth));
+    rdgType->setGeometry(2, 0, typeWidth, groupHeight);
+    rdgCount->setGeometry(typeWidth + 4, 0, countWidth, groupHeight);
+    const int rowHeight = std::max(20, QFontMetrics(font()).height() + 4);
+    const int firstRow = groupHeight + 4, secondRow = firstRow + rowHeight + 2;
     lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);
-    lblTotImage->setGeometry(4, 128, 110, 20);
+    lblTotImage->setGeometry(4, firstRow, 110, rowHeight);
     edtImageCount = new QLineEdit(pnlImageControl);
     edtImageCount->setReadOnly(true);
-    edtImageCount->setGeometry(118, 128, 86, 20);
+    edtImageCount->setGeometry(118, firstRow, 86, rowHeight);
     lblLast = new QLabel(QStringLiteral("Last"), pnlImageControl);
-    lblLast->setGeometry(4, 150, 110, 20);
+    lblLast->setGeometry(4, secondRow, 110, rowHeight);
     edtCount = new QLineEdit(pnlImageControl);
     edtCount->setReadOnly(true);
-    edtCount->setGeometry(118, 150, 86, 20);
-    pnlImageControl->resize(kFilePanelWidth, 172);
+    edtCount->setGeometry(118, secondRow, 86, rowHeight);
+    pnlImageControl->resize(kFilePanelWidth, secondRow + rowHeight + 2);
     FileListBox1 = new TFileListBox(m_platform, pnlFile);
 
     DriveComboBox1->OnChange = [this](const QString& drive) {
@@ -227,6 +239,20 @@ void TViewForm::DockPanels()
     pnlImage->setGeometry(kFilePanelWidth, kToolbarHeight, width() - kFilePanelWidth, height() - kToolbarHeight);
     DriveComboBox1->setGeometry(0, 2, kFilePanelWidth, 22);
     DirectoryListBox1->move(0, 26);
+}
+
+void TViewForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    // The size limits are lifted only while the window is maximised or covers the screen.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        setMinimumSize(kClientWidth, kClientHeight);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        setFixedSize(kClientWidth, kClientHeight);
+    }
 }
 
 void TViewForm::showEvent(QShowEvent* event)

@@ -106,6 +106,15 @@ public:
     QCheckBox* chkDMono = nullptr;
     QWidget* pnlJPeg = nullptr;
     QCheckBox* chkDPEncode = nullptr;
+    // Which facts the last click refreshed; the panel leaves the others blank rather than
+    // show an earlier picture's numbers.
+    struct TFreshFacts {
+        bool file = false;        // FileSize, FileDate
+        bool sides = false;       // Width, Height
+        bool bitCount = false;    // BitCount
+        bool monochrome = false;  // Monochrome
+        bool progressive = false; // Progressive
+    } FreshFacts;
     // --- end details ---
 
     // --- search area (ui/search/) ---
@@ -220,6 +229,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

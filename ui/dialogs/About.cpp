@@ -107,6 +107,7 @@ void TAboutForm::btnOKClick()
 
 void TAboutForm::ApplyOuterHeight()
 {
+    m_appliedFrame = FrameExtra(*this);
     SetOuterSize(*this, QSize(kOuterWidth, m_outerHeight));
 }
 
@@ -119,8 +120,17 @@ void TAboutForm::showEvent(QShowEvent* event)
 bool TAboutForm::event(QEvent* event)
 {
     const bool handled = QDialog::event(event);
-    // By the time the window is active the desktop has framed it: the outer height holds again.
-    if (event->type() == QEvent::WindowActivate)
-        Guarded(m_platform, [this] { ApplyOuterHeight(); });
+    // The desktop frames the window some time after it is shown, before or after activating
+    // it; the frame becomes known with the move or resize that framing brings. Whenever the
+    // frame is not the one the height was worked out with, the outer height is set again.
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::Move:
+    case QEvent::Resize:
+        if (isVisible() && FrameExtra(*this) != m_appliedFrame)
+            Guarded(m_platform, [this] { ApplyOuterHeight(); });
+        break;
+    default: break;
+    }
     return handled;
 }

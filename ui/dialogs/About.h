@@ -47,4 +47,5 @@ private:
 
     Platform& m_platform;
     int m_outerHeight = kDesignHeight;
+    QSize m_appliedFrame; // the frame the client height was worked out with
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <QCoreApplication>
 #include <QScrollArea>
+#include <QScrollBar>
 #include "ui/fullscreen/Full.h"
 #include "ui/fullscreen/FullImage.h"
 #include "platform/Platform.h"
@@ -32,17 +33,27 @@ void TFullForm::PlacePicture()
 void TFullForm::ShowScrollBars()
 {
     const QSize screen = DeviceScreen();
-    if (PictureHeight > screen.height()) {
+    const qreal ratio = devicePixelRatioF();
+    // A bar takes room from the other side: a picture that fits the screen on one side but
+    // not the room the other bar leaves needs a bar on that side as well.
+    const int vertThickness = int(std::lround(sbxFull->verticalScrollBar()->sizeHint().width() * ratio));
+    const int horzThickness = int(std::lround(sbxFull->horizontalScrollBar()->sizeHint().height() * ratio));
+    bool vert = sbxFull->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+    bool horz = sbxFull->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn;
+    for (int pass = 0; pass < 2; ++pass) {
+        vert = vert || PictureHeight > screen.height() - (horz ? horzThickness : 0);
+        horz = horz || PictureWidth > screen.width() - (vert ? vertThickness : 0);
+    }
+    if (vert && PictureHeight > 0) {
         m_vertRange = std::max(m_vertRange, PictureHeight);
         sbxFull->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
-    if (PictureWidth > screen.width()) {
+    if (horz && PictureWidth > 0) {
         m_horzRange = std::max(m_horzRange, PictureWidth);
         sbxFull->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
     // The picture widget covers the larger of the view and the ranges; unstretched, the
     // picture stands centred in it at one picture pixel per device pixel.
-    const qreal ratio = devicePixelRatioF();
     imgFull->setMinimumSize(LogicalCover(m_horzRange, ratio), LogicalCover(m_vertRange, ratio));
     imgFull->SetPlacement(m_fit);
 }

@@ -1,6 +1,5 @@
 #include "ui/search/FolderWalk.h"
 
-#include <QFileInfo>
 #include "picture/PictureFormats.h"
 #include "platform/Platform.h"
 
@@ -39,6 +38,9 @@ bool AcceptsEntry(const QString& name, const QString& extFilter)
 
 QString WithTrailingSeparator(const QString& folder)
 {
+    // No folder is not the root: a search must never widen to the whole file system.
+    if (folder.isEmpty())
+        return folder;
     qsizetype end = folder.size();
     while (end > 0 && folder[end - 1] == QLatin1Char('/'))
         --end;
@@ -52,22 +54,15 @@ FolderWalk::FolderWalk(Platform& platform, QString pattern, QString extFilter)
       m_matchAll(m_pattern == QLatin1String("*"))
 {}
 
-QString FolderWalk::LinkIdentity(const QString& path)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? path : SearchRules::WithTrailingSeparator(canonical);
-}
-
 bool FolderWalk::Walk(QString& path)
 {
-    const QString identity = LinkIdentity(path);
-    if (m_visited.contains(identity))
-        return true; // walked already in this search
-    m_visited.insert(identity);
-    return WalkAt(path, identity);
+    // A relative path would be taken from whatever the working folder is now.
+    if (!path.startsWith(QLatin1Char('/')))
+        return true;
+    return WalkAt(path);
 }
 
-bool FolderWalk::WalkAt(QString& path, const QString& identity)
+bool FolderWalk::WalkAt(QString& path)
 {
     ++m_entered;
     const qsizetype keep = path.size();
@@ -88,15 +83,12 @@ bool FolderWalk::WalkAt(QString& path, const QString& identity)
     for (const DirEntry& e : *entries) {
         if (!go)
             break;
-        if (!e.isDirectory || e.isHidden)
+        // A linked folder is someone else's folder: entering it could leave the chosen tree.
+        if (!e.isDirectory || e.isHidden || e.isLink)
             continue;
         path += e.name;
         path += QLatin1Char('/');
-        const QString child = e.isLink ? LinkIdentity(path) : identity + e.name + QLatin1Char('/');
-        if (!m_visited.contains(child)) {
-            m_visited.insert(child);
-            go = WalkAt(path, child);
-        }
+        go = WalkAt(path);
         path.truncate(keep);
     }
     return go;

@@ -4,7 +4,6 @@
 // "/" included.
 #include <functional>
 #include <utility>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -22,7 +21,7 @@ QString ExtFilterForItem(int item);
 // Whether a name passes the type filter: ".*" takes every image extension, any other
 // filter exactly its own extension.
 bool AcceptsEntry(const QString& name, const QString& extFilter);
-// The folder with exactly one trailing "/"; the root stays "/".
+// The folder with exactly one trailing "/"; the root stays "/" and "" (no folder) stays "".
 QString WithTrailingSeparator(const QString& folder);
 
 } // namespace SearchRules
@@ -30,8 +29,9 @@ QString WithTrailingSeparator(const QString& folder);
 // One search over a folder tree: depth-first pre-order, a folder's matches before those of
 // its sub-folders, both in the order the file system lists them. Hidden entries (a name
 // starting with ".") are matched like any other, but hidden folders are never entered;
-// folders that cannot be listed are passed over. A folder reached a second time (through a
-// symbolic link) is not entered again, so a link to an ancestor cannot make the walk loop.
+// folders that cannot be listed are passed over. As `find` does by default, a linked file is
+// matched like any other entry but a linked folder is never entered: every folder is found
+// under its own path, and a link to an ancestor cannot make the walk loop.
 class FolderWalk {
 public:
     // pattern: "*" and "?" wildcards, letter case ignored; extFilter as SearchRules gives it.
@@ -43,7 +43,8 @@ public:
 
     // Walks `path` (ending in "/") and its sub-folders, appending every accepted entry as
     // path + name. `path` grows while the walk descends and is back as it was on return.
-    // Returns the continue flag. Each folder is listed once with the mask "*".
+    // Returns the continue flag. Each folder is listed once with the mask "*". A path that is
+    // not absolute (a working folder that no longer exists reads as "") gives no entries.
     bool Walk(QString& path);
 
     const QStringList& Found() const { return m_found; }
@@ -51,17 +52,12 @@ public:
     int FoldersEntered() const { return m_entered; }
 
 private:
-    bool WalkAt(QString& path, const QString& identity);
-    // The folder's real location: the canonical path for a folder reached through a link,
-    // else the parent's identity plus the name. Scripted folders that do not exist on disk
-    // keep their own path.
-    static QString LinkIdentity(const QString& path);
+    bool WalkAt(QString& path);
 
     Platform& m_platform;
     QString m_pattern;
     QString m_extFilter;
     bool m_matchAll;
     QStringList m_found;
-    QSet<QString> m_visited;
     int m_entered = 0;
 };

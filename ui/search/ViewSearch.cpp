@@ -1,5 +1,6 @@
 // The search area over the file panel: opening and closing it, the search and its outcome.
 // The walk itself and its rules are in FolderWalk, free of widgets.
+#include <algorithm>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr int kShortenStartFolderOver = 40; // characters
 constexpr int kEnter = 13;
 constexpr int kResultExtent = 700; // pixels the result list scrolls over, whatever its lines
 
@@ -110,11 +110,14 @@ void TViewForm::BuildSearchPanel()
     rdgExt->SetItems(
         {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"), QStringLiteral("Icon")});
     rdgExt->SetItemIndex(0);
-    rdgExt->setGeometry(6, 88, 198, 112);
+    // As tall as its buttons need in the font in use; what lies below moves down with it.
+    const int extHeight = std::max(112, rdgExt->sizeHint().height());
+    const int below = extHeight - 112;
+    rdgExt->setGeometry(6, 88, 198, extHeight);
 
     lblFound = new QLabel(QStringLiteral("Found : "), pnlSearch);
     lblFound->setObjectName(QStringLiteral("lblFound"));
-    lblFound->setGeometry(6, 204, 198, 18);
+    lblFound->setGeometry(6, 204 + below, 198, 18);
     lblFound->hide();
 
     lbxFileSearch = new QListWidget(pnlSearch);
@@ -122,7 +125,7 @@ void TViewForm::BuildSearchPanel()
     lbxFileSearch->setSortingEnabled(false);
     lbxFileSearch->setUniformItemSizes(true);
     lbxFileSearch->setItemDelegate(new ResultLineDelegate(lbxFileSearch));
-    lbxFileSearch->setGeometry(6, 226, 198, 200);
+    lbxFileSearch->setGeometry(6, 226 + below, 198, 200);
 
     ConnectGuarded(m_platform, btnSClose, &QPushButton::clicked, this, [this] { btnSCloseClick(); });
     ConnectGuarded(m_platform, btnFSearch, &QPushButton::clicked, this, [this] { btnFSearchClick(); });
@@ -180,6 +183,9 @@ void TViewForm::btnFSearchClick()
     SearchInfo.Pattern += QLatin1Char('*');
     rdgExtClick();
     lbxFileSearch->clear();
+    // Drawn empty now: the window system paints only a little later, by which time the
+    // list's repainting is suspended for the walk and the old results would stay on screen.
+    lbxFileSearch->repaint();
     btnFSearch->setEnabled(false);
     btnFCancel->setEnabled(true);
     // Back to idle however the search ends.
@@ -256,8 +262,6 @@ void TViewForm::ShowStartFolder(QLabel* label)
     if (!label)
         return;
     label->setTextFormat(Qt::PlainText);
-    const QString text = label->text();
-    if (text.size() <= kShortenStartFolderOver)
-        return;
-    label->setText(ElidePathMiddle(text, label->fontMetrics(), label->contentsRect().width()));
+    // Measured, not counted: a short path of wide letters is cut mid-letter as surely as a long one.
+    label->setText(ElidePathMiddle(label->text(), label->fontMetrics(), label->contentsRect().width()));
 }
