@@ -86,12 +86,11 @@ void TImage::EndPrepare()
 void TImage::paintEvent(QPaintEvent*)
 {
     TGraphic* graphic = m_picture.Graphic();
-    if (!graphic || graphic->Empty())
+    if (!graphic)
         return;
     const QSize target = DrawSize();
-    if (target.isEmpty())
-        return;
     // While this picture is being prepared (an incremental redraw), draw what it has so far.
+    // Asked before the size: a picture with nothing to draw may still have a fault to report.
     const bool midPrepare = m_preparing && m_triedGeneration == m_generation;
     if (!midPrepare && graphic->NeedsPrepare(target)) {
         const bool tried = m_triedGeneration == m_generation && m_triedTarget == target;
@@ -99,6 +98,8 @@ void TImage::paintEvent(QPaintEvent*)
             Queue()->Schedule(this, target);
         return;
     }
+    if (graphic->Empty() || target.isEmpty())
+        return;
     const QRect dest = PictureRect();
     const bool smooth = dest.width() < m_picture.Width() || dest.height() < m_picture.Height();
     QPainter painter(this);
