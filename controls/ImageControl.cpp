@@ -135,12 +135,11 @@ void TImage::paintEvent(QPaintEvent*)
         background.fillRect(rect(), m_background);
     }
     TGraphic* graphic = m_picture.Graphic();
-    if (!graphic || graphic->Empty())
+    if (!graphic)
         return;
     const QSize target = DrawSize();
-    if (target.isEmpty())
-        return;
     // While this picture is being prepared (an incremental redraw), draw what it has so far.
+    // Asked before the size: a picture with nothing to draw may still have a fault to report.
     const bool midPrepare = m_preparing && m_triedGeneration == m_generation;
     if (!midPrepare && graphic->NeedsPrepare(target)) {
         const bool tried = m_triedGeneration == m_generation && m_triedTarget == target;
@@ -148,6 +147,8 @@ void TImage::paintEvent(QPaintEvent*)
             Queue()->Schedule(this, target);
         return;
     }
+    if (graphic->Empty() || target.isEmpty())
+        return;
     const QRect dest = PictureRect();
     if (m_devicePixels) {
         QPainter painter(this);

@@ -1,29 +1,19 @@
 #include "picture/Graphic.h"
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
+#include "picture/FileWrite.h"
+#include "picture/Limits.h"
 
 void TGraphic::LoadFromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(file.errorString());
-    LoadFromBytes(bytes);
+    // The bytes are held while the picture lives, so a file beyond the decoded-size limit is
+    // refused unread.
+    LoadFromBytes(ReadRegularFile(path, PictureLimits::kMaxDecodedBytes));
 }
 
 void TGraphic::SaveToFile(const QString& path)
 {
-    const QByteArray bytes = SaveToBytes();
-    // A symbolic link is followed so the file it points to is replaced, not the link.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    WriteWholeFile(path, SaveToBytes());
 }
 
 namespace {

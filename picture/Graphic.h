@@ -28,11 +28,12 @@ public:
     virtual int32_t Height() const = 0;
     virtual bool Empty() const = 0;
 
-    // Reads the whole file and hands it to LoadFromBytes. A failed load leaves the graphic as it was.
+    // Reads the whole file (a regular file, no larger than the decoded-size limit) and hands it
+    // to LoadFromBytes. A failed load leaves the graphic as it was.
     void LoadFromFile(const QString& path);
     virtual void LoadFromBytes(const QByteArray& bytes) = 0;
     virtual QByteArray SaveToBytes() = 0;
-    // Writes beside the target and renames over it only when complete.
+    // Writes beside the target and renames over it only when complete (WriteWholeFile).
     void SaveToFile(const QString& path);
 
     // Drawing never decodes. Before drawing into a rectangle of `target` size, a caller

@@ -145,7 +145,12 @@ int TJpegImage::CacheDenomFor(QSize target) const
 
 bool TJpegImage::NeedsPrepare(QSize target) const
 {
-    if (m_failed || m_bitmap.HasImage() || target.isEmpty())
+    if (m_failed || m_bitmap.HasImage())
+        return false;
+    // A file of no bytes has no size to draw at: decoding it is what reports the fault.
+    if (m_data.isEmpty())
+        return true;
+    if (target.isEmpty())
         return false;
     const int denom = CacheDenomFor(target);
     const bool cacheFits = m_cacheDenom > 0 && m_cacheDenom <= denom;

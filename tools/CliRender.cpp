@@ -1,11 +1,13 @@
 // `render FILE OUT.png [--fit WxH]`: the picture drawn as the viewer draws it, written as PNG.
+#include <QBuffer>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include "CliCommands.h"
 #include "CliSupport.h"
 #include "picture/Failure.h"
+#include "picture/FileWrite.h"
 #include "picture/JpegImage.h"
 #include "picture/PictureFormats.h"
 #include "picture/Limits.h"
@@ -23,17 +25,15 @@ QSize ParseBox(const QString& text)
     return QSize(*w, *h);
 }
 
+// The PNG data are made whole in memory first, so a failed write never leaves half a file.
 void WritePng(const QImage& image, const QString& path)
 {
-    // Written beside the target and renamed over it only when complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    QImageWriter writer(&file, "png");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     if (!writer.write(image))
         throw Failure(QStringLiteral("Cannot write \"%1\". %2").arg(path, writer.errorString()));
-    if (!file.commit())
-        throw Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    WriteWholeFile(path, buffer.data());
 }
 
 } // namespace
@@ -43,6 +43,9 @@ int RunRender(const QStringList& args)
     const CommandLine line = SplitArguments(args, {QStringLiteral("fit")}, {});
     if (line.positional.size() != 2)
         throw UsageError {QStringLiteral("render needs FILE and OUT.png")};
+    // Only PNG data are written: any other name would give a file that lies about its kind.
+    if (QFileInfo(line.positional[1]).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) != 0)
+        throw UsageError {QStringLiteral("the output file must end in .png")};
     const std::optional<QSize> box = line.values.contains(QStringLiteral("fit"))
         ? std::optional(ParseBox(line.values.value(QStringLiteral("fit"))))
         : std::nullopt;

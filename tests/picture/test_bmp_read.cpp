@@ -1,6 +1,9 @@
 // Reading Windows bitmap files: every depth and header, colour tables, masks, hostile
 // headers, truncation and run-length-encoded data.
+#include <ctime>
 #include <limits>
+#include <QColorSpace>
+#include <QColorTransform>
 #include <QTest>
 #include "BmpFileBuilder.h"
 #include "picture/Bitmap.h"
@@ -516,6 +519,71 @@ private slots:
         QCOMPARE(dib->PixelRgb(0, 2) & 0xFFFFFF, 0xFF0000u);
         QCOMPARE(dib->PixelRgb(2, 1) & 0xFFFFFF, 0xFFFF00u);
         QCOMPARE(dib->PixelRgb(0, 1) & 0xFFFFFF, 0u);
+    }
+
+    // The colours of an embedded profile are mapped for the rows the file holds; the rows it
+    // does not hold stay black, so a large header over a few bytes costs no more than they do.
+    void embeddedProfile_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("held"); // pixel bytes in the file; -1: every row
+        QTest::newRow("24-bit") << 5 << 3 << 24 << -1;
+        QTest::newRow("32-bit") << 4 << 2 << 32 << -1;
+        QTest::newRow("24-bit, a row and a half") << 3 << 4 << 24 << 18;
+        QTest::newRow("65,535 x 2,340, a few bytes") << 65535 << 2340 << 24 << 30;
+    }
+    void embeddedProfile()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, bits);
+        QFETCH(int, held);
+        const int stride = (width * bits / 8 + 3) / 4 * 4;
+        const QColorSpace adobe(QColorSpace::AdobeRgb);
+        const QByteArray icc = adobe.iccProfile();
+        BmpBuild b = Make(bits, width, height, {});
+        b.headerSize = 124;
+        b.gap = icc; // before the pixels, so the pixels are the file's last bytes
+        b.pixels = QByteArray(held < 0 ? stride * height : held, Qt::Uninitialized);
+        for (int i = 0; i < b.pixels.size(); ++i)
+            b.pixels[i] = char(i * 37 + 11);
+        const QByteArray plain = BuildBmp(b);
+        QByteArray file = plain;
+        bmptest::Set32(file, 14 + 56, 0x4D424544); // 'MBED'
+        bmptest::Set32(file, 14 + 112, 124);       // from the start of the header
+        bmptest::Set32(file, 14 + 116, uint32_t(icc.size()));
+
+        // Processor time, compared with the same file without its profile: mapping every pixel
+        // of the large picture cost twenty times the reading.
+        const auto cpuSeconds = [](const QByteArray& bytes) {
+            timespec before {}, after {};
+            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+            std::shared_ptr<DibImage> dib = BmpRead(bytes);
+            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+            return std::pair(dib, double(after.tv_sec - before.tv_sec) + (after.tv_nsec - before.tv_nsec) / 1e9);
+        };
+        const double plainCost = cpuSeconds(plain).second;
+        const auto [dib, cost] = cpuSeconds(file);
+        QVERIFY2(cost < 2 * plainCost + 0.5, qPrintable(QStringLiteral("%1 s against %2 s").arg(cost).arg(plainCost)));
+
+        const QColorTransform t = adobe.withTransferFunction(QColorSpace::TransferFunction::SRgb)
+                                      .transformationToColorSpace(QColorSpace::SRgb);
+        const int step = bits / 8;
+        for (int row = 0; row * stride < b.pixels.size(); ++row) {
+            for (int x = 0; x < width && row * stride + (x + 1) * step <= b.pixels.size(); ++x) {
+                const auto* p = reinterpret_cast<const uchar*>(b.pixels.constData()) + row * stride + x * step;
+                // Qt's mapping of whole rows rounds a level apart from its pixel-by-pixel one.
+                const QRgb got = dib->PixelRgb(x, height - 1 - row), want = t.map(qRgb(p[2], p[1], p[0]));
+                QVERIFY2(std::abs(qRed(got) - qRed(want)) <= 1 && std::abs(qGreen(got) - qGreen(want)) <= 1 &&
+                             std::abs(qBlue(got) - qBlue(want)) <= 1,
+                         qPrintable(QStringLiteral("%1 against %2").arg(got, 0, 16).arg(want, 0, 16)));
+            }
+        }
+        for (int row = (b.pixels.size() + stride - 1) / stride; row < height; row += std::max(1, height / 7))
+            for (int x : {0, width / 2, width - 1})
+                QCOMPARE(dib->PixelRgb(x, height - 1 - row) & 0xFFFFFF, 0u);
     }
 };
 

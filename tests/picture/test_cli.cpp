@@ -1,5 +1,10 @@
 // lumivue-picture run as a separate process: its output, its files and its exit status.
 // The input files are made here with the project's own encoders.
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -100,10 +105,13 @@ QByteArray QuantTables(const QByteArray& jpeg)
 class TestCli : public QObject {
     Q_OBJECT
 public:
-    Outcome Run(const QStringList& args)
+    // `inChild` runs in the tool's process before it starts (async-signal-safe calls only).
+    Outcome Run(const QStringList& args, const std::function<void()>& inChild = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
+        if (inChild)
+            p.setChildProcessModifier(inChild);
         p.start(QStringLiteral(LUMIVUE_PICTURE_TOOL), args);
         if (!p.waitForFinished(60000))
             qFatal("lumivue-picture did not finish");
@@ -130,6 +138,8 @@ private slots:
     void iconSavedAtSystemSize();
     void refusals_data();
     void refusals();
+    void writeFaults_data();
+    void writeFaults();
 
 private:
     QTemporaryDir m_dir;
@@ -457,6 +467,7 @@ void TestCli::refusals_data()
     QTest::newRow("quality for a bitmap") << QStringList {"save", "a.bmp", "keep.bmp", "--quality", "50"} << 2 << "";
     QTest::newRow("mono for a JPEG") << QStringList {"save", "a.bmp", "keep.jpg", "--mono"} << 2 << "";
     QTest::newRow("icon output") << QStringList {"save", "a.bmp", "keep.ico"} << 2 << "";
+    QTest::newRow("render to a .bmp name") << QStringList {"render", "a.bmp", "keep.bmp"} << 2 << "";
     QTest::newRow("no command") << QStringList {} << 2 << "";
     QTest::newRow("unknown command") << QStringList {"convert", "a.bmp"} << 2 << "";
 }
@@ -479,6 +490,76 @@ void TestCli::refusals()
     QCOMPARE(o.out, QString());
     for (const char* name : {"keep.bmp", "keep.jpg", "keep.ico"})
         QCOMPARE(ReadBytes(Path(name)), old); // nothing written over the old file
+}
+
+void TestCli::writeFaults_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QByteArray>("magic");
+    QTest::addColumn<bool>("readOnlyFolder"); // else: no room for the file
+    const QStringList save {"save", "a.bmp"}, render {"render", "a.bmp"};
+    for (const bool readOnly : {false, true}) {
+        const char* fault = readOnly ? "read-only folder" : "no room";
+        QTest::addRow("save bitmap, %s", fault) << save << "bmp" << QByteArray("BM") << readOnly;
+        QTest::addRow("save JPEG, %s", fault) << save << "jpg" << QByteArray("\xff\xd8") << readOnly;
+        QTest::addRow("render PNG, %s", fault) << render << "png" << QByteArray("\x89PNG") << readOnly;
+    }
+}
+
+// A save that finds no room reports the system's reason and keeps the old file; a save over
+// a writable file in a folder the user may not write to replaces its content in place.
+void TestCli::writeFaults()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, extension);
+    QFETCH(QByteArray, magic);
+    QFETCH(bool, readOnlyFolder);
+    const QString folder = (readOnlyFolder ? QStringLiteral("ro-") : QStringLiteral("full-")) + extension;
+    const QString target = folder + QStringLiteral("/out.") + extension;
+    QVERIFY(QDir(m_dir.path()).mkpath(folder));
+    const QByteArray old("old contents");
+    WriteBytes(Path(target), old);
+    QVERIFY(QFile::setPermissions(Path(target),
+                                  QFile::ReadUser | QFile::WriteUser | QFile::ReadOther | QFile::WriteOther |
+                                      QFile::ReadGroup | QFile::WriteGroup));
+
+    const QFile::Permissions dirWas = QFile::permissions(m_dir.path());
+    const QByteArray folderPath = QFile::encodeName(Path(folder));
+    if (readOnlyFolder) {
+        // The super-user writes anywhere, so the tool then runs as an ordinary user, who
+        // needs to reach the source file.
+        QVERIFY(::chmod(folderPath.constData(), 0555) == 0);
+        QVERIFY(QFile::setPermissions(m_dir.path(), dirWas | QFile::ExeOther | QFile::ReadOther));
+    }
+    const Outcome o = Run(command << target, [readOnlyFolder] {
+        if (readOnlyFolder) {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(99);
+        } else {
+            // Writes past 64 bytes fail as on a full disk: a short write, then an error.
+            const struct rlimit limit {
+                64, 64
+            };
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+    });
+    ::chmod(folderPath.constData(), 0755);
+    QFile::setPermissions(m_dir.path(), dirWas);
+
+    if (readOnlyFolder) {
+        QCOMPARE(o.err, QString());
+        QCOMPARE(o.status, 0);
+        QVERIFY(ReadBytes(Path(target)).startsWith(magic));
+    } else {
+        QCOMPARE(o.err,
+                 QStringLiteral("Cannot create file \"%1\". %2\n")
+                     .arg(target, QString::fromLocal8Bit(std::strerror(EFBIG))));
+        QCOMPARE(o.status, 1);
+        QCOMPARE(ReadBytes(Path(target)), old);
+    }
+    QCOMPARE(QDir(Path(folder)).entryList(QDir::Files), QStringList {QStringLiteral("out.") + extension});
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
+#include "picture/JpegCodec.h"
 #include "picture/JpegImage.h"
 #include "MainWindowFixture.h"
 #include "controls/RadioGroup.h"
@@ -100,6 +101,21 @@ private slots:
             QVERIFY(!jpeg->HasBitmap()); // the page never made a full-size bitmap
         }
         QVERIFY(w.platform.messages.empty());
+    }
+
+    // A JPEG file of no bytes has nothing to draw: drawing its cell reports libjpeg's fault,
+    // through the top-level report, once.
+    void emptyJpegReportedOnce()
+    {
+        Window w;
+        WriteBytes(w.Path(QStringLiteral("empty.jpg")), QByteArray());
+        w.OpenWindow();
+        QVERIFY(QTest::qWaitFor([&] { return !w.platform.messages.empty() && w.Queue().Pending() == 0; }, 30000));
+        w.form->Thumbnail(1)->repaint();
+        QCoreApplication::processEvents();
+        QCOMPARE(w.platform.messages.size(), size_t(1));
+        QCOMPARE(w.platform.messages[0].kind, MessageKind::Error);
+        QCOMPARE(w.platform.messages[0].text, QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode()));
     }
 
     void pageDownDuringLoadDropsTheRest_data()
