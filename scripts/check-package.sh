@@ -34,6 +34,10 @@ in_root() { chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRON
 in_root apt-get update
 in_root apt-get install -y --no-install-recommends /tmp/lumivue.deb
 in_root lumivue --version
+# The viewer opens its window (offscreen: the root has no display) and runs until stopped.
+status=0
+in_root QT_QPA_PLATFORM=offscreen timeout 5 lumivue /tmp/dot.bmp || status=$?
+[ "$status" -eq 124 ] || { echo "lumivue ended with status $status instead of running" >&2; exit 1; }
 in_root lumivue-picture info /tmp/dot.bmp | tee "$root/tmp/info.txt"
 grep -qx 'width: 2' "$root/tmp/info.txt" && grep -qx 'pixel-format: 24-bit' "$root/tmp/info.txt"
 echo "check-package: $(basename "$deb") installs into a clean Debian 12 root and runs there"
