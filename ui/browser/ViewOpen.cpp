@@ -17,10 +17,9 @@ bool TViewForm::OpenAt(const QString& folder, const QString& fileName)
         // Every list below reports its change and would load a page of its own; one load
         // at the end is enough.
         const QScopedValueRollback quiet(Starting, true);
-        if (dir != DirectoryListBox1->Directory()) {
+        if (dir != DirectoryListBox1->Directory())
             DirectoryListBox1->SetDirectory(dir); // throws when the folder cannot be entered
-            DriveComboBox1->SetDrive(dir);
-        }
+        DriveComboBox1->SetDrive(dir);
         if (!fileName.isEmpty() && IsImageExtension(ExtensionOf(fileName).toLower()))
             index = FileListBox1->Items().indexOf(fileName);
         FileListBox1->SetItemIndex(index);
