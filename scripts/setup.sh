@@ -7,5 +7,6 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   xvfb xauth x11-utils imagemagick fonts-dejavu-core
   clang libclang-rt-14-dev ccache
+  librsvg2-bin desktop-file-utils appstream dpkg-dev file
 )
 bash "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" "${packages[@]}"

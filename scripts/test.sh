@@ -13,6 +13,9 @@ cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$here/build/test" -j2
 ctest --test-dir "$here/build/test" --output-on-failure -j2
 
+# The Debian package, its dependencies found by dpkg-shlibdeps from the libraries the programs link.
+bash "$here/scripts/package.sh" "$here/build/test" "$here/build/package"
+
 cmake -S "$here" -B "$here/build/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMIVUE_SANITIZE=ON -DLUMIVUE_WERROR=ON
 cmake --build "$here/build/asan" -j2
 ctest --test-dir "$here/build/asan" --output-on-failure -j2

@@ -1,4 +1,5 @@
 #include "app/lib/Application.h"
+#include <QTextStream>
 #include "platform/Guard.h"
 #include "picture/JpegImage.h"
 #include "platform/Platform.h"
@@ -38,11 +39,17 @@ void TApplication::InitPictureLayer(Platform& platform)
     JpegDefaults().pixelFormat = facts.bitsPerPixel <= 8 ? TPixelFormat::Bit8 : TPixelFormat::Bit24;
 }
 
-int RunLumivue(TApplication& app, Platform& platform)
+int RunLumivue(TApplication& app, Platform& platform, const StartRequest& start)
 {
     app.SetPlatform(&platform);
     TApplication::InitPictureLayer(platform);
+    // Entering the folder first spares the window a page of the folder it would leave at once;
+    // a failure is told when the window tries the folder itself.
+    if (!start.folder.isEmpty())
+        platform.SetCurrentFolder(start.folder);
     TViewForm form(platform);
+    QTextStream err(stderr);
+    OpenStart(form, start, err);
     form.show();
     return app.exec();
 }

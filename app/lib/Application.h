@@ -2,6 +2,7 @@
 // The application object: its title, the screen facts handed to the picture layer,
 // and the backstop that turns a failure escaping every guard into the top-level report.
 #include <QApplication>
+#include "app/lib/CommandLine.h"
 
 class Platform;
 
@@ -22,5 +23,6 @@ private:
     Platform* m_platform = nullptr;
 };
 
-// Creates the main window on the working folder and runs the message loop until it closes.
-int RunLumivue(TApplication& app, Platform& platform);
+// Creates the main window on the working folder, or where the command line asked, and runs
+// the message loop until it closes.
+int RunLumivue(TApplication& app, Platform& platform, const StartRequest& start = {});

@@ -63,6 +63,11 @@ public:
     QString ImageListEntry(int index) const;
     // The full path of an entry: the entry itself in search mode, else folder + "/" + entry.
     QString FullPath(const QString& entry) const;
+    // Start-up in folder mode (ui/browser/ViewOpen.cpp): shows `folder`'s image list at the page
+    // that holds `fileName` with its thumbnail chosen, or the first page when the name is empty.
+    // False when the name is not one of the list's pictures (the first page is shown then);
+    // throws when the folder cannot be entered.
+    bool OpenAt(const QString& folder, const QString& fileName);
 
     // Handlers (named after control and event).
     void MoveClick(QToolButton* sender);

@@ -1,0 +1,122 @@
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include "app/lib/CommandLine.h"
+
+// Arguments and expected folders are written with "@" for the test's temporary folder.
+class TestCommandLine : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_home;
+
+    QString Resolve(QString text) const { return text.replace(QLatin1Char('@'), m_dir.path()); }
+    QString ResolvePattern(QString text) const
+    {
+        return text.replace(QLatin1Char('@'), QRegularExpression::escape(m_dir.path()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir(m_dir.path()).mkdir(QStringLiteral("pics"));
+        for (const char* name : {"pics/a.jpg", "pics/-dash.jpg"}) {
+            QFile f(m_dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        m_home = QDir::currentPath();
+        QDir::setCurrent(m_dir.path()); // relative arguments count from here
+    }
+    void cleanupTestCase() { QDir::setCurrent(m_home); }
+
+    void read_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("exit");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("out"); // a pattern; "" for no output
+        QTest::addColumn<QString>("err");
+        const QString tryHelp = QStringLiteral("\nTry 'lumivue --help'.\n$");
+        QTest::newRow("nothing") << QStringList {} << false << 0 << ""
+                                 << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("help") << QStringList {"--help"} << true << 0 << ""
+                              << ""
+                              << "^Usage: lumivue \\[FOLDER \\| FILE\\]\n"
+                              << "";
+        QTest::newRow("-h after a folder") << QStringList {"@/pics", "-h"} << true << 0 << ""
+                                           << ""
+                                           << "^Usage: "
+                                           << "";
+        QTest::newRow("version") << QStringList {"--version"} << true << 0 << ""
+                                 << ""
+                                 << "^lumivue \\d+\\.\\d+(\\.\\d+)*\n$"
+                                 << "";
+        QTest::newRow("unknown option") << QStringList {"--fast"} << true << 2 << ""
+                                        << ""
+                                        << ""
+                                        << "^lumivue: unknown option '--fast'" + tryHelp;
+        QTest::newRow("two paths") << QStringList {"@/pics", "@/pics/a.jpg"} << true << 2 << ""
+                                   << ""
+                                   << ""
+                                   << "^lumivue: give one folder or file, not 2" + tryHelp;
+        QTest::newRow("folder") << QStringList {"@/pics"} << false << 0 << "@/pics"
+                                << ""
+                                << ""
+                                << "";
+        QTest::newRow("file") << QStringList {"@/pics/a.jpg"} << false << 0 << "@/pics"
+                              << "a.jpg"
+                              << ""
+                              << "";
+        QTest::newRow("relative file") << QStringList {"pics/../pics/a.jpg"} << false << 0 << "@/pics"
+                                       << "a.jpg"
+                                       << ""
+                                       << "";
+        QTest::newRow("after --, a dash is a name") << QStringList {"--", "pics/-dash.jpg"} << false << 0 << "@/pics"
+                                                    << "-dash.jpg"
+                                                    << ""
+                                                    << "";
+        QTest::newRow("missing: working folder") << QStringList {"@/none.jpg"} << false << 0 << ""
+                                                 << ""
+                                                 << ""
+                                                 << "^lumivue: cannot open \"@/none.jpg\": no such file or folder; "
+                                                    "starting in the working folder\n$";
+        QTest::newRow("device: working folder") << QStringList {"/dev/null"} << false << 0 << ""
+                                                << ""
+                                                << ""
+                                                << "^lumivue: cannot open \"/dev/null\": not a file or folder;";
+    }
+    void read()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        for (QString& a : arguments)
+            a = Resolve(a);
+        QString written;
+        QString complained;
+        QTextStream outStream(&written);
+        QTextStream errStream(&complained);
+        const StartRequest start = ReadCommandLine(arguments, outStream, errStream);
+        QTEST(start.exit, "exit");
+        QTEST(start.exitCode, "code");
+        QCOMPARE(start.folder, folder.isEmpty() ? QString() : Resolve(folder));
+        QTEST(start.fileName, "fileName");
+        for (const auto& [text, pattern] : {std::pair {written, out}, std::pair {complained, err}}) {
+            if (pattern.isEmpty())
+                QCOMPARE(text, QString());
+            else
+                QVERIFY2(QRegularExpression(ResolvePattern(pattern)).match(text).hasMatch(), qPrintable(text));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "test_commandline.moc"
