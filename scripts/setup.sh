@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs
-  xvfb xauth imagemagick fonts-dejavu-core
+  xvfb xauth xclip imagemagick fonts-dejavu-core
   clang libclang-rt-14-dev ccache
 )
 bash "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" "${packages[@]}"
