@@ -161,6 +161,12 @@ bool CopyFile(const QString& from, const QString& to, bool failIfExists)
     Fd in(OpenRegularForReading(from, st));
     if (!in.Valid())
         return false;
+    // A file is never copied onto itself (by its own name, a link or another hard link):
+    // there is nothing to copy, and the only copy must stay untouched.
+    struct stat target {};
+    if (::stat(QFile::encodeName(to).constData(), &target) == 0 && target.st_dev == st.st_dev &&
+        target.st_ino == st.st_ino)
+        return false;
     return failIfExists ? CopyToNewFile(in.Get(), to, st) : ReplaceFile(in.Get(), to, st);
 }
 

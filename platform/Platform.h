@@ -36,6 +36,14 @@ struct DirEntry {
 
 enum class ListFilter { Files, Directories, All };
 
+// The save-file dialog's set-up. The default extension (without its period) is added to a name
+// typed without one, before the overwrite question is asked about the resulting name.
+struct SaveDialogSetup {
+    QString title, filter, folder, fileName;
+    QString defaultExtension;
+    bool askOverwrite = true; // ask before an existing file is chosen
+};
+
 // A millisecond timer; the scripted platform lets a test fire it.
 class PlatformTimer {
 public:
@@ -82,14 +90,16 @@ public:
     // The save-file dialog; nullopt when cancelled.
     virtual std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
                                                   const QString& folder, const QString& fileName) = 0;
+    virtual std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) = 0;
 
-    // Clipboard.
-    virtual void SetClipboardImage(const QImage& image) = 0;
+    // Clipboard: false when the clipboard cannot be taken.
+    virtual bool SetClipboardImage(const QImage& image) = 0;
 
     // File system.
     virtual QString CurrentFolder() = 0;
     virtual bool SetCurrentFolder(const QString& folder) = 0;
     virtual std::optional<FileFacts> ReadFileFacts(const QString& path) = 0;
+    // Copies a regular file byte for byte; a copy onto the source itself fails.
     virtual bool CopyFile(const QString& from, const QString& to, bool failIfExists) = 0;
     // Entries of `folder` whose names match the ";"-separated wildcard mask ("*" and "?",
     // case-insensitive); "." and ".." are never listed. nullopt when the folder cannot be listed.

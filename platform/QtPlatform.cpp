@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLocale>
 #include <QMenu>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPalette>
 #include <QRegularExpression>
@@ -199,9 +200,33 @@ std::optional<QString> QtPlatform::SaveFileDialog(QWidget* parent, const QString
     return chosen;
 }
 
-void QtPlatform::SetClipboardImage(const QImage& image)
+std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup)
 {
-    QGuiApplication::clipboard()->setImage(image);
+    QString start = setup.folder;
+    if (!setup.fileName.isEmpty())
+        start = setup.folder.isEmpty() ? setup.fileName : QDir(setup.folder).filePath(setup.fileName);
+    QFileDialog dialog(parent, setup.title, start, QtFileDialogFilter(setup.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog adds the extension before it looks for an existing file, so the question
+    // is asked about the name that will be written.
+    dialog.setDefaultSuffix(setup.defaultExtension);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.askOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtPlatform::SetClipboardImage(const QImage& image)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return false;
+    clipboard->setImage(image);
+    // Taking the clipboard can fail (on X11, when the selection cannot be owned); then what
+    // it offers is not ours.
+    const QMimeData* offered = clipboard->mimeData();
+    return offered && offered->hasImage();
 }
 
 QString QtPlatform::CurrentFolder()

@@ -31,8 +31,9 @@ public:
     int ShowModal(QDialog& dialog) override;
     std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
                                           const QString& folder, const QString& fileName) override;
+    std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) override;
 
-    void SetClipboardImage(const QImage& image) override;
+    bool SetClipboardImage(const QImage& image) override;
 
     QString CurrentFolder() override;
     bool SetCurrentFolder(const QString& folder) override;

@@ -248,6 +248,20 @@ std::optional<QString> ScriptedPlatform::SaveFileDialog(QWidget*, const QString&
                                                         const QString& folder, const QString& fileName)
 {
     saveDialogs.push_back({title, filter, folder, fileName});
+    return NextSaveAnswer();
+}
+
+std::optional<QString> ScriptedPlatform::RunSaveDialog(QWidget*, const SaveDialogSetup& setup)
+{
+    saveSetups.push_back(setup);
+    const std::optional<QString> answer = NextSaveAnswer();
+    if (!answer)
+        return std::nullopt;
+    return WithDefaultExtension(*answer, setup.defaultExtension);
+}
+
+std::optional<QString> ScriptedPlatform::NextSaveAnswer()
+{
     if (saveAnswers.empty())
         return std::nullopt;
     // Taken apart by hand: copying the optional trips a false "maybe uninitialized" in GCC 12.
@@ -259,9 +273,12 @@ std::optional<QString> ScriptedPlatform::SaveFileDialog(QWidget*, const QString&
     return name;
 }
 
-void ScriptedPlatform::SetClipboardImage(const QImage& image)
+bool ScriptedPlatform::SetClipboardImage(const QImage& image)
 {
+    if (!clipboardAvailable)
+        return false;
     clipboard.push_back(image);
+    return true;
 }
 
 QString ScriptedPlatform::CurrentFolder()
@@ -295,4 +312,12 @@ std::optional<std::vector<DirEntry>> ScriptedPlatform::ListDirectory(const QStri
 QStringList ScriptedPlatform::MountedVolumes()
 {
     return volumes ? *volumes : FileServices::MountedVolumes();
+}
+
+QString WithDefaultExtension(const QString& name, const QString& extension)
+{
+    const QString last = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    if (extension.isEmpty() || last.isEmpty() || last.contains(QLatin1Char('.')))
+        return name;
+    return name + QLatin1Char('.') + extension;
 }

@@ -41,7 +41,7 @@ public:
     std::vector<QPoint> cursorSets;   // every SetCursorPos
     std::vector<QPoint> pointerMoves; // every MovePointerBy, as (dx, dy)
     std::vector<int> sleeps;
-    std::vector<QImage> clipboard;
+    std::vector<QImage> clipboard; // every image put on the clipboard
     int busyDepth = 0;
     int processCalls = 0;
 
@@ -58,7 +58,8 @@ public:
         QString title, filter, folder, fileName;
     };
     std::vector<SaveDialogRecord> saveDialogs;
-    std::vector<QString> modals; // class name of every window shown modally
+    std::vector<SaveDialogSetup> saveSetups; // every RunSaveDialog
+    std::vector<QString> modals;             // class name of every window shown modally
 
     // --- Settable state ---
     QPoint cursor {0, 0};
@@ -73,8 +74,11 @@ public:
     // Popup menus take their choices in order: the text of an entry (mnemonic '&' ignored),
     // searched in the menu and its submenus; "" or an empty queue dismisses the menu.
     std::deque<QString> menuChoices;
-    // Save dialogs take their answers in order; nullopt or an empty queue cancels.
+    // Save dialogs take their answers in order; nullopt or an empty queue cancels. RunSaveDialog
+    // adds the default extension to an answer without one, as the real dialog does.
     std::deque<std::optional<QString>> saveAnswers;
+    // False: the clipboard cannot be taken, and SetClipboardImage fails.
+    bool clipboardAvailable = true;
     // Receives each modally shown window (already shown) and returns the result code.
     // Without one, ShowModal returns QDialog::Rejected at once and shows nothing.
     std::function<int(QDialog&)> onModal;
@@ -114,8 +118,9 @@ public:
     int ShowModal(QDialog& dialog) override;
     std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
                                           const QString& folder, const QString& fileName) override;
+    std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) override;
 
-    void SetClipboardImage(const QImage& image) override;
+    bool SetClipboardImage(const QImage& image) override;
 
     QString CurrentFolder() override;
     bool SetCurrentFolder(const QString& folder) override;
@@ -126,8 +131,13 @@ public:
     QStringList MountedVolumes() override;
 
 private:
+    std::optional<QString> NextSaveAnswer();
     std::shared_ptr<ScriptedTimer::Registry> m_timers;
 };
+
+// The name a save dialog gives back for a typed name: the default extension (without its period)
+// added when the name's last part has no period.
+QString WithDefaultExtension(const QString& name, const QString& extension);
 
 // A menu entry's text as the user reads it: mnemonic '&' removed ("&&" gives "&"),
 // shortcut text after a tab dropped.

@@ -2,6 +2,8 @@
 #include "picture/Bitmap.h"
 #include "picture/DibImage.h"
 #include "picture/JpegImage.h"
+#include "picture/Picture.h"
+#include "picture/PictureFormats.h"
 
 QImage MakeTestImage(int width, int height, int seed)
 {
@@ -90,4 +92,15 @@ QByteArray MakeTestIcon(const QList<int>& sizes)
     for (const QByteArray& img : images)
         out.append(img);
     return out;
+}
+
+QImage DecodedPixels(const QString& path)
+{
+    TPicture picture;
+    picture.LoadFromFile(path);
+    TGraphic* g = picture.Graphic();
+    if (!g)
+        return QImage();
+    const TBitmap& bitmap = g->Kind() == GraphicKind::Jpeg ? JpegOf(g)->Bitmap() : *BitmapOf(g);
+    return DibToQImage(bitmap.Dib()).convertToFormat(QImage::Format_RGB32);
 }

@@ -10,3 +10,5 @@ void WriteTestJpeg(const QString& path, int width, int height, bool progressive 
 void WriteTestBitmap(const QString& path, int width, int height, int seed = 0);
 // An icon file with one 32-bit image per size, in the order given.
 QByteArray MakeTestIcon(const QList<int>& sizes);
+// The file's whole picture as the program decodes it (a JPEG at full size), in 32-bit form.
+QImage DecodedPixels(const QString& path);

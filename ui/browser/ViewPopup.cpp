@@ -94,7 +94,6 @@ void TViewForm::HelpPopup()
     m_platform.PopupMenu(*pumHelp, m_platform.CursorPos());
 }
 
-// The windows these entries open come with their own features; until then they do nothing.
-void TViewForm::mniCopytoClipboardClick() {}
+// The save window comes with its own feature; until then this entry does nothing.
+// "Copy to Clipboard" and "Copy to" are in ui/save/ViewCopy.cpp.
 void TViewForm::mniSaveAsClick(QAction*) {}
-void TViewForm::mniCopytoClick() {}

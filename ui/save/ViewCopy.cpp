@@ -1,0 +1,92 @@
+// "Copy to Clipboard" and "Copy to" of the thumbnail popup: the clicked thumbnail's whole
+// picture onto the clipboard, and its file copied unchanged to a name the user chooses.
+#include <memory>
+#include <QFileInfo>
+#include "controls/ImageControl.h"
+#include "picture/ClipboardForm.h"
+#include "picture/Failure.h"
+#include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
+
+namespace {
+// The busy cursor for a scope, taken back also when a failure leaves it.
+class BusySpan {
+public:
+    BusySpan(Platform& platform, bool busy) : m_platform(platform), m_busy(busy)
+    {
+        if (m_busy)
+            m_platform.SetBusyCursor(true);
+    }
+    ~BusySpan()
+    {
+        if (m_busy)
+            m_platform.SetBusyCursor(false);
+    }
+    BusySpan(const BusySpan&) = delete;
+    BusySpan& operator=(const BusySpan&) = delete;
+
+private:
+    Platform& m_platform;
+    bool m_busy;
+};
+
+// Makes the given folder the working folder again on every way out of the scope.
+class FolderRestore {
+public:
+    FolderRestore(Platform& platform, QString folder) : m_platform(platform), m_folder(std::move(folder)) {}
+    ~FolderRestore() { m_platform.SetCurrentFolder(m_folder); }
+    FolderRestore(const FolderRestore&) = delete;
+    FolderRestore& operator=(const FolderRestore&) = delete;
+
+private:
+    Platform& m_platform;
+    QString m_folder;
+};
+}
+
+void TViewForm::mniCopytoClipboardClick()
+{
+    const TImage* image = PicList.Current >= 1 && PicList.Current <= kThumbnails ? Thumbnail(PicList.Current) : nullptr;
+    const TGraphic* shown = image ? image->Picture().Graphic() : nullptr;
+    if (!shown || shown->Empty()) {
+        // A thumbnail whose file failed to load: the clipboard keeps what it has.
+        ShowError(m_platform, QStringLiteral("There is no picture to copy."));
+        return;
+    }
+    // A copy sharing the picture's data: a JPEG is decoded at full size for the clipboard
+    // alone, and the thumbnail does not keep a full-size bitmap it never draws.
+    const std::unique_ptr<TGraphic> whole = shown->Clone();
+    ClipboardForm form;
+    {
+        const bool decodes = whole->Kind() == GraphicKind::Jpeg && !JpegOf(whole.get())->HasBitmap();
+        BusySpan busy(m_platform, decodes);
+        form = MakeClipboardForm(*whole);
+    }
+    // An indexed image carries its palette as its colour table.
+    if (!m_platform.SetClipboardImage(form.image))
+        throw Failure("Cannot open clipboard");
+}
+
+void TViewForm::mniCopytoClick()
+{
+    SavedFolder = m_platform.CurrentFolder();
+    const FolderRestore restore(m_platform, SavedFolder);
+    const QString entry = ImageInfo.FileName;
+    if (entry.isEmpty())
+        return;
+    SaveDialogSetup setup;
+    setup.fileName = QFileInfo(entry).fileName();
+    setup.defaultExtension = ExtensionOf(entry).mid(1); // as the file has it, without its period
+    setup.askOverwrite = true;
+    const QString source = CurrentImageList().FullPath(entry);
+    const std::optional<QString> target = m_platform.RunSaveDialog(this, setup);
+    if (!target)
+        return;
+    // Replacing is allowed: the dialog has asked already. The bytes go unchanged whatever
+    // extension the new name has.
+    if (!m_platform.CopyFile(source, *target, false))
+        ShowError(m_platform, source + QStringLiteral(" not saved."));
+}
