@@ -55,7 +55,7 @@ public:
     std::vector<MenuRecord> menus;
 
     struct SaveDialogRecord {
-        QString title, filter, folder, fileName;
+        QString title, filter, folder, fileName, defaultExtension;
     };
     std::vector<SaveDialogRecord> saveDialogs;
     std::vector<QString> modals; // class name of every window shown modally
@@ -113,7 +113,8 @@ public:
     QAction* PopupMenu(QMenu& menu, QPoint screenPos) override;
     int ShowModal(QDialog& dialog) override;
     std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                          const QString& folder, const QString& fileName) override;
+                                          const QString& folder, const QString& fileName,
+                                          const QString& defaultExtension = QString()) override;
 
     void SetClipboardImage(const QImage& image) override;
 

@@ -96,5 +96,4 @@ void TViewForm::HelpPopup()
 
 // The windows these entries open come with their own features; until then they do nothing.
 void TViewForm::mniCopytoClipboardClick() {}
-void TViewForm::mniSaveAsClick(QAction*) {}
 void TViewForm::mniCopytoClick() {}
