@@ -28,7 +28,8 @@ constexpr int kMaxThumbnail = 3600;
 QLabel* Heading(QWidget* parent, const QString& text, QPoint at)
 {
     auto* label = new QLabel(text, parent);
-    QFont font(QStringLiteral("Arial"));
+    QFont font = parent->font();
+    font.setFamily(QStringLiteral("Arial"));
     font.setBold(true);
     label->setFont(font);
     QPalette navy = label->palette();
@@ -36,6 +37,22 @@ QLabel* Heading(QWidget* parent, const QString& text, QPoint at)
     label->setPalette(navy);
     label->move(at);
     label->adjustSize();
+    return label;
+}
+
+// A caption before a control at a fixed place: a wider desktop font is made a little smaller
+// rather than letting the control cover the caption's end.
+QLabel* Caption(QWidget* parent, const QString& name, const QString& text, QPoint at, int before)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(at);
+    label->adjustSize();
+    for (QFont f = label->font(); label->width() > before - at.x() - 2 && f.pixelSize() > 9;) {
+        f.setPixelSize(f.pixelSize() - 1);
+        label->setFont(f);
+        label->adjustSize();
+    }
     return label;
 }
 
@@ -91,6 +108,10 @@ void TSaveForm::BuildWindow()
     setModal(true);
     setWindowTitle(QStringLiteral("Save"));
     setFixedSize(590, 320);
+    // The fixed places were laid out for the small desktop font (8 points at 96 dots an inch).
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
 
     pgcImage = new QTabWidget(this);
     pgcImage->setObjectName(QStringLiteral("pgcImage"));
@@ -107,14 +128,12 @@ void TSaveForm::BuildWindow()
 
 QWidget* TSaveForm::BuildBitmapPage()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(pgcImage); // inherits the window's font before its labels take their sizes
     page->setObjectName(QStringLiteral("BitTab"));
     imgBit = Preview(m_platform, page, QStringLiteral("imgBit"));
     bvlBit = Bevel(page, QStringLiteral("bvlBit"), QRect(318, 9, 159, 93));
     Heading(page, QStringLiteral("Change Properties"), QPoint(329, 16));
-    lblBSPF = new QLabel(QStringLiteral("Pixel Format"), page);
-    lblBSPF->setObjectName(QStringLiteral("lblBSPF"));
-    lblBSPF->move(326, 52);
+    lblBSPF = Caption(page, QStringLiteral("lblBSPF"), QStringLiteral("Pixel Format"), QPoint(326, 52), 398);
     cbxBit = new QComboBox(page);
     cbxBit->setObjectName(QStringLiteral("cbxBit"));
     cbxBit->setEditable(true);
@@ -138,14 +157,12 @@ QWidget* TSaveForm::BuildBitmapPage()
 
 QWidget* TSaveForm::BuildJpegPage()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(pgcImage);
     page->setObjectName(QStringLiteral("JpegTab"));
     imgJPeg = Preview(m_platform, page, QStringLiteral("imgJPeg"));
     bvlJpeg = Bevel(page, QStringLiteral("bvlJpeg"), QRect(320, 9, 159, 104));
     Heading(page, QStringLiteral("Change Properties"), QPoint(333, 16));
-    lblComp = new QLabel(QStringLiteral("Compression Quality"), page);
-    lblComp->setObjectName(QStringLiteral("lblComp"));
-    lblComp->move(331, 52);
+    lblComp = Caption(page, QStringLiteral("lblComp"), QStringLiteral("Compression Quality"), QPoint(331, 52), 438);
     edtCompress = new QLineEdit(QStringLiteral("100"), page);
     edtCompress->setObjectName(QStringLiteral("edtCompress"));
     edtCompress->setGeometry(438, 50, 31, 21);
@@ -172,6 +189,7 @@ void TSaveForm::BuildThumbPanel(QWidget* page)
     Heading(pnlThumb, QStringLiteral("Thumb Nail"), QPoint(8, 6));
     auto* caption = new QLabel(QStringLiteral("Max Size"), pnlThumb);
     caption->move(8, 36);
+    caption->adjustSize();
     // The arrows step within 3..3600 without wrapping; any typed text stays as typed.
     edtMax = new TUpDownEdit(m_platform, pnlThumb);
     edtMax->setObjectName(QStringLiteral("edtMax"));
@@ -182,6 +200,7 @@ void TSaveForm::BuildThumbPanel(QWidget* page)
     auto* pixels = new QLabel(QStringLiteral("Pixels"), pnlThumb);
     pixels->setObjectName(QStringLiteral("Label2"));
     pixels->move(122, 36);
+    pixels->adjustSize();
     pnlThumb->hide();
 }
 
