@@ -11,7 +11,6 @@
 #include <QTabWidget>
 #include "controls/ImageControl.h"
 #include "controls/UpDownEdit.h"
-#include "picture/Failure.h"
 #include "picture/PictureFormats.h"
 #include "picture/SaveRules.h"
 #include "platform/Guard.h"
