@@ -87,9 +87,11 @@ public:
     virtual QAction* PopupMenu(QMenu& menu, QPoint screenPos) = 0;
     // Shows a window modally and returns its result code.
     virtual int ShowModal(QDialog& dialog) = 0;
-    // The save-file dialog; nullopt when cancelled.
+    // The save-file dialog; nullopt when cancelled. It asks before an existing file is
+    // replaced; `defaultExtension` (".bmp") is added to a typed name that has none.
     virtual std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                                  const QString& folder, const QString& fileName) = 0;
+                                                  const QString& folder, const QString& fileName,
+                                                  const QString& defaultExtension = QString()) = 0;
     virtual std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) = 0;
 
     // Clipboard: false when the clipboard cannot be taken.

@@ -189,15 +189,19 @@ int QtPlatform::ShowModal(QDialog& dialog)
 }
 
 std::optional<QString> QtPlatform::SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                                  const QString& folder, const QString& fileName)
+                                                  const QString& folder, const QString& fileName,
+                                                  const QString& defaultExtension)
 {
-    QString start = folder;
+    QFileDialog dialog(parent, title, folder, QtFileDialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave); // asks before replacing an existing file
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog wants the extension without its period.
+    dialog.setDefaultSuffix(defaultExtension.startsWith(u'.') ? defaultExtension.mid(1) : defaultExtension);
     if (!fileName.isEmpty())
-        start = folder.isEmpty() ? fileName : QDir(folder).filePath(fileName);
-    const QString chosen = QFileDialog::getSaveFileName(parent, title, start, QtFileDialogFilter(filter));
-    if (chosen.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return chosen;
+    return dialog.selectedFiles().constFirst();
 }
 
 std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup)

@@ -245,9 +245,10 @@ int ScriptedPlatform::ShowModal(QDialog& dialog)
 }
 
 std::optional<QString> ScriptedPlatform::SaveFileDialog(QWidget*, const QString& title, const QString& filter,
-                                                        const QString& folder, const QString& fileName)
+                                                        const QString& folder, const QString& fileName,
+                                                        const QString& defaultExtension)
 {
-    saveDialogs.push_back({title, filter, folder, fileName});
+    saveDialogs.push_back({title, filter, folder, fileName, defaultExtension});
     return NextSaveAnswer();
 }
 

@@ -55,7 +55,7 @@ public:
     std::vector<MenuRecord> menus;
 
     struct SaveDialogRecord {
-        QString title, filter, folder, fileName;
+        QString title, filter, folder, fileName, defaultExtension;
     };
     std::vector<SaveDialogRecord> saveDialogs;
     std::vector<SaveDialogSetup> saveSetups; // every RunSaveDialog
@@ -117,7 +117,8 @@ public:
     QAction* PopupMenu(QMenu& menu, QPoint screenPos) override;
     int ShowModal(QDialog& dialog) override;
     std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                          const QString& folder, const QString& fileName) override;
+                                          const QString& folder, const QString& fileName,
+                                          const QString& defaultExtension = QString()) override;
     std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) override;
 
     bool SetClipboardImage(const QImage& image) override;

@@ -94,6 +94,3 @@ void TViewForm::HelpPopup()
     m_platform.PopupMenu(*pumHelp, m_platform.CursorPos());
 }
 
-// The save window comes with its own feature; until then this entry does nothing.
-// "Copy to Clipboard" and "Copy to" are in ui/save/ViewCopy.cpp.
-void TViewForm::mniSaveAsClick(QAction*) {}
