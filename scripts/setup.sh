@@ -7,5 +7,6 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   xvfb xauth imagemagick fonts-dejavu-core
   clang libclang-rt-14-dev ccache
+  poppler-utils cups printer-driver-cups-pdf
 )
 bash "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" "${packages[@]}"
