@@ -125,8 +125,9 @@ private:
     bool ChooseFile(const QString& documentName)
     {
         const QString suggested = QFileInfo(documentName).completeBaseName() + QStringLiteral(".pdf");
-        const std::optional<QString> chosen = m_dialogs.SaveFileDialog(
-            m_parent, QStringLiteral("Print to PDF file"), QStringLiteral("PDF files (*.pdf)|*.pdf"), QString(), suggested);
+        const std::optional<QString> chosen =
+            m_dialogs.SaveFileDialog(m_parent, QStringLiteral("Print to PDF file"),
+                                     QStringLiteral("PDF files (*.pdf)|*.pdf"), QString(), suggested);
         if (!chosen || chosen->isEmpty())
             return false;
         m_target = *chosen;

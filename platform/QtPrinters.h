@@ -19,6 +19,6 @@ private:
     QString Selected();
 
     Platform& m_dialogs;
-    QStringList m_list;            // as last read
+    QStringList m_list;              // as last read
     std::optional<QString> m_chosen; // by name, so a queue added later does not shift it
 };

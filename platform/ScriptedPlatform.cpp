@@ -360,7 +360,7 @@ QStringList ScriptedPlatform::Printers()
 
 int ScriptedPlatform::PrinterIndex()
 {
-    return printerIndex < printers.size() ? printerIndex : -1;
+    return printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1;
 }
 
 void ScriptedPlatform::SelectPrinter(int index)

@@ -63,7 +63,7 @@ public:
     struct PrintJobRecord {
         QString printer;
         bool landscape = false;
-        QString document;                           // set when begun
+        QString document;                            // set when begun
         std::vector<std::pair<QRect, QImage>> draws; // target and image of each drawing
         bool begun = false, ended = false, abandoned = false;
     };

@@ -30,8 +30,7 @@ private slots:
             false, 100, 59);
         row("exactly the page", 4800, 6600, 4800, 6600, true, 600, {0, 0, 4800, 6600}, false, 100, 59);
         row("exactly the turned page", 6600, 4800, 4800, 6600, true, 600, {0, 0, 6600, 4800}, true, 100, 59);
-        row("square picture stays portrait", 1000, 1000, 4800, 6600, true, 600, {0, 900, 4800, 5700}, false, 100,
-            59);
+        row("square picture stays portrait", 1000, 1000, 4800, 6600, true, 600, {0, 900, 4800, 5700}, false, 100, 59);
         // 800 x 1100 ends 4800 wide: offsets 2.5 and 3.5 round to even.
         row("centring offset 5 gives 2", 800, 1100, 4805, 6600, true, 600, {2, 0, 4802, 6600}, false, 100, 59);
         row("centring offset 7 gives 4", 800, 1100, 4807, 6600, true, 600, {4, 0, 4804, 6600}, false, 100, 59);
@@ -39,8 +38,8 @@ private slots:
         row("as is, larger than the page: cut at the edge", 1200, 1600, 2400, 3300, false, 300, {0, 0, 3750, 5000},
             false, 50, 59);
         // A thin picture whose first pass runs past 32 bits on a large page.
-        row("thin picture on a large page", 1, 65535, 80000, 110000, true, 2400, {39999, 0, 40001, 110000}, false,
-            400, 268);
+        row("thin picture on a large page", 1, 65535, 80000, 110000, true, 2400, {39999, 0, 40001, 110000}, false, 400,
+            268);
         row("picture without area leaves the page", 0, 0, 4800, 6600, true, 600, {0, 0, 4800, 6600}, false, 100, 59);
     }
     void placement()
@@ -54,7 +53,8 @@ private slots:
         const PagePlacement placed = PlacePicture(width, height, pageWidth, pageHeight, toPage, dpi, dpi);
         const TPrintRect& r = placed.rect;
         QFETCH(TPrintRect, rect);
-        QVERIFY2(r == rect, qPrintable(QStringLiteral("(%1, %2, %3, %4)").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom)));
+        QVERIFY2(r == rect,
+                 qPrintable(QStringLiteral("(%1, %2, %3, %4)").arg(r.left).arg(r.top).arg(r.right).arg(r.bottom)));
         QTEST(placed.landscape, "landscape");
         const int lineHeight = LineHeightFor(10, dpi / 72.0);
         QTEST(lineHeight, "lineHeight");

@@ -72,7 +72,7 @@ public:
     // --- printing (ui/fullscreen/FullPrint.cpp; the job and its placement in ui/print) ---
     int32_t PageHeight = 0; // printable area of the last job, measured in portrait
     int32_t PageWidth = 0;
-    TPrintRect PrintRect;   // where the last job drew the picture, in printer pixels
+    TPrintRect PrintRect; // where the last job drew the picture, in printer pixels
     QFrame* pnlPrinter = nullptr;
     QLabel* lblPrint = nullptr;
     QComboBox* cbxPrinters = nullptr;

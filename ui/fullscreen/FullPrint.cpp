@@ -16,7 +16,7 @@ void TFullForm::BuildPrintPanel()
     pnlPrinter = new QFrame(this);
     pnlPrinter->setObjectName(QStringLiteral("pnlPrinter"));
     pnlPrinter->setFrameStyle(QFrame::Box | QFrame::Plain); // a single line, no bevel
-    pnlPrinter->setPalette(QApplication::palette());         // the desktop's colours, not the window's black
+    pnlPrinter->setPalette(QApplication::palette());        // the desktop's colours, not the window's black
     pnlPrinter->setAutoFillBackground(true);
     pnlPrinter->setGeometry(16, 16, 232, 112);
 
@@ -38,7 +38,8 @@ void TFullForm::BuildPrintPanel()
     btnPCancel->setGeometry(120, 72, 104, 30);
     for (QPushButton* button : {btnPAccept, btnPCancel}) {
         button->setAutoDefault(false); // Enter in the list must not print by surprise
-        connect(button, &QPushButton::clicked, this, [this, button] { Guard([this, button] { btnPAcceptClick(button); }); });
+        connect(button, &QPushButton::clicked, this,
+                [this, button] { Guard([this, button] { btnPAcceptClick(button); }); });
     }
     pnlPrinter->hide();
 }

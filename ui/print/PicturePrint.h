@@ -18,7 +18,7 @@ struct PictureOrder {
 };
 
 struct PrintOutcome {
-    bool printed = false; // false when the user declined (no PDF file chosen)
+    bool printed = false;                  // false when the user declined (no PDF file chosen)
     int32_t pageWidth = 0, pageHeight = 0; // printable area in portrait
     PagePlacement placement;
 };

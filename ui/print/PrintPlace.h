@@ -36,7 +36,7 @@ public:
 
     int32_t PixelsX = 0; // dots per inch
     int32_t PixelsY = 0;
-    double PointScale = 0; // printer pixels per point
+    double PointScale = 0;                     // printer pixels per point
     int32_t DeviceWidth = 0, DeviceHeight = 0; // printable area as the device reports it
     int32_t PrintWidth = 0, PrintHeight = 0;   // less the margins
     int32_t PhysicalWidth = 0, PhysicalHeight = 0;
