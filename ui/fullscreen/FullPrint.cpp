@@ -16,7 +16,14 @@ void TFullForm::BuildPrintPanel()
     pnlPrinter = new QFrame(this);
     pnlPrinter->setObjectName(QStringLiteral("pnlPrinter"));
     pnlPrinter->setFrameStyle(QFrame::Box | QFrame::Plain); // a single line, no bevel
-    pnlPrinter->setPalette(QApplication::palette());        // the desktop's colours, not the window's black
+    // The desktop's colours, not the window's black: each role set, so none is inherited.
+    const QPalette desktop = QApplication::palette();
+    QPalette own = desktop;
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        if (role != QPalette::NoRole)
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                own.setColor(group, QPalette::ColorRole(role), desktop.color(group, QPalette::ColorRole(role)));
+    pnlPrinter->setPalette(own);
     pnlPrinter->setAutoFillBackground(true);
     pnlPrinter->setGeometry(16, 16, 232, 112);
 
