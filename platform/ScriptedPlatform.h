@@ -1,8 +1,9 @@
 #pragma once
 // A platform for offscreen tests. It never blocks: it records every message box, beep and
 // pointer movement, answers menus and save dialogs from a script, hands modal windows to a
-// function the test supplies, and lets the test fire timers. The file system is real
-// unless a test scripts a directory listing or the volumes.
+// function the test supplies, and lets the test fire timers. Printers are scripted and
+// print jobs recorded. The file system is real unless a test scripts a directory listing
+// or the volumes.
 #include "platform/Platform.h"
 
 #include <deque>
