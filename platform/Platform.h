@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -54,6 +55,38 @@ public:
     virtual int Interval() const = 0;
     std::function<void()> OnTimeout;
 };
+
+// What a print job's placement needs from the printer, in printer pixels, for the job's
+// current orientation.
+struct PageFacts {
+    int dpiX = 0; // resolution, dots per inch
+    int dpiY = 0;
+    QSize printable;        // the printable area
+    QPoint printableOffset; // its top-left corner, from the paper's top-left corner
+    QSize paper;            // the whole sheet
+};
+
+// The selected printer's device, driver and port names.
+struct PrinterNames {
+    QString device, driver, port;
+};
+
+// One job on one printer, portrait until told otherwise. Drawing is in printer pixels with
+// the origin at the printable area's top-left corner. Failures throw std::runtime_error
+// carrying the text for the user; a job destroyed before End is abandoned.
+class PrintJob {
+public:
+    virtual ~PrintJob() = default;
+    virtual PageFacts Facts() = 0;
+    virtual void SetLandscape(bool landscape) = 0; // before Begin
+    // False when the user declined (the PDF file entry asks for its file here).
+    virtual bool Begin(const QString& documentName) = 0;
+    virtual void DrawImage(const QRect& target, const QImage& image) = 0;
+    virtual void End() = 0; // one page
+};
+
+// The printer list's entry that writes a PDF file.
+inline const QString kPdfFilePrinter = QStringLiteral("PDF file");
 
 class Platform {
 public:
@@ -108,6 +141,17 @@ public:
     virtual std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
                                                                ListFilter filter) = 0;
     virtual QStringList MountedVolumes() = 0;
+
+    // Printers: the installed print queues, then kPdfFilePrinter. The selected printer belongs
+    // to the process: the default printer until another is selected, then that one until the
+    // program ends.
+    virtual QStringList Printers() = 0;
+    virtual int PrinterIndex() = 0; // in the list Printers() last gave; -1 when it is gone
+    virtual void SelectPrinter(int index) = 0;
+    // nullopt when the selected printer's device settings cannot be read.
+    virtual std::optional<PrinterNames> SelectedPrinterNames() = 0;
+    // A job on the selected printer; `parent` owns any dialog the job shows.
+    virtual std::unique_ptr<PrintJob> CreatePrintJob(QWidget* parent) = 0;
 };
 
 // Wildcard match of one name against a ";"-separated mask ("*" and "?", case-insensitive).

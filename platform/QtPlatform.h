@@ -1,6 +1,7 @@
 #pragma once
 // The real platform: Qt Widgets for the desktop services, FileServices for the file system.
 #include "platform/Platform.h"
+#include "platform/QtPrinters.h"
 
 #include <QElapsedTimer>
 
@@ -44,7 +45,14 @@ public:
                                                        ListFilter filter) override;
     QStringList MountedVolumes() override;
 
+    QStringList Printers() override { return m_printers.Printers(); }
+    int PrinterIndex() override { return m_printers.PrinterIndex(); }
+    void SelectPrinter(int index) override { m_printers.SelectPrinter(index); }
+    std::optional<PrinterNames> SelectedPrinterNames() override { return m_printers.SelectedPrinterNames(); }
+    std::unique_ptr<PrintJob> CreatePrintJob(QWidget* parent) override { return m_printers.CreatePrintJob(parent); }
+
 private:
+    QtPrinters m_printers {*this};
     QElapsedTimer m_clock;
     int m_busyDepth = 0;
 };

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QtGlobal>
+#include <stdexcept>
 
 // Shared by the platform and its timers, so either may be destroyed first.
 struct ScriptedTimer::Registry {
@@ -321,4 +322,94 @@ QString WithDefaultExtension(const QString& name, const QString& extension)
     if (extension.isEmpty() || last.isEmpty() || last.contains(QLatin1Char('.')))
         return name;
     return name + QLatin1Char('.') + extension;
+}
+
+namespace {
+
+// Records into the platform's job list by position, so later jobs may grow the list.
+class ScriptedPrintJob : public PrintJob {
+public:
+    ScriptedPrintJob(ScriptedPlatform& platform, size_t record) : m_platform(platform), m_record(record) {}
+    ~ScriptedPrintJob() override
+    {
+        if (!Record().ended)
+            Record().abandoned = true;
+    }
+    PageFacts Facts() override
+    {
+        PageFacts facts = m_platform.pageFacts;
+        if (Record().landscape) {
+            facts.printable.transpose();
+            facts.paper.transpose();
+            facts.printableOffset = QPoint(facts.printableOffset.y(), facts.printableOffset.x());
+        }
+        return facts;
+    }
+    void SetLandscape(bool landscape) override { Record().landscape = landscape; }
+    bool Begin(const QString& documentName) override
+    {
+        FailAt(ScriptedPlatform::PrintStep::Begin);
+        if (m_platform.declinePrint)
+            return false;
+        Record().document = documentName;
+        Record().begun = true;
+        return true;
+    }
+    void DrawImage(const QRect& target, const QImage& image) override
+    {
+        FailAt(ScriptedPlatform::PrintStep::Draw);
+        Record().draws.emplace_back(target, image);
+    }
+    void End() override
+    {
+        FailAt(ScriptedPlatform::PrintStep::End);
+        Record().ended = true;
+    }
+
+private:
+    ScriptedPlatform::PrintJobRecord& Record() { return m_platform.printJobs[m_record]; }
+    void FailAt(ScriptedPlatform::PrintStep step)
+    {
+        if (m_platform.printFailure == step)
+            throw std::runtime_error(m_platform.printFailureText.toStdString());
+    }
+    ScriptedPlatform& m_platform;
+    size_t m_record;
+};
+
+} // namespace
+
+QStringList ScriptedPlatform::Printers()
+{
+    return printers;
+}
+
+int ScriptedPlatform::PrinterIndex()
+{
+    return printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1;
+}
+
+void ScriptedPlatform::SelectPrinter(int index)
+{
+    if (index >= 0 && index < printers.size())
+        printerIndex = index;
+}
+
+std::optional<PrinterNames> ScriptedPlatform::SelectedPrinterNames()
+{
+    if (printerLoadFailures > 0) {
+        --printerLoadFailures;
+        return std::nullopt;
+    }
+    if (PrinterIndex() < 0)
+        return std::nullopt;
+    return PrinterNames {printers[printerIndex], QStringLiteral("Scripted driver"), QStringLiteral("scripted:")};
+}
+
+std::unique_ptr<PrintJob> ScriptedPlatform::CreatePrintJob(QWidget*)
+{
+    PrintJobRecord record;
+    record.printer = PrinterIndex() >= 0 ? printers[printerIndex] : QString();
+    printJobs.push_back(record);
+    return std::make_unique<ScriptedPrintJob>(*this, printJobs.size() - 1);
 }

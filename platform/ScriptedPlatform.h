@@ -1,8 +1,9 @@
 #pragma once
 // A platform for offscreen tests. It never blocks: it records every message box, beep and
 // pointer movement, answers menus and save dialogs from a script, hands modal windows to a
-// function the test supplies, and lets the test fire timers. The file system is real
-// unless a test scripts a directory listing or the volumes.
+// function the test supplies, and lets the test fire timers. Printers are scripted and
+// print jobs recorded. The file system is real unless a test scripts a directory listing
+// or the volumes.
 #include "platform/Platform.h"
 
 #include <deque>
@@ -61,6 +62,15 @@ public:
     std::vector<SaveDialogSetup> saveSetups; // every RunSaveDialog
     std::vector<QString> modals;             // class name of every window shown modally
 
+    struct PrintJobRecord {
+        QString printer;
+        bool landscape = false;
+        QString document;                            // set when begun
+        std::vector<std::pair<QRect, QImage>> draws; // target and image of each drawing
+        bool begun = false, ended = false, abandoned = false;
+    };
+    std::vector<PrintJobRecord> printJobs;
+
     // --- Settable state ---
     QPoint cursor {0, 0};
     QSize screenSize {1024, 768};
@@ -86,6 +96,17 @@ public:
     std::function<std::optional<std::vector<DirEntry>>(const QString& folder, const QString& mask, ListFilter)>
         listOverride;
     std::optional<QStringList> volumes;
+    // Printers, the selected one's index, and its page in portrait (landscape turns it).
+    QStringList printers {QStringLiteral("Office laser"), kPdfFilePrinter};
+    int printerIndex = 0;
+    PageFacts pageFacts {600, 600, QSize(4800, 6600), QPoint(100, 100), QSize(5100, 6800)};
+    // The next this-many reads of the selected printer's names find no device settings.
+    int printerLoadFailures = 0;
+    // A step of every job that fails with failureText; a job whose Begin is declined.
+    enum class PrintStep { None, Begin, Draw, End };
+    PrintStep printFailure = PrintStep::None;
+    QString printFailureText = QStringLiteral("The printer is out of paper");
+    bool declinePrint = false;
 
     // --- Timers ---
     // Timers are numbered in the order they were created; a destroyed timer keeps its number.
@@ -130,6 +151,12 @@ public:
     std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
                                                        ListFilter filter) override;
     QStringList MountedVolumes() override;
+
+    QStringList Printers() override;
+    int PrinterIndex() override;
+    void SelectPrinter(int index) override;
+    std::optional<PrinterNames> SelectedPrinterNames() override;
+    std::unique_ptr<PrintJob> CreatePrintJob(QWidget* parent) override;
 
 private:
     std::optional<QString> NextSaveAnswer();

@@ -8,5 +8,6 @@ packages=(
   xvfb xauth x11-utils xclip imagemagick fonts-dejavu-core
   clang libclang-rt-14-dev ccache
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  poppler-utils cups printer-driver-cups-pdf
 )
 bash "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" "${packages[@]}"

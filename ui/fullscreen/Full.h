@@ -12,10 +12,15 @@
 #include "ui/browser/Geometry.h"
 #include "ui/browser/ImageList.h"
 #include "platform/Guard.h"
+#include "ui/print/Placement.h"
 
 class Platform;
 class PlatformTimer;
 struct ProgressReport;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPushButton;
 class QScrollArea;
 class QScrollBar;
 class QWindow;
@@ -62,6 +67,30 @@ private:
 
 public:
     // --- end slide show ---
+
+    // --- printing (ui/fullscreen/FullPrint.cpp; the job and its placement in ui/print) ---
+    int32_t PageHeight = 0; // printable area of the last job, measured in portrait
+    int32_t PageWidth = 0;
+    TPrintRect PrintRect; // where the last job drew the picture, in printer pixels
+    QFrame* pnlPrinter = nullptr;
+    QLabel* lblPrint = nullptr;
+    QComboBox* cbxPrinters = nullptr;
+    QPushButton* btnPAccept = nullptr; // "&Print"
+    QPushButton* btnPCancel = nullptr; // "&Return"
+    // A printer was picked in the list: it becomes the selected printer.
+    void cbxPrintersClick();
+    // Both buttons: the panel goes; "&Print" prints and the window stays, "&Return" closes it.
+    void btnPAcceptClick(QObject* sender);
+    // One job: the picture shown on the selected printer, named after ShownFile.
+    void PrintPicture();
+
+private:
+    void BuildPrintPanel();
+    // On activation in print mode: the printer list, the mode's label, the panel.
+    void ShowPrintPanel();
+
+public:
+    // --- end printing ---
 
     TImage* imgFull = nullptr;      // in device-pixel mode
     QScrollArea* sbxFull = nullptr; // the scrollable area that holds imgFull

@@ -58,7 +58,7 @@ void TFullForm::BuildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(sbxFull);
-    // pnlPrinter (the print panel) joins here with printing.
+    BuildPrintPanel(); // over the picture, outside the layout
     BuildShowTimer();
 }
 
@@ -121,7 +121,8 @@ void TFullForm::FormActivate()
     else
         StartShow();
     m_platform.SetCursorPos(QPoint(width(), height()));
-    // In PrintMode the print panel is prepared and shown here; it comes with printing.
+    if (PrintMode)
+        ShowPrintPanel();
 }
 
 void TFullForm::ShowClickedPicture()
