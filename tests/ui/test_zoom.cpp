@@ -346,7 +346,7 @@ private slots:
         QTest::newRow("200 %, top left") << QStringLiteral("100") << 1 << false;
         QTest::newRow("200 %, bottom right, scrolled") << QStringLiteral("100") << 1 << true;
         QTest::newRow("60 %, reduced") << QStringLiteral("40") << -1 << false;
-        QTest::newRow("35 %, from the half-size strips") << QStringLiteral("65") << -1 << false;
+        QTest::newRow("35 %, reduced more than two to one") << QStringLiteral("65") << -1 << false;
         QTest::newRow("20 %, from a reduced copy") << QStringLiteral("80") << -1 << false;
     }
     void paintedPixelsMatchWholeResample()

@@ -77,34 +77,34 @@ QImage BoxReduce(const QImage& pixels, QPoint origin, QSize sourceSize, double u
     const int c0 = cols.start.front();
     const int c1 = cols.start.back() + cols.count.back();
     const size_t width = size_t(c1 - c0);
-    // One row of vertical sums per channel, then the horizontal pass over it.
-    std::vector<uint32_t> sb(width), sg(width), sr(width);
+    // One row of vertical sums, a 16-bit sum for each byte of the row (a sum is at most
+    // 255 x 256), then the horizontal pass over it. Plain loops over bytes, which the
+    // compiler turns into vector instructions.
+    std::vector<uint16_t> sums(width * 4);
     for (int y = 0; y < dest.height(); ++y) {
-        std::fill(sb.begin(), sb.end(), 0);
-        std::fill(sg.begin(), sg.end(), 0);
-        std::fill(sr.begin(), sr.end(), 0);
         const int rowStart = rows.start[size_t(y)];
         const uint16_t* rw = rows.weight.data() + rows.offset[size_t(y)];
+        uint16_t* acc = sums.data();
         for (int k = 0; k < rows.count[size_t(y)]; ++k) {
-            const uint32_t w = rw[k];
-            const auto* line =
-                reinterpret_cast<const uint32_t*>(pixels.constScanLine(rowStart + k - origin.y())) + (c0 - origin.x());
-            for (size_t c = 0; c < width; ++c) {
-                const uint32_t p = line[c];
-                sb[c] += w * (p & 0xFF);
-                sg[c] += w * ((p >> 8) & 0xFF);
-                sr[c] += w * ((p >> 16) & 0xFF);
+            const uint16_t w = rw[k];
+            const uint8_t* line = pixels.constScanLine(rowStart + k - origin.y()) + size_t(c0 - origin.x()) * 4;
+            if (k == 0) {
+                for (size_t i = 0; i < width * 4; ++i)
+                    acc[i] = uint16_t(w * line[i]);
+            } else {
+                for (size_t i = 0; i < width * 4; ++i)
+                    acc[i] = uint16_t(acc[i] + uint16_t(w * line[i]));
             }
         }
         auto* o = reinterpret_cast<uint32_t*>(out.scanLine(y));
         for (int x = 0; x < dest.width(); ++x) {
-            const size_t s = size_t(cols.start[size_t(x)] - c0);
+            const uint16_t* a = acc + size_t(cols.start[size_t(x)] - c0) * 4;
             const uint16_t* cw = cols.weight.data() + cols.offset[size_t(x)];
             uint32_t b = 0, g = 0, r = 0;
-            for (int k = 0; k < cols.count[size_t(x)]; ++k) {
-                b += cw[k] * sb[s + size_t(k)];
-                g += cw[k] * sg[s + size_t(k)];
-                r += cw[k] * sr[s + size_t(k)];
+            for (int k = 0; k < cols.count[size_t(x)]; ++k, a += 4) {
+                b += uint32_t(cw[k]) * a[0];
+                g += uint32_t(cw[k]) * a[1];
+                r += uint32_t(cw[k]) * a[2];
             }
             constexpr uint32_t half = 1u << 15;
             o[x] = 0xFF000000u | (((r + half) >> 16) << 16) | (((g + half) >> 16) << 8) | ((b + half) >> 16);

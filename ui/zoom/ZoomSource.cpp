@@ -1,8 +1,11 @@
 #include "ui/zoom/ZoomSource.h"
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <QPainter>
+#include <QThread>
+#include <QThreadPool>
 #include "ui/zoom/BoxReduce.h"
 
 namespace {
@@ -48,6 +51,10 @@ int CeilDiv(int a, int b)
 }
 }
 
+ZoomSource::ZoomSource() = default;
+
+ZoomSource::~ZoomSource() = default;
+
 void ZoomSource::SetBase(const TBitmap& base)
 {
     Clear();
@@ -60,7 +67,7 @@ void ZoomSource::SetBase(const TBitmap& base)
         m_dib = OpaqueBitmap32(base).SharedDib();
     }
     m_base = QImage(m_dib->bits.data(), m_dib->width, m_dib->height, m_dib->stride, QImage::Format_RGB32);
-    // The quarter-size copy is made from half-size strips, so the half-size copy never exists whole.
+    // The quarter-size copy is made from half-size strips, so no half-size copy is ever whole.
     const QSize half = LevelSize(1), quarter = LevelSize(2);
     if (std::min(quarter.width(), quarter.height()) < kSmallestLevelSide)
         return;
@@ -104,50 +111,36 @@ QSize ZoomSource::LevelSize(int level) const
 
 int ZoomSource::LevelFor(double scale) const
 {
-    // The smallest copy still at least as large as the zoomed picture: a reduction from it
-    // is never below one half, where bilinear sampling would start to skip pixels.
-    const int deepest = 1 + int(m_levels.size());
-    int level = 0;
-    while (level < deepest && scale <= std::ldexp(1.0, -(level + 1)))
+    // Down to a quarter the base itself; below, the smallest copy still at least as large as
+    // the zoomed picture, so that no reduction reads more than four pixels for one.
+    if (scale > 0.25 || m_levels.empty())
+        return 0;
+    int level = 2;
+    while (level < 1 + int(m_levels.size()) && scale <= std::ldexp(1.0, -(level + 1)))
         ++level;
     return level;
 }
 
-QImage ZoomSource::HalfStrip(const QRect& crop) const
+QImage ZoomSource::ReducedStrip(int level, double unitX, double unitY, const QRect& strip) const
 {
-    return Halve(m_base, crop);
+    const QImage& source = level == 0 ? m_base : m_levels[size_t(level - 2)];
+    return BoxReduce(source, QPoint(0, 0), LevelSize(level), unitX, unitY, strip);
 }
 
-void ZoomSource::DrawStrip(QPainter& painter, int level, double unitX, double unitY, const QRect& strip,
-                           const QRect& area, QPoint at) const
+void ZoomSource::DrawEnlarged(QPainter& painter, double unitX, double unitY, const QRect& visible, QPoint shift) const
 {
-    const QSize size = LevelSize(level);
-    const QPoint shift = at - area.topLeft();
-    if (unitX < 1 || unitY < 1) {
-        // Reduced: each pixel the mean of the area it covers.
-        const QRect under = BoxReduceSource(size, unitX, unitY, strip);
-        QImage reduced;
-        if (level == 0)
-            reduced = BoxReduce(m_base, QPoint(0, 0), size, unitX, unitY, strip);
-        else if (level == 1)
-            reduced = BoxReduce(HalfStrip(under), under.topLeft(), size, unitX, unitY, strip);
-        else
-            reduced = BoxReduce(m_levels[size_t(level - 2)], QPoint(0, 0), size, unitX, unitY, strip);
-        painter.drawImage(strip.topLeft() + shift, reduced);
-        return;
-    }
-    // Enlarged (or at its own size): bilinear, from the level pixels under the strip and one
-    // more on each side for the neighbours.
-    const int x0 = std::max(0, int(std::floor(strip.left() / unitX)) - 1);
-    const int y0 = std::max(0, int(std::floor(strip.top() / unitY)) - 1);
-    const int x1 = std::min(size.width(), int(std::ceil((strip.right() + 1) / unitX)) + 1);
-    const int y1 = std::min(size.height(), int(std::ceil((strip.bottom() + 1) / unitY)) + 1);
+    // Bilinear, from the base pixels under the area and one more on each side for the neighbours.
+    const QSize size = m_base.size();
+    const int x0 = std::max(0, int(std::floor(visible.left() / unitX)) - 1);
+    const int y0 = std::max(0, int(std::floor(visible.top() / unitY)) - 1);
+    const int x1 = std::min(size.width(), int(std::ceil((visible.right() + 1) / unitX)) + 1);
+    const int y1 = std::min(size.height(), int(std::ceil((visible.bottom() + 1) / unitY)) + 1);
     if (x1 <= x0 || y1 <= y0)
         return;
     const QRect crop(x0, y0, x1 - x0, y1 - y0);
     const QRectF target(x0 * unitX + shift.x(), y0 * unitY + shift.y(), crop.width() * unitX, crop.height() * unitY);
     painter.save();
-    painter.setClipRect(strip.translated(shift), Qt::IntersectClip);
+    painter.setClipRect(visible.translated(shift), Qt::IntersectClip);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(target, m_base, QRectF(crop));
     painter.restore();
@@ -164,13 +157,36 @@ void ZoomSource::Render(QPainter& painter, QSize zoomed, const QRect& area, QPoi
     const double scaleY = double(zoomed.height()) / m_base.height();
     const int level = LevelFor(std::min(scaleX, scaleY));
     const double unitX = std::ldexp(scaleX, level), unitY = std::ldexp(scaleY, level);
-    // A reduction is made a strip at a time, so what it holds beside the base stays small.
-    const bool reduced = unitX < 1 || unitY < 1;
-    const int rows = reduced ? kStripRows : visible.height();
-    for (int y = visible.top(); y <= visible.bottom(); y += rows) {
-        const QRect strip(visible.left(), y, visible.width(), std::min(rows, visible.bottom() + 1 - y));
-        DrawStrip(painter, level, unitX, unitY, strip, area, at);
+    const QPoint shift = at - area.topLeft();
+    if (unitX >= 1 && unitY >= 1) {
+        DrawEnlarged(painter, unitX, unitY, visible, shift);
+        return;
     }
+    // A reduction is made in strips, so what it holds beside the base stays small; the
+    // helpers make some of them while this thread makes the others.
+    std::vector<QRect> strips;
+    for (int y = visible.top(); y <= visible.bottom(); y += kStripRows)
+        strips.emplace_back(visible.left(), y, visible.width(), std::min(kStripRows, visible.bottom() + 1 - y));
+    std::vector<QImage> done(strips.size());
+    std::atomic<size_t> next {0};
+    auto work = [&] {
+        for (size_t i = next++; i < strips.size(); i = next++)
+            done[i] = ReducedStrip(level, unitX, unitY, strips[i]);
+    };
+    const int helpers = std::min(QThread::idealThreadCount() - 1, int(strips.size()) - 1);
+    if (helpers > 0) {
+        if (!m_helpers) {
+            m_helpers = std::make_unique<QThreadPool>();
+            m_helpers->setMaxThreadCount(helpers);
+        }
+        for (int i = 0; i < helpers; ++i)
+            m_helpers->start(work);
+    }
+    work();
+    if (helpers > 0)
+        m_helpers->waitForDone();
+    for (size_t i = 0; i < strips.size(); ++i)
+        painter.drawImage(strips[i].topLeft() + shift, done[i]);
 }
 
 QImage ZoomSource::Region(QSize zoomed, const QRect& area) const
