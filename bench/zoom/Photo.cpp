@@ -77,7 +77,7 @@ TBitmap MakeLandscape(int width, int height)
         uint8_t* row = dib->Row(y);
         for (int x = 0; x < width; ++x) {
             const uint32_t r = NextRandom(state);
-            const int n = int(r & 15) - 8; // grain
+            const int n = int(r & 7) - 4; // grain
             row[3 * x + 0] = uint8_t(std::clamp(qBlue(src[x]) + n, 0, 255));
             row[3 * x + 1] = uint8_t(std::clamp(qGreen(src[x]) + n, 0, 255));
             row[3 * x + 2] = uint8_t(std::clamp(qRed(src[x]) + n, 0, 255));

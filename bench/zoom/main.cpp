@@ -209,8 +209,8 @@ int Screenshots(ScriptedPlatform& platform, QSize screen, const QString& folder)
         zoom.edtZoomRate->SetText(QString::number(200 - zoom.ZoomRatio));
         zoom.btnZIn->click();
         zoom.edtZoomRate->SetText(QStringLiteral("10"));
-        zoom.HorzScrollBar()->setValue(zoom.HorzScrollBar()->maximum() * 62 / 100);
-        zoom.VertScrollBar()->setValue(zoom.VertScrollBar()->maximum() * 30 / 100);
+        zoom.HorzScrollBar()->setValue(zoom.HorzScrollBar()->maximum() * 72 / 100);
+        zoom.VertScrollBar()->setValue(zoom.VertScrollBar()->maximum() * 58 / 100);
         zoom.imgZoomMouseMove();
         settle();
         saved = zoom.grab().save(folder + QStringLiteral("/screenshot-zoom-200.png")) && saved;
