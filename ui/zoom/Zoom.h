@@ -110,7 +110,8 @@ public:
     // The base bitmap: SubSectionBitmap when HasSubSection, else WholeBitmap.
     const TBitmap& BaseBitmap() const;
     // The zoomed picture's pixels in `area` (zoomed pixels), made from the base on demand:
-    // what a cut or a save takes. Throws "Out of system resources" beyond the size limits.
+    // what a cut takes, and a save (the whole shown picture: 0, 0, CurWidth, CurHeight).
+    // Throws "Out of system resources" beyond the size limits.
     TBitmap ZoomedPixels(const QRect& area) const;
 
     // Scroll ranges as the zoomed size they stand for, 0 while the bar is hidden.

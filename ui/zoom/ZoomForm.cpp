@@ -218,10 +218,13 @@ void TZoomForm::showEvent(QShowEvent* event)
 
 void TZoomForm::FormActivate()
 {
-    // A JPEG picture is decoded at full size here; a bitmap is shared as it is.
-    if (TGraphic* graphic = m_picture.Graphic(); graphic && !graphic->Empty()) {
-        const TBitmap whole = FullSizeBitmap(*graphic);
-        WholeBitmap = std::make_unique<TBitmap>(OpaqueBitmap32(whole));
+    // A JPEG picture is decoded at full size here; a bitmap is taken as it is. A picture that
+    // fails is reported and the window still opens, empty, so that Return and Esc work.
+    try {
+        if (TGraphic* graphic = m_picture.Graphic(); graphic && !graphic->Empty())
+            WholeBitmap = std::make_unique<TBitmap>(OpaqueBitmap32(FullSizeBitmap(*graphic)));
+    } catch (...) {
+        ReportFailure(m_platform, CurrentFailureText());
     }
     // The thumbnail keeps its own picture; this copy has given what it had.
     m_picture.Clear();
