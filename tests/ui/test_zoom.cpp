@@ -81,6 +81,12 @@ private slots:
             QCOMPARE(zoom.BaseHeight, 200);
             QCOMPARE(zoom.edtZoomRate->Text(), QStringLiteral("10"));
             QCOMPARE(zoom.focusWidget(), zoom.btnZFit);
+            // The arrows step by 5 within 5 to 1000.
+            zoom.edtZoomRate->Step(1);
+            QCOMPARE(zoom.edtZoomRate->Text(), QStringLiteral("15"));
+            SetStep(zoom, QStringLiteral("998"));
+            zoom.edtZoomRate->Step(1);
+            QCOMPARE(zoom.edtZoomRate->Text(), QStringLiteral("1000"));
             // Pinned at the top right with room for a vertical bar.
             QCOMPARE(zoom.pnlControl->geometry(), QRect(1024 - 66 - 24, 5, 66, 544));
             QCOMPARE(zoom.PanelPos, zoom.pnlControl->geometry());
@@ -184,6 +190,20 @@ private slots:
             QVERIFY(zoom.btnZFit->isEnabled());
             QCOMPARE(zoom.ZoomRatio, ratio + 25);
         }));
+    }
+
+    // A fit whose step is refused (20 per cent of 6 pixels is 1) leaves ratio and picture as they were.
+    void refusedFitChangesNothing()
+    {
+        Zoomer z;
+        QVERIFY(z.ZoomBitmap(5000, 6, [&](TZoomForm& zoom) {
+            zoom.btnZIn->click();
+            zoom.btnZFit->click();
+            CheckShown(zoom, 110, 5500, 7);
+            QCOMPARE(zoom.edtZoomRate->Text(), QStringLiteral("10"));
+        }));
+        QCOMPARE(z.platform.messages.size(), size_t(1));
+        QCOMPARE(z.platform.messages[0].text, QStringLiteral("Too Much Zoom Out"));
     }
 
     void scrollBars()
