@@ -95,6 +95,19 @@ private slots:
         QVERIFY(z.platform.messages.empty());
     }
 
+    // A picture under 5 pixels a side opens at its own size without a message; only steps are refused.
+    void tinyPictureOpens()
+    {
+        Zoomer z;
+        QVERIFY(z.ZoomBitmap(3, 4, [&](TZoomForm& zoom) {
+            CheckShown(zoom, 100, 3, 4);
+            QVERIFY(z.platform.messages.empty());
+            zoom.btnZIn->click();
+            CheckShown(zoom, 100, 3, 4);
+        }));
+        QCOMPARE(z.platform.messages.size(), size_t(1));
+    }
+
     // Steps are always taken from the base at 100 per cent.
     void stepsInAndOut()
     {

@@ -100,6 +100,8 @@ public:
     // Shows `source` zoomed to `ratio` per cent in `destination`; false, after its message,
     // when a side would fall under 5 pixels or exceed the picture layer's limit, nothing changed.
     bool ResampleBase(const TBitmap& source, TZoomImage& destination, int64_t ratio);
+    // Shows `source` at 100 per cent, whatever its size (on activation; a cut and a reset too).
+    void ShowBase(const TBitmap& source);
     // False, after "Too Much Zoom Out", for a side under 5.
     bool CheckZoomSize(int64_t dimension);
     void UpdateReadouts();
@@ -134,6 +136,7 @@ protected:
 private:
     void BuildWindow();
     void BuildControlPanel();
+    void Show(const TBitmap& source, TZoomImage& destination, int32_t ratio, QSize zoomed);
     // Middle-button dragging and wheel scrolling of the picture; true when the event was used.
     bool ScrollByMouse(QEvent* event);
     // Runs a handler inside the guard so a failure reaches the top-level report.

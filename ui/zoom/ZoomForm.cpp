@@ -233,7 +233,7 @@ void TZoomForm::FormActivate()
     ResetZoomState();
     PlaceControlPanel();
     if (WholeBitmap)
-        ResampleBase(*WholeBitmap, *imgZoom, ZoomRatio);
+        ShowBase(*WholeBitmap);
     UpdateReadouts();
     HasSubSection = false;
     BaseHeight = CurHeight;

@@ -82,13 +82,23 @@ bool TZoomForm::ResampleBase(const TBitmap& source, TZoomImage& destination, int
         ShowError(m_platform, QStringLiteral("Could not resize image"));
         return false;
     }
+    Show(source, destination, int32_t(ratio), QSize(int(w), int(h)));
+    return true;
+}
+
+void TZoomForm::ShowBase(const TBitmap& source)
+{
+    Show(source, *imgZoom, 100, QSize(source.Width(), source.Height()));
+}
+
+void TZoomForm::Show(const TBitmap& source, TZoomImage& destination, int32_t ratio, QSize zoomed)
+{
     // The picture is drawn from the base as it is shown, so a new base is all a step needs.
     ZoomSource& pixels = destination.Source();
     if (!pixels.Holds(source))
         pixels.SetBase(source);
-    ZoomRatio = int32_t(ratio);
-    destination.SetZoomedSize(QSize(int(w), int(h)));
-    return true;
+    ZoomRatio = ratio;
+    destination.SetZoomedSize(zoomed);
 }
 
 void TZoomForm::btnZFitClick()
