@@ -73,7 +73,7 @@ void TUpDownEdit::Step(int delta)
     bool ok = false;
     const int typed = m_edit->text().trimmed().toInt(&ok);
     const int64_t from = ok ? std::clamp(typed, m_min, m_max) : m_position;
-    SetPosition(int(std::clamp<int64_t>(from + delta, m_min, m_max)));
+    SetPosition(int(std::clamp<int64_t>(from + int64_t(delta) * m_increment, m_min, m_max)));
 }
 
 void TUpDownEdit::TextEdited(const QString& text)

@@ -22,6 +22,9 @@ public:
     // The arrows' number: the text's number when the text is one, else the last position.
     int Position() const { return m_position; }
     void SetPosition(int position); // also writes the text
+    // What one arrow click adds or takes away (1 unless set).
+    int Increment() const { return m_increment; }
+    void SetIncrement(int increment) { m_increment = increment; }
 
     // One step, as a click on an arrow: +1 up, -1 down.
     void Step(int delta);
@@ -45,4 +48,5 @@ private:
     int m_min = 0;
     int m_max = 100;
     int m_position = 0;
+    int m_increment = 1;
 };

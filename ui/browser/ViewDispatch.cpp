@@ -6,6 +6,7 @@
 #include "ui/browser/PopupTags.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/fullscreen/Full.h"
+#include "ui/zoom/Zoom.h"
 #include "platform/Messages.h"
 
 int TViewForm::ImageListIndexOf(const QString& entry) const
@@ -18,8 +19,10 @@ void TViewForm::mniFullScreenClick(QAction* sender)
     if (PicList.Current == 0 || !sender)
         return;
     const int tag = sender->data().toInt();
-    if (tag == kTagZoom)
-        return; // the zoom window comes with its own feature
+    if (tag == kTagZoom) {
+        OpenZoom();
+        return;
+    }
     const ImageList images = CurrentImageList();
     auto full = std::make_unique<TFullForm>(this, m_platform, images);
     bool show = true;
@@ -50,6 +53,20 @@ void TViewForm::mniFullScreenClick(QAction* sender)
         ShowInformation(m_platform, QStringLiteral("No Images found for SlideShow."));
     // Screen coordinates from the window's size alone, not its position.
     m_platform.SetCursorPos(QPoint(width() / 2, height() / 2));
+}
+
+void TViewForm::OpenZoom()
+{
+    TImage* clicked = Thumbnail(PicList.Current);
+    if (!clicked)
+        return;
+    auto zoom = std::make_unique<TZoomForm>(this, m_platform, clicked->Picture());
+    zoom->PictureExt = ImageInfo.Ext;
+    zoom->ThumbIndex = PicList.Current;
+    const QSize screen = m_platform.ScreenSize();
+    zoom->ScreenHeight = screen.height();
+    zoom->ScreenWidth = screen.width();
+    m_platform.ShowModal(*zoom);
 }
 
 void TViewForm::mniPrintClick(QAction* sender)

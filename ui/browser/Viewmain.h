@@ -88,6 +88,8 @@ public:
     // Opens the window for the clicked thumbnail, in the mode of the entry's tag.
     void mniFullScreenClick(QAction* sender);
     void mniPrintClick(QAction* sender);
+    // The zoom entry: the zoom window on the clicked thumbnail's picture.
+    void OpenZoom();
     // Position of the first image-list entry equal to `entry` ignoring case, -1 when none.
     int ImageListIndexOf(const QString& entry) const;
     // --- end popup dispatch ---

@@ -1,0 +1,158 @@
+#pragma once
+// The zoom window: one picture over the whole screen on white, enlarged or reduced in steps of
+// a chosen percentage, always from the base bitmap at 100 per cent, or fitted to the screen.
+// The control panel stays pinned at the top right while the picture scrolls beneath it. The
+// main window opens it modally with the clicked thumbnail's picture and destroys it after.
+// The sub-section band, Reset, Save and Help of the same panel come later; their places are
+// marked below.
+#include <cstdint>
+#include <memory>
+#include <QDialog>
+#include <QPointer>
+#include "picture/Bitmap.h"
+#include "picture/Picture.h"
+#include "platform/Guard.h"
+
+class Platform;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QScrollArea;
+class QScrollBar;
+class QToolButton;
+class QWindow;
+class TUpDownEdit;
+class TZoomImage;
+
+class TZoomForm : public QDialog {
+    Q_OBJECT
+public:
+    // `picture` is the clicked thumbnail's picture, shared, not copied.
+    TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture);
+    ~TZoomForm() override;
+
+    // Set by the opener before showing.
+    QString PictureExt;       // the picture's lower-case extension with its period
+    int32_t ScreenHeight = 0; // the screen's size in pixels
+    int32_t ScreenWidth = 0;
+    int32_t ThumbIndex = 0; // the main window's thumbnail (1..25) whose picture is zoomed
+
+    // Window state.
+    bool Selecting = false;     // a selection band is being dragged (sub-section)
+    bool PanelDragging = false; // the control panel is being dragged (sub-section)
+    QPoint SelAnchor;           // fixed corner of the band, window coordinates
+    QRect SelRect;              // the band; after release the area to cut, zoomed pixels
+    QRect PanelPos;             // the pinned place and size of pnlControl
+    QRect DragOutline;          // outline of the panel's would-be place during a drag
+    int32_t VertOffset = 0;     // scroll positions last read by ReadScrollOffsets
+    int32_t HorzOffset = 0;
+    QPoint DragGrab;                           // where a panel drag began
+    std::unique_ptr<TBitmap> WholeBitmap;      // the picture at 100 per cent
+    std::unique_ptr<TBitmap> SubSectionBitmap; // the last cut at 100 per cent, may be absent
+    int32_t ZoomStep = 10;                     // the step last read from edtZoomRate
+    int32_t ZoomRatio = 100;                   // the zoomed picture's size in per cent of the base
+    bool HasSubSection = false;                // the base is SubSectionBitmap, else WholeBitmap
+    int32_t CurHeight = 0;                     // the zoomed picture's size, set by UpdateReadouts
+    int32_t CurWidth = 0;
+    int32_t BaseHeight = 0; // the base bitmap's size, used by Zoom Fit
+    int32_t BaseWidth = 0;
+
+    // Controls.
+    TZoomImage* imgZoom = nullptr;
+    QScrollArea* sbxZoom = nullptr; // the scrollable area that holds imgZoom
+    QFrame* pnlControl = nullptr;
+    QLabel* lblZoom = nullptr;
+    QToolButton* btnZFit = nullptr;
+    QLabel* lblZRate = nullptr;
+    TUpDownEdit* edtZoomRate = nullptr; // with its arrows (updZoom)
+    QToolButton* btnZIn = nullptr;
+    QToolButton* btnZOut = nullptr;
+    QToolButton* btnReset = nullptr;
+    QToolButton* btnSave = nullptr;
+    QToolButton* btnHelp = nullptr;
+    QLineEdit* edtMX = nullptr;
+    QLineEdit* edtMY = nullptr;
+    QLineEdit* edtRatio = nullptr;
+    QLineEdit* edtWidth = nullptr;
+    QLineEdit* edtHeight = nullptr;
+    QToolButton* btnClose = nullptr;
+    // pnlHelp (the help panel) and pumSave (the save menu) join with the sub-section feature.
+
+    // Handlers.
+    void FormActivate();
+    void btnZoomClick(QObject* sender); // Zoom In exactly when the sender is btnZIn
+    void btnZFitClick();
+    void FormPaint();
+    void WMVScroll();
+    void WMHScroll();
+    void btnCloseClick();
+    void FormKeyDown(int key);
+    void FormClose();
+    // The mouse read-outs; the selection band follows here with the sub-section feature.
+    void imgZoomMouseMove();
+    // The sub-section feature's handlers join here: imgZoomMouseDown/Up, btnResetClick,
+    // btnSaveClick, mniSaveClick, btnHelpClick, btnOKClick, btnMoveMouseDown/Move/Up.
+
+    // Operations.
+    void ResetZoomState();
+    // True when the step was taken (not refused).
+    bool StepZoom(bool zoomIn);
+    // Shows `source` zoomed to `ratio` per cent in `destination`; false, after its message,
+    // when a side would fall under 5 pixels or exceed the picture layer's limit, nothing changed.
+    bool ResampleBase(const TBitmap& source, TZoomImage& destination, int64_t ratio);
+    // Shows `source` at 100 per cent, whatever its size (on activation; a cut and a reset too).
+    void ShowBase(const TBitmap& source);
+    // False, after "Too Much Zoom Out", for a side under 5.
+    bool CheckZoomSize(int64_t dimension);
+    void UpdateReadouts();
+    void ShowZoomScrollBars();
+    void ReadScrollOffsets();
+    void PlaceControlPanel();
+
+    // The base bitmap: SubSectionBitmap when HasSubSection, else WholeBitmap.
+    const TBitmap& BaseBitmap() const;
+    // The zoomed picture's pixels in `area` (zoomed pixels), made from the base on demand:
+    // what a cut takes, and a save (the whole shown picture: 0, 0, CurWidth, CurHeight).
+    // Throws "Out of system resources" beyond the size limits.
+    TBitmap ZoomedPixels(const QRect& area) const;
+
+    // Scroll ranges as the zoomed size they stand for, 0 while the bar is hidden.
+    int32_t VertRange() const;
+    int32_t HorzRange() const;
+    QScrollBar* VertScrollBar() const;
+    QScrollBar* HorzScrollBar() const;
+    // The screen in device pixels: what 100 per cent and the fitting measure against.
+    QSize DeviceScreen() const;
+
+protected:
+    void setVisible(bool visible) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildWindow();
+    void BuildControlPanel();
+    void Show(const TBitmap& source, TZoomImage& destination, int32_t ratio, QSize zoomed);
+    // Middle-button dragging and wheel scrolling of the picture; true when the event was used.
+    bool ScrollByMouse(QEvent* event);
+    // Runs a handler inside the guard so a failure reaches the top-level report.
+    template <class F>
+    void Guard(F&& f)
+    {
+        Guarded(m_platform, std::forward<F>(f));
+    }
+
+    Platform& m_platform;
+    TPicture m_picture; // the clicked thumbnail's picture until activation has taken it
+    bool m_activated = false;
+    bool m_vertShown = false;
+    bool m_horzShown = false;
+    QPoint m_dragStart; // middle-button drag: where it began and the scroll positions then
+    QPoint m_dragScroll;
+    bool m_dragging = false;
+    QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
+};

@@ -1,0 +1,357 @@
+// The zoom window: its make-up, opening, keys, mouse scrolling and closing.
+#include <cmath>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <QWindow>
+#include "controls/UpDownEdit.h"
+#include "picture/SaveRules.h"
+#include "platform/Platform.h"
+#include "ui/browser/ButtonPictures.h"
+#include "ui/zoom/Zoom.h"
+#include "ui/zoom/ZoomImage.h"
+#include "ui/zoom/ZoomPictures.h"
+
+namespace {
+constexpr int kPanelWidth = 66;
+constexpr int kPanelHeight = 544;
+constexpr int kButtonWidth = 53;
+constexpr int kButtonHeight = 42;
+constexpr int kButtonLeft = (kPanelWidth - kButtonWidth) / 2;
+
+// Captions and read-outs: a small face, 9 pixels high.
+QFont SmallFont(QFont font)
+{
+    font.setPixelSize(9);
+    return font;
+}
+}
+
+TZoomForm::TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_platform(platform)
+{
+    m_picture.Assign(picture);
+    BuildWindow();
+}
+
+TZoomForm::~TZoomForm() = default;
+
+void TZoomForm::BuildWindow()
+{
+    setObjectName(QStringLiteral("ZoomForm"));
+    setModal(true);
+    QPalette white = palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base})
+        white.setColor(role, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    sbxZoom = new QScrollArea(this);
+    sbxZoom->setObjectName(QStringLiteral("sbxZoom"));
+    sbxZoom->setFrameShape(QFrame::NoFrame);
+    sbxZoom->setFocusPolicy(Qt::NoFocus);
+    // The picture control is sized by the zoom, not by the view.
+    sbxZoom->setWidgetResizable(false);
+    sbxZoom->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sbxZoom->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (QScrollBar* bar : {sbxZoom->verticalScrollBar(), sbxZoom->horizontalScrollBar()})
+        bar->setPalette(QApplication::palette());
+    imgZoom = new TZoomImage;
+    imgZoom->setObjectName(QStringLiteral("imgZoom"));
+    sbxZoom->setWidget(imgZoom);
+    imgZoom->installEventFilter(this);
+    ConnectGuarded(m_platform, sbxZoom->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { WMVScroll(); });
+    ConnectGuarded(m_platform, sbxZoom->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+                   [this] { WMHScroll(); });
+
+    BuildControlPanel();
+    // Every control's keys pass the window first (key preview), so Esc closes from anywhere.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+void TZoomForm::BuildControlPanel()
+{
+    pnlControl = new QFrame(this);
+    pnlControl->setObjectName(QStringLiteral("pnlControl"));
+    pnlControl->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnlControl->setLineWidth(1);
+    pnlControl->setAutoFillBackground(true);
+    pnlControl->setPalette(QApplication::palette());
+    pnlControl->resize(kPanelWidth, kPanelHeight);
+
+    lblZoom = new QLabel(QStringLiteral("Zoom"), pnlControl);
+    lblZoom->setObjectName(QStringLiteral("lblZoom"));
+    lblZoom->setGeometry(1, 1, kPanelWidth - 2, 17);
+    lblZoom->setAlignment(Qt::AlignCenter);
+    lblZoom->setAutoFillBackground(true);
+    QPalette title = lblZoom->palette();
+    title.setColor(QPalette::Window, QColor(0, 0, 128));
+    title.setColor(QPalette::WindowText, Qt::white);
+    lblZoom->setPalette(title);
+    QFont bold = lblZoom->font();
+    bold.setBold(true);
+    lblZoom->setFont(bold);
+
+    int y = 22;
+    auto button = [&](const char* name, const QString& caption, const QIcon& icon) {
+        auto* b = new QToolButton(pnlControl);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(caption);
+        b->setIcon(icon);
+        b->setIconSize(QSize(20, 20));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setFont(SmallFont(b->font()));
+        b->setFocusPolicy(Qt::StrongFocus);
+        b->setGeometry(kButtonLeft, y, kButtonWidth, kButtonHeight);
+        y += kButtonHeight + 3;
+        return b;
+    };
+    auto readout = [&](const char* name, const QString& caption) {
+        auto* label = new QLabel(caption, pnlControl);
+        label->setFont(SmallFont(label->font()));
+        label->setGeometry(4, y, kPanelWidth - 8, 11);
+        auto* box = new QLineEdit(pnlControl);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setFont(SmallFont(box->font()));
+        QPalette tip = box->palette();
+        tip.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
+        tip.setColor(QPalette::Text, QApplication::palette().color(QPalette::ToolTipText));
+        box->setPalette(tip);
+        box->setGeometry(4, y + 11, kPanelWidth - 8, 16);
+        y += 30;
+        return box;
+    };
+
+    btnZFit = button("btnZFit", QStringLiteral("Zoom Fit"), MakeZoomPicture(ZoomPicture::Fit));
+    lblZRate = new QLabel(QStringLiteral("Zoom Amount %"), pnlControl);
+    lblZRate->setObjectName(QStringLiteral("lblZRate"));
+    lblZRate->setWordWrap(true);
+    lblZRate->setAlignment(Qt::AlignCenter);
+    lblZRate->setFont(SmallFont(lblZRate->font()));
+    lblZRate->setGeometry(4, y, kPanelWidth - 8, 24);
+    y += 25;
+    edtZoomRate = new TUpDownEdit(m_platform, pnlControl);
+    edtZoomRate->setObjectName(QStringLiteral("edtZoomRate"));
+    edtZoomRate->SetMin(5);
+    edtZoomRate->SetMax(1000);
+    edtZoomRate->SetIncrement(5);
+    edtZoomRate->SetPosition(10);
+    edtZoomRate->Edit()->setFont(bold);
+    edtZoomRate->setGeometry(4, y, kPanelWidth - 8, 22);
+    y += 26;
+    btnZIn = button("btnZIn", QStringLiteral("Zoom In"), MakeZoomPicture(ZoomPicture::In));
+    btnZOut = button("btnZOut", QStringLiteral("Zoom Out"), MakeZoomPicture(ZoomPicture::Out));
+    // Reset, Save and Help act with the sub-section feature; until then they stand disabled.
+    btnReset = button("btnReset", QStringLiteral("Reset"), MakeZoomPicture(ZoomPicture::Reset));
+    btnSave = button("btnSave", QStringLiteral("Save"), MakeZoomPicture(ZoomPicture::Save));
+    btnHelp = button("btnHelp", QStringLiteral("Help"), MakeButtonPicture(ButtonPicture::Help));
+    for (QToolButton* b : {btnReset, btnSave, btnHelp})
+        b->setEnabled(false);
+    edtMX = readout("edtMX", QStringLiteral("Mouse X"));
+    edtMY = readout("edtMY", QStringLiteral("Mouse Y"));
+    edtRatio = readout("edtRatio", QStringLiteral("Ratio"));
+    edtWidth = readout("edtWidth", QStringLiteral("Width"));
+    edtHeight = readout("edtHeight", QStringLiteral("Height"));
+    y += 2;
+    btnClose = button("btnClose", QStringLiteral("Return"), MakeZoomPicture(ZoomPicture::Return));
+
+    QWidget* order[] = {btnZFit, edtZoomRate->Edit(), btnZIn, btnZOut, btnReset, btnSave, btnHelp, btnClose};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    ConnectGuarded(m_platform, btnZFit, &QToolButton::clicked, this, [this] { btnZFitClick(); });
+    ConnectGuarded(m_platform, btnZIn, &QToolButton::clicked, this, [this] { btnZoomClick(btnZIn); });
+    ConnectGuarded(m_platform, btnZOut, &QToolButton::clicked, this, [this] { btnZoomClick(btnZOut); });
+    ConnectGuarded(m_platform, btnClose, &QToolButton::clicked, this, [this] { btnCloseClick(); });
+    pnlControl->raise();
+}
+
+QSize TZoomForm::DeviceScreen() const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QSize(int(std::lround(ScreenWidth * ratio)), int(std::lround(ScreenHeight * ratio)));
+}
+
+QScrollBar* TZoomForm::VertScrollBar() const
+{
+    return sbxZoom->verticalScrollBar();
+}
+
+QScrollBar* TZoomForm::HorzScrollBar() const
+{
+    return sbxZoom->horizontalScrollBar();
+}
+
+void TZoomForm::setVisible(bool visible)
+{
+    // The opener sets the screen size after construction; it takes effect before mapping.
+    if (visible && !isVisible() && !m_activated) {
+        const QRect screenRect(QPoint(0, 0), QSize(ScreenWidth, ScreenHeight));
+        setGeometry(screenRect);
+        if (const QScreen* own = screen(); own && own->geometry() == screenRect)
+            setWindowState(windowState() | Qt::WindowFullScreen);
+    }
+    QDialog::setVisible(visible);
+}
+
+void TZoomForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (QWindow* handle = windowHandle(); handle && !m_keyWatch) {
+        handle->installEventFilter(this);
+        m_keyWatch = handle;
+    }
+    if (!m_activated) {
+        m_activated = true;
+        Guard([this] { FormActivate(); });
+    }
+}
+
+void TZoomForm::FormActivate()
+{
+    // A JPEG picture is decoded at full size here; a bitmap is taken as it is. A picture that
+    // fails is reported and the window still opens, empty, so that Return and Esc work.
+    try {
+        if (TGraphic* graphic = m_picture.Graphic(); graphic && !graphic->Empty())
+            WholeBitmap = std::make_unique<TBitmap>(OpaqueBitmap32(FullSizeBitmap(*graphic)));
+    } catch (...) {
+        ReportFailure(m_platform, CurrentFailureText());
+    }
+    // The thumbnail keeps its own picture; this copy has given what it had.
+    m_picture.Clear();
+    ZoomStep = 10;
+    edtZoomRate->SetText(QStringLiteral("10"));
+    ResetZoomState();
+    PlaceControlPanel();
+    if (WholeBitmap)
+        ShowBase(*WholeBitmap);
+    UpdateReadouts();
+    HasSubSection = false;
+    BaseHeight = CurHeight;
+    BaseWidth = CurWidth;
+    btnZFit->setFocus();
+}
+
+void TZoomForm::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    sbxZoom->setGeometry(rect());
+    imgZoom->Cover(sbxZoom->viewport()->size());
+}
+
+void TZoomForm::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    Guard([this] { FormPaint(); });
+}
+
+bool TZoomForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (watched == m_keyWatch || (watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched)))) {
+            Guard([this] { FormKeyDown(Qt::Key_Escape); });
+            return true;
+        }
+    }
+    if (watched == imgZoom) {
+        if (ScrollByMouse(event))
+            return true;
+        if (event->type() == QEvent::MouseMove)
+            Guard([this] { imgZoomMouseMove(); });
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TZoomForm::ScrollByMouse(QEvent* event)
+{
+    QScrollBar* vert = VertScrollBar();
+    QScrollBar* horz = HorzScrollBar();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton)
+            return false;
+        m_dragging = true;
+        m_dragStart = mouse->globalPosition().toPoint();
+        m_dragScroll = QPoint(horz->value(), vert->value());
+        imgZoom->setCursor(Qt::ClosedHandCursor);
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!m_dragging)
+            return false;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        // The picture follows the hand: moving the mouse right shows more of the left.
+        const QPoint moved = mouse->globalPosition().toPoint() - m_dragStart;
+        horz->setValue(m_dragScroll.x() - moved.x());
+        vert->setValue(m_dragScroll.y() - moved.y());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton || !m_dragging)
+            return false;
+        m_dragging = false;
+        imgZoom->unsetCursor();
+        return true;
+    }
+    case QEvent::Wheel: {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint delta = wheel->angleDelta();
+        // With Shift, or from a sideways wheel, the picture moves sideways.
+        const bool sideways = wheel->modifiers().testFlag(Qt::ShiftModifier) || (delta.y() == 0 && delta.x() != 0);
+        const int notches = delta.y() != 0 ? delta.y() : delta.x();
+        QScrollBar* bar = sideways ? horz : vert;
+        bar->setValue(bar->value() - notches * 3 * bar->singleStep() / 120);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void TZoomForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        Guard([this] { FormKeyDown(Qt::Key_Escape); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TZoomForm::FormKeyDown(int key)
+{
+    if (key == Qt::Key_Escape)
+        close();
+}
+
+void TZoomForm::btnCloseClick()
+{
+    // A paint or click already queued is handled before the window goes.
+    QPointer<TZoomForm> self(this);
+    m_platform.ProcessMessages();
+    if (self && isVisible())
+        close();
+}
+
+void TZoomForm::closeEvent(QCloseEvent* event)
+{
+    Guard([this] { FormClose(); });
+    QDialog::closeEvent(event);
+}
+
+void TZoomForm::FormClose()
+{
+    imgZoom->Source().Clear();
+    SubSectionBitmap.reset();
+    WholeBitmap.reset();
+}

@@ -1,0 +1,33 @@
+#pragma once
+// The zoom window's picture: the base bitmap zoomed to a size, drawn from the top-left corner
+// in device pixels, one picture pixel per device pixel at 100 per cent on any screen scale.
+// It spans the whole scrollable area and paints only the part a paint asks for, so the
+// zoomed picture is never made whole.
+#include <QWidget>
+#include "ui/zoom/ZoomSource.h"
+
+class TZoomImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TZoomImage(QWidget* parent = nullptr);
+
+    ZoomSource& Source() { return m_source; }
+    const ZoomSource& Source() const { return m_source; }
+
+    // The zoomed picture's size in device pixels; the control is at least that large.
+    QSize ZoomedSize() const { return m_zoomed; }
+    void SetZoomedSize(QSize zoomed);
+    // At least `area` (logical pixels, the scrollable area's view) and the zoomed picture.
+    void Cover(QSize area);
+
+    // The zoomed picture's pixels in `area` (device pixels), made from the base.
+    QImage Region(const QRect& area) const { return m_source.Region(m_zoomed, area); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ZoomSource m_source;
+    QSize m_zoomed;
+    QSize m_area;
+};
