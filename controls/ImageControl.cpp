@@ -109,10 +109,11 @@ void TImage::SetBackground(QColor color)
 void TImage::Prepare()
 {
     TGraphic* graphic = m_picture.Graphic();
-    if (!graphic || graphic->Empty())
+    if (!graphic)
         return;
+    // Asked also of a graphic with nothing to draw or no size: it may have a fault to raise.
     const QSize target = DrawSize();
-    if (!target.isEmpty() && graphic->NeedsPrepare(target))
+    if (graphic->NeedsPrepare(target))
         graphic->Prepare(target);
 }
 

@@ -1,7 +1,8 @@
 #include "controls/RadioGroup.h"
+#include <algorithm>
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QVBoxLayout>
+#include <QGridLayout>
 #include "platform/Guard.h"
 
 TRadioGroup::TRadioGroup(Platform& platform, const QString& title, QWidget* parent)
@@ -9,9 +10,10 @@ TRadioGroup::TRadioGroup(Platform& platform, const QString& title, QWidget* pare
 {
     // Close rows, as a desktop radio group has them: the group's size hint is then what its
     // title and buttons need in the font in use.
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(6, 2, 6, 2);
-    column->setSpacing(0);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(0);
+    grid->setHorizontalSpacing(6);
     connect(m_group, &QButtonGroup::idClicked, this, &TRadioGroup::UserClicked);
 }
 
@@ -26,8 +28,25 @@ void TRadioGroup::SetItems(const QStringList& items)
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
         m_group->addButton(button, i);
-        layout()->addWidget(button);
     }
+    PlaceButtons();
+}
+
+void TRadioGroup::SetColumns(int n)
+{
+    m_columns = std::max(1, n);
+    PlaceButtons();
+}
+
+void TRadioGroup::PlaceButtons()
+{
+    auto* grid = static_cast<QGridLayout*>(layout());
+    const int count = static_cast<int>(m_items.size());
+    const int rows = (count + m_columns - 1) / m_columns;
+    for (QAbstractButton* b : m_group->buttons())
+        grid->removeWidget(b);
+    for (int i = 0; i < count; ++i)
+        grid->addWidget(m_group->button(i), i % rows, i / rows);
 }
 
 void TRadioGroup::SetItemIndex(int i)

@@ -49,6 +49,25 @@ private slots:
         QCOMPARE(group.Button(2), nullptr);
     }
 
+    // Columns fill top to bottom, then left to right, and the group asks for room for all.
+    void radioGroupColumns()
+    {
+        ScriptedPlatform platform;
+        TRadioGroup group(platform, "Images");
+        group.SetItems({"Single", "4", "9", "16", "25"});
+        group.SetColumns(3);
+        group.resize(group.sizeHint());
+        group.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&group));
+        const auto at = [&](int i) { return group.Button(i)->geometry(); };
+        QCOMPARE(at(1).x(), at(0).x());
+        QVERIFY(at(1).top() > at(0).bottom());
+        QCOMPARE(at(2).y(), at(0).y());
+        QVERIFY(at(2).left() > at(0).right() && at(4).left() > at(2).right());
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(group.contentsRect().contains(at(i)) && at(i).width() >= group.Button(i)->sizeHint().width());
+    }
+
     void upDownArrows_data()
     {
         QTest::addColumn<int>("min");

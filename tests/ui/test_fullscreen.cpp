@@ -15,6 +15,7 @@
 #include "controls/DecodeQueue.h"
 #include "picture/DibImage.h"
 #include "controls/ImageControl.h"
+#include "picture/JpegCodec.h"
 #include "picture/JpegImage.h"
 #include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
@@ -235,6 +236,42 @@ private slots:
 
     // The ranges of a large picture stay when the next one is smaller, even when that one
     // would need smaller ranges of its own.
+    // A JPEG file of no bytes has nothing to show: the full screen reports libjpeg's fault
+    // through the top-level report, once, whether opened on it or stepped onto it.
+    void emptyJpegReportedOnce_data()
+    {
+        QTest::addColumn<int>("thumbnail");
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<bool>("step");
+        QTest::newRow("opened in screen") << 2 << kInScreen << false;
+        QTest::newRow("opened full size") << 2 << kFullSize << false;
+        QTest::newRow("stepped onto") << 1 << kInScreen << true;
+    }
+    void emptyJpegReportedOnce()
+    {
+        QFETCH(int, thumbnail);
+        QFETCH(QString, choice);
+        QFETCH(bool, step);
+        Viewer v;
+        v.Bitmap(QStringLiteral("a.bmp"), 40, 30);
+        WriteBytes(v.Path(QStringLiteral("empty.jpg")), QByteArray());
+        v.Open();
+        // The page reports the cell once; that report is not the full screen's.
+        QVERIFY(QTest::qWaitFor([&] { return !v.platform.messages.empty(); }, 30000));
+        v.platform.messages.clear();
+        QVERIFY(v.Show(thumbnail, choice, [&](TFullForm& full) {
+            if (step)
+                Key(full, Qt::Key_PageDown);
+            QCOMPARE(full.ShownFile, QStringLiteral("empty.jpg"));
+            (void)QTest::qWaitFor([&] { return !v.platform.messages.empty(); }, 5000);
+            full.imgFull->repaint();
+            QCoreApplication::processEvents();
+        }));
+        QCOMPARE(v.platform.messages.size(), size_t(1));
+        QCOMPARE(v.platform.messages[0].kind, MessageKind::Error);
+        QCOMPARE(v.platform.messages[0].text, QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode()));
+    }
+
     void rangesNeverShrink_data()
     {
         QTest::addColumn<int>("nextWidth");

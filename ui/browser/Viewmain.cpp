@@ -112,14 +112,16 @@ void TViewForm::BuildFilePanel()
     rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
     rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
                         QStringLiteral("25")});
-    // The designed sizes, grown where the font in use needs more room for a caption or a
-    // button; the type group takes width the count group can spare.
-    const QSize typeNeed = rdgType->sizeHint(), countNeed = rdgCount->sizeHint();
-    const int groupHeight = std::max({124, typeNeed.height(), countNeed.height()});
-    const int countWidth = std::max(94, countNeed.width());
-    const int typeWidth = std::max(108, std::min(typeNeed.width(), kFilePanelWidth - 8 - countWidth));
-    rdgType->setGeometry(2, 0, typeWidth, groupHeight);
-    rdgCount->setGeometry(typeWidth + 4, 0, countWidth, groupHeight);
+    // Side by side the two groups need more than the panel's width at a desktop font (a
+    // caption alone can be wider than its group's share), so they are stacked, each across
+    // the panel with its items in columns and as tall as its title and buttons need.
+    rdgType->SetColumns(2);
+    rdgCount->SetColumns(3);
+    const int groupWidth = kFilePanelWidth - 4;
+    const int typeHeight = rdgType->sizeHint().height(), countHeight = rdgCount->sizeHint().height();
+    rdgType->setGeometry(2, 0, groupWidth, typeHeight);
+    rdgCount->setGeometry(2, typeHeight + 2, groupWidth, countHeight);
+    const int groupHeight = typeHeight + 2 + countHeight;
     const int rowHeight = std::max(20, QFontMetrics(font()).height() + 4);
     const int firstRow = groupHeight + 4, secondRow = firstRow + rowHeight + 2;
     lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);

@@ -131,6 +131,10 @@ void TFullForm::ShowClickedPicture()
     // its data (a JPEG copy may still need its full-size decoding, done in PlacePicture).
     if (ClickedThumbnail)
         imgFull->Picture().Assign(ClickedThumbnail->Picture());
+    // A picture with nothing to draw (a JPEG file of no bytes) carries the thumbnail's spent
+    // failure: read afresh, drawing it here raises its fault in this window too.
+    if (const TGraphic* g = imgFull->Picture().Graphic(); g && g->Empty())
+        imgFull->Picture().LoadFromFile(ShownFile);
     PictureHeight = imgFull->Picture().Height();
     PictureWidth = imgFull->Picture().Width();
     PlacePicture();
