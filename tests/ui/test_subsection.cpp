@@ -1,9 +1,7 @@
 // The zoom window's sub-section, Reset, Save, help panel and panel dragging, driven offscreen
 // through the scripted platform on real files.
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -24,20 +22,18 @@ using Stroke = QList<QPoint>; // press, moves, release
 namespace {
 struct Zoomer : MainWindowFixture<> {
     // Opens the zoom window on a test bitmap; a save window it opens goes to `onSave`.
-    bool ZoomBitmap(int width, int height, const std::function<void(TZoomForm&)>& body,
+    bool ZoomBitmap(QSize size, const std::function<void(TZoomForm&)>& body,
                     const std::function<void(TSaveForm&)>& onSave = nullptr)
     {
-        WriteTestBitmap(Path(QStringLiteral("a.bmp")), width, height, 4);
+        WriteTestBitmap(Path(QStringLiteral("a.bmp")), size.width(), size.height(), 4);
         OpenWindow();
         platform.menuChoices = {QStringLiteral("Zoom or Sub Section")};
         bool shown = false;
         platform.onModal = [&](QDialog& dialog) {
-            if (auto* zoom = qobject_cast<TZoomForm*>(&dialog)) {
-                shown = true;
-                body(*zoom);
-            } else if (auto* save = qobject_cast<TSaveForm*>(&dialog); save && onSave) {
+            if (auto* zoom = qobject_cast<TZoomForm*>(&dialog))
+                shown = true, body(*zoom);
+            else if (auto* save = qobject_cast<TSaveForm*>(&dialog); save && onSave)
                 onSave(*save);
-            }
             return int(QDialog::Rejected);
         };
         form->AllImageClick(form->Thumbnail(1));
@@ -59,6 +55,13 @@ struct Zoomer : MainWindowFixture<> {
         Mouse(target, QEvent::MouseButtonRelease, path.back(), button, Qt::NoButton);
     }
     void Cut(TZoomForm& zoom) { Drag(zoom.imgZoom, {QPoint(10, 20), QPoint(110, 60), QPoint(110, 60)}); }
+    QStringList Texts() const
+    {
+        QStringList texts;
+        for (const auto& m : platform.messages)
+            texts << m.text;
+        return texts;
+    }
 };
 
 QImage Pixels(const TBitmap& bitmap)
@@ -74,116 +77,73 @@ private slots:
     {
         QTest::addColumn<Stroke>("path");
         QTest::addColumn<int>("button");
+        QTest::addColumn<QPoint>("scroll");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QRect>("cut"); // empty: nothing cut
-        const QRect none;
-        const QRect band(11, 21, 97, 37);
-        QTest::newRow("click") << Stroke {{50, 50}, {50, 50}, {50, 50}} << int(Qt::LeftButton) << QString() << none;
-        QTest::newRow("tiny drag") << Stroke {{50, 50}, {53, 54}, {53, 54}} << int(Qt::LeftButton) << QString() << none;
-        QTest::newRow("right button") << Stroke {{10, 20}, {110, 60}, {110, 60}} << int(Qt::RightButton) << QString()
-                                      << none;
-        QTest::newRow("press right of the picture")
-            << Stroke {{301, 20}, {200, 100}, {200, 100}} << int(Qt::LeftButton) << QString() << none;
-        QTest::newRow("press below the picture")
-            << Stroke {{20, 201}, {100, 100}, {100, 100}} << int(Qt::LeftButton) << QString() << none;
-        QTest::newRow("4 x 100") << Stroke {{10, 20}, {14, 120}, {14, 120}} << int(Qt::LeftButton)
-                                 << QStringLiteral("Selection too narrow") << none;
-        QTest::newRow("5 x 5") << Stroke {{10, 20}, {15, 25}, {15, 25}} << int(Qt::LeftButton) << QString()
+        const int left = Qt::LeftButton;
+        const QPoint top;
+        const QString narrow = QStringLiteral("Selection too narrow");
+        QTest::newRow("click") << Stroke {{50, 50}, {50, 50}} << left << top << QString() << QRect();
+        QTest::newRow("tiny drag") << Stroke {{50, 50}, {53, 54}, {53, 54}} << left << top << QString() << QRect();
+        QTest::newRow("right button") << Stroke {{10, 20}, {110, 60}, {110, 60}} << int(Qt::RightButton) << top
+                                      << QString() << QRect();
+        QTest::newRow("press right of it")
+            << Stroke {{601, 20}, {200, 99}, {200, 99}} << left << top << QString() << QRect();
+        QTest::newRow("press below it") << Stroke {{20, 401}, {99, 99}, {99, 99}} << left << top << QString()
+                                        << QRect();
+        QTest::newRow("4 x 100") << Stroke {{10, 20}, {14, 120}, {14, 120}} << left << top << narrow << QRect();
+        QTest::newRow("5 x 5") << Stroke {{10, 20}, {15, 25}, {15, 25}} << left << top << QString()
                                << QRect(11, 21, 2, 2);
-        QTest::newRow("down and right") << Stroke {{10, 20}, {110, 60}, {110, 60}} << int(Qt::LeftButton) << QString()
-                                        << band;
-        QTest::newRow("up and left") << Stroke {{110, 60}, {10, 20}, {10, 20}} << int(Qt::LeftButton) << QString()
-                                     << band;
-        QTest::newRow("press on the edge") << Stroke {{300, 200}, {200, 100}, {200, 100}} << int(Qt::LeftButton)
-                                           << QString() << QRect(201, 101, 97, 97);
-        // Moves off the picture leave the band; the release still ends it, on the picture's edge.
-        QTest::newRow("released beyond the right and bottom")
-            << Stroke {{250, 150}, {290, 190}, {350, 260}, {400, 300}} << int(Qt::LeftButton) << QString()
-            << QRect(251, 151, 47, 47);
+        QTest::newRow("down and right") << Stroke {{10, 20}, {110, 60}, {110, 60}} << left << top << QString()
+                                        << QRect(11, 21, 97, 37);
+        QTest::newRow("up and left") << Stroke {{110, 60}, {10, 20}, {10, 20}} << left << top << QString()
+                                     << QRect(11, 21, 97, 37);
+        // Moves off the picture leave the band; the release ends it, on the picture's edge.
+        QTest::newRow("released beyond the edges") << Stroke {{550, 350}, {590, 390}, {650, 460}, {700, 500}} << left
+                                                   << top << QString() << QRect(551, 351, 47, 47);
+        QTest::newRow("scrolled") << Stroke {{1510, 820}, {1610, 860}, {1610, 860}} << left << QPoint(1500, 800)
+                                  << QString() << QRect(1511, 821, 97, 37);
     }
     void band()
     {
         QFETCH(Stroke, path);
         QFETCH(int, button);
+        QFETCH(QPoint, scroll);
         QFETCH(QString, message);
         QFETCH(QRect, cut);
         Zoomer z;
-        const QImage picture = MakeTestImage(300, 200, 4).convertToFormat(QImage::Format_RGB32);
-        QVERIFY(z.ZoomBitmap(300, 200, [&](TZoomForm& zoom) {
+        // Scrolled rows use a picture larger than the screen.
+        const QSize size = scroll.isNull() ? QSize(600, 400) : QSize(3000, 2000);
+        const QImage picture = MakeTestImage(size.width(), size.height(), 4).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(z.ZoomBitmap(size, [&](TZoomForm& zoom) {
+            zoom.HorzScrollBar()->setValue(scroll.x());
+            zoom.VertScrollBar()->setValue(scroll.y());
             z.Drag(zoom.imgZoom, path, Qt::MouseButton(button));
             QVERIFY(!zoom.SelBand->isVisible());
             QCOMPARE(zoom.HasSubSection, !cut.isEmpty());
             QCOMPARE(zoom.ZoomRatio, 100);
-            if (cut.isEmpty()) {
-                QCOMPARE(zoom.imgZoom->ZoomedSize(), QSize(300, 200));
-                QVERIFY(!zoom.SubSectionBitmap);
+            QCOMPARE(zoom.imgZoom->ZoomedSize(), cut.isEmpty() ? size : cut.size());
+            if (cut.isEmpty())
                 return;
-            }
-            QVERIFY(!zoom.Selecting);
-            QCOMPARE(QSize(zoom.CurWidth, zoom.CurHeight), cut.size());
-            QCOMPARE(zoom.edtWidth->text(), QString::number(cut.width()));
             QCOMPARE(QSize(zoom.BaseWidth, zoom.BaseHeight), cut.size());
+            QCOMPARE(zoom.edtWidth->text(), QString::number(cut.width()));
             QCOMPARE(Pixels(*zoom.SubSectionBitmap), picture.copy(cut));
+            QCOMPARE(QPoint(zoom.HorzScrollBar()->value(), zoom.VertScrollBar()->value()), QPoint(0, 0));
         }));
-        QStringList texts;
-        for (const auto& m : z.platform.messages)
-            texts << m.text;
-        QCOMPARE(texts, message.isEmpty() ? QStringList() : QStringList {message});
-    }
-
-    // The band follows the mouse while the left button is held, as a dotted outline on the window.
-    void bandShownWhileDragging()
-    {
-        Zoomer z;
-        QVERIFY(z.ZoomBitmap(300, 200, [&](TZoomForm& zoom) {
-            z.Mouse(zoom.imgZoom, QEvent::MouseButtonPress, {110, 60}, Qt::LeftButton, Qt::LeftButton);
-            QVERIFY(!zoom.SelBand->isVisible());
-            z.Mouse(zoom.imgZoom, QEvent::MouseMove, {10, 20}, Qt::NoButton, Qt::LeftButton);
-            QVERIFY(zoom.SelBand->isVisible());
-            QCOMPARE(zoom.SelBand->geometry(), QRect(10, 20, 100, 40));
-            // A move without the button gives the band up; the release then does nothing.
-            z.Mouse(zoom.imgZoom, QEvent::MouseMove, {20, 30}, Qt::NoButton, Qt::NoButton);
-            QVERIFY(!zoom.Selecting);
-            QVERIFY(!zoom.SelBand->isVisible());
-            z.Mouse(zoom.imgZoom, QEvent::MouseButtonRelease, {20, 30}, Qt::LeftButton, Qt::NoButton);
-            QVERIFY(!zoom.HasSubSection);
-        }));
-    }
-
-    // A scrolled picture is cut where the band lies on it; the bars go back to the top left.
-    void cutWhileScrolled()
-    {
-        Zoomer z;
-        const QImage picture = MakeTestImage(3000, 2000, 4).convertToFormat(QImage::Format_RGB32);
-        QVERIFY(z.ZoomBitmap(3000, 2000, [&](TZoomForm& zoom) {
-            zoom.HorzScrollBar()->setValue(500);
-            zoom.VertScrollBar()->setValue(300);
-            // The picture's own coordinates: the window's (10, 20) to (110, 60).
-            z.Drag(zoom.imgZoom, {QPoint(510, 320), QPoint(610, 360), QPoint(610, 360)});
-            QCOMPARE(zoom.SelAnchor, QPoint(10, 20));
-            QCOMPARE(Pixels(*zoom.SubSectionBitmap), picture.copy(QRect(511, 321, 97, 37)));
-            QCOMPARE(zoom.HorzScrollBar()->value(), 0);
-            QCOMPARE(zoom.VertScrollBar()->value(), 0);
-        }));
+        QCOMPARE(z.Texts(), message.isEmpty() ? QStringList() : QStringList {message});
     }
 
     // At 200 per cent the cut holds the zoomed pixels at 100, and Zoom Fit fits the cut.
     void cutOfZoomedPicture()
     {
         Zoomer z;
-        const QImage picture = MakeTestImage(300, 200, 4).convertToFormat(QImage::Format_RGB32);
-        QVERIFY(z.ZoomBitmap(300, 200, [&](TZoomForm& zoom) {
+        QVERIFY(z.ZoomBitmap(QSize(300, 200), [&](TZoomForm& zoom) {
             zoom.edtZoomRate->SetText(QStringLiteral("100"));
             zoom.btnZIn->click();
-            const QRect area(11, 21, 97, 37);
-            const QImage zoomed = Pixels(zoom.ZoomedPixels(area));
-            QVERIFY(zoomed != picture.copy(area));
+            const QImage zoomed = Pixels(zoom.ZoomedPixels(QRect(11, 21, 97, 37)));
             z.Cut(zoom);
             QCOMPARE(Pixels(*zoom.SubSectionBitmap), zoomed);
-            QCOMPARE(zoom.edtRatio->text(), QStringLiteral("100"));
-            QCOMPARE(zoom.edtWidth->text(), QStringLiteral("97"));
-            QCOMPARE(zoom.edtHeight->text(), QStringLiteral("37"));
-            QVERIFY(zoom.btnZFit->isEnabled());
+            QCOMPARE(zoom.edtRatio->text() + zoom.edtWidth->text() + zoom.edtHeight->text(), QStringLiteral("1009737"));
             // 1024 / 97 gives a step of 955: 1023 x 390.
             zoom.btnZFit->click();
             QCOMPARE(zoom.ZoomRatio, 1055);
@@ -195,114 +155,83 @@ private slots:
     {
         QTest::addColumn<QString>("steps"); // C cut, I zoom in, O zoom out, R reset
         QTest::addColumn<QSize>("shown");
-        QTest::addColumn<bool>("subSection");
         const QSize whole(300, 200), cut(97, 37);
-        QTest::newRow("reset of the whole picture") << QStringLiteral("IR") << whole << false;
-        QTest::newRow("cut, in, reset") << QStringLiteral("CIR") << cut << true;
-        QTest::newRow("cut, in, reset twice") << QStringLiteral("CIRR") << whole << false;
-        QTest::newRow("cut, in, reset three times") << QStringLiteral("CIRRR") << whole << false;
-        QTest::newRow("cut, reset") << QStringLiteral("CR") << whole << false;
-        QTest::newRow("cut, in, out, reset") << QStringLiteral("CIOR") << whole << false;
-        QTest::newRow("cut, reset, in, reset") << QStringLiteral("CRIR") << whole << false;
+        QTest::newRow("whole picture") << QStringLiteral("IR") << whole;
+        QTest::newRow("cut, in, reset") << QStringLiteral("CIR") << cut;
+        QTest::newRow("cut, in, reset twice") << QStringLiteral("CIRR") << whole;
+        QTest::newRow("cut, in, reset three times") << QStringLiteral("CIRRR") << whole;
+        QTest::newRow("cut, reset") << QStringLiteral("CR") << whole;
+        QTest::newRow("cut, in, out, reset") << QStringLiteral("CIOR") << whole;
     }
     void reset()
     {
         QFETCH(QString, steps);
         QFETCH(QSize, shown);
-        QFETCH(bool, subSection);
         Zoomer z;
-        QVERIFY(z.ZoomBitmap(300, 200, [&](TZoomForm& zoom) {
+        QVERIFY(z.ZoomBitmap(QSize(300, 200), [&](TZoomForm& zoom) {
             for (QChar step : steps) {
-                switch (step.toLatin1()) {
-                case 'C': z.Cut(zoom); break;
-                case 'I': zoom.btnZIn->click(); break;
-                case 'O': zoom.btnZOut->click(); break;
-                default: zoom.btnReset->click(); break;
-                }
+                QAbstractButton* button = step == u'I' ? zoom.btnZIn : step == u'O' ? zoom.btnZOut : zoom.btnReset;
+                step == u'C' ? z.Cut(zoom) : button->click();
             }
-            QCOMPARE(zoom.HasSubSection, subSection);
+            QCOMPARE(zoom.HasSubSection, shown.width() == 97);
             QCOMPARE(zoom.ZoomRatio, 100);
             QCOMPARE(zoom.imgZoom->ZoomedSize(), shown);
             QCOMPARE(QSize(zoom.BaseWidth, zoom.BaseHeight), shown);
-            QVERIFY(zoom.btnZFit->isEnabled());
         }));
         QVERIFY(z.platform.messages.empty());
     }
 
     void save_data()
     {
-        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("steps"); // C cut, I zoom in, G zoom in by 2000 per cent
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<QSize>("handed"); // empty: no save window
-        QTest::addColumn<QString>("message");
-        QTest::newRow("as shown") << QString() << QStringLiteral("As Bitmap") << QSize(1000, 800) << QString();
-        QTest::newRow("after Zoom In") << QStringLiteral("I") << QStringLiteral("As Bitmap") << QSize(1100, 880)
-                                       << QString();
-        QTest::newRow("after Zoom In, as JPEG")
-            << QStringLiteral("I") << QStringLiteral("As JPeg") << QSize(1100, 880) << QString();
-        QTest::newRow("after a cut") << QStringLiteral("C") << QStringLiteral("As Bitmap") << QSize(97, 37)
-                                     << QString();
+        QTest::addColumn<QSize>("handed"); // empty: no save window, "Could not resize image"
+        QTest::newRow("at 100") << QString() << QStringLiteral("As Bitmap") << QSize(1000, 800);
+        QTest::newRow("after Zoom In") << QStringLiteral("I") << QStringLiteral("As Bitmap") << QSize(1100, 880);
+        QTest::newRow("as JPEG") << QStringLiteral("I") << QStringLiteral("As JPeg") << QSize(1100, 880);
+        QTest::newRow("after a cut") << QStringLiteral("C") << QStringLiteral("As Bitmap") << QSize(97, 37);
         // 20,900 x 16,720 would take more than the picture layer allows.
-        QTest::newRow("too large") << QStringLiteral("G") << QStringLiteral("As Bitmap") << QSize()
-                                   << QStringLiteral("Could not resize image");
+        QTest::newRow("too large") << QStringLiteral("G") << QStringLiteral("As Bitmap") << QSize();
     }
     void save()
     {
         QFETCH(QString, steps);
         QFETCH(QString, entry);
         QFETCH(QSize, handed);
-        QFETCH(QString, message);
         Zoomer z;
-        const QString elsewhere = QDir::tempPath();
         const QString written = z.Path(QStringLiteral("out.bmp"));
-        QString before;
-        QSize seen, preview;
-        bool fromZoom = false;
-        int kind = 0;
         const bool bitmap = entry == QStringLiteral("As Bitmap");
+        QString before;
+        QSize seen;
         QVERIFY(z.ZoomBitmap(
-            1000, 800,
+            QSize(1000, 800),
             [&](TZoomForm& zoom) {
                 for (QChar step : steps) {
-                    if (step == u'G')
-                        zoom.edtZoomRate->SetText(QStringLiteral("2000"));
-                    if (step == u'C')
-                        z.Cut(zoom);
-                    else
-                        zoom.btnZIn->click();
+                    zoom.edtZoomRate->SetText(step == u'G' ? QStringLiteral("2000") : QStringLiteral("10"));
+                    step == u'C' ? z.Cut(zoom) : zoom.btnZIn->click();
                 }
                 before = z.platform.CurrentFolder();
                 z.platform.menuChoices = {entry};
                 z.platform.cursor = QPoint(500, 400);
                 zoom.btnSave->click();
                 QCOMPARE(z.platform.menus.back().pos, QPoint(395, 385));
-                QCOMPARE(z.platform.menus.back().texts,
-                         (QStringList {QStringLiteral("As JPeg"), QStringLiteral("As Bitmap")}));
                 QCOMPARE(z.platform.CurrentFolder(), before);
             },
             [&](TSaveForm& save) {
-                fromZoom = save.FromZoom && !save.ThumbnailMode && save.ThumbIndex == 1;
-                kind = save.SaveKind;
+                QVERIFY(save.FromZoom && !save.ThumbnailMode && save.ThumbIndex == 1);
+                QCOMPARE(save.SaveKind, bitmap ? int(kSaveAsBitmap) : int(kSaveAsJpeg));
                 const TPicture& shown = (bitmap ? save.imgBit : save.imgJPeg)->Picture();
                 seen = QSize(shown.Width(), shown.Height());
                 // The save dialog may move the working folder; the zoom window puts it back.
-                z.platform.SetCurrentFolder(elsewhere);
-                if (bitmap) {
-                    z.platform.saveAnswers = {written};
+                z.platform.SetCurrentFolder(QDir::tempPath());
+                z.platform.saveAnswers = {written};
+                if (bitmap)
                     save.btnBSAccept->click();
-                }
             }));
         QCOMPARE(seen, handed);
-        if (handed.isEmpty()) {
-            QCOMPARE(z.platform.messages.size(), size_t(1));
-            QCOMPARE(z.platform.messages[0].text, message);
-            return;
-        }
-        QVERIFY(fromZoom);
-        QCOMPARE(kind, bitmap ? int(kSaveAsBitmap) : int(kSaveAsJpeg));
-        if (bitmap)
+        QCOMPARE(z.Texts(), handed.isEmpty() ? QStringList {QStringLiteral("Could not resize image")} : QStringList());
+        if (bitmap && !handed.isEmpty())
             QCOMPARE(QImage(written).size(), handed);
-        QVERIFY(z.platform.messages.empty());
     }
 
     void panelDrag_data()
@@ -323,25 +252,20 @@ private slots:
         QFETCH(QPoint, moved);
         QFETCH(QPoint, place);
         Zoomer z;
-        QVERIFY(z.ZoomBitmap(300, 200, [&](TZoomForm& zoom) {
+        QVERIFY(z.ZoomBitmap(QSize(300, 200), [&](TZoomForm& zoom) {
             auto* target = zoom.findChild<QWidget*>(control);
-            QVERIFY(target);
             const QRect pinned = zoom.pnlControl->geometry();
             const QPoint grab(30, 8);
             z.Mouse(target, QEvent::MouseButtonPress, grab, Qt::LeftButton, Qt::LeftButton);
             z.Mouse(target, QEvent::MouseMove, grab + moved, Qt::NoButton, Qt::LeftButton);
-            // Only the outline follows, over an accepted place.
-            QCOMPARE(zoom.pnlControl->geometry(), pinned);
-            QCOMPARE(zoom.PanelOutline->isVisible(), place != pinned.topLeft());
-            if (zoom.PanelOutline->isVisible())
-                QCOMPARE(zoom.PanelOutline->geometry(), QRect(place, pinned.size()));
             zoom.repaint();
+            // Only the outline follows, to an accepted place.
             QCOMPARE(zoom.pnlControl->geometry(), pinned);
+            QCOMPARE(zoom.PanelOutline->isVisible() ? zoom.PanelOutline->geometry().topLeft() : pinned.topLeft(),
+                     place);
             z.Mouse(target, QEvent::MouseButtonRelease, grab + moved, Qt::LeftButton, Qt::NoButton);
-            QVERIFY(!zoom.PanelOutline->isVisible());
-            QCOMPARE(zoom.pnlControl->geometry(), QRect(place, pinned.size()));
-            QVERIFY(!zoom.PanelDragging);
             zoom.repaint();
+            QVERIFY(!zoom.PanelOutline->isVisible());
             QCOMPARE(zoom.pnlControl->geometry(), QRect(place, pinned.size()));
         }));
     }
@@ -349,28 +273,20 @@ private slots:
     void helpCoversPanelUntilOK()
     {
         Zoomer z;
-        QVERIFY(z.ZoomBitmap(300, 200, [&](TZoomForm& zoom) {
-            const QPoint middle = zoom.pnlControl->geometry().center();
-            auto coveredByHelp = [&] {
-                QWidget* top = zoom.childAt(middle);
+        QVERIFY(z.ZoomBitmap(QSize(300, 200), [&](TZoomForm& zoom) {
+            auto helpOnTop = [&] {
+                QWidget* top = zoom.childAt(zoom.pnlControl->geometry().center());
                 return top && (top == zoom.pnlHelp || zoom.pnlHelp->isAncestorOf(top));
             };
-            QVERIFY(!zoom.pnlHelp->isVisible());
-            QVERIFY(!coveredByHelp());
+            QVERIFY(!helpOnTop());
             zoom.btnHelp->click();
-            QVERIFY(zoom.pnlHelp->isVisible());
+            QVERIFY(helpOnTop());
             QCOMPARE(zoom.pnlHelp->geometry(), QRect(1024 - 265 - 24, 3, 265, 511));
-            QCOMPARE(zoom.pnlHelp->geometry().right(), zoom.pnlControl->geometry().right());
-            QVERIFY(coveredByHelp());
-            QCOMPARE(zoom.mmoHelp->size(), QSize(250, 452));
-            const QStringList rows = zoom.mmoHelp->toPlainText().split(u'\n');
-            QVERIFY(rows.size() > 8);
-            for (const QString& row : rows)
+            for (const QString& row : zoom.mmoHelp->toPlainText().split(u'\n'))
                 QVERIFY2(row.startsWith(u' '), qPrintable(row));
             // Enter presses "OK" while the panel shows.
             QTest::keyClick(zoom.btnZFit, Qt::Key_Return);
-            QVERIFY(!zoom.pnlHelp->isVisible());
-            QVERIFY(!coveredByHelp());
+            QVERIFY(!helpOnTop());
             QVERIFY(zoom.isVisible());
         }));
     }
