@@ -22,8 +22,8 @@ QRect TZoomForm::NormaliseRect(QPoint a, QPoint b)
 
 void TZoomForm::imgZoomMouseDown(Qt::MouseButton button, QPoint pos)
 {
-    // Only the left button selects; the middle one scrolls.
-    if (button != Qt::LeftButton)
+    // Only the left button selects (the middle one scrolls), and only on a picture.
+    if (button != Qt::LeftButton || BaseBitmap().Empty())
         return;
     const QSize zoomed = imgZoom->ZoomedSize();
     if (pos.x() > zoomed.width() || pos.y() > zoomed.height())
