@@ -63,6 +63,7 @@ void TViewForm::OpenZoom()
     auto zoom = std::make_unique<TZoomForm>(this, m_platform, clicked->Picture());
     zoom->PictureExt = ImageInfo.Ext;
     zoom->ThumbIndex = PicList.Current;
+    zoom->ImageInfo = ImageInfo;
     const QSize screen = m_platform.ScreenSize();
     zoom->ScreenHeight = screen.height();
     zoom->ScreenWidth = screen.width();

@@ -3,24 +3,31 @@
 // a chosen percentage, always from the base bitmap at 100 per cent, or fitted to the screen.
 // The control panel stays pinned at the top right while the picture scrolls beneath it. The
 // main window opens it modally with the clicked thumbnail's picture and destroys it after.
-// The sub-section band, Reset, Save and Help of the same panel come later; their places are
-// marked below.
+// A band dragged over the picture cuts a sub-section, which becomes the picture zoomed; Reset
+// goes back to the sub-section as cut and then to the whole picture; Save hands the picture as
+// shown to the save window; Help shows a panel of help; the control panel can be dragged.
 #include <cstdint>
 #include <memory>
 #include <QDialog>
 #include <QPointer>
 #include "picture/Bitmap.h"
 #include "picture/Picture.h"
+#include "ui/browser/PageModel.h"
 #include "platform/Guard.h"
 
 class Platform;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
 class QScrollArea;
 class QScrollBar;
 class QToolButton;
 class QWindow;
+class TFocusOutline;
 class TUpDownEdit;
 class TZoomImage;
 
@@ -36,6 +43,7 @@ public:
     int32_t ScreenHeight = 0; // the screen's size in pixels
     int32_t ScreenWidth = 0;
     int32_t ThumbIndex = 0; // the main window's thumbnail (1..25) whose picture is zoomed
+    TImageInfo ImageInfo;   // facts of the picture's file, handed on to the save window
 
     // Window state.
     bool Selecting = false;     // a selection band is being dragged (sub-section)
@@ -76,7 +84,14 @@ public:
     QLineEdit* edtWidth = nullptr;
     QLineEdit* edtHeight = nullptr;
     QToolButton* btnClose = nullptr;
-    // pnlHelp (the help panel) and pumSave (the save menu) join with the sub-section feature.
+    QFrame* pnlHelp = nullptr; // the help panel, hidden until Help
+    QPlainTextEdit* mmoHelp = nullptr;
+    QPushButton* btnOK = nullptr;
+    QMenu* pumSave = nullptr; // "As JPeg" (tag 1), "As Bitmap" (tag 2)
+    QAction* mniJPeg = nullptr;
+    QAction* mniBitMap = nullptr;
+    TFocusOutline* SelBand = nullptr;      // the selection band, over the picture
+    TFocusOutline* PanelOutline = nullptr; // the panel's would-be place during a drag
 
     // Handlers.
     void FormActivate();
@@ -88,10 +103,20 @@ public:
     void btnCloseClick();
     void FormKeyDown(int key);
     void FormClose();
-    // The mouse read-outs; the selection band follows here with the sub-section feature.
-    void imgZoomMouseMove();
-    // The sub-section feature's handlers join here: imgZoomMouseDown/Up, btnResetClick,
-    // btnSaveClick, mniSaveClick, btnHelpClick, btnOKClick, btnMoveMouseDown/Move/Up.
+    // Mouse positions on the picture are picture coordinates in device pixels.
+    void imgZoomMouseDown(Qt::MouseButton button, QPoint pos);
+    // The mouse read-outs, then the selection band.
+    void imgZoomMouseMove(Qt::MouseButtons buttons = Qt::NoButton, QPoint pos = QPoint());
+    void imgZoomMouseUp(QPoint pos);
+    void btnResetClick();
+    void btnSaveClick();
+    void mniSaveClick(QAction* sender);
+    void btnHelpClick();
+    void btnOKClick();
+    // Dragging the control panel by its body or labels; positions in the pressed control.
+    void btnMoveMouseDown(QPoint pos);
+    void btnMoveMouseMove(Qt::MouseButtons buttons, QPoint pos);
+    void btnMoveMouseUp();
 
     // Operations.
     void ResetZoomState();
@@ -116,6 +141,16 @@ public:
     // Throws "Out of system resources" beyond the size limits.
     TBitmap ZoomedPixels(const QRect& area) const;
 
+    // Redraws the band from the anchor to `pos` (picture coordinates).
+    void TrackSelection(QPoint pos);
+    // The rectangle spanned by two corners; its width and height are the corners' distances.
+    static QRect NormaliseRect(QPoint a, QPoint b);
+    // Makes SelRect (zoomed pixels) the new base at 100 per cent. False, after "Could not copy
+    // selected area", when it cannot be made; the earlier picture and base then stay.
+    bool CutSelection();
+    // The picture as shown, whole, for the save window. Throws beyond the size limits.
+    TBitmap ShownPicture() const;
+
     // Scroll ranges as the zoomed size they stand for, 0 while the bar is hidden.
     int32_t VertRange() const;
     int32_t HorzRange() const;
@@ -139,6 +174,12 @@ private:
     void Show(const TBitmap& source, TZoomImage& destination, int32_t ratio, QSize zoomed);
     // Middle-button dragging and wheel scrolling of the picture; true when the event was used.
     bool ScrollByMouse(QEvent* event);
+    void BuildHelpPanel();
+    void BuildSaveMenu();
+    // The band's and the panel's mouse events; true when the event was used.
+    bool SelectByMouse(QEvent* event);
+    bool MovePanelByMouse(QEvent* event);
+    QPoint DevicePoint(QPointF logical) const;
     // Runs a handler inside the guard so a failure reaches the top-level report.
     template <class F>
     void Guard(F&& f)

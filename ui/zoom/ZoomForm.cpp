@@ -4,6 +4,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -14,7 +17,10 @@
 #include "picture/SaveRules.h"
 #include "platform/Platform.h"
 #include "ui/browser/ButtonPictures.h"
+#include "ui/browser/PopupTags.h"
+#include "ui/zoom/FocusOutline.h"
 #include "ui/zoom/Zoom.h"
+#include "ui/zoom/ZoomHelp.h"
 #include "ui/zoom/ZoomImage.h"
 #include "ui/zoom/ZoomPictures.h"
 
@@ -71,6 +77,14 @@ void TZoomForm::BuildWindow()
                    [this] { WMHScroll(); });
 
     BuildControlPanel();
+    BuildHelpPanel();
+    BuildSaveMenu();
+    // The band lies over the picture but under the panels; the drag outline over everything.
+    SelBand = new TFocusOutline(this);
+    SelBand->setObjectName(QStringLiteral("SelBand"));
+    SelBand->stackUnder(pnlControl);
+    PanelOutline = new TFocusOutline(this);
+    PanelOutline->setObjectName(QStringLiteral("PanelOutline"));
     // Every control's keys pass the window first (key preview), so Esc closes from anywhere.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
@@ -150,12 +164,9 @@ void TZoomForm::BuildControlPanel()
     y += 26;
     btnZIn = button("btnZIn", QStringLiteral("Zoom In"), MakeZoomPicture(ZoomPicture::In));
     btnZOut = button("btnZOut", QStringLiteral("Zoom Out"), MakeZoomPicture(ZoomPicture::Out));
-    // Reset, Save and Help act with the sub-section feature; until then they stand disabled.
     btnReset = button("btnReset", QStringLiteral("Reset"), MakeZoomPicture(ZoomPicture::Reset));
     btnSave = button("btnSave", QStringLiteral("Save"), MakeZoomPicture(ZoomPicture::Save));
     btnHelp = button("btnHelp", QStringLiteral("Help"), MakeButtonPicture(ButtonPicture::Help));
-    for (QToolButton* b : {btnReset, btnSave, btnHelp})
-        b->setEnabled(false);
     edtMX = readout("edtMX", QStringLiteral("Mouse X"));
     edtMY = readout("edtMY", QStringLiteral("Mouse Y"));
     edtRatio = readout("edtRatio", QStringLiteral("Ratio"));
@@ -171,8 +182,47 @@ void TZoomForm::BuildControlPanel()
     ConnectGuarded(m_platform, btnZFit, &QToolButton::clicked, this, [this] { btnZFitClick(); });
     ConnectGuarded(m_platform, btnZIn, &QToolButton::clicked, this, [this] { btnZoomClick(btnZIn); });
     ConnectGuarded(m_platform, btnZOut, &QToolButton::clicked, this, [this] { btnZoomClick(btnZOut); });
+    ConnectGuarded(m_platform, btnReset, &QToolButton::clicked, this, [this] { btnResetClick(); });
+    ConnectGuarded(m_platform, btnSave, &QToolButton::clicked, this, [this] { btnSaveClick(); });
+    ConnectGuarded(m_platform, btnHelp, &QToolButton::clicked, this, [this] { btnHelpClick(); });
     ConnectGuarded(m_platform, btnClose, &QToolButton::clicked, this, [this] { btnCloseClick(); });
     pnlControl->raise();
+}
+
+void TZoomForm::BuildHelpPanel()
+{
+    pnlHelp = new QFrame(this);
+    pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
+    pnlHelp->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnlHelp->setAutoFillBackground(true);
+    pnlHelp->setPalette(QApplication::palette());
+    pnlHelp->resize(265, 511);
+    mmoHelp = new QPlainTextEdit(pnlHelp);
+    mmoHelp->setObjectName(QStringLiteral("mmoHelp"));
+    mmoHelp->setReadOnly(true);
+    mmoHelp->setGeometry(7, 8, 250, 452);
+    mmoHelp->setPlainText(ZoomHelpText());
+    btnOK = new QPushButton(QStringLiteral("OK"), pnlHelp);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry((265 - 75) / 2, 472, 75, 27);
+    // Enter presses it while the panel shows; a hidden default button takes no Enter.
+    btnOK->setDefault(true);
+    ConnectGuarded(m_platform, btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+    pnlHelp->hide();
+}
+
+void TZoomForm::BuildSaveMenu()
+{
+    pumSave = new QMenu(this);
+    pumSave->setObjectName(QStringLiteral("pumSave"));
+    mniJPeg = pumSave->addAction(QStringLiteral("As JPeg"));
+    mniJPeg->setObjectName(QStringLiteral("mniJPeg"));
+    mniJPeg->setData(int(kSaveAsJpeg));
+    mniBitMap = pumSave->addAction(QStringLiteral("As Bitmap"));
+    mniBitMap->setObjectName(QStringLiteral("mniBitMap"));
+    mniBitMap->setData(int(kSaveAsBitmap));
+    for (QAction* item : {mniJPeg, mniBitMap})
+        ConnectGuarded(m_platform, item, &QAction::triggered, this, [this, item] { mniSaveClick(item); });
 }
 
 QSize TZoomForm::DeviceScreen() const
@@ -263,11 +313,11 @@ bool TZoomForm::eventFilter(QObject* watched, QEvent* event)
         }
     }
     if (watched == imgZoom) {
-        if (ScrollByMouse(event))
+        if (ScrollByMouse(event) || SelectByMouse(event))
             return true;
-        if (event->type() == QEvent::MouseMove)
-            Guard([this] { imgZoomMouseMove(); });
     }
+    if ((watched == pnlControl || watched == lblZoom || watched == lblZRate) && MovePanelByMouse(event))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
@@ -316,6 +366,42 @@ bool TZoomForm::ScrollByMouse(QEvent* event)
     }
     default: return false;
     }
+}
+
+QPoint TZoomForm::DevicePoint(QPointF logical) const
+{
+    const qreal ratio = devicePixelRatioF();
+    return QPoint(int(std::lround(logical.x() * ratio)), int(std::lround(logical.y() * ratio)));
+}
+
+bool TZoomForm::SelectByMouse(QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint pos = DevicePoint(mouse->position());
+    if (type == QEvent::MouseButtonPress)
+        Guard([&] { imgZoomMouseDown(mouse->button(), pos); });
+    else if (type == QEvent::MouseMove)
+        Guard([&] { imgZoomMouseMove(mouse->buttons(), pos); });
+    else
+        Guard([&] { imgZoomMouseUp(pos); });
+    return type != QEvent::MouseMove;
+}
+
+bool TZoomForm::MovePanelByMouse(QEvent* event)
+{
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    // Only differences of these positions count, so the pressed control's own are used.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: Guard([&] { btnMoveMouseDown(mouse->position().toPoint()); }); break;
+    case QEvent::MouseMove: Guard([&] { btnMoveMouseMove(mouse->buttons(), mouse->position().toPoint()); }); break;
+    case QEvent::MouseButtonRelease: Guard([&] { btnMoveMouseUp(); }); break;
+    default: return false;
+    }
+    event->accept();
+    return true;
 }
 
 void TZoomForm::keyPressEvent(QKeyEvent* event)

@@ -11,6 +11,7 @@
 #include "picture/Limits.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
+#include "ui/zoom/FocusOutline.h"
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
 #include "ui/zoom/ZoomRules.h"
@@ -175,7 +176,8 @@ void TZoomForm::PlaceControlPanel()
 
 void TZoomForm::FormPaint()
 {
-    if (pnlControl->pos() != PanelPos.topLeft() && PanelPos.isValid())
+    // During a drag only the outline moves; the panel follows on release.
+    if (!PanelDragging && pnlControl->pos() != PanelPos.topLeft() && PanelPos.isValid())
         pnlControl->setGeometry(PanelPos);
 }
 
@@ -191,7 +193,7 @@ void TZoomForm::WMHScroll()
         FormPaint();
 }
 
-void TZoomForm::imgZoomMouseMove()
+void TZoomForm::imgZoomMouseMove(Qt::MouseButtons buttons, QPoint pos)
 {
     // Window coordinates, which are screen coordinates here (the window covers the screen),
     // in device pixels like the picture; not corrected for scrolling.
@@ -205,8 +207,17 @@ void TZoomForm::imgZoomMouseMove()
     } else {
         edtMX->clear();
         edtMY->clear();
+        return; // off the picture the band stays as it was
     }
-    // The selection band follows the read-outs here with the sub-section feature.
+    if (!Selecting)
+        return;
+    if (buttons.testFlag(Qt::LeftButton)) {
+        TrackSelection(pos);
+    } else {
+        // The release was missed (outside the window): the band is given up.
+        Selecting = false;
+        SelBand->Remove();
+    }
 }
 
 TBitmap TZoomForm::ZoomedPixels(const QRect& area) const

@@ -1,0 +1,110 @@
+// The zoom panel's Save menu, its help panel and the dragging of the panel.
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "ui/save/Save.h"
+#include "ui/zoom/FocusOutline.h"
+#include "ui/zoom/Zoom.h"
+#include "ui/zoom/ZoomImage.h"
+
+namespace {
+constexpr QPoint kMenuOffset(105, 15); // the menu opens left of and above the pointer
+constexpr int kHelpTop = 3;
+constexpr int kHelpMargin = 24; // the help panel's right edge lines up with the pinned panel's
+constexpr int kDragMargin = 14; // a dragged panel's left edge stays this far inside the right
+
+// The save dialog may change the working folder; the main window's lists resolve against it.
+class KeepWorkingFolder {
+public:
+    explicit KeepWorkingFolder(Platform& platform) : m_platform(platform), m_saved(platform.CurrentFolder()) {}
+    ~KeepWorkingFolder() { m_platform.SetCurrentFolder(m_saved); }
+    KeepWorkingFolder(const KeepWorkingFolder&) = delete;
+    KeepWorkingFolder& operator=(const KeepWorkingFolder&) = delete;
+
+private:
+    Platform& m_platform;
+    QString m_saved;
+};
+}
+
+void TZoomForm::btnSaveClick()
+{
+    m_platform.PopupMenu(*pumSave, m_platform.CursorPos() - kMenuOffset);
+}
+
+TBitmap TZoomForm::ShownPicture() const
+{
+    // At 100 per cent the base is what is shown; after a step the whole zoomed picture is
+    // made once, here, as the window itself never holds it.
+    if (ZoomRatio == 100)
+        return BaseBitmap();
+    return ZoomedPixels(QRect(0, 0, CurWidth, CurHeight));
+}
+
+void TZoomForm::mniSaveClick(QAction* sender)
+{
+    if (!sender || BaseBitmap().Empty())
+        return;
+    const KeepWorkingFolder keep(m_platform);
+    TBitmap shown;
+    try {
+        shown = ShownPicture();
+    } catch (...) {
+        ShowError(m_platform, QStringLiteral("Could not resize image"));
+        return;
+    }
+    TSaveForm save(this, m_platform);
+    save.PictureExt = PictureExt;
+    save.SaveKind = sender->data().toInt();
+    save.FromZoom = true;
+    save.ThumbnailMode = false;
+    save.ThumbIndex = ThumbIndex;
+    save.ImageInfo = ImageInfo;
+    save.SetPicture(&shown);
+    m_platform.ShowModal(save);
+}
+
+void TZoomForm::btnHelpClick()
+{
+    pnlHelp->move(m_platform.ScreenSize().width() - pnlHelp->width() - kHelpMargin, kHelpTop);
+    pnlHelp->show();
+    pnlHelp->raise();
+}
+
+void TZoomForm::btnOKClick()
+{
+    pnlHelp->hide();
+}
+
+void TZoomForm::btnMoveMouseDown(QPoint pos)
+{
+    PanelDragging = true;
+    DragGrab = pos;
+    DragOutline = pnlControl->geometry();
+}
+
+void TZoomForm::btnMoveMouseMove(Qt::MouseButtons buttons, QPoint pos)
+{
+    if (!PanelDragging || !buttons.testFlag(Qt::LeftButton))
+        return;
+    const int left = pnlControl->x() + (pos.x() - DragGrab.x());
+    if (left < 0 || left > m_platform.ScreenSize().width() - pnlControl->width() - kDragMargin)
+        return;
+    // Only the outline follows; the panel stays until the release. Up and down are free.
+    PanelPos = QRect(left, pnlControl->y() + (pos.y() - DragGrab.y()), pnlControl->width(), pnlControl->height());
+    DragOutline = PanelPos;
+    PanelOutline->Place(DragOutline);
+    PanelOutline->raise();
+}
+
+void TZoomForm::btnMoveMouseUp()
+{
+    if (!PanelDragging)
+        return;
+    PanelOutline->Remove();
+    pnlControl->setGeometry(PanelPos);
+    PanelDragging = false;
+}
