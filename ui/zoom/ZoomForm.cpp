@@ -392,9 +392,12 @@ bool TZoomForm::SelectByMouse(QEvent* event)
 
 bool TZoomForm::MovePanelByMouse(QEvent* event)
 {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     // Only differences of these positions count, so the pressed control's own are used.
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress: Guard([&] { btnMoveMouseDown(mouse->position().toPoint()); }); break;
     case QEvent::MouseMove: Guard([&] { btnMoveMouseMove(mouse->buttons(), mouse->position().toPoint()); }); break;
     case QEvent::MouseButtonRelease: Guard([&] { btnMoveMouseUp(); }); break;
