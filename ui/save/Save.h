@@ -106,6 +106,9 @@ private:
     TBitmap RenderIconSource();
     // Runs one save step; a failure becomes "Cannot save - " and its text. Closes the window.
     void RunSave(const std::function<void()>& save);
+    // The steps both pages take before writing: the source, the thumbnail maximum, the file
+    // name. nullopt when the save stops there (the window closed where it cannot go on).
+    std::optional<QString> PrepareSave(GraphicKind kind, const QString& defaultExtension, std::optional<int32_t>& max);
 
     Platform& m_platform;
     TPicture m_source;

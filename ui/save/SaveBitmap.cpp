@@ -63,20 +63,10 @@ void TSaveForm::btnBSAcceptClick(QPushButton* sender)
     }
     if (item == kBit1Item)
         chkMono->setChecked(true);
-    bool closeAfter = false;
-    if (!CheckSource(closeAfter)) {
-        if (closeAfter)
-            close();
-        return;
-    }
     std::optional<int32_t> max;
-    if (!ReadThumbnailMax(max))
+    const std::optional<QString> path = PrepareSave(GraphicKind::Bitmap, QStringLiteral(".bmp"), max);
+    if (!path)
         return;
-    const std::optional<QString> path = AskFileName(GraphicKind::Bitmap, QStringLiteral(".bmp"));
-    if (!path) {
-        close();
-        return;
-    }
     RunSave([&] {
         // The monochrome box is set exactly when "1-bit" is chosen, which the writer applies.
         TBitmap work = IconSource ? RenderIconSource()

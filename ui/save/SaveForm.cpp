@@ -334,3 +334,20 @@ void TSaveForm::RunSave(const std::function<void()>& save)
     }
     close();
 }
+
+std::optional<QString> TSaveForm::PrepareSave(GraphicKind kind, const QString& defaultExtension,
+                                              std::optional<int32_t>& max)
+{
+    bool closeAfter = false;
+    if (!CheckSource(closeAfter)) {
+        if (closeAfter)
+            close();
+        return std::nullopt;
+    }
+    if (!ReadThumbnailMax(max))
+        return std::nullopt;
+    const std::optional<QString> path = AskFileName(kind, defaultExtension);
+    if (!path)
+        close();
+    return path;
+}

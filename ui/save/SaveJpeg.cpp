@@ -48,20 +48,10 @@ void TSaveForm::btnJSAcceptClick(QPushButton* sender)
         ShowInformation(m_platform, QStringLiteral("Invalid compression rate"));
         return;
     }
-    bool closeAfter = false;
-    if (!CheckSource(closeAfter)) {
-        if (closeAfter)
-            close();
-        return;
-    }
     std::optional<int32_t> max;
-    if (!ReadThumbnailMax(max))
+    const std::optional<QString> path = PrepareSave(GraphicKind::Jpeg, QStringLiteral(".jpg"), max);
+    if (!path)
         return;
-    const std::optional<QString> path = AskFileName(GraphicKind::Jpeg, QStringLiteral(".jpg"));
-    if (!path) {
-        close();
-        return;
-    }
     const bool progressive = chkPEncode->isChecked();
     RunSave([&] {
         TGraphic& source = *imgJPeg->Picture().Graphic();
