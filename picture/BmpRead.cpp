@@ -205,6 +205,7 @@ void MapPixels(const QColorTransform& t, DibImage& dib, int32_t rows)
 {
     if (dib.hasMasks || (dib.bitCount != 24 && dib.bitCount != 32) || dib.width <= 0)
         return;
+    dib.profileMappedRows = rows;
     const int step = dib.bitCount / 8;
     const int32_t block = std::max<int32_t>(1, (1 << 20) / dib.width);
     for (int32_t first = 0; first < rows; first += block) {

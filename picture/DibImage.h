@@ -31,6 +31,9 @@ struct DibImage {
     // Set when read from a run-length-encoded file and unchanged since: the info
     // header, colour table and compressed data exactly as read (written back as they are).
     QByteArray rleSource;
+    // Rows the reader turned from the file's embedded colour profile into sRGB: those the file
+    // holds, never the rows a header declares beyond its data.
+    int32_t profileMappedRows = 0;
 
     TPixelFormat Format() const;
     bool Monochrome() const { return planes == 1 && bitCount == 1; }

@@ -13,10 +13,22 @@ struct Timed {
 
 // Whether a program can be found on PATH.
 bool HaveProgram(const QString& name);
-// djpeg on each file in turn, output thrown away; scale "1/8" or empty for full size.
-Timed RunDjpeg(const QStringList& files, const QString& scale);
-// One vipsthumbnail run making a thumbnail of every file into a scratch folder.
-Timed RunVipsThumbnail(const QStringList& files, const QString& size);
+// djpeg on each file, output thrown away; scale "1/8" or empty for full size. `processes`
+// djpeg processes run at a time (one file each), so a run can use as many processors as the
+// program's decoding threads.
+Timed RunDjpeg(const QStringList& files, const QString& scale, int processes = 1);
+// vipsthumbnail making a thumbnail of every file, at most `size` ("WxH"), into a scratch
+// folder: the files split into `processes` groups, one vipsthumbnail run a group, all at once.
+Timed RunVipsThumbnail(const QStringList& files, const QString& size, int processes = 1);
+// A fresh process of `program` started with `args`, which prints "painted_at_ms V" (the
+// monotonic clock in ms when its page was painted) and "cpu_ms V" among its values; the time
+// from just before the start to that moment. Every value it printed goes into `values`.
+Timed RunColdStart(const QString& program, const QStringList& args, QMap<QString, double>* values, QString* errorText);
+// The monotonic clock all processes share, in ms.
+double MonotonicMs();
 
 // Runs a program and collects the "name value" lines it prints; false when it fails.
-bool RunForValues(const QString& program, const QStringList& args, QMap<QString, double>* values, QString* errorText);
+// `environment`: what to change in this process's environment for it ("NAME" → value; an empty
+// value removes the variable).
+bool RunForValues(const QString& program, const QStringList& args, QMap<QString, double>* values, QString* errorText,
+                  const QMap<QString, QString>& environment = {});

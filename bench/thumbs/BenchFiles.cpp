@@ -14,6 +14,7 @@ namespace {
 // Bump when the pictures change, so folders made by an older recipe are made again.
 constexpr int kRecipe = 1;
 constexpr int kPhotoWidth = 4000, kPhotoHeight = 3000, kPhotoQuality = 90;
+constexpr int kPhoneWidth = 4032, kPhoneHeight = 3024;
 constexpr int kSmallWidth = 160, kSmallHeight = 120, kSmallCount = 10000;
 
 uint32_t NextRandom(uint32_t& state)
@@ -104,6 +105,25 @@ QByteArray MakePhotoJpeg(int width, int height, int seed, int quality)
     return jpeg.SaveToBytes();
 }
 
+QByteArray WithOrientation(const QByteArray& jpeg, int orientation)
+{
+    // "Exif\0\0", then a big-endian TIFF header and one directory of one entry: tag 0x0112,
+    // type SHORT, count 1, the value in the entry itself; no next directory.
+    QByteArray tiff("MM\x00\x2A\x00\x00\x00\x08"
+                    "\x00\x01"
+                    "\x01\x12\x00\x03\x00\x00\x00\x01",
+                    18);
+    tiff += char(0);
+    tiff += char(orientation);
+    tiff += QByteArray(6, '\0'); // the value's padding and the next-directory offset
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF\xE1", 2);
+    segment += char(length >> 8);
+    segment += char(length & 0xFF);
+    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+}
+
 BenchFolders PrepareBenchFolders(const QString& root)
 {
     BenchFolders f;
@@ -150,6 +170,21 @@ BenchFolders PrepareBenchFolders(const QString& root)
             LinkOrCopy(f.small10000 + QLatin1Char('/') + Name("small", i),
                        f.small25 + QLatin1Char('/') + Name("small", i));
         MarkReady(f.small25, 25);
+    }
+    f.phone25 = root + QStringLiteral("/phone25");
+    f.phone25r = root + QStringLiteral("/phone25r");
+    if (!Ready(f.phone25, 25) || !Ready(f.phone25r, 25)) {
+        Fresh(f.phone25);
+        Fresh(f.phone25r);
+        for (int i = 0; i < 25; ++i) {
+            std::fprintf(stderr, "\rmaking phone photos: %d of 25", i + 1);
+            const QByteArray photo = MakePhotoJpeg(kPhoneWidth, kPhoneHeight, 1000 + i, kPhotoQuality);
+            WriteFile(f.phone25 + QLatin1Char('/') + Name("phone", i), WithOrientation(photo, 1));
+            WriteFile(f.phone25r + QLatin1Char('/') + Name("phone", i), WithOrientation(photo, 6));
+        }
+        std::fprintf(stderr, "\n");
+        MarkReady(f.phone25, 25);
+        MarkReady(f.phone25r, 25);
     }
     return f;
 }

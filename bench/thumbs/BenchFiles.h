@@ -10,10 +10,14 @@ struct BenchFolders {
     QString small10000; // 10,000 small pictures
     QString small25;    // the first 25 of them, alone
     QString empty;      // no files: where each run starts
+    QString phone25;    // 25 phone-sized photos, 4032 x 3024, tagged as stored upright
+    QString phone25r;   // the same pixels tagged as taken turned (orientation 6: shown turned)
 };
 
 // The photo's pixels for a seed: deterministic, the same on every machine.
 QByteArray MakePhotoJpeg(int width, int height, int seed, int quality);
+// The file with an Exif segment holding only an orientation tag (1 to 8) after its start marker.
+QByteArray WithOrientation(const QByteArray& jpeg, int orientation);
 // Makes whatever is missing under `root`; progress lines go to stderr.
 BenchFolders PrepareBenchFolders(const QString& root);
 // Total size in bytes of the regular files in a folder.

@@ -1,6 +1,7 @@
 #include "FormRun.h"
 #include <cstdio>
 #include <memory>
+#include <ctime>
 #include <sys/resource.h>
 #include <QCoreApplication>
 #include <QDir>
@@ -11,9 +12,13 @@
 #include <QTest>
 #include <QThread>
 #include <QWindow>
+#include <QTextStream>
 #include "app/lib/Application.h"
+#include "app/lib/CommandLine.h"
+#include "platform/QtPlatform.h"
 #include "controls/DecodeQueue.h"
 #include "controls/DirectoryListBox.h"
+#include "controls/ImageControl.h"
 #include "picture/JpegImage.h"
 #include "PaintWatch.h"
 #include "controls/RadioGroup.h"
@@ -51,11 +56,11 @@ void Print(const char* name, double value)
     std::fflush(stdout);
 }
 
-QStringList PageNames(const QString& folder, int page)
+QStringList PageNames(const QString& folder, int page, int pageSize = kPage)
 {
     const QStringList all =
         QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    return all.mid(page * kPage, kPage);
+    return all.mid(page * pageSize, pageSize);
 }
 
 class Session {
@@ -84,12 +89,14 @@ public:
     double Now() const { return m_clock.nsecsElapsed() / 1e6; }
 
     // Opens a folder and waits for its first page; the time from the opening, or -1.
-    double OpenAndWait(const QString& folder)
+    double OpenAndWait(const QString& folder, double* firstCell = nullptr)
     {
         m_watch->Expect(PageNames(folder, 0));
         const double start = Now();
         m_form->DirectoryListBox1->SetDirectory(folder);
         const double done = m_watch->WaitPage(m_request.timeoutMs);
+        if (firstCell)
+            *firstCell = m_watch->firstCellAt - start;
         return done < 0 ? -1 : done - start;
     }
 
@@ -134,13 +141,37 @@ int RunPages(const ChildRequest& r)
     for (int i = 0; i < r.folders.size(); ++i) {
         s.OpenEmpty();
         const double cpu = CpuMs();
-        const double ms = s.OpenAndWait(r.folders[i]);
+        double first = -1;
+        const double ms = s.OpenAndWait(r.folders[i], &first);
         if (ms < 0)
             return 2;
         Print(QStringLiteral("page_ms.%1").arg(i).toUtf8().constData(), ms);
+        Print(QStringLiteral("first_ms.%1").arg(i).toUtf8().constData(), first);
         Print(QStringLiteral("page_cpu_ms.%1").arg(i).toUtf8().constData(), CpuMs() - cpu);
     }
     Print("worker_results", s.Form().Decoder().WorkerResults());
+    // The drawn size of the first photo: what the baselines make thumbnails at.
+    Print("cell_width", s.Form().Thumbnail(1)->width());
+    Print("cell_height", s.Form().Thumbnail(1)->height());
+    return s.Clean() ? 0 : 3;
+}
+
+// With the shared thumbnail cache on: a warm-up on the first folder, then the first page of
+// the second; run twice on one cache folder, the first finds the cache empty, the second full.
+int RunCachePage(const ChildRequest& r)
+{
+    if (r.folders.size() < 2)
+        return 1;
+    Session s(r);
+    if (s.OpenAndWait(r.folders[0]) < 0)
+        return 2;
+    s.OpenEmpty();
+    const double cpu = CpuMs();
+    const double ms = s.OpenAndWait(r.folders[1]);
+    if (ms < 0)
+        return 2;
+    Print("page_ms", ms);
+    Print("page_cpu_ms", CpuMs() - cpu);
     return s.Clean() ? 0 : 3;
 }
 
@@ -200,6 +231,45 @@ int RunPageDown(const ChildRequest& r)
     return s.Clean() ? 0 : 3;
 }
 
+// The program as a user starts it on a folder, in this fresh process: the real platform, the
+// folder entered before the window is made, the page size the window starts with. Prints the
+// shared monotonic clock when that first page is painted, for the parent to subtract its start.
+int RunCold(const ChildRequest& r)
+{
+    QtPlatform platform;
+    TApplication::InitPictureLayer(platform);
+    const StartRequest start {false, 0, r.folders.first(), QString()};
+    platform.SetCurrentFolder(start.folder);
+    TViewForm form(platform);
+    QTextStream err(stderr);
+    OpenStart(form, start, err);
+    QElapsedTimer clock;
+    clock.start();
+    form.show();
+    // After show, which makes the window the watch listens to; painting waits for the event loop.
+    PaintWatch watch(form, clock);
+    watch.Expect(PageNames(start.folder, 0, form.PageSize));
+    if (watch.WaitPage(r.timeoutMs) < 0)
+        return 2;
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    Print("painted_at_ms", now.tv_sec * 1e3 + now.tv_nsec / 1e6);
+    Print("cpu_ms", CpuMs());
+    Print("page_size", form.PageSize);
+    // The same page again in this process, now warm, for the row beside it.
+    form.DirectoryListBox1->SetDirectory(r.empty);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    watch.Expect(PageNames(start.folder, 0, form.PageSize));
+    const double reopened = clock.nsecsElapsed() / 1e6;
+    form.DirectoryListBox1->SetDirectory(start.folder);
+    const double done = watch.WaitPage(r.timeoutMs);
+    if (done < 0)
+        return 2;
+    Print("warm_page_ms", done - reopened);
+    return 0;
+}
+
 } // namespace
 
 QString PathName(DecodePath path)
@@ -232,5 +302,9 @@ int RunChild(const ChildRequest& r)
         return RunPaging(r);
     if (r.scenario == QLatin1String("pagedown"))
         return RunPageDown(r);
+    if (r.scenario == QLatin1String("cache"))
+        return RunCachePage(r);
+    if (r.scenario == QLatin1String("cold"))
+        return RunCold(r);
     return 1;
 }

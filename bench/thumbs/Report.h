@@ -5,6 +5,8 @@
 
 struct BenchFacts {
     int cores = 0;
+    int processes = 1; // the window's decoding threads, and the baselines' processes
+    QString cell;      // the size the baselines make thumbnails at ("WxH")
     QString cpu;
     QString loadBefore, loadAfter; // /proc/loadavg's first three numbers
     int rounds = 0;

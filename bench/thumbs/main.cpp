@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <QTemporaryDir>
+#include <QThreadPool>
 #include <jpeglib.h>
 #include "app/lib/Application.h"
 #include "Baselines.h"
@@ -97,7 +99,7 @@ public:
     Runner(QString self, BenchFolders folders) : m_self(std::move(self)), m_folders(std::move(folders)) {}
 
     bool Child(const QString& scenario, DecodePath path, const QStringList& folders,
-               const QMap<QString, QString>& rename = {})
+               const QMap<QString, QString>& rename = {}, const QMap<QString, QString>& environment = {})
     {
         QMap<QString, double> values;
         QString error;
@@ -106,7 +108,7 @@ public:
                                 QStringLiteral("--folders"), folders.join(QLatin1Char(',')),
                                 QStringLiteral("--empty"),   m_folders.empty};
         std::fprintf(stderr, "  %s %s\n", qPrintable(scenario), qPrintable(PathName(path)));
-        if (!RunForValues(m_self, args, &values, &error)) {
+        if (!RunForValues(m_self, args, &values, &error, environment)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return false;
         }
@@ -125,6 +127,30 @@ public:
     {
         Add(name + QStringLiteral(".ms"), t.ms);
         Add(name + QStringLiteral(".cpu_ms"), t.cpuMs);
+    }
+
+    // The median so far of a figure, or -1.
+    double MedianOf(const QString& name) const { return Median(m_samples.value(name)); }
+
+    // The program started on `folder` in a fresh process, and the same page again in it.
+    bool Cold(const QString& folder)
+    {
+        QMap<QString, double> values;
+        QString error;
+        std::fprintf(stderr, "  cold start\n");
+        const Timed t = RunColdStart(m_self,
+                                     {QStringLiteral("--child"), QStringLiteral("cold"), QStringLiteral("--path"),
+                                      PathName(DecodePath::Threads), QStringLiteral("--folders"), folder,
+                                      QStringLiteral("--empty"), m_folders.empty},
+                                     &values, &error);
+        if (t.ms < 0) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return false;
+        }
+        Add(QStringLiteral("cold"), t);
+        Add(QStringLiteral("cold.warm_page_ms"), values.value(QStringLiteral("warm_page_ms"), -1));
+        Add(QStringLiteral("cold.page_size"), values.value(QStringLiteral("page_size"), -1));
+        return true;
     }
 
     Figures Medians() const
@@ -152,6 +178,9 @@ int RunParent(const QStringList& args)
 
     BenchFacts facts;
     facts.cores = QThread::idealThreadCount();
+    // The window decodes on Qt's global pool, one thread per processor: the baselines get as
+    // many processes.
+    facts.processes = QThreadPool::globalInstance()->maxThreadCount();
     facts.cpu = CpuModel();
     facts.rounds = rounds;
     facts.photoMiB = FolderBytes(folders.photos25) / 25.0 / (1 << 20);
@@ -163,6 +192,8 @@ int RunParent(const QStringList& args)
         std::fprintf(stderr,
                      "vipsthumbnail is missing (bench/install-tools.sh installs it): its baseline is left out\n");
 
+    // Every run but the cache's own leaves the shared thumbnail cache alone, as before it existed.
+    qputenv("LUMIVUE_NO_THUMBNAIL_CACHE", "1");
     const QStringList photos = Files(folders.photos25);
     WarmCache(Files(folders.photos100));
     WarmCache(Files(folders.small10000));
@@ -170,20 +201,45 @@ int RunParent(const QStringList& args)
 
     Runner run(QCoreApplication::applicationFilePath(), folders);
     bool ok = true;
-    const QStringList pageFolders {folders.photos25, folders.small25, folders.small10000};
-    const QMap<QString, QString> pageNames {{"page_ms.0", "page_ms"},       {"page_cpu_ms.0", "page_cpu_ms"},
-                                            {"page_ms.1", "small25_ms"},    {"page_cpu_ms.1", "small25_cpu_ms"},
-                                            {"page_ms.2", "small10000_ms"}, {"page_cpu_ms.2", "small10000_cpu_ms"}};
+    WarmCache(Files(folders.phone25));
+    WarmCache(Files(folders.phone25r));
+    const QStringList pageFolders {folders.photos25, folders.small25, folders.small10000, folders.phone25,
+                                   folders.phone25r};
+    const QMap<QString, QString> pageNames {{"page_ms.0", "page_ms"},         {"page_cpu_ms.0", "page_cpu_ms"},
+                                            {"page_ms.1", "small25_ms"},      {"page_cpu_ms.1", "small25_cpu_ms"},
+                                            {"page_ms.2", "small10000_ms"},   {"page_cpu_ms.2", "small10000_cpu_ms"},
+                                            {"page_ms.3", "phone_ms"},        {"page_cpu_ms.3", "phone_cpu_ms"},
+                                            {"page_ms.4", "phone_turned_ms"}, {"page_cpu_ms.4", "phone_turned_cpu_ms"}};
     for (int r = 1; r <= rounds; ++r) {
         std::fprintf(stderr, "round %d of %d\n", r, rounds);
         // Alternating the ways in each round spreads any change of the machine's load over all of them.
         ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, pageFolders, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::UiThread, {folders.photos25}, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::FullSize, {folders.photos25}, pageNames);
+        ok &= run.Cold(folders.photos25);
+        {
+            // The shared thumbnail cache, in a folder of its own each round: empty, then filled.
+            QTemporaryDir cache;
+            const QMap<QString, QString> env {{QStringLiteral("LUMIVUE_NO_THUMBNAIL_CACHE"), QString()},
+                                              {QStringLiteral("XDG_CACHE_HOME"), cache.path()}};
+            const QStringList both {folders.small25, folders.photos25};
+            ok &= run.Child(QStringLiteral("cache"), DecodePath::Threads, both,
+                            {{"page_ms", "cache_cold_ms"}, {"page_cpu_ms", "cache_cold_cpu_ms"}}, env);
+            ok &= run.Child(QStringLiteral("cache"), DecodePath::Threads, both,
+                            {{"page_ms", "cache_warm_ms"}, {"page_cpu_ms", "cache_warm_cpu_ms"}}, env);
+        }
         std::fprintf(stderr, "  djpeg, vipsthumbnail\n");
-        run.Add(QStringLiteral("djpeg_full"), RunDjpeg(photos, QString()));
-        run.Add(QStringLiteral("djpeg_eighth"), RunDjpeg(photos, QStringLiteral("1/8")));
-        run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, QStringLiteral("183x165")));
+        // vipsthumbnail makes thumbnails of the size the window draws them.
+        const double w = run.MedianOf(QStringLiteral("threads.cell_width"));
+        const double h = run.MedianOf(QStringLiteral("threads.cell_height"));
+        facts.cell = w > 0 && h > 0 ? QStringLiteral("%1x%2").arg(int(w)).arg(int(h)) : QStringLiteral("107x80");
+        const int n = facts.processes;
+        run.Add(QStringLiteral("djpeg_full"), RunDjpeg(photos, QString(), n));
+        run.Add(QStringLiteral("djpeg_full_serial"), RunDjpeg(photos, QString(), 1));
+        run.Add(QStringLiteral("djpeg_eighth"), RunDjpeg(photos, QStringLiteral("1/8"), n));
+        run.Add(QStringLiteral("djpeg_eighth_serial"), RunDjpeg(photos, QStringLiteral("1/8"), 1));
+        run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, facts.cell, n));
+        run.Add(QStringLiteral("vips_serial"), RunVipsThumbnail(photos, facts.cell, 1));
         for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::FullSize}) {
             ok &= run.Child(QStringLiteral("paging"), p, {folders.photos100});
             ok &= run.Child(QStringLiteral("pagedown"), p, {folders.photos100});

@@ -1,6 +1,5 @@
 // Reading Windows bitmap files: every depth and header, colour tables, masks, hostile
 // headers, truncation and run-length-encoded data.
-#include <ctime>
 #include <limits>
 #include <QColorSpace>
 #include <QColorTransform>
@@ -555,18 +554,9 @@ private slots:
         bmptest::Set32(file, 14 + 112, 124);       // from the start of the header
         bmptest::Set32(file, 14 + 116, uint32_t(icc.size()));
 
-        // Processor time, compared with the same file without its profile: mapping every pixel
-        // of the large picture cost twenty times the reading.
-        const auto cpuSeconds = [](const QByteArray& bytes) {
-            timespec before {}, after {};
-            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
-            std::shared_ptr<DibImage> dib = BmpRead(bytes);
-            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
-            return std::pair(dib, double(after.tv_sec - before.tv_sec) + (after.tv_nsec - before.tv_nsec) / 1e9);
-        };
-        const double plainCost = cpuSeconds(plain).second;
-        const auto [dib, cost] = cpuSeconds(file);
-        QVERIFY2(cost < 2 * plainCost + 0.5, qPrintable(QStringLiteral("%1 s against %2 s").arg(cost).arg(plainCost)));
+        const std::shared_ptr<DibImage> dib = BmpRead(file);
+        // Mapping every declared row of the large picture cost twenty times its reading.
+        QCOMPARE(dib->profileMappedRows, held < 0 ? height : (held + stride - 1) / stride);
 
         const QColorTransform t = adobe.withTransferFunction(QColorSpace::TransferFunction::SRgb)
                                       .transformationToColorSpace(QColorSpace::SRgb);
