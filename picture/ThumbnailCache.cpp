@@ -112,7 +112,7 @@ bool MakeFolders(const QString& path)
     const QString parent = info.absolutePath();
     if (parent == path || !MakeFolders(parent))
         return false;
-    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || errno == EEXIST;
+    return ::mkdir(QFile::encodeName(path).constData(), 0700) == 0 || (errno == EEXIST && QFileInfo(path).isDir());
 }
 
 // Writes the bytes to a new private file in the folder and renames it to `name`, so a reader
@@ -225,6 +225,13 @@ std::optional<QString> ThumbnailCache::RecordedFailure(const ThumbnailSource& so
     if (png.isNull() || error.isEmpty() || !StampMatches(png, uri, source.file))
         return std::nullopt;
     return error;
+}
+
+bool ThumbnailCache::Writable(QSize cell) const
+{
+    const int side = ThumbnailClassSide(cell);
+    const QString folder = m_root + QLatin1Char('/') + FolderOf(side);
+    return side > 0 && MakeFolders(folder) && ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
 }
 
 bool ThumbnailCache::Store(const ThumbnailSource& source, QSize cell, const QImage& decoded) const

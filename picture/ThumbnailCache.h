@@ -44,6 +44,8 @@ public:
     QImage Find(const ThumbnailSource& source, QSize cell) const;
     // The error an earlier attempt recorded for this file while the file is unchanged.
     std::optional<QString> RecordedFailure(const ThumbnailSource& source) const;
+    // Whether a thumbnail for the cell may be written (its folder is made if missing).
+    bool Writable(QSize cell) const;
     // Writes the thumbnail of the cell's class, reduced from `decoded` (the picture at any
     // scale at least as large as the thumbnail). False when nothing was written.
     bool Store(const ThumbnailSource& source, QSize cell, const QImage& decoded) const;

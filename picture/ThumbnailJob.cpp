@@ -45,7 +45,10 @@ bool TakeCachedThumbnail(const ThumbnailSource& source, JpegCacheJob& job, JpegC
         result.denom = job.options.scaleDenom;
         return true;
     }
-    job.options.scaleDenom = DenomCovering(source.imageSize, ThumbnailClassSide(job.target), job.options.scaleDenom);
+    // A larger decode only where its thumbnail can be kept.
+    if (cache->Writable(job.target))
+        job.options.scaleDenom =
+            DenomCovering(source.imageSize, ThumbnailClassSide(job.target), job.options.scaleDenom);
     return false;
 }
 

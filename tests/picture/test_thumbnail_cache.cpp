@@ -196,6 +196,7 @@ private slots:
             QCOMPARE(run.decodes, 1);
             QVERIFY(run.result.error.isEmpty());
             QCOMPARE(run.result.fitted.size(), QSize(120, 90));
+            QCOMPARE(run.result.denom, 8); // not decoded larger for a thumbnail that cannot be kept
         }
         QVERIFY(!QFileInfo(Cache()).isDir());
         QFile::remove(Cache());
