@@ -126,12 +126,16 @@ bool DecodeQueue::Dispatch()
         const uint64_t id = m_nextId++;
         auto stop = std::make_shared<std::atomic<bool>>(false);
         m_flights.push_back(Flight {job, id, false, stop});
+        // Thumbnails go through the shared thumbnail cache; a full-screen picture is decoded.
+        ThumbnailSource thumbnail;
+        if (!job.image->DevicePixels())
+            thumbnail = {jpeg->Source(), QSize(jpeg->Width(), jpeg->Height()), QStringLiteral("image/jpeg")};
         std::optional<JpegCacheJob> work;
         m_running = true;
         Guarded(m_platform, [&] { work = jpeg->StartCacheJob(job.target); });
         m_running = false;
         if (work) {
-            StartDecodeTask(m_channel, DecodeTask {id, std::move(*work), std::move(stop)});
+            StartDecodeTask(m_channel, DecodeTask {id, std::move(*work), std::move(stop), std::move(thumbnail)});
             continue;
         }
         m_flights.erase(std::find_if(m_flights.begin(), m_flights.end(), [id](const Flight& f) { return f.id == id; }));

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThreadPool>
+#include "picture/ThumbnailJob.h"
 
 namespace {
 
@@ -50,7 +51,10 @@ void WorkOne()
     // A task whose page was left before it started is not decoded at all.
     if (!task.stop->load(std::memory_order_relaxed)) {
         task.job.options.cancel = task.stop.get();
-        done.result = TJpegImage::RunCacheJob(task.job);
+        if (!TakeCachedThumbnail(task.thumbnail, task.job, done.result)) {
+            done.result = TJpegImage::RunCacheJob(task.job);
+            KeepThumbnail(task.thumbnail, task.job, done.result, task.stop->load(std::memory_order_relaxed));
+        }
     }
     task.job.data = QByteArray(); // this thread's share of the bytes goes now
     Deliver(*channel, std::move(done));

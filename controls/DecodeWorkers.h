@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include "picture/JpegImage.h"
+#include "picture/ThumbnailCache.h"
 
 class QObject;
 
@@ -19,6 +20,7 @@ struct DecodeTask {
     uint64_t id = 0;
     JpegCacheJob job;
     std::shared_ptr<std::atomic<bool>> stop; // raised when the task's page was left
+    ThumbnailSource thumbnail;               // the file, for the shared thumbnail cache; none outside thumbnails
 };
 
 struct DecodeDone {

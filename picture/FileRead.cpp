@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include "picture/Failure.h"
 
 namespace {
@@ -32,7 +34,7 @@ private:
 
 } // namespace
 
-QByteArray ReadRegularFile(const QString& path, int64_t maxBytes)
+QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* source)
 {
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It does not
     // change how a regular file reads.
@@ -62,5 +64,10 @@ QByteArray ReadRegularFile(const QString& path, int64_t maxBytes)
         filled += n;
     }
     bytes.truncate(filled);
+    if (source) {
+        source->path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+        source->size = filled == qsizetype(st.st_size) ? int64_t(st.st_size) : -1;
+        source->mtime = int64_t(st.st_mtime);
+    }
     return bytes;
 }

@@ -5,7 +5,15 @@
 #include <QByteArray>
 #include <QString>
 
+// What a read saw of the file it read, from the same open file the bytes came from.
+struct SourceFile {
+    QString path;      // absolute and clean
+    int64_t size = -1; // bytes; -1 when the file changed while it was read
+    int64_t mtime = 0; // last modification, whole seconds since the epoch
+};
+
 // The file's bytes. Fails with "Cannot open file ..." when it cannot be opened or is not a
 // regular file, and with "Out of system resources" when it holds more than `maxBytes`,
 // before anything is read.
-QByteArray ReadRegularFile(const QString& path, int64_t maxBytes);
+// With `source`, also what was read from where.
+QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* source = nullptr);

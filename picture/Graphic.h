@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QRect>
 #include <QString>
+#include "picture/FileRead.h"
 #include "picture/PixelFormat.h"
 
 class QPainter;
@@ -31,6 +32,8 @@ public:
     // Reads the whole file (a regular file, no larger than the decoded-size limit) and hands it
     // to LoadFromBytes. A failed load leaves the graphic as it was.
     void LoadFromFile(const QString& path);
+    // The file the graphic was loaded from, as LoadFromFile read it; no path otherwise.
+    const SourceFile& Source() const { return m_source; }
     virtual void LoadFromBytes(const QByteArray& bytes) = 0;
     virtual QByteArray SaveToBytes() = 0;
     // Writes beside the target and renames over it only when complete (WriteWholeFile).
@@ -68,4 +71,7 @@ protected:
         if (OnProgress)
             OnProgress(r);
     }
+
+private:
+    SourceFile m_source;
 };
