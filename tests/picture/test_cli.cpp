@@ -256,23 +256,14 @@ void TestCli::namesNotUtf8()
 {
     QFETCH(QByteArray, name);
     QFETCH(QString, shown);
-    const QByteArray path = QFile::encodeName(m_dir.path()) + '/' + name;
-    QCOMPARE(::rename(QFile::encodeName(Path("b.jpg")).constData(), path.constData()), 0);
+    const QByteArray dir = QFile::encodeName(m_dir.path()) + '/';
+    QCOMPARE(::rename((dir + "b.jpg").constData(), (dir + name).constData()), 0);
     const Outcome info = RunBytes({"info", name});
     const Outcome save = RunBytes({"save", name, "out-" + name});
-    ::rename(path.constData(), QFile::encodeName(Path("b.jpg")).constData());
-    QCOMPARE(info.err, QString());
-    QCOMPARE(
-        info.out,
-        QStringLiteral("file: %1\nkind: jpeg\nwidth: 40\nheight: 20\nprogressive: no\ngreyscale: no\n").arg(shown));
-    QCOMPARE(info.status, 0);
+    ::rename((dir + name).constData(), (dir + "b.jpg").constData());
+    QCOMPARE(info.out, "file: " + shown + "\nkind: jpeg\nwidth: 40\nheight: 20\nprogressive: no\ngreyscale: no\n");
     QCOMPARE(save.err, QString());
-    QCOMPARE(save.status, 0);
-    struct stat st {};
-    const QByteArray out = QFile::encodeName(m_dir.path()) + "/out-" + name;
-    QCOMPARE(::stat(out.constData(), &st), 0);
-    ::unlink(out.constData());
-    QVERIFY(st.st_size > 0);
+    QCOMPARE(::unlink((dir + "out-" + name).constData()), 0);
 }
 
 void TestCli::render_data()

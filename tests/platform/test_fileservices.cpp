@@ -65,7 +65,6 @@ private slots:
     void volumesStartAtRoot();
     void namesNotUtf8_data();
     void namesNotUtf8();
-    void workingFolderNotUtf8();
 
 private:
     QTemporaryDir m_dir;
@@ -274,48 +273,34 @@ void TestFileServices::namesNotUtf8_data()
     QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80.jpg");
 }
 
-// A name is listed, read and copied by its own bytes, though they are not UTF-8.
+// Entered, listed, read and copied by the names' own bytes, in a folder named so too.
 void TestFileServices::namesNotUtf8()
 {
     QFETCH(QByteArray, name);
-    const QByteArray folder = QFile::encodeName(P(QStringLiteral("raw-%1").arg(QTest::currentDataTag())));
+    const QByteArray folder = QFile::encodeName(P("raw")) + QTest::currentDataTag() + "\xe9";
     QCOMPARE(::mkdir(folder.constData(), 0700), 0);
     const QByteArray source = Pattern(70000);
-    {
-        const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, source.constData(), size_t(source.size())), ssize_t(source.size()));
-        ::close(fd);
-    }
-    const QString dir = DecodeFileName(folder);
-    const auto entries = FileServices::ListDirectory(dir, "*.jpg", ListFilter::Files);
-    QVERIFY(entries.has_value());
-    QCOMPARE(entries->size(), size_t(1));
-    const QString listed = entries->front().name;
-    QCOMPARE(EncodeFileName(listed), name);
+    const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    QCOMPARE(::write(fd, source.constData(), size_t(source.size())), ssize_t(source.size()));
+    ::close(fd);
 
-    const QString path = dir + '/' + listed;
-    const auto facts = FileServices::ReadFileFacts(path);
-    QVERIFY(facts.has_value());
-    QCOMPARE(facts->size, uint64_t(source.size()));
-    for (bool failIfExists : {true, false}) {
-        const QByteArray copy = folder + (failIfExists ? "/new-" : "/replaced-") + name;
-        QVERIFY(FileServices::CopyFile(path, DecodeFileName(copy), failIfExists));
+    const QString before = FileServices::CurrentFolder();
+    QVERIFY(FileServices::SetCurrentFolder(DecodeFileName(folder)));
+    const QString inside = FileServices::CurrentFolder();
+    const auto entries = FileServices::ListDirectory(QString(), "*.jpg", ListFilter::Files);
+    QVERIFY(FileServices::SetCurrentFolder(before));
+    QCOMPARE(EncodeFileName(inside), folder);
+    QVERIFY(entries && entries->size() == 1);
+    QCOMPARE(EncodeFileName(entries->front().name), name);
+
+    const QString path = inside + '/' + entries->front().name;
+    QCOMPARE(FileServices::ReadFileFacts(path).value_or(FileFacts {}).size, uint64_t(source.size()));
+    for (const QByteArray& copy : {folder + "/new-" + name, folder + "/replaced-" + name}) {
+        QVERIFY(FileServices::CopyFile(path, DecodeFileName(copy), copy.contains("/new-")));
         struct stat st {};
         QCOMPARE(::stat(copy.constData(), &st), 0);
         QCOMPARE(qint64(st.st_size), qint64(source.size()));
     }
-}
-
-void TestFileServices::workingFolderNotUtf8()
-{
-    const QString before = FileServices::CurrentFolder();
-    const QByteArray folder = QFile::encodeName(P("dir")) + "\xe9";
-    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
-    QVERIFY(FileServices::SetCurrentFolder(DecodeFileName(folder)));
-    const QString inside = FileServices::CurrentFolder();
-    QVERIFY(FileServices::SetCurrentFolder(before));
-    QCOMPARE(EncodeFileName(inside), folder);
 }
 
 QTEST_GUILESS_MAIN(TestFileServices)
