@@ -1,9 +1,11 @@
 // The window in a folder whose name, like its files' names, is not UTF-8: thumbnails drawn,
-// opened full screen and described by the names' bytes, shown with U+FFFD.
+// opened full screen and described by the names' bytes; list line, hint and details shown with U+FFFD.
 #include <sys/stat.h>
 #include <QLineEdit>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include "base/FileNames.h"
+#include "controls/FileListBox.h"
 #include "controls/ImageControl.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
@@ -60,6 +62,8 @@ private slots:
         QCOMPARE(EncodeFileName(img->Hint()), name);
         QVERIFY(img->Picture().HasGraphic());
         QVERIFY(ShownWithReplacement(img->toolTip()));
+        const auto* lines = qobject_cast<QStyledItemDelegate*>(w.form->FileListBox1->itemDelegate());
+        QVERIFY(ShownWithReplacement(lines->displayText(w.form->FileListBox1->Item(0), QLocale())));
         QVERIFY(w.During<TFullForm>([&] { w.Choose(1, QStringLiteral("Show Full Size")); },
                                     [&](TFullForm& full) {
                                         QCOMPARE(EncodeFileName(full.ShownFile), name);
