@@ -2,7 +2,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QStyledItemDelegate>
+#include "controls/NameDelegate.h"
 #include "controls/NameOrder.h"
 #include "picture/Failure.h"
 #include "platform/Guard.h"
@@ -13,9 +13,9 @@ constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndent = 10; // pixels per level
 
 // Shifts each entry right by its level.
-class IndentDelegate : public QStyledItemDelegate {
+class IndentDelegate : public TNameDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using TNameDelegate::TNameDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyleOptionViewItem shifted(option);

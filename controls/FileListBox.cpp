@@ -2,16 +2,16 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QStringListModel>
-#include <QStyledItemDelegate>
+#include "controls/NameDelegate.h"
 #include "controls/NameOrder.h"
 #include "platform/Guard.h"
 
 namespace {
 // With uniform item sizes the view asks only the first entry for its size; widening that
 // answer to the extent makes every row, and so the scrollable width, that wide.
-class ExtentDelegate : public QStyledItemDelegate {
+class ExtentDelegate : public TNameDelegate {
 public:
-    ExtentDelegate(const int& extent, QObject* parent) : QStyledItemDelegate(parent), m_extent(extent) {}
+    ExtentDelegate(const int& extent, QObject* parent) : TNameDelegate(parent), m_extent(extent) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QSize s = QStyledItemDelegate::sizeHint(option, index);

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include "base/FileNames.h"
 #include "controls/DecodeQueue.h"
 #include "platform/Guard.h"
 
@@ -33,7 +34,7 @@ void TImage::SetStretch(bool stretch)
 void TImage::SetHint(const QString& hint)
 {
     m_hint = hint;
-    setToolTip(hint);
+    setToolTip(DisplayName(hint)); // the hint itself keeps the exact name
 }
 
 void TImage::SetDecodeQueue(DecodeQueue* queue)

@@ -1,19 +1,19 @@
 #include "picture/FileRead.h"
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "base/FileNames.h"
 #include "picture/Failure.h"
 
 namespace {
 
 [[noreturn]] void CannotOpen(const QString& path, const QString& reason)
 {
-    throw Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    throw Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(DisplayName(path), reason));
 }
 
 QString SystemReason(int error)
@@ -32,13 +32,46 @@ private:
     int m_fd;
 };
 
+// Reads up to bytes.size() bytes; the array is cut to what was read. 0 or the system's error.
+int ReadInto(int fd, QByteArray& bytes)
+{
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            break; // shrunk meanwhile
+        filled += n;
+    }
+    bytes.truncate(filled);
+    return 0;
+}
+
+// O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It does not
+// change how a regular file reads.
+int OpenForReading(const QString& path)
+{
+    return ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+}
+
+// The name made absolute against the working folder as the system has it (its bytes kept).
+QString AbsoluteName(const QString& path)
+{
+    if (QDir::isAbsolutePath(path))
+        return QDir::cleanPath(path);
+    char buffer[4096];
+    const char* cwd = ::getcwd(buffer, sizeof buffer);
+    return QDir::cleanPath(DecodeFileName(cwd ? QByteArrayView(cwd) : QByteArrayView("/")) + QLatin1Char('/') + path);
+}
+
 } // namespace
 
 QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* source)
 {
-    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It does not
-    // change how a regular file reads.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = OpenForReading(path);
     if (fd < 0)
         CannotOpen(path, SystemReason(errno));
     FdCloser closer(fd);
@@ -52,22 +85,27 @@ QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* so
 
     // What the file held when opened: a file that grows meanwhile is read no further.
     QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw Failure(SystemReason(errno));
-        if (n == 0)
-            break; // shrunk meanwhile
-        filled += n;
-    }
-    bytes.truncate(filled);
+    if (const int error = ReadInto(fd, bytes))
+        throw Failure(SystemReason(error));
     if (source) {
-        source->path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        source->size = filled == qsizetype(st.st_size) ? int64_t(st.st_size) : -1;
+        source->path = AbsoluteName(path);
+        source->size = bytes.size() == qsizetype(st.st_size) ? int64_t(st.st_size) : -1;
         source->mtime = int64_t(st.st_mtime);
     }
+    return bytes;
+}
+
+std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype count)
+{
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return std::nullopt;
+    FdCloser closer(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    QByteArray bytes(std::min<qsizetype>(count, qsizetype(st.st_size)), Qt::Uninitialized);
+    if (ReadInto(fd, bytes) != 0)
+        return std::nullopt;
     return bytes;
 }

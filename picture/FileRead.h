@@ -2,6 +2,7 @@
 // Reading a picture file whole. Only a regular file is read: a pipe or device with a
 // picture's name would block the caller or never end.
 #include <cstdint>
+#include <optional>
 #include <QByteArray>
 #include <QString>
 
@@ -17,3 +18,7 @@ struct SourceFile {
 // before anything is read.
 // With `source`, also what was read from where.
 QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* source = nullptr);
+
+// At most the first `count` bytes of a regular file; nullopt when it cannot be opened or is
+// not a regular file.
+std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype count);

@@ -1,4 +1,5 @@
 #include "picture/ThumbnailCache.h"
+#include "base/FileNames.h"
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -198,7 +199,7 @@ QImage ThumbnailCache::Find(const ThumbnailSource& source, QSize cell) const
     const int need = ThumbnailClassSide(cell);
     if (!source.Valid() || need == 0 || Holds(source))
         return {};
-    const QByteArray uri = ThumbnailUri(QFile::encodeName(source.file.path));
+    const QByteArray uri = ThumbnailUri(EncodeFileName(source.file.path));
     const QString name = ThumbnailFileName(uri);
     for (const SizeClass& c : kClasses) {
         if (c.side < need)
@@ -217,7 +218,7 @@ std::optional<QString> ThumbnailCache::RecordedFailure(const ThumbnailSource& so
 {
     if (!source.Valid() || Holds(source))
         return std::nullopt;
-    const QByteArray uri = ThumbnailUri(QFile::encodeName(source.file.path));
+    const QByteArray uri = ThumbnailUri(EncodeFileName(source.file.path));
     const QImage png =
         ReadPng(m_root + QLatin1Char('/') + QLatin1String(kFailFolder) + QLatin1Char('/') + ThumbnailFileName(uri),
                 kFailMarkerSide);
@@ -265,7 +266,7 @@ bool ThumbnailCache::Write(const QString& folder, const QImage& image, const Thu
 {
     if (!MakeFolders(folder))
         return false;
-    const QByteArray uri = ThumbnailUri(QFile::encodeName(source.file.path));
+    const QByteArray uri = ThumbnailUri(EncodeFileName(source.file.path));
     // On the image, not the writer: the writer's text splits its keys at the first ':'.
     QImage stamped = image;
     stamped.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(uri));

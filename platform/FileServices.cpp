@@ -1,11 +1,11 @@
 #include "platform/FileServices.h"
 
-#include <QDir>
-#include <QFile>
-#include <QSaveFile>
 #include <QStorageInfo>
+#include "base/FileNames.h"
+#include "base/FileReplacement.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,7 +41,7 @@ private:
 // for a writer; it has no effect on regular files.
 int OpenRegularForReading(const QString& path, struct stat& st)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return -1;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -89,12 +89,12 @@ bool WriteAll(int fd, const char* data, ssize_t size)
 void CopyTimes(const QString& to, const struct stat& st)
 {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    ::utimensat(AT_FDCWD, QFile::encodeName(to).constData(), times, 0);
+    ::utimensat(AT_FDCWD, EncodeFileName(to).constData(), times, 0);
 }
 
 bool CopyToNewFile(int from, const QString& to, const struct stat& st)
 {
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray target = EncodeFileName(to);
     Fd out(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!out.Valid())
         return false;
@@ -113,13 +113,13 @@ bool CopyToNewFile(int from, const QString& to, const struct stat& st)
 bool ReplaceFile(int from, const QString& to, const struct stat& st)
 {
     // Written beside the target and renamed over it only when complete.
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
+    FileReplacement out(to, FileReplacement::Fallback::None);
+    if (out.Open() != 0)
         return false;
-    const bool ok = CopyBytes(from, [&](const char* data, ssize_t n) { return out.write(data, n) == n; });
-    if (!ok || !out.commit())
-        return false; // an uncommitted QSaveFile leaves the target as it was
-    ::chmod(QFile::encodeName(to).constData(), st.st_mode & 07777);
+    const bool ok = CopyBytes(from, [&](const char* data, ssize_t n) { return out.Write(data, n) == 0; });
+    if (!ok || out.Commit() != 0)
+        return false; // an uncommitted replacement leaves the target as it was
+    ::chmod(EncodeFileName(to).constData(), st.st_mode & 07777);
     CopyTimes(to, st);
     return true;
 }
@@ -130,12 +130,18 @@ namespace FileServices {
 
 QString CurrentFolder()
 {
-    return QDir::currentPath();
+    // The bytes as they are: a folder whose name is not UTF-8 must still be found again.
+    char* path = ::getcwd(nullptr, 0);
+    if (!path)
+        return QString();
+    const QString folder = DecodeFileName(path);
+    std::free(path);
+    return folder;
 }
 
 bool SetCurrentFolder(const QString& folder)
 {
-    return !folder.isEmpty() && QDir::setCurrent(folder);
+    return !folder.isEmpty() && ::chdir(EncodeFileName(folder).constData()) == 0;
 }
 
 std::optional<FileFacts> ReadFileFacts(const QString& path)
@@ -164,7 +170,7 @@ bool CopyFile(const QString& from, const QString& to, bool failIfExists)
     // A file is never copied onto itself (by its own name, a link or another hard link):
     // there is nothing to copy, and the only copy must stay untouched.
     struct stat target {};
-    if (::stat(QFile::encodeName(to).constData(), &target) == 0 && target.st_dev == st.st_dev &&
+    if (::stat(EncodeFileName(to).constData(), &target) == 0 && target.st_dev == st.st_dev &&
         target.st_ino == st.st_ino)
         return false;
     return failIfExists ? CopyToNewFile(in.Get(), to, st) : ReplaceFile(in.Get(), to, st);
@@ -172,7 +178,7 @@ bool CopyFile(const QString& from, const QString& to, bool failIfExists)
 
 std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask, ListFilter filter)
 {
-    const QByteArray path = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QByteArray path = EncodeFileName(folder.isEmpty() ? QStringLiteral(".") : folder);
     DIR* dir = ::opendir(path.constData());
     if (!dir)
         return std::nullopt;
@@ -182,7 +188,7 @@ std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const 
         const char* raw = d->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        const QString name = QFile::decodeName(raw);
+        const QString name = DecodeFileName(raw);
         if (!MatchesMask(name, mask))
             continue;
 

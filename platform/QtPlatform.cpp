@@ -1,6 +1,7 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/FileServices.h"
+#include "base/FileNames.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -92,7 +93,7 @@ void QtPlatform::ShowMessage(MessageKind kind, const QString& caption, const QSt
         : kind == MessageKind::Error                                ? QMessageBox::Critical
                                                                     : QMessageBox::NoIcon;
     // Parented to the active window so that it is modal over it and centred on it.
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(icon, DisplayName(caption), DisplayName(text), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
 

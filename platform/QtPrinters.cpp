@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
+#include "base/FileNames.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ public:
     {
         if (m_name == kPdfFilePrinter && !ChooseFile(documentName))
             return false;
-        m_printer.setDocName(documentName);
+        m_printer.setDocName(DisplayName(documentName)); // shown in the print queue
         m_painter = std::make_unique<QPainter>();
         if (!m_painter->begin(&m_printer)) {
             m_painter.reset();
@@ -124,7 +125,8 @@ private:
     // Asks for the PDF file and prepares a temporary file beside it; false when declined.
     bool ChooseFile(const QString& documentName)
     {
-        const QString suggested = QFileInfo(documentName).completeBaseName() + QStringLiteral(".pdf");
+        // Shown to the user in the dialog, so with replacement characters.
+        const QString suggested = DisplayName(QFileInfo(documentName).completeBaseName()) + QStringLiteral(".pdf");
         const std::optional<QString> chosen =
             m_dialogs.SaveFileDialog(m_parent, QStringLiteral("Print to PDF file"),
                                      QStringLiteral("PDF files (*.pdf)|*.pdf"), QString(), suggested);

@@ -1,6 +1,7 @@
 #include "platform/ScriptedPlatform.h"
 
 #include "platform/FileServices.h"
+#include "base/FileNames.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -115,7 +116,7 @@ int ScriptedPlatform::FireAll()
 
 void ScriptedPlatform::ShowMessage(MessageKind kind, const QString& caption, const QString& text)
 {
-    messages.push_back({kind, caption, text});
+    messages.push_back({kind, DisplayName(caption), DisplayName(text)}); // as the real box shows them
 }
 
 void ScriptedPlatform::Beep()

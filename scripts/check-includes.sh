@@ -1,24 +1,25 @@
 #!/usr/bin/env bash
 # Fails when a file includes a header of a layer that may not depend on it. A layer may
 # include its own headers and those of the layers it builds on:
-#   picture < platform < controls < ui < app;  tools builds on picture alone.
+#   base < picture < platform < controls < ui < app;  tools builds on picture (and base) alone.
 # Usage: scripts/check-includes.sh [source root]
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 declare -A allowed=(
-  [picture]="picture"
-  [platform]="platform"
-  [controls]="controls platform picture"
-  [ui]="ui controls platform picture"
-  [app]="app ui controls platform picture"
-  [tools]="tools picture"
+  [base]="base"
+  [picture]="picture base"
+  [platform]="platform base"
+  [controls]="controls platform picture base"
+  [ui]="ui controls platform picture base"
+  [app]="app ui controls platform picture base"
+  [tools]="tools picture base"
 )
 bad=0
 for layer in "${!allowed[@]}"; do
   [ -d "$root/$layer" ] || continue
   while IFS=: read -r file line text; do
     target=$(sed -E 's/^[[:space:]]*#[[:space:]]*include[[:space:]]+"([^"/]+)\/.*/\1/' <<<"$text")
-    case " picture platform controls ui app tools " in
+    case " base picture platform controls ui app tools " in
       *" $target "*) ;;
       *) continue ;; # a header of the same folder or a system header
     esac

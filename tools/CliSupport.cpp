@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 #include <cstdio>
 #include <QPainter>
+#include "base/FileNames.h"
 #include "picture/DibImage.h"
 #include "picture/Failure.h"
 #include "picture/Icon.h"
@@ -80,10 +81,10 @@ QSize FitInside(QSize picture, QSize box)
 
 void PrintOut(const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputs(DisplayName(text).toLocal8Bit().constData(), stdout);
 }
 
 void PrintErr(const QString& text)
 {
-    std::fputs(text.toLocal8Bit().constData(), stderr);
+    std::fputs(DisplayName(text).toLocal8Bit().constData(), stderr);
 }

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include "CliCommands.h"
 #include "CliSupport.h"
+#include "base/FileNames.h"
 #include "picture/Failure.h"
 
 namespace {
@@ -18,7 +19,11 @@ const char kUsage[] = "usage: lumivue-picture info FILE...\n"
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
+    // The bytes as given: a file name need not be UTF-8 (QCoreApplication::arguments() would
+    // lose such bytes).
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(DecodeFileName(argv[i]));
     if (args.isEmpty()) {
         PrintErr(QString::fromLatin1(kUsage));
         return 2;

@@ -1,8 +1,11 @@
 #include "app/lib/CommandLine.h"
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
-#include <QFileInfo>
 #include <QTextStream>
+#include "base/FileNames.h"
 #include "picture/Failure.h"
+#include "platform/FileServices.h"
 #include "ui/browser/Viewmain.h"
 
 namespace {
@@ -16,16 +19,16 @@ constexpr const char* kUsage = "Usage: lumivue [FOLDER | FILE]\n"
                                "\n"
                                "Without an argument the viewer starts in the working folder.\n";
 
-// Why the path cannot be started in, empty when it can.
-QString ProblemWith(const QFileInfo& info)
+// Why the path cannot be started in, empty when it can. Asked of the name's own bytes.
+QString ProblemWith(const QByteArray& path, const struct stat& st, bool exists)
 {
-    if (!info.exists())
+    if (!exists)
         return QStringLiteral("no such file or folder");
-    if (info.isDir())
-        return info.isReadable() && info.isExecutable() ? QString() : QStringLiteral("the folder cannot be read");
-    if (!info.isFile())
+    if (S_ISDIR(st.st_mode))
+        return ::access(path.constData(), R_OK | X_OK) == 0 ? QString() : QStringLiteral("the folder cannot be read");
+    if (!S_ISREG(st.st_mode))
         return QStringLiteral("not a file or folder");
-    return info.isReadable() ? QString() : QStringLiteral("the file cannot be read");
+    return ::access(path.constData(), R_OK) == 0 ? QString() : QStringLiteral("the file cannot be read");
 }
 
 StartRequest Mistake(QTextStream& err, const QString& text)
@@ -62,15 +65,25 @@ StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTe
     StartRequest start;
     if (paths.isEmpty())
         return start;
-    const QFileInfo info(paths.first());
-    if (const QString problem = ProblemWith(info); !problem.isEmpty()) {
-        err << "lumivue: cannot open \"" << paths.first() << "\": " << problem << "; starting in the working folder\n";
+    const QString& given = paths.first();
+    const QByteArray bytes = EncodeFileName(given);
+    struct stat st {};
+    const bool exists = !bytes.isEmpty() && ::stat(bytes.constData(), &st) == 0;
+    if (const QString problem = ProblemWith(bytes, st, exists); !problem.isEmpty()) {
+        err << "lumivue: cannot open \"" << DisplayName(given) << "\": " << problem
+            << "; starting in the working folder\n";
         err.flush();
-    } else if (info.isDir()) {
-        start.folder = QDir::cleanPath(info.absoluteFilePath());
+        return start;
+    }
+    // The working folder as the file system names it (QDir's own would lose bytes that are not UTF-8).
+    const QString absolute = QDir::cleanPath(
+        given.startsWith(QLatin1Char('/')) ? given : FileServices::CurrentFolder() + QLatin1Char('/') + given);
+    if (S_ISDIR(st.st_mode)) {
+        start.folder = absolute;
     } else {
-        start.folder = QDir::cleanPath(info.absolutePath());
-        start.fileName = info.fileName();
+        const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+        start.folder = slash == 0 ? QStringLiteral("/") : absolute.left(slash);
+        start.fileName = absolute.mid(slash + 1);
     }
     return start;
 }
@@ -81,7 +94,7 @@ void OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err)
         return;
     try {
         if (!form.OpenAt(start.folder, start.fileName))
-            err << "lumivue: \"" << start.fileName << "\" is not a picture the viewer shows"
+            err << "lumivue: \"" << DisplayName(start.fileName) << "\" is not a picture the viewer shows"
                 << " (.jpg, .jpeg, .bmp, .ico); showing its folder\n";
     } catch (...) {
         err << "lumivue: " << CurrentFailureText() << "; starting in the working folder\n";

@@ -1,3 +1,5 @@
+#include <fcntl.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -5,6 +7,7 @@
 #include <QTest>
 #include <QTextStream>
 #include "app/lib/CommandLine.h"
+#include "TestFiles.h"
 
 // Arguments and expected folders are written with "@" for the test's temporary folder.
 class TestCommandLine : public QObject {
@@ -27,10 +30,17 @@ private slots:
             QFile f(m_dir.filePath(QString::fromLatin1(name)));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
+        // A name whose bytes are not UTF-8: Latin-1 "café".
+        const QByteArray latin1 = QFile::encodeName(m_dir.filePath(QStringLiteral("pics/caf"))) + "\xe9.jpg";
+        QVERIFY(::close(::open(latin1.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600)) == 0);
         m_home = QDir::currentPath();
         QDir::setCurrent(m_dir.path()); // relative arguments count from here
     }
-    void cleanupTestCase() { QDir::setCurrent(m_home); }
+    void cleanupTestCase()
+    {
+        QDir::setCurrent(m_home);
+        RemoveTree(QFile::encodeName(m_dir.path())); // Qt's removal cannot reach the Latin-1 name
+    }
 
     void read_data()
     {
@@ -87,6 +97,10 @@ private slots:
                                                  << ""
                                                  << "^lumivue: cannot open \"@/none.jpg\": no such file or folder; "
                                                     "starting in the working folder\n$";
+        const QString cafe =
+            QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".jpg"); // as DecodeFileName gives it
+        QTest::newRow("file not UTF-8") << QStringList {"pics/" + cafe} << false << 0 << "@/pics" << cafe << ""
+                                        << "";
         QTest::newRow("device: working folder") << QStringList {"/dev/null"} << false << 0 << ""
                                                 << ""
                                                 << ""

@@ -106,17 +106,33 @@ class TestCli : public QObject {
     Q_OBJECT
 public:
     // `inChild` runs in the tool's process before it starts (async-signal-safe calls only).
-    Outcome Run(const QStringList& args, const std::function<void()>& inChild = {})
+    Outcome Run(const QStringList& args, const std::function<void()>& inChild = {},
+                const QString& program = QStringLiteral(LUMIVUE_PICTURE_TOOL), const QStringList& programArgs = {})
     {
         QProcess p;
         p.setWorkingDirectory(m_dir.path());
         if (inChild)
             p.setChildProcessModifier(inChild);
-        p.start(QStringLiteral(LUMIVUE_PICTURE_TOOL), args);
+        p.start(program, programArgs.isEmpty() ? args : programArgs);
         if (!p.waitForFinished(60000))
             qFatal("lumivue-picture did not finish");
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 QString::fromLocal8Bit(p.readAllStandardOutput()), QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    // Runs the tool with arguments of any bytes (QProcess would pass them as UTF-8): a shell
+    // turns each argument's octal escapes back into its bytes.
+    Outcome RunBytes(const QList<QByteArray>& args)
+    {
+        QString script = QStringLiteral("exec \"$0\"");
+        QStringList escaped {QStringLiteral(LUMIVUE_PICTURE_TOOL)};
+        for (const QByteArray& arg : args) {
+            QString e;
+            for (const char c : arg)
+                e += QStringLiteral("\\0%1").arg(uint(uchar(c)), 3, 8, QLatin1Char('0'));
+            escaped << e;
+            script += QStringLiteral(" \"$(printf '%b' \"$%1\")\"").arg(escaped.size() - 1);
+        }
+        return Run({}, {}, QStringLiteral("/bin/sh"), QStringList {QStringLiteral("-c"), script} + escaped);
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
@@ -125,6 +141,8 @@ private slots:
     void info_data();
     void info();
     void infoSeveralFiles();
+    void namesNotUtf8_data();
+    void namesNotUtf8();
     void render_data();
     void render();
     void renderFailures_data();
@@ -223,6 +241,29 @@ void TestCli::infoSeveralFiles()
     QCOMPARE(blocks[1], QStringLiteral("file: i.ico\nkind: icon\nwidth: 16\nheight: 16"));
     QVERIFY2(blocks[2].startsWith(QStringLiteral("file: missing.bmp\nerror: ")), qPrintable(blocks[2]));
     QVERIFY(blocks[2].endsWith('\n') && !blocks[2].endsWith(QStringLiteral("\n\n")));
+}
+
+void TestCli::namesNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("byte ff") << QByteArray("\xff.jpg") << QStringLiteral("\uFFFD.jpg");
+    QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9.jpg") << QStringLiteral("caf\uFFFD.jpg");
+}
+
+// Read and written by the bytes of their names, which are shown with replacement characters.
+void TestCli::namesNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    const QByteArray dir = QFile::encodeName(m_dir.path()) + '/';
+    QCOMPARE(::rename((dir + "b.jpg").constData(), (dir + name).constData()), 0);
+    const Outcome info = RunBytes({"info", name});
+    const Outcome save = RunBytes({"save", name, "out-" + name});
+    ::rename((dir + name).constData(), (dir + "b.jpg").constData());
+    QCOMPARE(info.out, "file: " + shown + "\nkind: jpeg\nwidth: 40\nheight: 20\nprogressive: no\ngreyscale: no\n");
+    QCOMPARE(save.err, QString());
+    QCOMPARE(::unlink((dir + "out-" + name).constData()), 0);
 }
 
 void TestCli::render_data()

@@ -1,8 +1,11 @@
 // The file services both platforms share: listing, file facts, copying, volumes.
 #include <QtTest>
 
+#include "base/FileNames.h"
 #include "platform/FileServices.h"
+#include "TestFiles.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +50,7 @@ class TestFileServices : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanupTestCase() { RemoveTree(QFile::encodeName(m_dir.path())); } // names Qt cannot remove
     void listing_data();
     void listing();
     void listingFailures_data();
@@ -59,6 +63,8 @@ private slots:
     void copyFailures_data();
     void copyFailures();
     void volumesStartAtRoot();
+    void namesNotUtf8_data();
+    void namesNotUtf8();
 
 private:
     QTemporaryDir m_dir;
@@ -257,6 +263,44 @@ void TestFileServices::volumesStartAtRoot()
     QVERIFY(!volumes.isEmpty());
     QCOMPARE(volumes.front(), QStringLiteral("/"));
     QCOMPARE(QSet<QString>(volumes.begin(), volumes.end()).size(), volumes.size());
+}
+
+void TestFileServices::namesNotUtf8_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("byte ff") << QByteArray("\xff.jpg");
+    QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9.jpg");
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80.jpg");
+}
+
+// Entered, listed, read and copied by the names' own bytes, in a folder named so too.
+void TestFileServices::namesNotUtf8()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray folder = QFile::encodeName(P("raw")) + QTest::currentDataTag() + "\xe9";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const QByteArray source = Pattern(70000);
+    const int fd = ::open((folder + '/' + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    QCOMPARE(::write(fd, source.constData(), size_t(source.size())), ssize_t(source.size()));
+    ::close(fd);
+
+    const QString before = FileServices::CurrentFolder();
+    QVERIFY(FileServices::SetCurrentFolder(DecodeFileName(folder)));
+    const QString inside = FileServices::CurrentFolder();
+    const auto entries = FileServices::ListDirectory(QString(), "*.jpg", ListFilter::Files);
+    QVERIFY(FileServices::SetCurrentFolder(before));
+    QCOMPARE(EncodeFileName(inside), folder);
+    QVERIFY(entries && entries->size() == 1);
+    QCOMPARE(EncodeFileName(entries->front().name), name);
+
+    const QString path = inside + '/' + entries->front().name;
+    QCOMPARE(FileServices::ReadFileFacts(path).value_or(FileFacts {}).size, uint64_t(source.size()));
+    for (const QByteArray& copy : {folder + "/new-" + name, folder + "/replaced-" + name}) {
+        QVERIFY(FileServices::CopyFile(path, DecodeFileName(copy), copy.contains("/new-")));
+        struct stat st {};
+        QCOMPARE(::stat(copy.constData(), &st), 0);
+        QCOMPARE(qint64(st.st_size), qint64(source.size()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileServices)

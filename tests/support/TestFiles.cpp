@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
+#include <ftw.h>
 
 void WriteBytes(const QString& path, const QByteArray& bytes)
 {
@@ -21,6 +22,13 @@ QByteArray ReadBytes(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
+}
+
+void RemoveTree(const QByteArray& folder)
+{
+    ::nftw(
+        folder.constData(), [](const char* path, const struct stat*, int, struct FTW*) { return std::remove(path); },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 QString CorpusDir()

@@ -2,8 +2,6 @@
 #include <algorithm>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -11,7 +9,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include "base/FileNames.h"
 #include "picture/Bitmap.h"
+#include "picture/FileRead.h"
 #include "controls/ImageControl.h"
 #include "ui/browser/ImageFacts.h"
 #include "picture/JpegImage.h"
@@ -93,14 +93,10 @@ bool TViewForm::ReadBitmapHeader(const QString& entry)
     const QString path = FullPath(entry);
     // Only a regular file is opened: reading a pipe put in a file's place would wait forever.
     // A file gone since its facts were read gathers nothing, as an unreadable one does.
-    if (!QFileInfo(path).isFile())
+    const std::optional<QByteArray> head = ReadRegularFileHead(path, kBitmapHeadBytes);
+    if (!head)
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(kBitmapHeadBytes);
-    file.close();
-    switch (ParseBitmapHeader(head, ImageInfo)) {
+    switch (ParseBitmapHeader(*head, ImageInfo)) {
     case BitmapHeaderResult::Read: return true;
     case BitmapHeaderResult::Unknown: ShowError(m_platform, QStringLiteral("Unkown Bitmap")); return false;
     case BitmapHeaderResult::Incomplete: break;
@@ -113,7 +109,7 @@ void TViewForm::mniDetailsClick()
     pnlBitMap->hide();
     pnlJPeg->hide();
     pnlDetail->show();
-    edtDName->setText(ImageInfo.FileName);
+    edtDName->setText(DisplayName(ImageInfo.FileName));
     edtDName->setCursorPosition(0);
     const auto number = [](bool fresh, auto value) { return fresh ? QString::number(value) : QString(); };
     edtDHeight->setText(number(FreshFacts.sides, ImageInfo.Height));

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
+#include "base/FileNames.h"
 #include "ui/browser/ButtonPictures.h"
 #include "controls/DecodeQueue.h"
 #include "controls/DirectoryListBox.h"
@@ -144,7 +145,7 @@ void TViewForm::BuildFilePanel()
         Guard([this, dir] {
             FileListBox1->SetDirectory(dir);
             if (lblxDir)
-                lblxDir->setText(dir);
+                lblxDir->setText(DisplayName(dir));
         });
     };
     FileListBox1->OnChange = GuardedCallback(m_platform, [this] { FileListBox1Change(); });

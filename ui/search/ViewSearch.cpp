@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include "ui/search/FolderWalk.h"
 #include "ui/search/PathEllipsis.h"
 #include "platform/Platform.h"
+#include "controls/NameDelegate.h"
 #include "controls/RadioGroup.h"
 #include "ui/browser/Viewmain.h"
 #include "platform/Messages.h"
@@ -23,9 +23,9 @@ constexpr int kResultExtent = 700; // pixels the result list scrolls over, whate
 
 // Every line of the result list is as wide as the list's fixed extent. With uniform sizes
 // the list then measures one line instead of each of many thousand results.
-class ResultLineDelegate : public QStyledItemDelegate {
+class ResultLineDelegate : public TNameDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using TNameDelegate::TNameDelegate;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         return QSize(kResultExtent, QStyledItemDelegate::sizeHint(option, index).height());
@@ -74,7 +74,7 @@ void TViewForm::BuildSearchPanel()
     pnlSearch->setObjectName(QStringLiteral("pnlSearch"));
     pnlSearch->setAutoFillBackground(true);
 
-    lblxDir = new QLabel(m_platform.CurrentFolder(), pnlSearch);
+    lblxDir = new QLabel(DisplayName(m_platform.CurrentFolder()), pnlSearch);
     lblxDir->setObjectName(QStringLiteral("lblxDir"));
     // A folder name is never markup, and an "&" in it is an ordinary character.
     lblxDir->setTextFormat(Qt::PlainText);
