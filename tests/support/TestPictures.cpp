@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include <QPainter>
 #include "picture/Bitmap.h"
 #include "picture/DibImage.h"
 #include "picture/JpegImage.h"
@@ -14,6 +15,49 @@ QImage MakeTestImage(int width, int height, int seed)
                          qRgb((x * 255 / std::max(1, width - 1) + seed * 40) & 255,
                               (y * 255 / std::max(1, height - 1)) & 255, ((x / 8 + y / 8) % 2) * 200));
     return img;
+}
+
+namespace {
+const QRgb kQuadrants[4] = {qRgb(230, 20, 20), qRgb(20, 200, 20), qRgb(20, 20, 230), qRgb(240, 230, 20)};
+const char kQuadrantLetters[4] = {'R', 'G', 'B', 'Y'};
+}
+
+QByteArray MakeQuadrantJpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    const int w = width / 2, h = height / 2;
+    QPainter p(&image);
+    p.fillRect(0, 0, w, h, QColor(kQuadrants[0]));
+    p.fillRect(w, 0, width - w, h, QColor(kQuadrants[1]));
+    p.fillRect(0, h, w, height - h, QColor(kQuadrants[2]));
+    p.fillRect(w, h, width - w, height - h, QColor(kQuadrants[3]));
+    p.end();
+    TJpegImage jpeg;
+    jpeg.AssignBitmap(TBitmap(DibFromQImage(image)));
+    jpeg.settings.quality = 95;
+    return jpeg.SaveToBytes();
+}
+
+QString QuadrantColours(const QImage& image)
+{
+    const int w = image.width(), h = image.height();
+    QString out;
+    for (const QPoint at :
+         {QPoint(w / 4, h / 4), QPoint(3 * w / 4, h / 4), QPoint(w / 4, 3 * h / 4), QPoint(3 * w / 4, 3 * h / 4)}) {
+        const QRgb c = image.pixel(at);
+        int best = 90; // further than this from all four: none of them
+        char letter = '?';
+        for (int i = 0; i < 4; ++i) {
+            const QRgb r = kQuadrants[i];
+            const int d = std::abs(qRed(c) - qRed(r)) + std::abs(qGreen(c) - qGreen(r)) + std::abs(qBlue(c) - qBlue(r));
+            if (d < best) {
+                best = d;
+                letter = kQuadrantLetters[i];
+            }
+        }
+        out += QLatin1Char(letter);
+    }
+    return out;
 }
 
 void WriteTestJpeg(const QString& path, int width, int height, bool progressive, int seed)

@@ -5,8 +5,10 @@
 #include <QTest>
 #include "picture/Bitmap.h"
 #include "picture/DibImage.h"
+#include "picture/JpegImage.h"
 #include "picture/SaveRules.h"
 #include "TestFiles.h"
+#include "JpegSegments.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
 
@@ -23,10 +25,16 @@ struct Browser : MainWindowFixture<> {
     QString LastMessage() const { return platform.messages.empty() ? QString() : platform.messages.back().text; }
 };
 
+// A photo taken with the camera turned: stored on its side, tagged to show upright.
+const QString kTurned = QStringLiteral("turned.jpg");
+
 // Writes the named test file: a JPEG, an icon, a 24-bit or an 8-bit bitmap, or a broken one.
 void WriteNamed(const QString& path, QSize size)
 {
-    if (path.endsWith(QLatin1String(".jpg")))
+    if (path.endsWith(kTurned)) {
+        WriteTestJpeg(path, size.height(), size.width(), false, 2);
+        WriteBytes(path, jpegseg::WithOrientation(ReadBytes(path), 8));
+    } else if (path.endsWith(QLatin1String(".jpg")))
         WriteTestJpeg(path, size.width(), size.height(), false, 2);
     else if (path.endsWith(QLatin1String(".ico")))
         WriteBytes(path, MakeTestIcon({16, 32}));
@@ -49,6 +57,7 @@ private slots:
         QTest::addColumn<bool>("available");
         QTest::addColumn<QString>("report");
         QTest::newRow("JPEG decoded at full size") << "big.jpg" << QSize(1600, 1200) << true << "";
+        QTest::newRow("turned photo upright") << kTurned << QSize(90, 160) << true << "";
         QTest::newRow("24-bit bitmap") << "deep24.bmp" << QSize(90, 70) << true << "";
         QTest::newRow("8-bit bitmap keeps its colours") << "paletted8.bmp" << QSize(64, 48) << true << "";
         QTest::newRow("icon") << "a.ico" << QSize() << true << "Clipboard does not support Icons.";
@@ -77,7 +86,18 @@ private slots:
         QVERIFY2(b.platform.messages.empty(), qPrintable(b.LastMessage()));
         QCOMPARE(b.platform.clipboard.size(), size_t(1));
         QCOMPARE(b.platform.clipboard.front().size(), size);
-        QCOMPARE(b.platform.clipboard.front().convertToFormat(QImage::Format_RGB32), DecodedPixels(b.Path(name)));
+        const QImage copied = b.platform.clipboard.front().convertToFormat(QImage::Format_RGB32);
+        if (name == kTurned) {
+            // The stored pixels, turned a quarter left as the tag says.
+            TJpegImage stored;
+            stored.LoadFromBytes(ReadBytes(b.Path(name)).remove(2, jpegseg::Marker(0xE1, jpegseg::ExifData(8)).size()));
+            QCOMPARE(copied,
+                     DibToQImage(stored.Bitmap().Dib())
+                         .convertToFormat(QImage::Format_RGB32)
+                         .transformed(QTransform().rotate(270)));
+        } else {
+            QCOMPARE(copied, DecodedPixels(b.Path(name)));
+        }
     }
 
     // The copy goes to the name the dialog gives back (relative to the working folder).
