@@ -349,12 +349,15 @@ bool StepReadHeader(DecodeJob* job)
     job->cinfo.mem->max_memory_to_use = kLibjpegMemory;
     job->cinfo.src = &job->src.pub;
     job->cinfo.progress = &job->progress.pub;
-    // A marker holds at most 65,533 bytes, so what is kept never exceeds the file's own
-    // header; the colour profile only when decoding.
+    // The EXIF segment, and the colour profile when decoding, are kept while the header is
+    // read; markers between later scans are skipped again, so what is kept never exceeds the
+    // file's header (a marker holds at most 65,533 bytes).
     jpeg_save_markers(&job->cinfo, JPEG_APP0 + 1, 0xFFFF);
     if (job->saveProfile)
         jpeg_save_markers(&job->cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&job->cinfo, TRUE);
+    jpeg_save_markers(&job->cinfo, JPEG_APP0 + 1, 0);
+    jpeg_save_markers(&job->cinfo, JPEG_APP0 + 2, 0);
     return true;
 }
 
