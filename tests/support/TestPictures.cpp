@@ -1,4 +1,5 @@
 #include "TestPictures.h"
+#include <QColorSpace>
 #include <QPainter>
 #include "picture/Bitmap.h"
 #include "picture/DibImage.h"
@@ -19,18 +20,15 @@ QImage MakeTestImage(int width, int height, int seed)
 
 namespace {
 const QRgb kQuadrants[4] = {qRgb(230, 20, 20), qRgb(20, 200, 20), qRgb(20, 20, 230), qRgb(240, 230, 20)};
-const char kQuadrantLetters[4] = {'R', 'G', 'B', 'Y'};
 }
 
 QByteArray MakeQuadrantJpeg(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
-    const int w = width / 2, h = height / 2;
     QPainter p(&image);
-    p.fillRect(0, 0, w, h, QColor(kQuadrants[0]));
-    p.fillRect(w, 0, width - w, h, QColor(kQuadrants[1]));
-    p.fillRect(0, h, w, height - h, QColor(kQuadrants[2]));
-    p.fillRect(w, h, width - w, height - h, QColor(kQuadrants[3]));
+    for (int i = 0; i < 4; ++i)
+        p.fillRect(i % 2 * (width / 2), i / 2 * (height / 2), width - width / 2, height - height / 2,
+                   QColor(kQuadrants[i]));
     p.end();
     TJpegImage jpeg;
     jpeg.AssignBitmap(TBitmap(DibFromQImage(image)));
@@ -40,24 +38,25 @@ QByteArray MakeQuadrantJpeg(int width, int height)
 
 QString QuadrantColours(const QImage& image)
 {
-    const int w = image.width(), h = image.height();
     QString out;
-    for (const QPoint at :
-         {QPoint(w / 4, h / 4), QPoint(3 * w / 4, h / 4), QPoint(w / 4, 3 * h / 4), QPoint(3 * w / 4, 3 * h / 4)}) {
-        const QRgb c = image.pixel(at);
-        int best = 90; // further than this from all four: none of them
-        char letter = '?';
+    for (int q = 0; q < 4; ++q) {
+        const QRgb c = image.pixel((1 + q % 2 * 2) * image.width() / 4, (1 + q / 2 * 2) * image.height() / 4);
+        QChar letter = QLatin1Char('?');
         for (int i = 0; i < 4; ++i) {
             const QRgb r = kQuadrants[i];
-            const int d = std::abs(qRed(c) - qRed(r)) + std::abs(qGreen(c) - qGreen(r)) + std::abs(qBlue(c) - qBlue(r));
-            if (d < best) {
-                best = d;
-                letter = kQuadrantLetters[i];
-            }
+            if (std::abs(qRed(c) - qRed(r)) + std::abs(qGreen(c) - qGreen(r)) + std::abs(qBlue(c) - qBlue(r)) < 90)
+                letter = QLatin1Char("RGBY"[i]);
         }
-        out += QLatin1Char(letter);
+        out += letter;
     }
     return out;
+}
+
+QByteArray SwappedRedGreenProfile()
+{
+    return QColorSpace(QPointF(0.3127, 0.3290), QPointF(0.30, 0.60), QPointF(0.64, 0.33), QPointF(0.15, 0.06),
+                       QColorSpace::TransferFunction::SRgb)
+        .iccProfile();
 }
 
 void WriteTestJpeg(const QString& path, int width, int height, bool progressive, int seed)

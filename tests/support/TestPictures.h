@@ -19,3 +19,5 @@ QByteArray MakeQuadrantJpeg(int width, int height);
 // The quadrants' colours as letters, top-left, top-right, bottom-left, bottom-right ("RGBY"
 // as made); '?' for a colour near none of the four.
 QString QuadrantColours(const QImage& image);
+// An ICC profile whose red and green primaries trade places: its red is sRGB's green.
+QByteArray SwappedRedGreenProfile();
