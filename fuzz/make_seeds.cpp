@@ -1,7 +1,8 @@
 // Writes the seed corpora of the fuzz targets into <out>/<target>/: bitmap files in every
 // pixel format the writer knows plus the forms it never writes (run-length data, bit fields,
 // core headers, an embedded colour profile), icon files of every image layout, and JPEG
-// files from our encoder and, for the forms it never writes, from libjpeg directly.
+// files from our encoder and, for the forms it never writes, from libjpeg directly, and EXIF
+// segments.
 // The same output every run: the replay in the test command depends on it.
 #include <cstdio>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "picture/JpegImage.h"
 #include "picture/ScreenFacts.h"
 #include "test_jpeg_files.h"
+#include "JpegSegments.h"
 
 namespace {
 
@@ -285,6 +287,20 @@ void JpegSeeds(const QStringList& targets)
         }
 }
 
+// EXIF segments as cameras write them: each orientation in both byte orders, and one tag
+// among others.
+void ExifSeeds()
+{
+    for (int v = 1; v <= 8; ++v)
+        for (bool bigEndian : {false, true})
+            Write("exif", QStringLiteral("orientation%1-%2.exif").arg(v).arg(bigEndian ? "mm" : "ii"),
+                  jpegseg::ExifData(v, bigEndian));
+    QByteArray more = jpegseg::ExifData(6);
+    more[6 + 8] = 2; // two entries: the second, an ImageWidth LONG, where the next-IFD offset was
+    more = more.left(6 + 8 + 2 + 12) + QByteArray::fromHex("000104000100000040010000") + QByteArray(4, '\0');
+    Write("exif", QStringLiteral("two-entries.exif"), more);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -298,6 +314,7 @@ int main(int argc, char** argv)
     BitmapSeeds({"bitmap", "roundtrip", "facts"});
     IconSeeds();
     JpegSeeds({"jpeg", "roundtrip"});
+    ExifSeeds();
     std::printf("make_seeds: %d files in %s\n", g_written, argv[1]);
     return 0;
 }

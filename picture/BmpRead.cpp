@@ -5,10 +5,10 @@
 #include <cstring>
 #include <limits>
 #include <optional>
-#include <QColorSpace>
 #include <QColorTransform>
 #include <QImage>
 #include "picture/BmpCodec.h"
+#include "picture/ColourProfile.h"
 #include "picture/Failure.h"
 #include "picture/PixelConvert.h"
 
@@ -168,23 +168,13 @@ int32_t ReadRows(const Bytes& in, int64_t pixelStart, DibImage& dib)
 std::optional<QColorTransform> EmbeddedProfile(const Bytes& in, const Header& h)
 {
     constexpr uint32_t kProfileEmbedded = 0x4D424544; // 'MBED'
-    constexpr int64_t kMaxProfile = 4 << 20;
     if (h.core || h.size < 124 || in.U32(kFileHeaderSize + 56) != kProfileEmbedded)
         return std::nullopt;
     const int64_t at = kFileHeaderSize + int64_t(in.U32(kFileHeaderSize + 112));
     const int64_t size = in.U32(kFileHeaderSize + 116);
-    if (size <= 0 || size > kMaxProfile || at + size > in.Size())
+    if (size <= 0 || size > kMaxColourProfile || at + size > in.Size())
         return std::nullopt;
-    const QColorSpace embedded =
-        QColorSpace::fromIccProfile(QByteArray::fromRawData(reinterpret_cast<const char*>(in.Data() + at), int(size)));
-    if (!embedded.isValid())
-        return std::nullopt;
-    // Only the profile's primaries are applied; its tone curve is taken as sRGB's, so dark
-    // tones keep their stored values instead of shifting with a slightly different curve.
-    const QColorSpace space = embedded.withTransferFunction(QColorSpace::TransferFunction::SRgb);
-    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb))
-        return std::nullopt;
-    return space.transformationToColorSpace(QColorSpace::SRgb);
+    return ProfileToSrgb(QByteArray::fromRawData(reinterpret_cast<const char*>(in.Data() + at), int(size)));
 }
 
 void MapTable(const QColorTransform& t, std::vector<RgbQuad>& table)

@@ -11,11 +11,14 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "picture/ColourProfile.h"
+#include "picture/Exif.h"
 #include "picture/Failure.h"
 #include "picture/JpegProgress.h"
 #include "picture/Limits.h"
@@ -216,7 +219,10 @@ struct DecodeJob {
     J_DCT_METHOD finalDct;
     boolean finalTwoPass;
     J_DITHER_MODE finalDither;
-    int lastTwoPass; // -1 before the first output pass
+    int lastTwoPass;  // -1 before the first output pass
+    bool saveProfile; // keep the APP2 markers that carry a colour profile
+    JOCTET* icc;      // the profile libjpeg put together (malloc'ed; freed by the guard)
+    unsigned iccSize;
 };
 
 void InitDecodeJob(DecodeJob* job, const QByteArray& data, JpegProgressSink* sink,
@@ -343,8 +349,58 @@ bool StepReadHeader(DecodeJob* job)
     job->cinfo.mem->max_memory_to_use = kLibjpegMemory;
     job->cinfo.src = &job->src.pub;
     job->cinfo.progress = &job->progress.pub;
+    // The EXIF segment, and the colour profile when decoding, are kept while the header is
+    // read; markers between later scans are skipped again, so what is kept never exceeds the
+    // file's header (a marker holds at most 65,533 bytes).
+    jpeg_save_markers(&job->cinfo, JPEG_APP0 + 1, 0xFFFF);
+    if (job->saveProfile)
+        jpeg_save_markers(&job->cinfo, JPEG_APP0 + 2, 0xFFFF);
     jpeg_read_header(&job->cinfo, TRUE);
+    jpeg_save_markers(&job->cinfo, JPEG_APP0 + 1, 0);
+    jpeg_save_markers(&job->cinfo, JPEG_APP0 + 2, 0);
     return true;
+}
+
+bool StepReadProfile(DecodeJob* job)
+{
+    if (setjmp(job->err.jump))
+        return false;
+    // A damaged set of profile markers gives no profile (libjpeg's warning is not shown).
+    if (!jpeg_read_icc_profile(&job->cinfo, &job->icc, &job->iccSize)) {
+        job->icc = nullptr;
+        job->iccSize = 0;
+    }
+    return true;
+}
+
+// The Orientation tag of the first EXIF segment, 1 when there is none.
+int OrientationOf(const jpeg_decompress_struct& c)
+{
+    for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && IsExifSegment(m->data, m->data_length))
+            return ExifOrientation(m->data, m->data_length);
+    return 1;
+}
+
+// The embedded profile of a colour file, read only when its markers together stay within
+// the profile limit, so a file of many profile markers costs no large allocation.
+QByteArray ProfileOf(DecodeJob* job)
+{
+    const jpeg_decompress_struct& c = job->cinfo;
+    if (c.num_components != 3 || (c.jpeg_color_space != JCS_YCbCr && c.jpeg_color_space != JCS_RGB))
+        return {};
+    static constexpr char kIccId[12] = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', '\0'};
+    qsizetype total = 0;
+    bool any = false;
+    for (jpeg_saved_marker_ptr m = c.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 2 && m->data_length >= sizeof kIccId &&
+            std::memcmp(m->data, kIccId, sizeof kIccId) == 0) {
+            any = true;
+            total += qsizetype(m->data_length);
+        }
+    if (!any || total > kMaxColourProfile || !StepReadProfile(job) || !job->icc)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(job->icc), qsizetype(job->iccSize));
 }
 
 bool StepConfigure(DecodeJob* job, const JpegDecodeOptions* o)
@@ -441,6 +497,7 @@ struct DecompressGuard {
     DecodeJob* job;
     ~DecompressGuard()
     {
+        std::free(job->icc);
         if (job->created)
             jpeg_destroy_decompress(&job->cinfo);
     }
@@ -530,6 +587,7 @@ JpegHeader JpegReadHeader(const QByteArray& data)
     h.multiScan = jpeg_has_multiple_scans(&job.cinfo);
     h.components = c.num_components;
     h.colorSpace = int(c.jpeg_color_space);
+    h.orientation = OrientationOf(c);
     return h;
 }
 
@@ -548,8 +606,14 @@ JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& opt
     }
     DecodeJob job {};
     InitDecodeJob(&job, data, &sink, options.cancel);
+    job.saveProfile = true;
     DecompressGuard guard {&job};
-    bool ok = StepReadHeader(&job) && StepConfigure(&job, &options);
+    bool ok = StepReadHeader(&job);
+    if (ok) {
+        result.orientation = OrientationOf(job.cinfo);
+        result.iccProfile = ProfileOf(&job);
+    }
+    ok = ok && StepConfigure(&job, &options);
     if (ok) {
         // The size is checked before libjpeg or we allocate anything of that size.
         const int32_t width = int32_t(std::min<JDIMENSION>(job.cinfo.output_width, INT32_MAX));

@@ -15,7 +15,8 @@ struct JpegHeader {
     bool grayscale = false;        // JPEG colour space is greyscale
     bool multiScan = false;        // more than one scan (progressive)
     int components = 0;
-    int colorSpace = 0; // libjpeg's J_COLOR_SPACE of the file
+    int colorSpace = 0;  // libjpeg's J_COLOR_SPACE of the file
+    int orientation = 1; // the EXIF Orientation tag, 1 (as stored) when there is none
 };
 
 struct JpegDecodeOptions {
@@ -34,13 +35,18 @@ struct JpegDecodeOptions {
 struct JpegDecodeResult {
     std::shared_ptr<DibImage> dib; // what was decoded, also after a failure (rest filled)
     QString error;                 // empty on success, else "JPEG error #n" or "Out of system resources"
+    // How the stored pixels are to be shown: the EXIF orientation and the embedded colour
+    // profile of a three-component file (empty when none, or beyond kMaxColourProfile).
+    int orientation = 1;
+    QByteArray iccProfile;
 };
 
 using JpegProgressFn = std::function<void(const ProgressReport&)>;
 
 // Throws Failure("JPEG error #n") for data libjpeg refuses; empty data gives the empty-input code.
 JpegHeader JpegReadHeader(const QByteArray& data);
-// Full decode; a truncated file decodes as far as it goes without an error.
+// Full decode of the pixels as stored (neither turned nor colour-mapped: TJpegImage does
+// that); a truncated file decodes as far as it goes without an error.
 // CMYK and YCCK files come out in their true colours. Size limits are checked before allocating.
 JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& options, const JpegProgressFn& progress);
 // Encodes a 24-bit bitmap; returns the bytes, or sets *error and returns what was written.

@@ -4,8 +4,10 @@
 
 #include <QPainter>
 
+#include "picture/ColourProfile.h"
 #include "picture/Failure.h"
 #include "picture/JpegCodec.h"
+#include "picture/Orientation.h"
 #include "picture/ScreenFacts.h"
 
 JpegSettings& JpegDefaults()
@@ -87,6 +89,25 @@ void DrawImage(QPainter& painter, const QRect& rect, const QImage& image, bool s
     painter.restore();
 }
 
+// The decoded pixels as they are meant to be seen: the embedded profile's colours in sRGB
+// (unless greyscale output was asked for), turned upright. Done on whatever was decoded, the
+// reduced copy of a thumbnail or the full picture. A turn that cannot be made loses the
+// pixels and reports the shortage, so a picture never shows a size it does not have.
+void MakeUpright(JpegDecodeResult& r, bool grayscaleOut)
+{
+    if (!r.dib)
+        return;
+    try {
+        if (!grayscaleOut)
+            if (const std::optional<QColorTransform> t = ProfileToSrgb(r.iccProfile))
+                MapDibToSrgb(*t, *r.dib);
+        r.dib = UprightDib(std::move(r.dib), r.orientation);
+    } catch (const Failure& f) {
+        r.dib.reset();
+        r.error = f.Text();
+    }
+}
+
 } // namespace
 
 TJpegImage::TJpegImage() : settings(JpegDefaults()) {}
@@ -95,14 +116,19 @@ int32_t TJpegImage::Width() const
 {
     if (m_bitmap.HasImage())
         return m_bitmap.Width();
-    return ScaledSide(m_headerWidth, ScaleDenom(settings));
+    return ScaledSide(UprightHeaderSize().width(), ScaleDenom(settings));
 }
 
 int32_t TJpegImage::Height() const
 {
     if (m_bitmap.HasImage())
         return m_bitmap.Height();
-    return ScaledSide(m_headerHeight, ScaleDenom(settings));
+    return ScaledSide(UprightHeaderSize().height(), ScaleDenom(settings));
+}
+
+QSize TJpegImage::UprightHeaderSize() const
+{
+    return UprightSize(QSize(m_headerWidth, m_headerHeight), m_orientation);
 }
 
 bool TJpegImage::Empty() const
@@ -120,6 +146,7 @@ void TJpegImage::LoadFromBytes(const QByteArray& bytes)
     m_headerHeight = header.height;
     m_headerGrayscale = header.grayscale;
     m_multiScan = header.multiScan;
+    m_orientation = header.orientation;
     settings.progressiveEncoding = header.multiScan;
     m_bitmap.SetDib(nullptr);
     m_cache = QImage();
@@ -140,7 +167,8 @@ int TJpegImage::CacheDenomFor(QSize target) const
 {
     if (settings.scale != 0 || !settings.reducedDecode)
         return 1;
-    return DenomFor(m_headerWidth, m_headerHeight, target);
+    const QSize upright = UprightHeaderSize();
+    return DenomFor(upright.width(), upright.height(), target);
 }
 
 bool TJpegImage::NeedsPrepare(QSize target) const
@@ -168,6 +196,7 @@ void TJpegImage::Prepare(QSize target)
     }
     JpegDecodeResult r = JpegDecode(m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom),
                                     [this](const ProgressReport& p) { Progress(p); });
+    MakeUpright(r, settings.grayscale);
     if (r.dib) {
         m_cache = DibToQImage(*r.dib);
         m_fitted = Fitted(m_cache, target);
@@ -220,6 +249,7 @@ JpegCacheResult TJpegImage::RunCacheJob(const JpegCacheJob& job)
     out.denom = job.options.scaleDenom;
     try {
         JpegDecodeResult r = JpegDecode(job.data, job.options, JpegProgressFn());
+        MakeUpright(r, job.options.grayscaleOut);
         out.error = r.error;
         if (r.dib) {
             out.cache = DibToQImage(*r.dib);
@@ -260,6 +290,7 @@ std::unique_ptr<TGraphic> TJpegImage::Clone() const
     copy->m_headerHeight = m_headerHeight;
     copy->m_headerGrayscale = m_headerGrayscale;
     copy->m_multiScan = m_multiScan;
+    copy->m_orientation = m_orientation;
     copy->m_bitmap.SetDib(m_bitmap.SharedDib());
     copy->m_cache = m_cache;
     copy->m_fitted = m_fitted;
@@ -284,6 +315,7 @@ void TJpegImage::AssignBitmap(const TBitmap& bitmap)
     m_headerHeight = bitmap.Height();
     m_headerGrayscale = false;
     m_multiScan = false;
+    m_orientation = kOrientationAsStored;
     m_cache = QImage();
     m_fitted = QImage();
     m_cacheDenom = 0;
@@ -307,6 +339,7 @@ void TJpegImage::EncodeNow()
     rgb.SetPixelFormat(TPixelFormat::Bit24);
     m_headerWidth = rgb.Width();
     m_headerHeight = rgb.Height();
+    m_orientation = kOrientationAsStored; // the bitmap is upright; the new data carry no tag
     QString error;
     m_data = JpegEncode(
         rgb.Dib(), settings.quality, settings.grayscale, settings.progressiveEncoding,
@@ -323,6 +356,7 @@ void TJpegImage::DecodeFull()
         throw Failure(m_error); // never decoded again
     JpegDecodeResult r = JpegDecode(m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, ScaleDenom(settings)),
                                     [this](const ProgressReport& p) { Progress(p); });
+    MakeUpright(r, settings.grayscale);
     if (r.dib)
         m_bitmap.SetDib(std::move(r.dib));
     if (!r.error.isEmpty()) {

@@ -30,7 +30,7 @@ struct JpegCacheJob {
 };
 
 struct JpegCacheResult {
-    QImage cache;  // at the DCT scale; null when nothing was decoded
+    QImage cache;  // at the DCT scale, upright and in sRGB; null when nothing was decoded
     QImage fitted; // the cache smoothly reduced to the target
     int denom = 0;
     QString error; // empty on success
@@ -77,6 +77,9 @@ public:
     const QByteArray& Data() const { return m_data; }
     bool HeaderGrayscale() const { return m_headerGrayscale; }
     bool MultiScan() const { return m_multiScan; }
+    // The EXIF orientation of the file (1: as stored). Width, Height, the bitmap and the
+    // drawing are always those of the upright picture.
+    int Orientation() const { return m_orientation; }
     bool DecodeFailed() const { return m_failed; }
     QString DecodeError() const { return m_error; }
 
@@ -84,6 +87,7 @@ public:
 
 private:
     int CacheDenomFor(QSize target) const;
+    QSize UprightHeaderSize() const;
     void DecodeFull();
     void ReportDecodeFailure();
 
@@ -91,6 +95,7 @@ private:
     int32_t m_headerWidth = 0, m_headerHeight = 0;
     bool m_headerGrayscale = false;
     bool m_multiScan = false;
+    int m_orientation = 1;
     TBitmap m_bitmap;      // full-size decoded bitmap, made on first need
     QImage m_cache;        // reduced-scale display cache for small drawing
     QImage m_fitted;       // m_cache smoothly reduced to the last prepared size

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
-  libjpeg62-turbo-dev libjpeg-turbo-progs
+  libjpeg62-turbo-dev libjpeg-turbo-progs libexif-dev
   xvfb xauth x11-utils xclip imagemagick fonts-dejavu-core
   clang libclang-rt-14-dev ccache
   librsvg2-bin desktop-file-utils appstream dpkg-dev file

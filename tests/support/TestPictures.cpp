@@ -1,4 +1,6 @@
 #include "TestPictures.h"
+#include <QColorSpace>
+#include <QPainter>
 #include "picture/Bitmap.h"
 #include "picture/DibImage.h"
 #include "picture/JpegImage.h"
@@ -14,6 +16,47 @@ QImage MakeTestImage(int width, int height, int seed)
                          qRgb((x * 255 / std::max(1, width - 1) + seed * 40) & 255,
                               (y * 255 / std::max(1, height - 1)) & 255, ((x / 8 + y / 8) % 2) * 200));
     return img;
+}
+
+namespace {
+const QRgb kQuadrants[4] = {qRgb(230, 20, 20), qRgb(20, 200, 20), qRgb(20, 20, 230), qRgb(240, 230, 20)};
+}
+
+QByteArray MakeQuadrantJpeg(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter p(&image);
+    for (int i = 0; i < 4; ++i)
+        p.fillRect(i % 2 * (width / 2), i / 2 * (height / 2), width - width / 2, height - height / 2,
+                   QColor(kQuadrants[i]));
+    p.end();
+    TJpegImage jpeg;
+    jpeg.AssignBitmap(TBitmap(DibFromQImage(image)));
+    jpeg.settings.quality = 95;
+    return jpeg.SaveToBytes();
+}
+
+QString QuadrantColours(const QImage& image)
+{
+    QString out;
+    for (int q = 0; q < 4; ++q) {
+        const QRgb c = image.pixel((1 + q % 2 * 2) * image.width() / 4, (1 + q / 2 * 2) * image.height() / 4);
+        QChar letter = QLatin1Char('?');
+        for (int i = 0; i < 4; ++i) {
+            const QRgb r = kQuadrants[i];
+            if (std::abs(qRed(c) - qRed(r)) + std::abs(qGreen(c) - qGreen(r)) + std::abs(qBlue(c) - qBlue(r)) < 90)
+                letter = QLatin1Char("RGBY"[i]);
+        }
+        out += letter;
+    }
+    return out;
+}
+
+QByteArray SwappedRedGreenProfile()
+{
+    return QColorSpace(QPointF(0.3127, 0.3290), QPointF(0.30, 0.60), QPointF(0.64, 0.33), QPointF(0.15, 0.06),
+                       QColorSpace::TransferFunction::SRgb)
+        .iccProfile();
 }
 
 void WriteTestJpeg(const QString& path, int width, int height, bool progressive, int seed)

@@ -12,3 +12,12 @@ void WriteTestBitmap(const QString& path, int width, int height, int seed = 0);
 QByteArray MakeTestIcon(const QList<int>& sizes);
 // The file's whole picture as the program decodes it (a JPEG at full size), in 32-bit form.
 QImage DecodedPixels(const QString& path);
+
+// Four flat quadrants far apart in colour (red, green over blue, yellow), as a JPEG file's
+// bytes; each survives coding and scaling, so a turn or a colour mapping shows in them.
+QByteArray MakeQuadrantJpeg(int width, int height);
+// The quadrants' colours as letters, top-left, top-right, bottom-left, bottom-right ("RGBY"
+// as made); '?' for a colour near none of the four.
+QString QuadrantColours(const QImage& image);
+// An ICC profile whose red and green primaries trade places: its red is sRGB's green.
+QByteArray SwappedRedGreenProfile();

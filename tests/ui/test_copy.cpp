@@ -7,6 +7,7 @@
 #include "picture/DibImage.h"
 #include "picture/SaveRules.h"
 #include "TestFiles.h"
+#include "JpegSegments.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
 
@@ -23,10 +24,16 @@ struct Browser : MainWindowFixture<> {
     QString LastMessage() const { return platform.messages.empty() ? QString() : platform.messages.back().text; }
 };
 
+// A photo taken with the camera turned: stored on its side, tagged to show upright.
+const QString kTurned = QStringLiteral("turned.jpg");
+
 // Writes the named test file: a JPEG, an icon, a 24-bit or an 8-bit bitmap, or a broken one.
 void WriteNamed(const QString& path, QSize size)
 {
-    if (path.endsWith(QLatin1String(".jpg")))
+    if (path.endsWith(kTurned)) {
+        WriteTestJpeg(path, size.height(), size.width(), false, 2);
+        WriteBytes(path, jpegseg::WithOrientation(ReadBytes(path), 8));
+    } else if (path.endsWith(QLatin1String(".jpg")))
         WriteTestJpeg(path, size.width(), size.height(), false, 2);
     else if (path.endsWith(QLatin1String(".ico")))
         WriteBytes(path, MakeTestIcon({16, 32}));
@@ -49,6 +56,7 @@ private slots:
         QTest::addColumn<bool>("available");
         QTest::addColumn<QString>("report");
         QTest::newRow("JPEG decoded at full size") << "big.jpg" << QSize(1600, 1200) << true << "";
+        QTest::newRow("turned photo upright") << kTurned << QSize(90, 160) << true << ""; // stored 160 x 90
         QTest::newRow("24-bit bitmap") << "deep24.bmp" << QSize(90, 70) << true << "";
         QTest::newRow("8-bit bitmap keeps its colours") << "paletted8.bmp" << QSize(64, 48) << true << "";
         QTest::newRow("icon") << "a.ico" << QSize() << true << "Clipboard does not support Icons.";

@@ -13,6 +13,7 @@
 #include "controls/ImageControl.h"
 #include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
+#include "JpegSegments.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
 #include "ui/browser/Viewmain.h"
@@ -138,23 +139,34 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("progressive");
-        QTest::newRow("progressive .jpeg") << "b.jpeg" << true;
-        QTest::newRow("baseline .jpg") << "b.jpg" << false;
-        QTest::newRow("upper-case .JPG") << "b.JPG" << true;
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QSize>("shown");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("progressive .jpeg") << "b.jpeg" << true << 1 << QSize(120, 80) << "As stored";
+        QTest::newRow("baseline .jpg, turned") << "b.jpg" << false << 6 << QSize(80, 120) << "Rotated 90°";
+        QTest::newRow("upper-case .JPG, mirrored") << "b.JPG" << true << 2 << QSize(120, 80) << "Mirrored";
     }
     void jpegFacts()
     {
         QFETCH(QString, name);
         QFETCH(bool, progressive);
+        QFETCH(int, orientation);
+        QFETCH(QSize, shown);
+        QFETCH(QString, stored);
         Window w;
         WriteTestJpeg(w.Path(QStringLiteral("a.jpg")), 10, 12, !progressive);
+        WriteBytes(w.Path(QStringLiteral("a.jpg")),
+                   jpegseg::WithOrientation(ReadBytes(w.Path(QStringLiteral("a.jpg"))), 8));
         WriteTestJpeg(w.Path(name), 120, 80, progressive);
+        WriteBytes(w.Path(name), jpegseg::WithOrientation(ReadBytes(w.Path(name)), orientation));
         w.Open();
         w.Details(1);
         QCOMPARE(w.form->chkDPEncode->isChecked(), !progressive);
+        QCOMPARE(w.form->edtDOrient->text(), QStringLiteral("Rotated 270°"));
         w.Details(2);
-        QCOMPARE(w.form->edtDWidth->text(), QStringLiteral("120"));
-        QCOMPARE(w.form->edtDHeight->text(), QStringLiteral("80"));
+        QCOMPARE(w.form->edtDWidth->text(), QString::number(shown.width()));
+        QCOMPARE(w.form->edtDHeight->text(), QString::number(shown.height()));
+        QCOMPARE(w.form->edtDOrient->text(), stored);
         QCOMPARE(w.form->chkDPEncode->isChecked(), progressive);
         QCOMPARE(w.form->edtDSize->text(), QString::number(QFile(w.Path(name)).size()));
         QVERIFY(w.Shown(w.form->pnlJPeg));
@@ -216,7 +228,8 @@ private slots:
         QVERIFY(w.platform.messages.empty());
         QCOMPARE(w.platform.menus.size(), size_t(2));
         QCOMPARE(w.form->edtDName->text(), gone);
-        for (const QLineEdit* e : {w.form->edtDWidth, w.form->edtDHeight, w.form->edtDSize, w.form->edtDDate})
+        for (const QLineEdit* e :
+             {w.form->edtDWidth, w.form->edtDHeight, w.form->edtDSize, w.form->edtDDate, w.form->edtDOrient})
             QVERIFY2(e->text().isEmpty(), qPrintable(e->objectName()));
         if (w.Shown(w.form->pnlBitMap))
             QVERIFY(w.form->edtDBitCount->text().isEmpty());

@@ -19,6 +19,7 @@
 #include "picture/JpegImage.h"
 #include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
+#include "JpegSegments.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
 #include "ui/browser/Viewmain.h"
@@ -177,6 +178,23 @@ private slots:
             QVERIFY(!BarShown(full.VertScrollBar()));
             QVERIFY(!BarShown(full.HorzScrollBar()));
         }));
+    }
+
+    // A photo stored on its side with its tag: fitted, and drawn, as the upright picture.
+    void turnedPhotoInScreen()
+    {
+        Viewer v;
+        WriteBytes(v.Path(QStringLiteral("a.jpg")), jpegseg::WithOrientation(MakeQuadrantJpeg(1600, 800), 8));
+        v.Open();
+        QVERIFY(v.Show(1, kInScreen, [&](TFullForm& full) {
+            QCOMPARE(full.PictureWidth, 800);
+            QCOMPARE(full.PictureHeight, 1600);
+            // Height decides: 768 / 1600 = 0.48, so 384 x 768, centred across.
+            const QRect shown = full.imgFull->PictureRect();
+            QCOMPARE(shown, QRect(320, 0, 384, 768));
+            QCOMPARE(QuadrantColours(full.grab().toImage().copy(shown)), QStringLiteral("GYRB"));
+        }));
+        QVERIFY(v.platform.messages.empty());
     }
 
     void fullSizeScrollRanges_data()

@@ -17,6 +17,7 @@
 #include "picture/JpegImage.h"
 #include "picture/PictureFormats.h"
 #include "TestFiles.h"
+#include "JpegSegments.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
 #include "ui/save/Save.h"
@@ -34,6 +35,10 @@ struct Saver : MainWindowFixture<> {
             TBitmap bmp(DibFromQImage(MakeTestImage(size.width(), size.height())));
             bmp.SetPixelFormat(TPixelFormat(format));
             bmp.SaveToFile(Path(name));
+        } else if (name.startsWith(QLatin1String("turned"))) {
+            // A photo taken with the camera turned: stored on its side, tagged to show as `size`.
+            WriteTestJpeg(Path(name), size.height(), size.width());
+            WriteBytes(Path(name), jpegseg::WithOrientation(ReadBytes(Path(name)), 6));
         } else {
             WriteTestJpeg(Path(name), size.width(), size.height());
         }
@@ -247,6 +252,13 @@ private slots:
                                             << "100" << false << QSize(50, 25) << 0 << "90 None";
         QTest::newRow("icon as jpeg") << "a.ico" << small << int(ThumbJpeg) << "50"
                                       << "100" << false << icon << 0 << "";
+        const QSize upright(60, 90);
+        QTest::newRow("turned photo as bitmap") << "turned.jpg" << upright << int(FileBitmap) << ""
+                                                << "24-bit" << false << upright << 6 << "60 90 8 DirectClass sRGB";
+        QTest::newRow("turned photo, jpeg 100 keeps the tag") << "turned.jpg" << upright << int(FileJpeg) << ""
+                                                              << "100" << false << upright << 0 << "";
+        QTest::newRow("turned photo, jpeg 75 upright") << "turned.jpg" << upright << int(FileJpeg) << ""
+                                                       << "75" << false << upright << 0 << "75 None";
     }
     void writtenFiles()
     {
@@ -284,7 +296,7 @@ private slots:
             QCOMPARE(int(JpegOf(back.get())->MultiScan()), format);
             // At 100 a JPEG file's own bytes, whatever the box said.
             QCOMPARE(ReadBytes(out) == ReadBytes(s.Path(file)),
-                     file == "a.jpg" && setting == "100" && entry == FileJpeg);
+                     file.endsWith(".jpg") && setting == "100" && entry == FileJpeg);
         }
         if (!other.isEmpty())
             QCOMPARE(Identify(out, JpegPage(entry) ? "%Q %[interlace]" : "%w %h %z %r"), other);

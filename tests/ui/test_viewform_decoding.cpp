@@ -11,6 +11,8 @@
 #include "MainWindowFixture.h"
 #include "controls/RadioGroup.h"
 #include "TestFiles.h"
+#include "TestPictures.h"
+#include "JpegSegments.h"
 
 namespace {
 
@@ -148,6 +150,26 @@ private slots:
         for (int k = 1; k <= 25; ++k)
             QVERIFY2(w.CellShows(k, 24 + k), qPrintable(QString::number(k)));
         QVERIFY(w.platform.messages.empty());
+    }
+
+    // Camera photos on the page, one stored on its side and tagged, one with a profile that
+    // swaps red and green: their reduced copies are turned and mapped on the workers.
+    void turnedAndProfiledThumbnails()
+    {
+        Window w;
+        const QByteArray stored = MakeQuadrantJpeg(800, 400);
+        WriteBytes(w.Path(QStringLiteral("a.jpg")), jpegseg::WithOrientation(stored, 6));
+        WriteBytes(w.Path(QStringLiteral("b.jpg")),
+                   jpegseg::WithSegments(stored, jpegseg::IccMarkers(SwappedRedGreenProfile())));
+        w.OpenPages(0);
+        int early = 0;
+        QVERIFY(w.RunPage(&early));
+        QVERIFY(w.Queue().WorkerResults() >= 2);
+        TImage* turned = w.form->Thumbnail(1);
+        QVERIFY(turned->PictureRect().height() > turned->PictureRect().width());
+        QCOMPARE(QuadrantColours(turned->grab().toImage().copy(turned->PictureRect())), QStringLiteral("BRYG"));
+        TImage* mapped = w.form->Thumbnail(2);
+        QCOMPARE(QuadrantColours(mapped->grab().toImage().copy(mapped->PictureRect())), QStringLiteral("GRBY"));
     }
 };
 

@@ -86,6 +86,20 @@ QDate DateOfValue(double value)
     return DayZero().addDays(static_cast<qint64>(value)); // the whole part, toward zero
 }
 
+QString OrientationText(int orientation)
+{
+    switch (orientation) {
+    case 2: return QStringLiteral("Mirrored");
+    case 3: return QStringLiteral("Rotated 180°");
+    case 4: return QStringLiteral("Mirrored, rotated 180°");
+    case 5: return QStringLiteral("Mirrored, rotated 270°");
+    case 6: return QStringLiteral("Rotated 90°");
+    case 7: return QStringLiteral("Mirrored, rotated 90°");
+    case 8: return QStringLiteral("Rotated 270°");
+    default: return QStringLiteral("As stored");
+    }
+}
+
 DetailSubPanel SubPanelFor(const QString& ext)
 {
     if (ext == QLatin1String(".bmp"))

@@ -32,6 +32,10 @@ double PackFileDate(const QDateTime& time);
 // The day of a date-time value; an invalid date for values no calendar day matches.
 QDate DateOfValue(double value);
 
+// How a JPEG file stores its picture, as the details panel says it: "As stored" for an
+// upright file, else the turn and mirror that show it upright ("Rotated 90°", "Mirrored").
+QString OrientationText(int orientation);
+
 enum class DetailSubPanel { None, Bitmap, Jpeg };
 // ".bmp" shows the bitmap sub-panel, ".ico" none, every other extension (an empty cell's too)
 // the JPEG one.

@@ -29,6 +29,7 @@ struct TImageInfo {
     int32_t YPelsPerMeter = 0;
     bool Monochrome = false;
     bool Progressive = false;
+    int Orientation = 1; // a JPEG file's EXIF orientation (1: shown as stored)
 };
 
 struct TSearchInfo {

@@ -72,6 +72,7 @@ void TViewForm::GatherImageDetails()
             ImageInfo.Width = jpeg->Width();
             ImageInfo.Height = jpeg->Height();
             ImageInfo.Progressive = jpeg->MultiScan();
+            ImageInfo.Orientation = jpeg->Orientation();
             FreshFacts.sides = FreshFacts.progressive = true;
         }
     }
@@ -121,6 +122,7 @@ void TViewForm::mniDetailsClick()
     switch (SubPanelFor(ImageInfo.Ext)) {
     case DetailSubPanel::Jpeg:
         chkDPEncode->setChecked(FreshFacts.progressive && ImageInfo.Progressive);
+        edtDOrient->setText(FreshFacts.progressive ? OrientationText(ImageInfo.Orientation) : QString());
         pnlJPeg->show();
         break;
     case DetailSubPanel::Bitmap:
@@ -193,10 +195,13 @@ void TViewForm::BuildDetailPanel()
 
     pnlJPeg = new QWidget(frame);
     pnlJPeg->setObjectName(QStringLiteral("pnlJPeg"));
-    auto* jpegBox = new QVBoxLayout(pnlJPeg);
-    jpegBox->setContentsMargins(0, 0, 0, 0);
+    auto* jpegGrid = new QGridLayout(pnlJPeg);
+    jpegGrid->setContentsMargins(0, 0, 0, 0);
     chkDPEncode = DisplayCheck(pnlJPeg, QStringLiteral("chkDPEncode"), QStringLiteral("Progressive Encoding"));
-    jpegBox->addWidget(chkDPEncode);
+    edtDOrient = ReadOnlyBox(pnlJPeg, QStringLiteral("edtDOrient"));
+    jpegGrid->addWidget(chkDPEncode, 0, 0, 1, 2);
+    jpegGrid->addWidget(Caption(pnlJPeg, QStringLiteral("Orientation")), 1, 0);
+    jpegGrid->addWidget(edtDOrient, 1, 1);
     grid->addWidget(pnlJPeg, 6, 0, 1, 3);
 
     btnDetailOK = new QPushButton(QStringLiteral("OK"), frame);

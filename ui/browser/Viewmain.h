@@ -113,6 +113,7 @@ public:
     QCheckBox* chkDMono = nullptr;
     QWidget* pnlJPeg = nullptr;
     QCheckBox* chkDPEncode = nullptr;
+    QLineEdit* edtDOrient = nullptr;
     // Which facts the last click refreshed; the panel leaves the others blank rather than
     // show an earlier picture's numbers.
     struct TFreshFacts {
@@ -120,7 +121,7 @@ public:
         bool sides = false;       // Width, Height
         bool bitCount = false;    // BitCount
         bool monochrome = false;  // Monochrome
-        bool progressive = false; // Progressive
+        bool progressive = false; // Progressive, Orientation
     } FreshFacts;
     // --- end details ---
 

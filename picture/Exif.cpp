@@ -1,0 +1,33 @@
+#include "picture/Exif.h"
+#include <cstring>
+#include <libexif/exif-data.h>
+#include "picture/Orientation.h"
+
+namespace {
+constexpr char kExifId[6] = {'E', 'x', 'i', 'f', '\0', '\0'};
+// A JPEG marker's data are at most 65,533 bytes; anything longer came from elsewhere.
+constexpr size_t kMaxSegment = 65533;
+}
+
+bool IsExifSegment(const uint8_t* data, size_t size)
+{
+    return data && size >= sizeof kExifId && std::memcmp(data, kExifId, sizeof kExifId) == 0;
+}
+
+int ExifOrientation(const uint8_t* data, size_t size)
+{
+    if (!IsExifSegment(data, size) || size > kMaxSegment)
+        return kOrientationAsStored;
+    ExifData* exif = exif_data_new();
+    if (!exif)
+        return kOrientationAsStored;
+    // Read only: no entries added or fixed to meet the standard.
+    exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(exif, data, unsigned(size));
+    int value = kOrientationAsStored;
+    const ExifEntry* e = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+    if (e && e->format == EXIF_FORMAT_SHORT && e->components >= 1 && e->data && e->size >= 2)
+        value = ValidOrientation(exif_get_short(e->data, exif_data_get_byte_order(exif)));
+    exif_data_unref(exif);
+    return value;
+}

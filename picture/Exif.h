@@ -1,0 +1,11 @@
+#pragma once
+// The one EXIF fact the pictures use: how a photo's pixels are stored (its Orientation tag).
+#include <cstddef>
+#include <cstdint>
+
+// True when an APP1 segment's data (after its length) hold EXIF data ("Exif\0\0" first).
+bool IsExifSegment(const uint8_t* data, size_t size);
+// The Orientation tag (1 to 8) of IFD0 in an EXIF APP1 segment's data. Anything else (no
+// tag, a damaged segment, a value out of range, a segment longer than a JPEG marker can be)
+// gives 1: the pixels are shown as stored.
+int ExifOrientation(const uint8_t* data, size_t size);
