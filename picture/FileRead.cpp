@@ -1,4 +1,5 @@
 #include "picture/FileRead.h"
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -34,6 +35,11 @@ private:
 
 QByteArray ReadRegularFile(const QString& path, int64_t maxBytes)
 {
+    return ReadRegularFileHead(path, maxBytes, maxBytes, nullptr);
+}
+
+QByteArray ReadRegularFileHead(const QString& path, int64_t maxBytes, int64_t headBytes, int64_t* fileSize)
+{
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It does not
     // change how a regular file reads.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -47,9 +53,11 @@ QByteArray ReadRegularFile(const QString& path, int64_t maxBytes)
         CannotOpen(path, QStringLiteral("Not a regular file"));
     if (st.st_size > maxBytes)
         throw Failure(kOutOfResources);
+    if (fileSize)
+        *fileSize = st.st_size;
 
     // What the file held when opened: a file that grows meanwhile is read no further.
-    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    QByteArray bytes(qsizetype(std::min<int64_t>(st.st_size, std::max<int64_t>(0, headBytes))), Qt::Uninitialized);
     qsizetype filled = 0;
     while (filled < bytes.size()) {
         const ssize_t n = ::read(fd, bytes.data() + filled, size_t(bytes.size() - filled));

@@ -9,3 +9,6 @@
 // regular file, and with "Out of system resources" when it holds more than `maxBytes`,
 // before anything is read.
 QByteArray ReadRegularFile(const QString& path, int64_t maxBytes);
+// The first `headBytes` bytes of the file (all of it when shorter), with the same checks;
+// `*fileSize` (when given) receives the size the file had when opened.
+QByteArray ReadRegularFileHead(const QString& path, int64_t maxBytes, int64_t headBytes, int64_t* fileSize);

@@ -10,7 +10,8 @@
 
 class QPainter;
 
-enum class GraphicKind { Metafile, Icon, Bitmap, Jpeg };
+// Thumbnail: a page cell's reduced copy of a file of one of the other kinds (picture/PictureThumbnail.h).
+enum class GraphicKind { Metafile, Icon, Bitmap, Jpeg, Thumbnail };
 
 struct ProgressReport {
     TProgressStage stage = TProgressStage::Starting;

@@ -205,7 +205,10 @@ std::optional<JpegCacheJob> TJpegImage::StartCacheJob(QSize target)
     const int denom = CacheDenomFor(target);
     if (denom == 1)
         return std::nullopt; // a full-size decoding stays on the picture's thread
-    JpegCacheJob job {m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom), target};
+    JpegCacheJob job;
+    job.data = m_data;
+    job.options = OptionsFor(settings, m_headerGrayscale, m_multiScan, denom);
+    job.target = target;
     // Progressive display redraws passes as they come; off the picture's thread there is
     // nothing to redraw, and the final pass is the same without it.
     job.options.buffered = false;
@@ -338,4 +341,14 @@ void TJpegImage::ReportDecodeFailure()
     m_failed = true;
     Changed();
     throw Failure(m_error);
+}
+
+int JpegDenomFor(int32_t width, int32_t height, QSize target)
+{
+    return DenomFor(width, height, target);
+}
+
+JpegDecodeOptions JpegOptionsFor(const JpegSettings& s, bool headerGrayscale, bool multiScan, int denom)
+{
+    return OptionsFor(s, headerGrayscale, multiScan, denom);
 }

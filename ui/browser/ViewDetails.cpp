@@ -11,7 +11,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include "picture/PictureThumbnail.h"
 #include "picture/Bitmap.h"
+#include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
 #include "ui/browser/ImageFacts.h"
 #include "picture/JpegImage.h"
@@ -60,9 +62,18 @@ void TViewForm::GatherImageDetails()
     FreshFacts.file = true;
     if (ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
         FreshFacts.sides = FreshFacts.bitCount = true;
+        // A cell's pixel format is known once its file is decoded: the click waits for that.
+        if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
+            thumbnail && !thumbnail->Facts().decoded)
+            m_decodeQueue->Finish(img);
         if (const TBitmap* bmp = img->Picture().Bitmap()) {
             ImageInfo.PixelFormat = bmp->PixelFormat();
             ImageInfo.Monochrome = bmp->Monochrome();
+            FreshFacts.monochrome = true;
+        } else if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
+                   thumbnail && thumbnail->Facts().decoded) {
+            ImageInfo.PixelFormat = thumbnail->Facts().pixelFormat;
+            ImageInfo.Monochrome = thumbnail->Facts().monochrome;
             FreshFacts.monochrome = true;
         }
     }
@@ -72,6 +83,11 @@ void TViewForm::GatherImageDetails()
             ImageInfo.Width = jpeg->Width();
             ImageInfo.Height = jpeg->Height();
             ImageInfo.Progressive = jpeg->MultiScan();
+            FreshFacts.sides = FreshFacts.progressive = true;
+        } else if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic())) {
+            ImageInfo.Width = thumbnail->Width();
+            ImageInfo.Height = thumbnail->Height();
+            ImageInfo.Progressive = thumbnail->Facts().multiScan;
             FreshFacts.sides = FreshFacts.progressive = true;
         }
     }
