@@ -1,4 +1,7 @@
 #include "base/FileNames.h"
+#include <cerrno>
+#include <unistd.h>
+#include <QDir>
 
 namespace {
 
@@ -118,4 +121,18 @@ QString DisplayName(const QString& name)
             shown[i] = QChar(kReplacement);
     }
     return shown;
+}
+
+QString AbsoluteFileName(const QString& name)
+{
+    if (QDir::isAbsolutePath(name))
+        return QDir::cleanPath(name);
+    // The working folder as the system has it: Qt's own would lose bytes that are not UTF-8.
+    QByteArray cwd(4096, '\0');
+    while (!::getcwd(cwd.data(), size_t(cwd.size()))) {
+        if (errno != ERANGE || cwd.size() > (1 << 20))
+            return QDir::cleanPath(QStringLiteral("/") + name);
+        cwd.resize(cwd.size() * 2);
+    }
+    return QDir::cleanPath(DecodeFileName(QByteArrayView(cwd.constData())) + QLatin1Char('/') + name);
 }

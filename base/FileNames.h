@@ -14,3 +14,5 @@ QString DecodeFileName(QByteArrayView bytes);
 QByteArray EncodeFileName(const QString& name);
 // The name with each lone surrogate replaced by U+FFFD, for labels, lists and messages.
 QString DisplayName(const QString& name);
+// The name made absolute against the working folder and cleaned, its bytes kept.
+QString AbsoluteFileName(const QString& name);

@@ -7,11 +7,14 @@
 #include "controls/ImageControl.h"
 #include "picture/Graphic.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureBudget.h"
 #include "picture/PictureFormats.h"
+#include "picture/PictureThumbnail.h"
 #include "platform/Guard.h"
 
 DecodeQueue::DecodeQueue(Platform& platform, QObject* parent)
     : QObject(parent), m_platform(platform), m_channel(std::make_shared<DecodeChannel>()),
+      m_budget(std::make_shared<DecodeBudget>()),
       m_workers(kDecodesPerThread * std::max(1, QThread::idealThreadCount()))
 {
     m_channel->wake = this;
@@ -45,6 +48,20 @@ bool DecodeQueue::Same(const Job& job, const TImage* image, QSize target) const
 void DecodeQueue::SetWorkerDecodes(int count)
 {
     m_workers = std::max(0, count);
+}
+
+void DecodeQueue::SetBudget(std::shared_ptr<DecodeBudget> budget)
+{
+    if (budget)
+        m_budget = std::move(budget);
+}
+
+void DecodeQueue::Start(TImage* image, QSize target)
+{
+    Schedule(image, target);
+    // Inside a Prepare or an adoption nothing starts; the posted step starts it.
+    if (!m_running && Dispatch())
+        Post();
 }
 
 void DecodeQueue::Schedule(TImage* image, QSize target)
@@ -86,6 +103,11 @@ bool DecodeQueue::IsQueued(const TImage* image) const
     return false;
 }
 
+int DecodeQueue::InFlight() const
+{
+    return int(std::count_if(m_flights.begin(), m_flights.end(), [this](const Flight& f) { return LiveFlight(f); }));
+}
+
 void DecodeQueue::Clear()
 {
     m_jobs.clear();
@@ -113,7 +135,8 @@ bool DecodeQueue::Dispatch()
             continue;
         }
         TJpegImage* jpeg = JpegOf(graphic);
-        if (m_workers <= 0 || !jpeg)
+        TThumbnail* thumbnail = ThumbnailOf(graphic);
+        if (m_workers <= 0 || (!jpeg && !thumbnail))
             return true;
         const auto running =
             std::count_if(m_flights.begin(), m_flights.end(), [](const Flight& f) { return !f.dropped; });
@@ -126,16 +149,14 @@ bool DecodeQueue::Dispatch()
         const uint64_t id = m_nextId++;
         auto stop = std::make_shared<std::atomic<bool>>(false);
         m_flights.push_back(Flight {job, id, false, stop});
-        // Thumbnails go through the shared thumbnail cache; a full-screen picture is decoded.
-        ThumbnailSource thumbnail;
-        if (!job.image->DevicePixels())
-            thumbnail = {jpeg->Source(), QSize(jpeg->Width(), jpeg->Height()), QStringLiteral("image/jpeg")};
         std::optional<JpegCacheJob> work;
         m_running = true;
-        Guarded(m_platform, [&] { work = jpeg->StartCacheJob(job.target); });
+        Guarded(m_platform, [&] { work = jpeg ? jpeg->StartCacheJob(job.target) : thumbnail->StartJob(job.target); });
         m_running = false;
         if (work) {
-            StartDecodeTask(m_channel, DecodeTask {id, std::move(*work), std::move(stop), std::move(thumbnail)});
+            if (thumbnail)
+                work->budget = m_budget;
+            StartDecodeTask(m_channel, DecodeTask {id, std::move(*work), std::move(stop)});
             continue;
         }
         m_flights.erase(std::find_if(m_flights.begin(), m_flights.end(), [id](const Flight& f) { return f.id == id; }));
@@ -197,12 +218,15 @@ void DecodeQueue::Adopt(const Job& job, JpegCacheResult& result)
 {
     TImage* image = job.image;
     TJpegImage* jpeg = JpegOf(image->Picture().Graphic());
+    TThumbnail* thumbnail = ThumbnailOf(image->Picture().Graphic());
     m_running = true;
     image->BeginPrepare(job.target);
     // The picture reports its own failure once; it is not asked for again.
-    Guarded(m_platform, [jpeg, &result] {
+    Guarded(m_platform, [jpeg, thumbnail, &job, &result] {
         if (jpeg)
             jpeg->AdoptCache(std::move(result));
+        else if (thumbnail)
+            thumbnail->Adopt(job.target, std::move(result));
     });
     m_running = false;
     if (job.image) {
@@ -227,18 +251,53 @@ bool DecodeQueue::RunOne()
             image->update();
             continue;
         }
-        m_running = true;
-        image->BeginPrepare(job.target);
-        // The picture reports its own failure once; later attempts draw nothing and are not retried.
-        Guarded(m_platform, [graphic, &job] { graphic->Prepare(job.target); });
-        m_running = false;
-        if (job.image) {
-            job.image->EndPrepare();
-            job.image->update();
-        }
+        PrepareHere(job);
         return true;
     }
     return false;
+}
+
+void DecodeQueue::PrepareHere(const Job& job)
+{
+    TGraphic* graphic = job.image->Picture().Graphic();
+    m_running = true;
+    job.image->BeginPrepare(job.target);
+    // The picture reports its own failure once; later attempts draw nothing and are not retried.
+    Guarded(m_platform, [graphic, &job] { graphic->Prepare(job.target); });
+    m_running = false;
+    if (job.image) {
+        job.image->EndPrepare();
+        job.image->update();
+    }
+}
+
+void DecodeQueue::Finish(TImage* image)
+{
+    if (m_running || !image)
+        return;
+    const auto waiting =
+        std::find_if(m_jobs.begin(), m_jobs.end(), [&](const Job& job) { return job.image == image && Live(job); });
+    if (waiting != m_jobs.end()) {
+        const Job job = *waiting;
+        m_jobs.erase(waiting);
+        if (job.image->Picture().Graphic()->NeedsPrepare(job.target))
+            PrepareHere(job);
+    }
+    const auto flying = [&] {
+        return std::any_of(m_flights.begin(), m_flights.end(),
+                           [&](const Flight& f) { return f.job.image == image && LiveFlight(f); });
+    };
+    while (!m_running && flying()) {
+        {
+            std::unique_lock<std::mutex> hold(m_channel->lock);
+            m_channel->finished.wait(hold, [this] { return !m_channel->done.empty(); });
+        }
+        Collect(false);
+    }
+    if (Busy())
+        Post(); // the rest goes on in the event loop
+    else if (!m_running)
+        BecameEmpty();
 }
 
 void DecodeQueue::Drain()

@@ -1,8 +1,10 @@
 #pragma once
 // Decoding a picture is never done inside a paint event: an image control that finds its
-// picture not ready for drawing asks this queue. A JPEG thumbnail's reduced-scale display
-// cache is decoded on worker threads, several at once, and each finished one is handed back
-// to this (the user-interface) thread, which alone touches pictures and controls. Any other
+// picture not ready for drawing asks this queue, and a page load asks it for each cell as soon
+// as the cell is laid out. A page cell's reduced copy (TThumbnail: the worker reads the file
+// itself) and a JPEG picture's reduced-scale display cache are made on worker threads, several
+// at once, within one memory budget, and each finished one is handed back to this (the
+// user-interface) thread, which alone touches pictures and controls. Any other
 // preparation (a full-size decoding, other kinds of picture) runs here, one per turn of the
 // event loop. Input events (a page move, a new folder) run between two turns, and a control
 // deleted or given another picture meanwhile is skipped.
@@ -16,6 +18,7 @@
 #include <QPointer>
 #include <QSize>
 
+class DecodeBudget;
 class Platform;
 class TImage;
 struct DecodeChannel;
@@ -30,10 +33,14 @@ public:
     // Asks for image's picture (as it is now) to be prepared for drawing at `target`.
     // A control already waiting or decoding with the same picture and target is kept in its place.
     void Schedule(TImage* image, QSize target);
+    // The same, handing the decode to a worker at once when there is room (a page load).
+    void Start(TImage* image, QSize target);
     // Controls, still existing and holding the picture they asked for, that wait or are
     // being decoded on a worker.
     int Pending() const;
     bool IsQueued(const TImage* image) const;
+    // Live decodes handed to workers and not yet taken back.
+    int InFlight() const;
     // Drops every waiting control and stops the decodes running for them (a new page
     // replaces the old one); what they finish is thrown away.
     void Clear();
@@ -42,6 +49,9 @@ public:
     // Prepares every waiting picture now and waits for the workers (tests, and callers
     // that need all of them).
     void Drain();
+    // The same for one control: its decode is run here or waited for (a click that needs
+    // what only the decoded file tells).
+    void Finish(TImage* image);
 
     // How many display-cache decodes may be handed to worker threads at a time; 0 prepares
     // everything on this thread. The workers (one per processor) run at most that many at
@@ -52,6 +62,10 @@ public:
     int WorkerDecodes() const { return m_workers; }
     // Decodes handed back by workers and kept (not dropped) since the queue was made.
     int WorkerResults() const { return m_workerResults; }
+
+    // What the decodes on workers may hold at once (DecodeBudget::kPageBytes unless replaced).
+    const DecodeBudget& Budget() const { return *m_budget; }
+    void SetBudget(std::shared_ptr<DecodeBudget> budget);
 
     // Called when the queue runs empty after it had work (the main window's loading light).
     std::function<void()> OnIdle;
@@ -81,6 +95,7 @@ private:
     // Takes back every finished decode; then, with andContinue, starts what comes next.
     void Collect(bool andContinue);
     void Adopt(const Job& job, JpegCacheResult& result);
+    void PrepareHere(const Job& job);
     void Post();
     void Step();
     void Continue();
@@ -91,6 +106,7 @@ private:
     std::deque<Job> m_jobs;
     std::vector<Flight> m_flights;
     std::shared_ptr<DecodeChannel> m_channel;
+    std::shared_ptr<DecodeBudget> m_budget;
     uint64_t m_nextId = 1;
     int m_workers = 1;
     int m_workerResults = 0;

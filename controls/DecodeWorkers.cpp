@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThreadPool>
-#include "picture/ThumbnailJob.h"
+#include "picture/PictureThumbnail.h"
 
 namespace {
 
@@ -51,12 +51,11 @@ void WorkOne()
     // A task whose page was left before it started is not decoded at all.
     if (!task.stop->load(std::memory_order_relaxed)) {
         task.job.options.cancel = task.stop.get();
-        if (!TakeCachedThumbnail(task.thumbnail, task.job, done.result)) {
-            done.result = TJpegImage::RunCacheJob(task.job);
-            KeepThumbnail(task.thumbnail, task.job, done.result, task.stop->load(std::memory_order_relaxed));
-        }
+        // A page cell's job names its file, which the worker reads itself.
+        done.result = task.job.path.isEmpty() ? TJpegImage::RunCacheJob(task.job) : RunThumbnailJob(task.job);
     }
     task.job.data = QByteArray(); // this thread's share of the bytes goes now
+    task.job.budget.reset();
     Deliver(*channel, std::move(done));
 }
 

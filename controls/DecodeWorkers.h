@@ -1,9 +1,10 @@
 #pragma once
-// The worker side of the decode queue: display-cache decodes of JPEG pictures run on Qt's
-// global thread pool. A queue and its workers share nothing but a DecodeChannel and the
-// tasks themselves: tasks go in and results come out under the channel's standard mutex (whose
-// ordering thread checkers understand), a task's stop flag is atomic, and the compressed bytes
-// are shared read-only (QByteArray counts its references atomically). Pictures and controls
+// The worker side of the decode queue: page cells' reduced copies and display-cache decodes of
+// JPEG pictures run on Qt's global thread pool. A queue and its workers share nothing but a
+// DecodeChannel, the page budget (its counts under its own mutex) and the tasks themselves:
+// tasks go in and results come out under the channel's standard mutex (whose ordering thread
+// checkers understand), a task's stop flag is atomic, and the compressed bytes or file path
+// are shared read-only (QByteArray and QString count their references atomically). Pictures and controls
 // are never seen by a worker.
 #include <atomic>
 #include <condition_variable>
@@ -12,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include "picture/JpegImage.h"
-#include "picture/ThumbnailCache.h"
 
 class QObject;
 
@@ -20,7 +20,6 @@ struct DecodeTask {
     uint64_t id = 0;
     JpegCacheJob job;
     std::shared_ptr<std::atomic<bool>> stop; // raised when the task's page was left
-    ThumbnailSource thumbnail;               // the file, for the shared thumbnail cache; none outside thumbnails
 };
 
 struct DecodeDone {

@@ -27,7 +27,8 @@ ClipboardForm MakeClipboardForm(TGraphic& graphic)
     case GraphicKind::Bitmap: return FromBitmap(*BitmapOf(&graphic));
     case GraphicKind::Jpeg: return FromBitmap(JpegOf(&graphic)->Bitmap());
     case GraphicKind::Icon: throw Failure("Clipboard does not support Icons");
-    case GraphicKind::Metafile: break;
+    case GraphicKind::Metafile:
+    case GraphicKind::Thumbnail: break;
     }
     throw Failure("Clipboard does not support this picture");
 }

@@ -57,19 +57,15 @@ int OpenForReading(const QString& path)
     return ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
-// The name made absolute against the working folder as the system has it (its bytes kept).
-QString AbsoluteName(const QString& path)
-{
-    if (QDir::isAbsolutePath(path))
-        return QDir::cleanPath(path);
-    char buffer[4096];
-    const char* cwd = ::getcwd(buffer, sizeof buffer);
-    return QDir::cleanPath(DecodeFileName(cwd ? QByteArrayView(cwd) : QByteArrayView("/")) + QLatin1Char('/') + path);
-}
-
 } // namespace
 
 QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* source)
+{
+    return ReadRegularFileStart(path, maxBytes, maxBytes, nullptr, source);
+}
+
+QByteArray ReadRegularFileStart(const QString& path, int64_t maxBytes, int64_t headBytes, int64_t* fileSize,
+                                SourceFile* source)
 {
     const int fd = OpenForReading(path);
     if (fd < 0)
@@ -82,14 +78,17 @@ QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* so
         CannotOpen(path, QStringLiteral("Not a regular file"));
     if (st.st_size > maxBytes)
         throw Failure(kOutOfResources);
+    if (fileSize)
+        *fileSize = st.st_size;
 
     // What the file held when opened: a file that grows meanwhile is read no further.
-    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    const int64_t want = std::min<int64_t>(st.st_size, std::max<int64_t>(0, headBytes));
+    QByteArray bytes(qsizetype(want), Qt::Uninitialized);
     if (const int error = ReadInto(fd, bytes))
         throw Failure(SystemReason(error));
     if (source) {
-        source->path = AbsoluteName(path);
-        source->size = bytes.size() == qsizetype(st.st_size) ? int64_t(st.st_size) : -1;
+        source->path = AbsoluteFileName(path);
+        source->size = bytes.size() == qsizetype(want) ? int64_t(st.st_size) : -1;
         source->mtime = int64_t(st.st_mtime);
     }
     return bytes;

@@ -8,10 +8,7 @@ void TGraphic::LoadFromFile(const QString& path)
 {
     // The bytes are held while the picture lives, so a file beyond the decoded-size limit is
     // refused unread.
-    SourceFile source;
-    const QByteArray bytes = ReadRegularFile(path, PictureLimits::kMaxDecodedBytes, &source);
-    LoadFromBytes(bytes);
-    m_source = std::move(source);
+    LoadFromBytes(ReadRegularFile(path, PictureLimits::kMaxDecodedBytes));
 }
 
 void TGraphic::SaveToFile(const QString& path)

@@ -6,12 +6,12 @@
 #include <QByteArray>
 #include <QRect>
 #include <QString>
-#include "picture/FileRead.h"
 #include "picture/PixelFormat.h"
 
 class QPainter;
 
-enum class GraphicKind { Metafile, Icon, Bitmap, Jpeg };
+// Thumbnail: a page cell's reduced copy of a file of one of the other kinds (picture/PictureThumbnail.h).
+enum class GraphicKind { Metafile, Icon, Bitmap, Jpeg, Thumbnail };
 
 struct ProgressReport {
     TProgressStage stage = TProgressStage::Starting;
@@ -32,8 +32,6 @@ public:
     // Reads the whole file (a regular file, no larger than the decoded-size limit) and hands it
     // to LoadFromBytes. A failed load leaves the graphic as it was.
     void LoadFromFile(const QString& path);
-    // The file the graphic was loaded from, as LoadFromFile read it; no path otherwise.
-    const SourceFile& Source() const { return m_source; }
     virtual void LoadFromBytes(const QByteArray& bytes) = 0;
     virtual QByteArray SaveToBytes() = 0;
     // Writes beside the target and renames over it only when complete (WriteWholeFile).
@@ -71,7 +69,4 @@ protected:
         if (OnProgress)
             OnProgress(r);
     }
-
-private:
-    SourceFile m_source;
 };

@@ -89,11 +89,13 @@ void DrawImage(QPainter& painter, const QRect& rect, const QImage& image, bool s
     painter.restore();
 }
 
+} // namespace
+
 // The decoded pixels as they are meant to be seen: the embedded profile's colours in sRGB
 // (unless greyscale output was asked for), turned upright. Done on whatever was decoded, the
 // reduced copy of a thumbnail or the full picture. A turn that cannot be made loses the
 // pixels and reports the shortage, so a picture never shows a size it does not have.
-void MakeUpright(JpegDecodeResult& r, bool grayscaleOut)
+void JpegMakeUpright(JpegDecodeResult& r, bool grayscaleOut)
 {
     if (!r.dib)
         return;
@@ -107,8 +109,6 @@ void MakeUpright(JpegDecodeResult& r, bool grayscaleOut)
         r.error = f.Text();
     }
 }
-
-} // namespace
 
 TJpegImage::TJpegImage() : settings(JpegDefaults()) {}
 
@@ -196,7 +196,7 @@ void TJpegImage::Prepare(QSize target)
     }
     JpegDecodeResult r = JpegDecode(m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom),
                                     [this](const ProgressReport& p) { Progress(p); });
-    MakeUpright(r, settings.grayscale);
+    JpegMakeUpright(r, settings.grayscale);
     if (r.dib) {
         m_cache = DibToQImage(*r.dib);
         m_fitted = Fitted(m_cache, target);
@@ -234,7 +234,10 @@ std::optional<JpegCacheJob> TJpegImage::StartCacheJob(QSize target)
     const int denom = CacheDenomFor(target);
     if (denom == 1)
         return std::nullopt; // a full-size decoding stays on the picture's thread
-    JpegCacheJob job {m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, denom), target};
+    JpegCacheJob job;
+    job.data = m_data;
+    job.options = OptionsFor(settings, m_headerGrayscale, m_multiScan, denom);
+    job.target = target;
     // Progressive display redraws passes as they come; off the picture's thread there is
     // nothing to redraw, and the final pass is the same without it.
     job.options.buffered = false;
@@ -249,7 +252,7 @@ JpegCacheResult TJpegImage::RunCacheJob(const JpegCacheJob& job)
     out.denom = job.options.scaleDenom;
     try {
         JpegDecodeResult r = JpegDecode(job.data, job.options, JpegProgressFn());
-        MakeUpright(r, job.options.grayscaleOut);
+        JpegMakeUpright(r, job.options.grayscaleOut);
         out.error = r.error;
         if (r.dib) {
             out.cache = DibToQImage(*r.dib);
@@ -356,7 +359,7 @@ void TJpegImage::DecodeFull()
         throw Failure(m_error); // never decoded again
     JpegDecodeResult r = JpegDecode(m_data, OptionsFor(settings, m_headerGrayscale, m_multiScan, ScaleDenom(settings)),
                                     [this](const ProgressReport& p) { Progress(p); });
-    MakeUpright(r, settings.grayscale);
+    JpegMakeUpright(r, settings.grayscale);
     if (r.dib)
         m_bitmap.SetDib(std::move(r.dib));
     if (!r.error.isEmpty()) {
@@ -372,4 +375,14 @@ void TJpegImage::ReportDecodeFailure()
     m_failed = true;
     Changed();
     throw Failure(m_error);
+}
+
+int JpegDenomFor(int32_t width, int32_t height, QSize target)
+{
+    return DenomFor(width, height, target);
+}
+
+JpegDecodeOptions JpegOptionsFor(const JpegSettings& s, bool headerGrayscale, bool multiScan, int denom)
+{
+    return OptionsFor(s, headerGrayscale, multiScan, denom);
 }

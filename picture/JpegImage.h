@@ -1,10 +1,13 @@
 #pragma once
+#include <memory>
 #include <optional>
 #include <QImage>
 #include <QSize>
 #include "picture/Bitmap.h"
 #include "picture/Graphic.h"
 #include "picture/JpegCodec.h"
+
+class DecodeBudget;
 
 // Settings of a JPEG picture, copied from the program-wide defaults when it is created.
 struct JpegSettings {
@@ -27,17 +30,37 @@ struct JpegCacheJob {
     QByteArray data;
     JpegDecodeOptions options; // its scale is the cache's DCT denominator (2, 4 or 8)
     QSize target;              // the drawing size, for the smoothly reduced copy
+    // A page cell's job (RunThumbnailJob, picture/PictureThumbnail.h): `data` stays empty, the
+    // worker reads the file at `path` itself, a picture of `kind`, picks the DCT scale from
+    // its header and reserves what it decodes from `budget` (when there is one).
+    QString path;
+    GraphicKind kind = GraphicKind::Jpeg;
+    bool reducedDecode = true;
+    std::shared_ptr<DecodeBudget> budget;
+    QSize pictureSize; // a page cell's picture, upright, from its header (for the shared cache)
 };
 
 struct JpegCacheResult {
     QImage cache;  // at the DCT scale, upright and in sRGB; null when nothing was decoded
     QImage fitted; // the cache smoothly reduced to the target
-    int denom = 0;
+    int denom = 0; // the decode's DCT denominator; 0 when nothing was decoded (a cached thumbnail)
     QString error; // empty on success
+    // A bitmap cell's facts, known once its file is decoded.
+    TPixelFormat pixelFormat = TPixelFormat::Device;
+    bool monochrome = false;
 };
 
 // Program-wide defaults; the 8-bit choice for palette screens is made once at start.
 JpegSettings& JpegDefaults();
+// The largest DCT denominator (8, 4, 2) whose output still covers the target on both sides;
+// 1 when none does.
+int JpegDenomFor(int32_t width, int32_t height, QSize target);
+// The decoded pixels as they are meant to be seen: the embedded profile's colours in sRGB
+// (unless greyscale output was asked for), turned upright. A turn that cannot be made drops
+// the pixels and sets the error.
+void JpegMakeUpright(JpegDecodeResult& result, bool grayscaleOut);
+// The decode options the settings give for a file with that header, at 1/denom.
+JpegDecodeOptions JpegOptionsFor(const JpegSettings& s, bool headerGrayscale, bool multiScan, int denom);
 
 class TJpegImage : public TGraphic {
 public:

@@ -1,12 +1,26 @@
 #include "picture/Picture.h"
 #include "picture/Bitmap.h"
 #include "picture/PictureFormats.h"
+#include "picture/PictureThumbnail.h"
+#include <QFileInfo>
 
 void TPicture::LoadFromFile(const QString& path)
 {
     auto graphic = CreateGraphicForFile(path);
     graphic->LoadFromFile(path);
     Take(std::move(graphic));
+}
+
+void TPicture::LoadThumbnail(const QString& path)
+{
+    const std::optional<GraphicKind> kind = KindForExtension(QFileInfo(path).suffix());
+    if (!kind || (*kind != GraphicKind::Jpeg && *kind != GraphicKind::Bitmap && *kind != GraphicKind::Icon)) {
+        LoadFromFile(path); // fails as loading such a file does
+        return;
+    }
+    auto thumbnail = std::make_unique<TThumbnail>();
+    thumbnail->LoadHeader(path, *kind);
+    Take(std::move(thumbnail));
 }
 
 void TPicture::Assign(const TPicture& source)

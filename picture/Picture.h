@@ -14,6 +14,8 @@ public:
 
     // Picks the kind by extension; only a successful load replaces the held graphic.
     void LoadFromFile(const QString& path);
+    // A page cell's picture: the file's header facts now, its reduced copy later (TThumbnail).
+    void LoadThumbnail(const QString& path);
     // A new graphic of the source's kind sharing its data; nullptr empties the holder.
     void Assign(const TPicture& source);
     void Assign(const TGraphic* graphic);

@@ -38,7 +38,8 @@ std::unique_ptr<TGraphic> CreateGraphic(GraphicKind kind)
     case GraphicKind::Jpeg: return std::make_unique<TJpegImage>();
     case GraphicKind::Bitmap: return std::make_unique<TBitmap>();
     case GraphicKind::Icon: return std::make_unique<TIcon>();
-    case GraphicKind::Metafile: break;
+    case GraphicKind::Metafile:
+    case GraphicKind::Thumbnail: break;
     }
     throw Failure("Metafiles are not supported");
 }

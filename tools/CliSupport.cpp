@@ -54,7 +54,8 @@ QString KindName(GraphicKind kind)
     case GraphicKind::Jpeg: return QStringLiteral("jpeg");
     case GraphicKind::Bitmap: return QStringLiteral("bitmap");
     case GraphicKind::Icon: return QStringLiteral("icon");
-    case GraphicKind::Metafile: break;
+    case GraphicKind::Metafile:
+    case GraphicKind::Thumbnail: break;
     }
     return QStringLiteral("metafile");
 }

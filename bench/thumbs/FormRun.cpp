@@ -71,9 +71,12 @@ public:
         TApplication::InitPictureLayer(m_platform);
         JpegDefaults().reducedDecode = r.path != DecodePath::FullSize;
         m_form = std::make_unique<TViewForm>(m_platform);
+        // Every way but the shipped one keeps the pictures the page load read whole, as the
+        // program did before page loads read only headers.
+        m_form->WholeFilePageLoad = r.path != DecodePath::Threads;
         // LUMIVUE_BENCH_WORKER_DECODES tries another number of decodes handed to workers at a time.
         const int ahead = qEnvironmentVariableIntValue("LUMIVUE_BENCH_WORKER_DECODES");
-        if (r.path != DecodePath::Threads)
+        if (r.path == DecodePath::UiThread || r.path == DecodePath::FullSize)
             m_form->Decoder().SetWorkerDecodes(0);
         else if (ahead > 0)
             m_form->Decoder().SetWorkerDecodes(ahead);
@@ -276,6 +279,7 @@ QString PathName(DecodePath path)
 {
     switch (path) {
     case DecodePath::Threads: return QStringLiteral("threads");
+    case DecodePath::AtPaint: return QStringLiteral("atpaint");
     case DecodePath::UiThread: return QStringLiteral("ui");
     case DecodePath::FullSize: return QStringLiteral("fullsize");
     }
@@ -284,7 +288,7 @@ QString PathName(DecodePath path)
 
 bool ParsePath(const QString& name, DecodePath* path)
 {
-    for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::FullSize})
+    for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint, DecodePath::UiThread, DecodePath::FullSize})
         if (PathName(p) == name) {
             *path = p;
             return true;

@@ -5,9 +5,10 @@
 #include <QStringList>
 
 enum class DecodePath {
-    Threads,  // reduced-scale display cache decoded on worker threads
-    UiThread, // reduced-scale display cache decoded on the user-interface thread
-    FullSize, // every thumbnail decoded at full size, then drawn scaled (the reference)
+    Threads,  // reduced-scale display cache decoded on worker threads, as shipped
+    AtPaint,  // the same on workers, but whole files read at page load and decodes asked at first paint
+    UiThread, // reduced-scale display cache decoded on the user-interface thread (whole files at page load)
+    FullSize, // every thumbnail decoded at full size, then drawn scaled (the reference; the same)
 };
 
 QString PathName(DecodePath path);

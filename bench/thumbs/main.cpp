@@ -214,6 +214,7 @@ int RunParent(const QStringList& args)
         std::fprintf(stderr, "round %d of %d\n", r, rounds);
         // Alternating the ways in each round spreads any change of the machine's load over all of them.
         ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, pageFolders, pageNames);
+        ok &= run.Child(QStringLiteral("pages"), DecodePath::AtPaint, {folders.photos25}, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::UiThread, {folders.photos25}, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::FullSize, {folders.photos25}, pageNames);
         ok &= run.Cold(folders.photos25);
@@ -240,7 +241,7 @@ int RunParent(const QStringList& args)
         run.Add(QStringLiteral("djpeg_eighth_serial"), RunDjpeg(photos, QStringLiteral("1/8"), 1));
         run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, facts.cell, n));
         run.Add(QStringLiteral("vips_serial"), RunVipsThumbnail(photos, facts.cell, 1));
-        for (DecodePath p : {DecodePath::Threads, DecodePath::UiThread, DecodePath::FullSize}) {
+        for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint, DecodePath::UiThread, DecodePath::FullSize}) {
             ok &= run.Child(QStringLiteral("paging"), p, {folders.photos100});
             ok &= run.Child(QStringLiteral("pagedown"), p, {folders.photos100});
         }

@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
-#include "picture/ThumbnailJob.h"
+#include "picture/PictureThumbnail.h"
+#include "picture/ThumbnailCache.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 
@@ -29,22 +30,19 @@ class TestThumbnailCache : public QObject {
     }
     void Touch() { QVERIFY(QProcess::execute("touch", {"-d", "+10 seconds", Picture()}) == 0); }
 
-    // The file loaded as a page loads it, then the worker's part for one cell.
+    // The file's header read as a page reads it, then the worker's part for one cell.
     struct Run {
         JpegCacheResult result;
         int decodes = 0;
     };
     Run Open(QSize cell = QSize(120, 90))
     {
-        TJpegImage jpeg;
-        jpeg.LoadFromFile(Picture());
-        std::optional<JpegCacheJob> job = jpeg.StartCacheJob(cell);
-        const ThumbnailSource source {jpeg.Source(), QSize(jpeg.Width(), jpeg.Height()), {}};
+        TThumbnail thumbnail;
+        thumbnail.LoadHeader(Picture(), GraphicKind::Jpeg);
         Run run;
-        if (job && !TakeCachedThumbnail(source, *job, run.result)) {
-            run.result = TJpegImage::RunCacheJob(*job);
-            ++run.decodes;
-            KeepThumbnail(source, *job, run.result, false);
+        if (const std::optional<JpegCacheJob> job = thumbnail.StartJob(cell)) {
+            run.result = RunThumbnailJob(*job);
+            run.decodes = run.result.denom != 0 ? 1 : 0;
         }
         return run;
     }
@@ -135,7 +133,7 @@ private slots:
 
         const Run run = Open(cell);
         QCOMPARE(run.decodes, taken ? 0 : 1);
-        QCOMPARE(run.result.cache.pixelColor(0, 0) == QColor(Qt::red), taken);
+        QCOMPARE(run.result.fitted.pixelColor(0, 0) == QColor(Qt::red), taken);
     }
 
     void decodeLeavesThumbnail()

@@ -63,6 +63,20 @@ private slots:
         QTest::newRow("clipboard cannot be taken") << "a.bmp" << QSize(20, 10) << false << "Cannot open clipboard.";
         QTest::newRow("file that failed to load") << "broken.bmp" << QSize() << true << "There is no picture to copy.";
     }
+    // The thumbnail keeps only its reduced copy: a file gone since the page load fails as
+    // loading it does, and the clipboard keeps what it has.
+    void clipboardFileGone()
+    {
+        Browser b;
+        WriteNamed(b.Path(QStringLiteral("a.bmp")), QSize(20, 10));
+        b.OpenWindow();
+        QVERIFY(QFile::remove(b.Path(QStringLiteral("a.bmp"))));
+        b.Choose(1, kClipboard);
+        QCOMPARE(b.platform.busyDepth, 0);
+        QVERIFY(b.platform.clipboard.empty());
+        QVERIFY2(b.LastMessage().startsWith(QLatin1String("Cannot open file \"")), qPrintable(b.LastMessage()));
+    }
+
     void clipboard()
     {
         QFETCH(QString, name);

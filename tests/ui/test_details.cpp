@@ -10,7 +10,9 @@
 #include "../picture/BmpFileBuilder.h"
 #include "app/lib/Application.h"
 #include "picture/Bitmap.h"
+#include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
+#include "picture/PictureThumbnail.h"
 #include "platform/ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "JpegSegments.h"
@@ -20,7 +22,12 @@
 
 namespace {
 struct Window : MainWindowFixture<> {
-    void Open() { OpenWindow(); }
+    // The page's decodes finished: a bitmap cell knows its pixel format then.
+    void Open()
+    {
+        OpenWindow();
+        form->Decoder().Drain();
+    }
     // Clicks thumbnail n and chooses "Details" in its popup.
     void Details(int n)
     {
@@ -88,7 +95,8 @@ private slots:
         WritePrimer(w);
         WriteBytes(w.Path(QStringLiteral("b.bmp")), file);
         w.Open();
-        QVERIFY(w.form->Thumbnail(2)->Picture().Bitmap());
+        const TThumbnail* subject = ThumbnailOf(w.form->Thumbnail(2)->Picture().Graphic());
+        QVERIFY(subject && subject->Facts().decoded);
         w.Details(1);
         QCOMPARE(w.form->edtDBitCount->text(), QStringLiteral("24-bit"));
         w.Details(2);
@@ -113,8 +121,8 @@ private slots:
         WritePrimer(w);
         WriteBytes(w.Path(QStringLiteral("b.bmp")), Bmp(64, 16, 16, 1));
         w.Open();
-        const TBitmap* subject = w.form->Thumbnail(2)->Picture().Bitmap();
-        QVERIFY(subject && subject->Monochrome()); // what a refresh would have taken
+        const TThumbnail* subject = ThumbnailOf(w.form->Thumbnail(2)->Picture().Graphic());
+        QVERIFY(subject && subject->Facts().monochrome); // what a refresh would have taken
         w.Details(1);
         w.Details(2);
 

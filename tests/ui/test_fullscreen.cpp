@@ -526,15 +526,29 @@ private slots:
         QTEST(v.form->ImageListIndexOf(entry), "index");
     }
 
-    // The thumbnail's picture is copied, not read again: the file may be gone.
-    void copiesTheThumbnailPicture()
+    // The thumbnail keeps only its reduced copy: the window reads the file again, and a file
+    // gone meanwhile fails as loading it does.
+    void readsTheFileAgain_data()
     {
+        QTest::addColumn<bool>("gone");
+        QTest::newRow("file there") << false;
+        QTest::newRow("file gone") << true;
+    }
+    void readsTheFileAgain()
+    {
+        QFETCH(bool, gone);
         Viewer v;
         WriteTestJpeg(v.Path(QStringLiteral("a.jpg")), 400, 1000);
         v.Open();
         TImage* thumb = v.form->Thumbnail(1);
         v.form->Decoder().Drain();
-        QVERIFY(QFile::remove(v.Path(QStringLiteral("a.jpg"))));
+        if (gone) {
+            QVERIFY(QFile::remove(v.Path(QStringLiteral("a.jpg"))));
+            QVERIFY(v.Show(1, kFullSize, [&](TFullForm& full) { QVERIFY(!full.imgFull->Picture().HasGraphic()); }));
+            QCOMPARE(v.platform.messages.size(), size_t(1));
+            QVERIFY(v.platform.messages[0].text.startsWith(QLatin1String("Cannot open file \"a.jpg\".")));
+            return;
+        }
         QVERIFY(v.Show(1, kFullSize, [&](TFullForm& full) {
             QCOMPARE(full.PictureHeight, 1000);
             QCOMPARE(full.PictureWidth, 400);

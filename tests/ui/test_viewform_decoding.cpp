@@ -8,6 +8,10 @@
 #include "controls/ImageControl.h"
 #include "picture/JpegCodec.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureBudget.h"
+#include "picture/PictureFormats.h"
+#include "picture/PictureThumbnail.h"
+#include "../picture/BmpFileBuilder.h"
 #include "MainWindowFixture.h"
 #include "controls/RadioGroup.h"
 #include "TestFiles.h"
@@ -31,6 +35,15 @@ void WriteSolidJpeg(const QString& path, const QColor& colour)
     jpeg.SaveToFile(path);
 }
 
+// A bitmap file that claims a side x side picture and holds no pixels.
+QByteArray ClaimingBitmap(int side)
+{
+    BmpBuild b;
+    b.width = b.height = side;
+    b.bitCount = 32;
+    return BuildBmp(b);
+}
+
 bool Near(const QColor& a, const QColor& b)
 {
     return std::abs(a.red() - b.red()) < 14 && std::abs(a.green() - b.green()) < 14 &&
@@ -38,11 +51,12 @@ bool Near(const QColor& a, const QColor& b)
 }
 
 struct Window : MainWindowFixture<> {
-    void OpenPages(int files)
+    void OpenPages(int files, bool wholeFile = false)
     {
         for (int i = 0; i < files; ++i)
             WriteSolidJpeg(Path(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))), Colour(i));
         OpenWindow();
+        form->WholeFilePageLoad = wholeFile;
         form->rdgCount->SetItemIndex(4); // 25 a page
         form->rdgCountClick();
     }
@@ -99,8 +113,11 @@ private slots:
         QVERIFY(w.Queue().WorkerResults() >= 25);
         for (int k = 1; k <= 25; ++k) {
             QVERIFY2(w.CellShows(k, k - 1), qPrintable(QString::number(k)));
-            auto* jpeg = static_cast<TJpegImage*>(w.form->Thumbnail(k)->Picture().Graphic());
-            QVERIFY(!jpeg->HasBitmap()); // the page never made a full-size bitmap
+            // The cell keeps its reduced copy alone, never the file nor a full-size bitmap.
+            const TImage* img = w.form->Thumbnail(k);
+            const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
+            QVERIFY(thumbnail);
+            QCOMPARE(thumbnail->Shown().size(), img->DrawSize());
         }
         QVERIFY(w.platform.messages.empty());
     }
@@ -118,6 +135,74 @@ private slots:
         QCOMPARE(w.platform.messages.size(), size_t(1));
         QCOMPARE(w.platform.messages[0].kind, MessageKind::Error);
         QCOMPARE(w.platform.messages[0].text, QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode()));
+    }
+
+    // The page load hands each cell's decode over as the cell is laid out: before any event
+    // is processed the workers have them; a page left before they finish keeps none of them.
+    // The older page load asks for them only when the cells are painted.
+    void decodesStartWithThePageLoad_data()
+    {
+        QTest::addColumn<bool>("wholeFile");
+        QTest::newRow("headers at page load") << false;
+        QTest::newRow("whole files at page load") << true;
+    }
+    void decodesStartWithThePageLoad()
+    {
+        QFETCH(bool, wholeFile);
+        Window w;
+        w.OpenPages(50, wholeFile);
+        const int ahead = wholeFile ? 0 : std::min(25, w.Queue().WorkerDecodes());
+        const int before = w.Queue().WorkerResults();
+        QCOMPARE(w.Queue().InFlight(), ahead);
+        QCOMPARE(w.Queue().Pending(), wholeFile ? 0 : 25);
+        w.form->btnDown->click();
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p025.jpg"));
+        QCOMPARE(w.Queue().InFlight(), ahead);
+        QCOMPARE(JpegOf(w.form->Thumbnail(1)->Picture().Graphic()) != nullptr, wholeFile);
+        int early = 0;
+        QVERIFY(w.RunPage(&early));
+        QCOMPARE(w.Queue().WorkerResults(), before + 25);
+        for (int k = 1; k <= 25; ++k)
+            QVERIFY2(w.CellShows(k, 24 + k), qPrintable(QString::number(k)));
+    }
+
+    // A page of files whose headers claim large pictures: its decodes together stay within the
+    // budget, one that does not fit fails alone with its message, the ordinary pictures are drawn.
+    void pageWithinBudget_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::addColumn<bool>("allRefused");
+        QTest::newRow("each larger than the budget") << 3000 << true; // 72 MB to decode
+        QTest::newRow("each fits alone") << 1500 << false;            // 18 MB
+    }
+    void pageWithinBudget()
+    {
+        QFETCH(int, side);
+        QFETCH(bool, allRefused);
+        Window w;
+        for (int i = 0; i < 25; ++i) {
+            const QString name = QStringLiteral("p%1").arg(i, 3, 10, QLatin1Char('0'));
+            if (i % 5 == 0)
+                WriteSolidJpeg(w.Path(name + QStringLiteral(".jpg")), Colour(i));
+            else
+                WriteBytes(w.Path(name + QStringLiteral(".bmp")), ClaimingBitmap(side));
+        }
+        w.OpenWindow();
+        w.Queue().SetBudget(std::make_shared<DecodeBudget>(32 << 20));
+        w.form->rdgCount->SetItemIndex(4);
+        w.form->rdgCountClick();
+        int early = 0;
+        QVERIFY(w.RunPage(&early));
+        const DecodeBudget& budget = w.Queue().Budget();
+        QCOMPARE(budget.Held(), int64_t(0));
+        QVERIFY(budget.Peak() <= budget.Total());
+        QCOMPARE(int(w.platform.messages.size()), budget.Refused());
+        if (allRefused)
+            QCOMPARE(budget.Refused(), 20);
+        for (const auto& message : w.platform.messages)
+            QCOMPARE(message.text, QStringLiteral("Out of system resources."));
+        for (int k = 1; k <= 25; k += 5)
+            QVERIFY2(w.CellShows(k, k - 1), qPrintable(QString::number(k)));
     }
 
     void pageDownDuringLoadDropsTheRest_data()
@@ -143,10 +228,11 @@ private slots:
         QVERIFY(w.RunPage(&early));
         QCOMPARE(early, 0);
         QVERIFY(!w.LightOn());
-        // Only the new page's decodes were kept: none of the old page landed after the key
-        // (the key itself shows what already waited, before the page moves).
+        // The key itself shows what the old page finished before the page moves; its decodes
+        // already run from the page load on, so that may be any of its cells, each once. None
+        // lands after the move (the cells below; decodesStartWithThePageLoad counts exactly).
         QVERIFY(w.Queue().WorkerResults() >= kept + 25);
-        QVERIFY(w.Queue().WorkerResults() <= kept + 25 + w.Queue().WorkerDecodes());
+        QVERIFY(w.Queue().WorkerResults() <= kept + 25 + 25);
         for (int k = 1; k <= 25; ++k)
             QVERIFY2(w.CellShows(k, 24 + k), qPrintable(QString::number(k)));
         QVERIFY(w.platform.messages.empty());

@@ -12,6 +12,8 @@
 #include "base/FileNames.h"
 #include "picture/Bitmap.h"
 #include "picture/FileRead.h"
+#include "picture/PictureThumbnail.h"
+#include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
 #include "ui/browser/ImageFacts.h"
 #include "picture/JpegImage.h"
@@ -60,9 +62,18 @@ void TViewForm::GatherImageDetails()
     FreshFacts.file = true;
     if (ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
         FreshFacts.sides = FreshFacts.bitCount = true;
+        // A cell's pixel format is known once its file is decoded: the click waits for that.
+        if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
+            thumbnail && !thumbnail->Facts().decoded)
+            m_decodeQueue->Finish(img);
         if (const TBitmap* bmp = img->Picture().Bitmap()) {
             ImageInfo.PixelFormat = bmp->PixelFormat();
             ImageInfo.Monochrome = bmp->Monochrome();
+            FreshFacts.monochrome = true;
+        } else if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
+                   thumbnail && thumbnail->Facts().decoded) {
+            ImageInfo.PixelFormat = thumbnail->Facts().pixelFormat;
+            ImageInfo.Monochrome = thumbnail->Facts().monochrome;
             FreshFacts.monochrome = true;
         }
     }
@@ -73,6 +84,12 @@ void TViewForm::GatherImageDetails()
             ImageInfo.Height = jpeg->Height();
             ImageInfo.Progressive = jpeg->MultiScan();
             ImageInfo.Orientation = jpeg->Orientation();
+            FreshFacts.sides = FreshFacts.progressive = true;
+        } else if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic())) {
+            ImageInfo.Width = thumbnail->Width();
+            ImageInfo.Height = thumbnail->Height();
+            ImageInfo.Progressive = thumbnail->Facts().multiScan;
+            ImageInfo.Orientation = thumbnail->Facts().orientation;
             FreshFacts.sides = FreshFacts.progressive = true;
         }
     }

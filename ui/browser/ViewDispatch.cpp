@@ -60,7 +60,11 @@ void TViewForm::OpenZoom()
     TImage* clicked = Thumbnail(PicList.Current);
     if (!clicked)
         return;
-    auto zoom = std::make_unique<TZoomForm>(this, m_platform, clicked->Picture());
+    // The thumbnail keeps only its reduced copy: the picture is read from its file again.
+    TPicture whole;
+    if (clicked->Picture().HasGraphic())
+        whole.LoadFromFile(CurrentImageList().FullPath(clicked->Hint()));
+    auto zoom = std::make_unique<TZoomForm>(this, m_platform, whole);
     zoom->PictureExt = ImageInfo.Ext;
     zoom->ThumbIndex = PicList.Current;
     zoom->ImageInfo = ImageInfo;

@@ -117,13 +117,19 @@ void TViewForm::LoadThumbnail(int k)
             ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
         } else {
             try {
-                img->Picture().LoadFromFile(entry);
+                if (WholeFilePageLoad)
+                    img->Picture().LoadFromFile(entry);
+                else
+                    img->Picture().LoadThumbnail(entry);
                 // The fit is worked out off-screen so the visible control changes its bounds once.
                 ControlGeometry scratch {img->y(), img->x(), img->height(), img->width(), img->Stretch()};
                 FitThumbnail(scratch, img->Picture().Height(), img->Picture().Width());
                 img->setGeometry(scratch.left, scratch.top, scratch.width, scratch.height);
                 img->SetStretch(scratch.stretch);
                 img->SetHint(entry);
+                // Laid out: the workers start on this file while the rest of the page loads.
+                if (!WholeFilePageLoad)
+                    m_decodeQueue->Start(img, img->DrawSize());
             } catch (...) {
                 const QString text = CurrentFailureText();
                 img->Picture().Clear();

@@ -39,6 +39,11 @@ void TViewForm::mniSaveAsClick(QAction* sender)
     save.ThumbIndex = PicList.Current;
     save.ImageInfo = ImageInfo;
     save.SourcePath = CurrentImageList().FullPath(ImageInfo.FileName);
-    save.SetPicture(thumbnail->Picture());
+    // The thumbnail keeps only its reduced copy: the picture is read from its file again
+    // (a file that failed to load leaves the window an empty picture, as before).
+    TPicture whole;
+    if (thumbnail->Picture().HasGraphic())
+        whole.LoadFromFile(save.SourcePath);
+    save.SetPicture(whole);
     m_platform.ShowModal(save);
 }

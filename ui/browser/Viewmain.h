@@ -44,6 +44,11 @@ public:
     bool SearchMode = false;
     bool Starting = true;
     QString SavedFolder;
+    // The older page load, kept so both can be timed in one run (the thumbnail benchmark):
+    // each file read whole on this thread, its decode asked for at the cell's first paint, the
+    // cell keeping the whole picture. Off: only headers are read here and the workers read and
+    // reduce each file, started as its cell is laid out.
+    bool WholeFilePageLoad = false;
 
     // Thumbnail n (1..25), found by its name "Image" followed by n.
     TImage* Thumbnail(int n) const;

@@ -127,14 +127,10 @@ void TFullForm::FormActivate()
 
 void TFullForm::ShowClickedPicture()
 {
-    // The thumbnail holds the whole picture, so the file is not read again: the copy shares
-    // its data (a JPEG copy may still need its full-size decoding, done in PlacePicture).
-    if (ClickedThumbnail)
-        imgFull->Picture().Assign(ClickedThumbnail->Picture());
-    // A picture with nothing to draw (a JPEG file of no bytes) carries the thumbnail's spent
-    // failure: read afresh, drawing it here raises its fault in this window too.
-    if (const TGraphic* g = imgFull->Picture().Graphic(); g && g->Empty())
-        imgFull->Picture().LoadFromFile(ShownFile);
+    // A thumbnail keeps only its reduced copy: the picture is read from its file again, and a
+    // file changed or gone meanwhile fails here as loading it does.
+    if (ClickedThumbnail && ClickedThumbnail->Picture().HasGraphic())
+        imgFull->Picture().LoadFromFile(ClickedThumbnail->Hint());
     PictureHeight = imgFull->Picture().Height();
     PictureWidth = imgFull->Picture().Width();
     PlacePicture();

@@ -56,13 +56,14 @@ void TViewForm::mniCopytoClipboardClick()
         ShowError(m_platform, QStringLiteral("There is no picture to copy."));
         return;
     }
-    // A copy sharing the picture's data: a JPEG is decoded at full size for the clipboard
-    // alone, and the thumbnail does not keep a full-size bitmap it never draws.
-    const std::unique_ptr<TGraphic> whole = shown->Clone();
+    // The thumbnail keeps only its reduced copy: the picture is read from its file again, for
+    // the clipboard alone.
+    const QString path = CurrentImageList().FullPath(image->Hint());
+    std::unique_ptr<TGraphic> whole = CreateGraphicForFile(path);
     ClipboardForm form;
     {
-        const bool decodes = whole->Kind() == GraphicKind::Jpeg && !JpegOf(whole.get())->HasBitmap();
-        BusySpan busy(m_platform, decodes);
+        BusySpan busy(m_platform, whole->Kind() == GraphicKind::Jpeg);
+        whole->LoadFromFile(path);
         form = MakeClipboardForm(*whole);
     }
     // An indexed image carries its palette as its colour table.

@@ -1,0 +1,411 @@
+#include "picture/PictureThumbnail.h"
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <QPainter>
+#include "base/FileNames.h"
+#include "picture/BmpCodec.h"
+#include "picture/DibImage.h"
+#include "picture/Failure.h"
+#include "picture/FileRead.h"
+#include "picture/Icon.h"
+#include "picture/IconCodec.h"
+#include "picture/Limits.h"
+#include "picture/PictureBudget.h"
+#include "picture/Orientation.h"
+#include "picture/ScreenFacts.h"
+#include "picture/ThumbnailCache.h"
+
+namespace {
+
+// Most headers fit in the first read; one that does not (large metadata segments ahead of a
+// JPEG's frame) is read again with eight times as much, up to the whole file.
+constexpr int64_t kFirstHead = 64 * 1024;
+constexpr int kHeadGrowth = 8;
+constexpr int64_t kFileHeaderSize = 14;
+constexpr int kIconHeaderSize = 6, kIconEntrySize = 16;
+
+uint32_t U8(const QByteArray& b, int64_t at)
+{
+    return at >= 0 && at < b.size() ? uint8_t(b[qsizetype(at)]) : 0;
+}
+uint32_t U16(const QByteArray& b, int64_t at)
+{
+    return U8(b, at) | U8(b, at + 1) << 8;
+}
+uint32_t U32(const QByteArray& b, int64_t at)
+{
+    return U16(b, at) | U16(b, at + 2) << 16;
+}
+
+struct BitmapSize {
+    int64_t width = 0, height = 0;
+    int bitCount = 0;
+};
+
+// The size fields of a bitmap's core or information header; the reader checks the rest.
+BitmapSize BitmapHeaderSize(const QByteArray& head)
+{
+    const uint32_t infoSize = U32(head, kFileHeaderSize);
+    BitmapSize s;
+    if (infoSize == 12 && head.size() >= kFileHeaderSize + 12) {
+        s.width = U16(head, 18);
+        s.height = U16(head, 20);
+        s.bitCount = int(U16(head, 24));
+    } else if (infoSize >= 16 && head.size() >= kFileHeaderSize + 16) {
+        s.width = int32_t(U32(head, 18));
+        s.height = std::abs(int64_t(int32_t(U32(head, 22))));
+        s.bitCount = int(U16(head, 28));
+    } else {
+        throw Failure(kBitmapInvalid);
+    }
+    if (s.width < 0)
+        throw Failure(kBitmapInvalid);
+    if (s.width > PictureLimits::kMaxSide || s.height > PictureLimits::kMaxSide)
+        throw Failure(kOutOfResources);
+    return s;
+}
+
+// The directory entry the icon reader will choose, from the directory alone.
+QSize IconChosenSize(const QByteArray& head)
+{
+    const ScreenFacts& screen = Screen();
+    if (head.size() < kIconHeaderSize)
+        throw Failure(kIconInvalid);
+    const uint32_t type = U16(head, 2);
+    if (type == 0)
+        return QSize(screen.iconWidth, screen.iconHeight);
+    const int64_t count = std::min<int64_t>(U16(head, 4), PictureLimits::kMaxIconEntries);
+    if (type != 1 || count == 0 || head.size() < kIconHeaderSize + count * kIconEntrySize)
+        throw Failure(kIconInvalid);
+    std::vector<IconDirEntry> entries(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) {
+        const int64_t at = kIconHeaderSize + i * kIconEntrySize;
+        IconDirEntry& e = entries[size_t(i)];
+        e.width = U8(head, at) ? int(U8(head, at)) : 256;
+        e.height = U8(head, at + 1) ? int(U8(head, at + 1)) : 256;
+        e.colorCount = int(U8(head, at + 2));
+        e.planes = int(U16(head, at + 4));
+        e.bitCount = int(U16(head, at + 6));
+    }
+    const int chosen = IconChoose(entries, screen.bitsPerPixel, screen.iconWidth, screen.iconHeight);
+    return QSize(entries[size_t(chosen)].width, entries[size_t(chosen)].height);
+}
+
+int64_t ScaledSide(int64_t side, int denom)
+{
+    return (side + denom - 1) / denom;
+}
+
+// The largest DCT denominator, no larger than `denom`, whose output still covers a thumbnail
+// of `side` (the whole picture when it is smaller).
+int DenomCovering(QSize picture, int side, int denom)
+{
+    const int longer = std::max(picture.width(), picture.height());
+    const int need = std::min(longer, side);
+    while (denom > 1 && (longer + denom - 1) / denom < need)
+        denom /= 2;
+    return denom;
+}
+
+// Reduced once, by area averaging, to the drawing size; never enlarged.
+QImage Reduced(const QImage& image, QSize target)
+{
+    if (image.isNull() || target.isEmpty() || (image.width() <= target.width() && image.height() <= target.height()))
+        return image;
+    return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// What a decode allocates: the decoded bitmap (at most four bytes a pixel) and the copy made
+// to draw it (four bytes a pixel).
+int64_t DecodeBytes(int64_t width, int64_t height, int bitCount)
+{
+    const int64_t stride = DibStride(width, std::max(1, bitCount));
+    if (stride < 0)
+        return std::numeric_limits<int64_t>::max() / 2;
+    return stride * height + width * height * 4;
+}
+
+// `classSide`: the side of the shared cache's thumbnail to be made from this decode (0: none);
+// a JPEG is then decoded at a scale that covers it, and `decoded` receives the picture as
+// decoded, before its reduction to the cell.
+void DecodeInto(JpegCacheResult& out, const JpegCacheJob& job, const QByteArray& bytes, int classSide = 0,
+                QImage* decoded = nullptr)
+{
+    DecodeBudget* budget = job.budget.get();
+    const std::atomic<bool>* stop = job.options.cancel;
+    switch (job.kind) {
+    case GraphicKind::Jpeg: {
+        const JpegHeader h = JpegReadHeader(bytes);
+        const QSize upright = UprightSize(QSize(h.width, h.height), h.orientation);
+        JpegDecodeOptions options = job.options;
+        options.scaleDenom = job.reducedDecode ? JpegDenomFor(upright.width(), upright.height(), job.target) : 1;
+        if (classSide > 0)
+            options.scaleDenom = DenomCovering(upright, classSide, options.scaleDenom);
+        out.denom = options.scaleDenom;
+        // A turned picture is copied once more to turn it.
+        const int64_t w = ScaledSide(h.width, out.denom), hgt = ScaledSide(h.height, out.denom);
+        const int64_t turn = h.orientation != kOrientationAsStored ? DibStride(w, 32) * hgt : 0;
+        const BudgetHold hold(budget, DecodeBytes(w, hgt, 32) + turn, stop);
+        if (!hold.Ok())
+            throw Failure(kOutOfResources);
+        JpegDecodeResult r = JpegDecode(bytes, options, JpegProgressFn());
+        JpegMakeUpright(r, options.grayscaleOut);
+        out.error = r.error;
+        if (r.dib) {
+            const QImage cache = DibToQImage(*r.dib);
+            r.dib.reset();
+            out.fitted = Reduced(cache, job.target);
+            if (decoded)
+                *decoded = cache;
+        }
+        return;
+    }
+    case GraphicKind::Bitmap: {
+        const BitmapSize s = BitmapHeaderSize(bytes);
+        const BudgetHold hold(budget, DecodeBytes(s.width, s.height, s.bitCount), stop);
+        if (!hold.Ok())
+            throw Failure(kOutOfResources);
+        std::shared_ptr<DibImage> dib = BmpRead(bytes);
+        out.pixelFormat = dib->Format();
+        out.monochrome = dib->Monochrome();
+        const QImage full = DibToQImage(*dib);
+        dib.reset();
+        out.fitted = Reduced(full, job.target);
+        return;
+    }
+    case GraphicKind::Icon: {
+        const QSize s = IconChosenSize(bytes);
+        const BudgetHold hold(budget, DecodeBytes(s.width(), s.height(), 32), stop);
+        if (!hold.Ok())
+            throw Failure(kOutOfResources);
+        TIcon icon;
+        icon.LoadFromBytes(bytes);
+        out.fitted = icon.Image(); // an icon is drawn at its own size
+        return;
+    }
+    case GraphicKind::Metafile:
+    case GraphicKind::Thumbnail: break;
+    }
+    throw Failure("Metafiles are not supported");
+}
+
+} // namespace
+
+ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind)
+{
+    ThumbnailFacts f;
+    f.source = kind;
+    switch (kind) {
+    case GraphicKind::Jpeg:
+        // A file of no bytes has no size; decoding it is what reports the fault.
+        if (!head.isEmpty()) {
+            const JpegHeader h = JpegReadHeader(head);
+            const QSize upright = UprightSize(QSize(h.width, h.height), h.orientation);
+            f.width = upright.width();
+            f.height = upright.height();
+            f.orientation = h.orientation;
+            f.grayscale = h.grayscale;
+            f.multiScan = h.multiScan;
+        }
+        return f;
+    case GraphicKind::Bitmap: {
+        const BitmapSize s = BitmapHeaderSize(head);
+        f.width = int32_t(s.width);
+        f.height = int32_t(s.height);
+        return f;
+    }
+    case GraphicKind::Icon: {
+        const QSize s = IconChosenSize(head);
+        f.width = s.width();
+        f.height = s.height();
+        return f;
+    }
+    case GraphicKind::Metafile:
+    case GraphicKind::Thumbnail: break;
+    }
+    throw Failure("Metafiles are not supported");
+}
+
+ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind)
+{
+    for (int64_t want = kFirstHead;; want *= kHeadGrowth) {
+        int64_t size = 0;
+        const QByteArray head = ReadRegularFileStart(path, PictureLimits::kMaxDecodedBytes, want, &size);
+        const bool whole = head.size() < want || head.size() >= size;
+        try {
+            return ThumbnailFactsOf(head, kind);
+        } catch (const Failure&) {
+            if (whole)
+                throw; // the whole file says so
+        }
+    }
+}
+
+JpegCacheResult RunThumbnailJob(const JpegCacheJob& job)
+{
+    JpegCacheResult out;
+    try {
+        // The shared cache stands for the file's own colours: not in the greyscale setting, nor
+        // for colours reduced to a palette screen's; a cell larger than every class has none.
+        std::optional<ThumbnailCache> cache;
+        ThumbnailSource source;
+        if (job.kind == GraphicKind::Jpeg && !job.options.grayscaleOut && !job.options.quantize &&
+            ThumbnailClassSide(job.target) > 0 && (cache = ThumbnailCache::ForUser())) {
+            // The file's facts without its bytes: a cached thumbnail spares reading it at all.
+            ReadRegularFileStart(job.path, PictureLimits::kMaxDecodedBytes, 0, nullptr, &source.file);
+            source.imageSize = job.pictureSize;
+            source.mimeType = QStringLiteral("image/jpeg");
+            if (!source.Valid())
+                cache.reset();
+        }
+        if (cache) {
+            if (std::optional<QString> error = cache->RecordedFailure(source)) {
+                out.error = *error;
+                return out;
+            }
+            const QImage thumb = cache->Find(source, job.target);
+            if (!thumb.isNull()) {
+                out.fitted = Reduced(thumb.convertToFormat(QImage::Format_RGB32), job.target);
+                return out;
+            }
+            if (!cache->Writable(job.target))
+                cache.reset();
+        }
+        QImage decoded;
+        DecodeInto(out, job, ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes),
+                   cache ? ThumbnailClassSide(job.target) : 0, cache ? &decoded : nullptr);
+        const bool stopped = job.options.cancel && job.options.cancel->load(std::memory_order_relaxed);
+        if (cache && !stopped) {
+            if (out.error.isEmpty())
+                cache->Store(source, job.target, decoded);
+            else if (out.error != QLatin1String(kOutOfResources)) // says nothing lasting about the file
+                cache->StoreFailure(source, out.error);
+        }
+    } catch (const Failure& f) {
+        out.error = f.Text();
+    } catch (...) {
+        out.error = QString::fromLatin1(kOutOfResources);
+    }
+    return out;
+}
+
+void TThumbnail::LoadHeader(const QString& path, GraphicKind kind)
+{
+    m_facts = ReadThumbnailFacts(path, kind); // throws before anything here changes
+    // Read later on a worker: the working folder may have changed by then.
+    m_path = AbsoluteFileName(path);
+    m_shown = QImage();
+    m_shownFor = QSize();
+    m_failed = false;
+    Changed();
+}
+
+void TThumbnail::LoadFromBytes(const QByteArray& bytes)
+{
+    m_facts = ThumbnailFactsOf(bytes, m_facts.source);
+    m_path.clear();
+    m_shown = QImage();
+    m_shownFor = QSize();
+    m_failed = false;
+    Changed();
+}
+
+QByteArray TThumbnail::SaveToBytes()
+{
+    throw Failure("A thumbnail holds no picture to save");
+}
+
+bool TThumbnail::NeedsPrepare(QSize target) const
+{
+    if (m_failed)
+        return false;
+    // A picture without a size is decoded once: that is what reports its fault.
+    if (Empty())
+        return !m_shownFor.isValid();
+    return !target.isEmpty() && m_shownFor != target;
+}
+
+JpegCacheJob TThumbnail::MakeJob(QSize target) const
+{
+    const JpegSettings& s = JpegDefaults();
+    JpegCacheJob job;
+    job.options = JpegOptionsFor(s, m_facts.grayscale, m_facts.multiScan, 1);
+    job.options.buffered = false; // nothing is drawn before the reduced copy is made
+    job.target = target;
+    job.path = m_path;
+    job.kind = m_facts.source;
+    job.reducedDecode = s.reducedDecode;
+    job.pictureSize = QSize(m_facts.width, m_facts.height);
+    return job;
+}
+
+void TThumbnail::Prepare(QSize target)
+{
+    // One file at a time on this thread: the per-file limit bounds it, no budget is needed.
+    if (const std::optional<JpegCacheJob> job = StartJob(target))
+        Adopt(target, RunThumbnailJob(*job));
+}
+
+std::optional<JpegCacheJob> TThumbnail::StartJob(QSize target)
+{
+    if (!NeedsPrepare(target))
+        return std::nullopt;
+    Progress({TProgressStage::Starting, 0, false, {}, {}});
+    return MakeJob(target);
+}
+
+void TThumbnail::Adopt(QSize target, JpegCacheResult result)
+{
+    // What was decoded before a failure stays, as a partly decoded picture shows.
+    m_shown = std::move(result.fitted);
+    m_shownFor = target;
+    if (m_facts.source == GraphicKind::Bitmap && result.error.isEmpty()) {
+        m_facts.decoded = true;
+        m_facts.pixelFormat = result.pixelFormat;
+        m_facts.monochrome = result.monochrome;
+    }
+    const bool failed = !result.error.isEmpty();
+    Progress({TProgressStage::Ending, failed ? 0 : 100, false, {}, {}});
+    if (failed && !m_failed) {
+        m_failed = true;
+        Changed();
+        throw Failure(result.error); // reported this once; not decoded again
+    }
+    Changed();
+}
+
+void TThumbnail::Draw(QPainter& painter, const QRect& rect, bool smooth) const
+{
+    if (m_shown.isNull() || rect.isEmpty())
+        return;
+    if (m_facts.source == GraphicKind::Icon || m_shown.size() == rect.size()) {
+        painter.drawImage(rect.topLeft(), m_shown);
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.drawImage(rect, m_shown);
+    painter.restore();
+}
+
+std::unique_ptr<TGraphic> TThumbnail::Clone() const
+{
+    auto copy = std::make_unique<TThumbnail>();
+    copy->m_facts = m_facts;
+    copy->m_path = m_path;
+    copy->m_shown = m_shown; // shared, not copied
+    copy->m_shownFor = m_shownFor;
+    copy->m_failed = m_failed;
+    return copy;
+}
+
+TThumbnail* ThumbnailOf(TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Thumbnail ? static_cast<TThumbnail*>(graphic) : nullptr;
+}
+
+const TThumbnail* ThumbnailOf(const TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Thumbnail ? static_cast<const TThumbnail*>(graphic) : nullptr;
+}

@@ -1,0 +1,77 @@
+#pragma once
+// What a page cell holds of a picture file: the facts its header gives and one copy reduced to
+// the cell, never the file's bytes nor a full-size bitmap. The header is read at page load (a
+// bounded prefix of the file); the reduced copy is made by RunThumbnailJob, on any thread, from
+// the file read again there. Windows that need the whole picture load the file themselves.
+#include <optional>
+#include <QImage>
+#include "picture/Graphic.h"
+#include "picture/JpegImage.h"
+
+struct ThumbnailFacts {
+    GraphicKind source = GraphicKind::Jpeg;
+    int32_t width = 0, height = 0;                   // the picture's upright size (0 x 0 for a JPEG file of no bytes)
+    int orientation = 1;                             // JPEG header: the EXIF orientation
+    bool grayscale = false;                          // JPEG header
+    bool multiScan = false;                          // JPEG header: progressive
+    bool decoded = false;                            // the rest is known once the file was decoded
+    TPixelFormat pixelFormat = TPixelFormat::Device; // bitmap
+    bool monochrome = false;                         // bitmap
+};
+
+// The facts of a picture file of that kind from as much of its start as the header needs.
+// Fails as loading the file would: a file that is not regular, larger than the decoded-size
+// limit or whose header is not valid.
+ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind);
+// The same from bytes at hand (the start of a file, or all of it); throws when they do not
+// hold the whole header.
+ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind);
+
+// Reads the job's file, decodes it (a JPEG at its DCT scale, turned upright, in sRGB) within
+// the job's budget and reduces it once to the target. A JPEG's thumbnail is first looked for
+// in the shared thumbnail cache (without reading the file), and one decoded is left there.
+// Runs on any thread; touches no picture; never throws.
+JpegCacheResult RunThumbnailJob(const JpegCacheJob& job);
+
+class TThumbnail : public TGraphic {
+public:
+    GraphicKind Kind() const override { return GraphicKind::Thumbnail; }
+    int32_t Width() const override { return m_facts.width; }
+    int32_t Height() const override { return m_facts.height; }
+    bool Empty() const override { return m_facts.width == 0 || m_facts.height == 0; }
+    // The facts from the file's header; the path is kept to read the file when decoding.
+    void LoadHeader(const QString& path, GraphicKind kind);
+    // The facts from a whole file's bytes (LoadFromFile); the file itself is not kept.
+    void LoadFromBytes(const QByteArray& bytes) override;
+    // A thumbnail holds nothing to save: the file is loaded again for that.
+    QByteArray SaveToBytes() override;
+    bool NeedsPrepare(QSize target) const override;
+    // Reads and reduces the file on this thread.
+    void Prepare(QSize target) override;
+    void Draw(QPainter& painter, const QRect& rect, bool smooth) const override;
+    std::unique_ptr<TGraphic> Clone() const override;
+
+    // The reduced copy made on another thread: StartJob hands out the work and reports the
+    // start (none when the copy at hand serves `target`); Adopt keeps the result and reports
+    // the end, or raises a failure once (it is not retried).
+    std::optional<JpegCacheJob> StartJob(QSize target);
+    void Adopt(QSize target, JpegCacheResult result);
+
+    const ThumbnailFacts& Facts() const { return m_facts; }
+    const QString& Path() const { return m_path; }
+    const QImage& Shown() const { return m_shown; }
+    bool Failed() const { return m_failed; }
+
+private:
+    JpegCacheJob MakeJob(QSize target) const;
+
+    ThumbnailFacts m_facts;
+    QString m_path;
+    QImage m_shown; // the picture reduced to m_shownFor (or smaller, never enlarged)
+    QSize m_shownFor;
+    bool m_failed = false;
+};
+
+// The graphic as a thumbnail, or null.
+TThumbnail* ThumbnailOf(TGraphic* graphic);
+const TThumbnail* ThumbnailOf(const TGraphic* graphic);
