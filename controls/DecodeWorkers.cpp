@@ -61,6 +61,13 @@ void WorkOne()
 
 } // namespace
 
+QThreadPool& DecodeThreads()
+{
+    // Destroyed after main returns, waiting for a decode still running, as Qt's own pool is.
+    static QThreadPool pool;
+    return pool;
+}
+
 int DecodeWakeEventType()
 {
     static const int type = QEvent::registerEventType();
@@ -75,5 +82,5 @@ void StartDecodeTask(const std::shared_ptr<DecodeChannel>& channel, DecodeTask t
         std::lock_guard<std::mutex> hold(inbox.lock);
         inbox.tasks.emplace_back(channel, std::move(task));
     }
-    QThreadPool::globalInstance()->start([] { WorkOne(); });
+    DecodeThreads().start([] { WorkOne(); });
 }

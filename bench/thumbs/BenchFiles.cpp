@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
+#include <QColorSpace>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -124,6 +125,17 @@ QByteArray WithOrientation(const QByteArray& jpeg, int orientation)
     return jpeg.left(2) + segment + payload + jpeg.mid(2);
 }
 
+QByteArray WithColourProfile(const QByteArray& jpeg, const QByteArray& icc)
+{
+    // "ICC_PROFILE\0", this segment's number and the number of segments (1 of 1), the profile.
+    const QByteArray payload = QByteArray("ICC_PROFILE\0\x01\x01", 14) + icc;
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF\xE2", 2);
+    segment += char(length >> 8);
+    segment += char(length & 0xFF);
+    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+}
+
 BenchFolders PrepareBenchFolders(const QString& root)
 {
     BenchFolders f;
@@ -173,18 +185,24 @@ BenchFolders PrepareBenchFolders(const QString& root)
     }
     f.phone25 = root + QStringLiteral("/phone25");
     f.phone25r = root + QStringLiteral("/phone25r");
-    if (!Ready(f.phone25, 25) || !Ready(f.phone25r, 25)) {
+    f.phone25p = root + QStringLiteral("/phone25p");
+    if (!Ready(f.phone25, 25) || !Ready(f.phone25r, 25) || !Ready(f.phone25p, 25)) {
         Fresh(f.phone25);
         Fresh(f.phone25r);
+        Fresh(f.phone25p);
+        const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
         for (int i = 0; i < 25; ++i) {
             std::fprintf(stderr, "\rmaking phone photos: %d of 25", i + 1);
             const QByteArray photo = MakePhotoJpeg(kPhoneWidth, kPhoneHeight, 1000 + i, kPhotoQuality);
             WriteFile(f.phone25 + QLatin1Char('/') + Name("phone", i), WithOrientation(photo, 1));
             WriteFile(f.phone25r + QLatin1Char('/') + Name("phone", i), WithOrientation(photo, 6));
+            WriteFile(f.phone25p + QLatin1Char('/') + Name("phone", i),
+                      WithColourProfile(WithOrientation(photo, 6), p3));
         }
         std::fprintf(stderr, "\n");
         MarkReady(f.phone25, 25);
         MarkReady(f.phone25r, 25);
+        MarkReady(f.phone25p, 25);
     }
     return f;
 }

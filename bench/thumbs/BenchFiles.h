@@ -12,12 +12,15 @@ struct BenchFolders {
     QString empty;      // no files: where each run starts
     QString phone25;    // 25 phone-sized photos, 4032 x 3024, tagged as stored upright
     QString phone25r;   // the same pixels tagged as taken turned (orientation 6: shown turned)
+    QString phone25p;   // turned, and with a Display P3 colour profile as phones write
 };
 
 // The photo's pixels for a seed: deterministic, the same on every machine.
 QByteArray MakePhotoJpeg(int width, int height, int seed, int quality);
 // The file with an Exif segment holding only an orientation tag (1 to 8) after its start marker.
 QByteArray WithOrientation(const QByteArray& jpeg, int orientation);
+// The file with an ICC profile in one APP2 segment after its start marker.
+QByteArray WithColourProfile(const QByteArray& jpeg, const QByteArray& icc);
 // Makes whatever is missing under `root`; progress lines go to stderr.
 BenchFolders PrepareBenchFolders(const QString& root);
 // Total size in bytes of the regular files in a folder.

@@ -150,12 +150,14 @@ int RunPages(const ChildRequest& r)
             return 2;
         Print(QStringLiteral("page_ms.%1").arg(i).toUtf8().constData(), ms);
         Print(QStringLiteral("first_ms.%1").arg(i).toUtf8().constData(), first);
+        if (i == 0) {
+            // The drawn size of the first folder's first picture: what the baselines make thumbnails at.
+            Print("cell_width", s.Form().Thumbnail(1)->width());
+            Print("cell_height", s.Form().Thumbnail(1)->height());
+        }
         Print(QStringLiteral("page_cpu_ms.%1").arg(i).toUtf8().constData(), CpuMs() - cpu);
     }
     Print("worker_results", s.Form().Decoder().WorkerResults());
-    // The drawn size of the first photo: what the baselines make thumbnails at.
-    Print("cell_width", s.Form().Thumbnail(1)->width());
-    Print("cell_height", s.Form().Thumbnail(1)->height());
     return s.Clean() ? 0 : 3;
 }
 

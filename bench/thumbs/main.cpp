@@ -16,6 +16,7 @@
 #include <QThreadPool>
 #include <jpeglib.h>
 #include "app/lib/Application.h"
+#include "controls/DecodeWorkers.h"
 #include "Baselines.h"
 #include "BenchFiles.h"
 #include "FormRun.h"
@@ -180,7 +181,7 @@ int RunParent(const QStringList& args)
     facts.cores = QThread::idealThreadCount();
     // The window decodes on Qt's global pool, one thread per processor: the baselines get as
     // many processes.
-    facts.processes = QThreadPool::globalInstance()->maxThreadCount();
+    facts.processes = DecodeThreads().maxThreadCount();
     facts.cpu = CpuModel();
     facts.rounds = rounds;
     facts.photoMiB = FolderBytes(folders.photos25) / 25.0 / (1 << 20);
@@ -203,13 +204,16 @@ int RunParent(const QStringList& args)
     bool ok = true;
     WarmCache(Files(folders.phone25));
     WarmCache(Files(folders.phone25r));
-    const QStringList pageFolders {folders.photos25, folders.small25, folders.small10000, folders.phone25,
-                                   folders.phone25r};
-    const QMap<QString, QString> pageNames {{"page_ms.0", "page_ms"},         {"page_cpu_ms.0", "page_cpu_ms"},
-                                            {"page_ms.1", "small25_ms"},      {"page_cpu_ms.1", "small25_cpu_ms"},
-                                            {"page_ms.2", "small10000_ms"},   {"page_cpu_ms.2", "small10000_cpu_ms"},
-                                            {"page_ms.3", "phone_ms"},        {"page_cpu_ms.3", "phone_cpu_ms"},
-                                            {"page_ms.4", "phone_turned_ms"}, {"page_cpu_ms.4", "phone_turned_cpu_ms"}};
+    WarmCache(Files(folders.phone25p));
+    const QStringList pageFolders {folders.photos25, folders.small25,  folders.small10000,
+                                   folders.phone25,  folders.phone25r, folders.phone25p};
+    const QMap<QString, QString> pageNames {
+        {"page_ms.0", "page_ms"},          {"page_cpu_ms.0", "page_cpu_ms"},
+        {"page_ms.1", "small25_ms"},       {"page_cpu_ms.1", "small25_cpu_ms"},
+        {"page_ms.2", "small10000_ms"},    {"page_cpu_ms.2", "small10000_cpu_ms"},
+        {"page_ms.3", "phone_ms"},         {"page_cpu_ms.3", "phone_cpu_ms"},
+        {"page_ms.4", "phone_turned_ms"},  {"page_cpu_ms.4", "phone_turned_cpu_ms"},
+        {"page_ms.5", "phone_profile_ms"}, {"page_cpu_ms.5", "phone_profile_cpu_ms"}};
     for (int r = 1; r <= rounds; ++r) {
         std::fprintf(stderr, "round %d of %d\n", r, rounds);
         // Alternating the ways in each round spreads any change of the machine's load over all of them.
@@ -228,6 +232,10 @@ int RunParent(const QStringList& args)
                             {{"page_ms", "cache_cold_ms"}, {"page_cpu_ms", "cache_cold_cpu_ms"}}, env);
             ok &= run.Child(QStringLiteral("cache"), DecodePath::Threads, both,
                             {{"page_ms", "cache_warm_ms"}, {"page_cpu_ms", "cache_warm_cpu_ms"}}, env);
+            // The same opening with the cache off, for the cost of filling it.
+            ok &= run.Child(QStringLiteral("cache"), DecodePath::Threads, both,
+                            {{"page_ms", "cache_off_ms"}, {"page_cpu_ms", "cache_off_cpu_ms"}},
+                            {{QStringLiteral("LUMIVUE_NO_THUMBNAIL_CACHE"), QStringLiteral("1")}});
         }
         std::fprintf(stderr, "  djpeg, vipsthumbnail\n");
         // vipsthumbnail makes thumbnails of the size the window draws them.

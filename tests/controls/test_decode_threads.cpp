@@ -7,6 +7,7 @@
 #include <QThreadPool>
 #include <QtTest>
 #include "controls/DecodeQueue.h"
+#include "controls/DecodeWorkers.h"
 #include "controls/ImageControl.h"
 #include "picture/Bitmap.h"
 #include "picture/JpegImage.h"
@@ -104,7 +105,7 @@ struct Page {
     // Waits for every worker of the process to finish (dropped decodes included).
     static void Quiet()
     {
-        QThreadPool::globalInstance()->waitForDone();
+        DecodeThreads().waitForDone();
         QCoreApplication::processEvents();
     }
 };
