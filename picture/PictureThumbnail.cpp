@@ -370,7 +370,13 @@ void TThumbnail::Adopt(QSize target, JpegCacheResult result)
     if (failed && !m_failed) {
         m_failed = true;
         Changed();
-        throw Failure(result.error); // reported this once; not decoded again
+        // Reported this once; not decoded again. A JPEG reports its decoder's own text and a
+        // shortage says nothing of the file; a bitmap or icon the header passed but the reader
+        // refused is named, as its load at page load would have been.
+        if (m_facts.source == GraphicKind::Jpeg || result.error == QLatin1String(kOutOfResources))
+            throw Failure(result.error);
+        throw Failure(QStringLiteral("Cannot load image : ") + DisplayName(m_path.section(QLatin1Char('/'), -1)) +
+                      QStringLiteral(" - ") + result.error);
     }
     Changed();
 }

@@ -122,6 +122,26 @@ private slots:
         QVERIFY(!thumbnail.NeedsPrepare(QSize(100, 100)));
     }
 
+    // A bitmap whose sizes pass at page load but whose reader refuses it is named in its report.
+    void refusedBitmapNamed()
+    {
+        const QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("odd.bmp"));
+        BmpBuild b;
+        b.width = 8;
+        b.height = 8;
+        b.compression = 9; // no such compression
+        WriteBytes(path, BuildBmp(b));
+        TThumbnail thumbnail;
+        thumbnail.LoadHeader(path, GraphicKind::Bitmap);
+        const std::optional<JpegCacheJob> job = thumbnail.StartJob(QSize(8, 8));
+        QVERIFY(job);
+        const JpegCacheResult result = RunThumbnailJob(*job);
+        QCOMPARE(result.error, QString::fromLatin1(kBitmapInvalid));
+        QCOMPARE(ErrorOf([&] { thumbnail.Adopt(QSize(8, 8), result); }),
+                 QStringLiteral("Cannot load image : odd.bmp - ") + kBitmapInvalid);
+    }
+
     // A file changed since its header was read is decoded as it is now.
     void fileReadAgainWhenDecoded()
     {
