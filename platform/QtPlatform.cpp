@@ -193,16 +193,16 @@ std::optional<QString> QtPlatform::SaveFileDialog(QWidget* parent, const QString
                                                   const QString& folder, const QString& fileName,
                                                   const QString& defaultExtension)
 {
-    QFileDialog dialog(parent, title, folder, QtFileDialogFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave); // asks before replacing an existing file
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // The dialog wants the extension without its period.
-    dialog.setDefaultSuffix(defaultExtension.startsWith(u'.') ? defaultExtension.mid(1) : defaultExtension);
-    if (!fileName.isEmpty())
-        dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    // The same dialog, asking before it replaces a file; the set-up wants the extension
+    // without its period.
+    SaveDialogSetup setup;
+    setup.title = title;
+    setup.filter = filter;
+    setup.folder = folder;
+    setup.fileName = fileName;
+    setup.defaultExtension = defaultExtension.startsWith(u'.') ? defaultExtension.mid(1) : defaultExtension;
+    setup.askOverwrite = true;
+    return RunSaveDialog(parent, setup);
 }
 
 std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup)

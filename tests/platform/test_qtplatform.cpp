@@ -4,6 +4,9 @@
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
 
 class TestQtPlatform : public QObject {
     Q_OBJECT
@@ -13,6 +16,8 @@ private slots:
     void busyCursorNests();
     void timerTicksAndStops();
     void timerDestroyedInsideItsHandler();
+    void saveDialogAddsExtension_data();
+    void saveDialogAddsExtension();
 };
 
 void TestQtPlatform::dialogFilter_data()
@@ -91,6 +96,38 @@ void TestQtPlatform::timerDestroyedInsideItsHandler()
     timer->Start(1);
     QTRY_VERIFY(!timer);
     QCOMPARE(ticks, 1);
+}
+
+// Both save-dialog calls open in the folder with the proposed name chosen and add the default
+// extension to a typed name that has none.
+void TestQtPlatform::saveDialogAddsExtension_data()
+{
+    QTest::addColumn<bool>("withSetup");
+    QTest::newRow("SaveFileDialog") << false;
+    QTest::newRow("RunSaveDialog") << true;
+}
+
+void TestQtPlatform::saveDialogAddsExtension()
+{
+    QFETCH(bool, withSetup);
+    const QTemporaryDir dir;
+    QtPlatform platform;
+    QString proposed;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        proposed = dialog->selectedFiles().value(0);
+        dialog->selectFile(QStringLiteral("typed"));
+        QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
+    });
+    const std::optional<QString> chosen = withSetup
+        ? platform.RunSaveDialog(nullptr,
+                                 {QStringLiteral("Copy to"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), dir.path(),
+                                  QStringLiteral("a.bmp"), QStringLiteral("bmp"), false})
+        : platform.SaveFileDialog(nullptr, QStringLiteral("Save"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), dir.path(),
+                                  QStringLiteral("a.bmp"), QStringLiteral(".bmp"));
+    QCOMPARE(proposed, dir.filePath(QStringLiteral("a.bmp")));
+    QCOMPARE(chosen, std::optional<QString>(dir.filePath(QStringLiteral("typed.bmp"))));
 }
 
 QTEST_MAIN(TestQtPlatform)
