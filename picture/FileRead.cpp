@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,15 +97,9 @@ QByteArray ReadRegularFileStart(const QString& path, int64_t maxBytes, int64_t h
 
 std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype count)
 {
-    const int fd = OpenForReading(path);
-    if (fd < 0)
+    try {
+        return ReadRegularFileStart(path, std::numeric_limits<int64_t>::max(), count, nullptr);
+    } catch (const Failure&) {
         return std::nullopt;
-    FdCloser closer(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    QByteArray bytes(std::min<qsizetype>(count, qsizetype(st.st_size)), Qt::Uninitialized);
-    if (ReadInto(fd, bytes) != 0)
-        return std::nullopt;
-    return bytes;
+    }
 }
