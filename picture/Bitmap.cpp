@@ -82,7 +82,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
         return;
     if (format == TPixelFormat::Custom)
         throw Failure("Invalid pixel format");
-    SetDib(ConvertDib(*SourceOf(m_dib), format, Palette()));
+    SetDib(ConvertDib(*SourceOf(m_dib), format));
 }
 
 void TBitmap::SetMonochrome(bool mono)

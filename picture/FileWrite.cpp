@@ -1,5 +1,4 @@
 #include "picture/FileWrite.h"
-#include <cstring>
 #include "base/FileNames.h"
 #include "base/FileReplacement.h"
 #include "picture/Failure.h"
@@ -10,10 +9,10 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes)
     FileReplacement file(path, FileReplacement::Fallback::InPlace);
     const auto check = [&path](int error) {
         if (error != 0)
-            throw Failure(QStringLiteral("Cannot create file \"%1\". %2")
-                              .arg(DisplayName(path), QString::fromLocal8Bit(std::strerror(error))));
+            throw Failure(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(DisplayName(path), FileReplacement::Reason(error)));
     };
-    check(file.Open());
+    check(file.Open(bytes.size()));
     check(file.Write(bytes.constData(), bytes.size()));
     check(file.Commit());
 }

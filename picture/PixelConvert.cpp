@@ -353,18 +353,17 @@ std::shared_ptr<DibImage> MonochromeDib(const DibImage& src)
     return dst;
 }
 
-std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target, const std::vector<RgbQuad>& palette)
+std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target)
 {
     std::shared_ptr<DibImage> dst;
     switch (target) {
     case TPixelFormat::Device: return DeviceDib(src);
     case TPixelFormat::Bit1: {
+        // Black and white whatever the source's palette: its first two entries may be two
+        // near-blacks, and every pixel would then come out black. Each pixel takes the nearer
+        // of the two, which is its brightness against the middle.
         dst = NewDib(src.width, src.height, 1);
-        const std::vector<RgbQuad>& from = palette.empty() ? src.colors : palette;
-        if (src.device || from.empty())
-            dst->colors = {Quad(0, 0, 0), Quad(255, 255, 255)};
-        else
-            dst->colors.assign(from.begin(), from.begin() + std::min<size_t>(from.size(), 2));
+        dst->colors = {Quad(0, 0, 0), Quad(255, 255, 255)};
         break;
     }
     case TPixelFormat::Bit4:

@@ -77,9 +77,9 @@ std::shared_ptr<DibImage> NewDeviceDib(int32_t width, int32_t height);
 // A device-dependent monochrome image: 1 bit, black (0) and white (1).
 std::shared_ptr<DibImage> NewMonochromeDib(int32_t width, int32_t height);
 
-// The pixels of src in a pixel format. `palette` is the bitmap's palette, whose first two
-// entries make the 1-bit colour table. Throws Failure("Invalid pixel format") for Custom.
-std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target, const std::vector<RgbQuad>& palette);
+// The pixels of src in a pixel format; 1 bit is always black and white, each pixel by its
+// brightness. Throws Failure("Invalid pixel format") for Custom.
+std::shared_ptr<DibImage> ConvertDib(const DibImage& src, TPixelFormat target);
 // The pixels of src as a device-dependent monochrome image (nearest of black and white).
 std::shared_ptr<DibImage> MonochromeDib(const DibImage& src);
 // src in the screen's own form.

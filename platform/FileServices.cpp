@@ -4,6 +4,7 @@
 #include "base/FileNames.h"
 #include "base/FileReplacement.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <dirent.h>
@@ -112,9 +113,10 @@ bool CopyToNewFile(int from, const QString& to, const struct stat& st)
 
 bool ReplaceFile(int from, const QString& to, const struct stat& st)
 {
-    // Written beside the target and renamed over it only when complete.
-    FileReplacement out(to, FileReplacement::Fallback::None);
-    if (out.Open() != 0)
+    // Written beside the target and renamed over it only when complete; in place, as a save
+    // is, where the folder takes no new file, with the whole size reserved first.
+    FileReplacement out(to, FileReplacement::Fallback::InPlace);
+    if (out.Open(st.st_size) != 0)
         return false;
     const bool ok = CopyBytes(from, [&](const char* data, ssize_t n) { return out.Write(data, n) == 0; });
     if (!ok || out.Commit() != 0)
@@ -218,6 +220,14 @@ std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const 
     }
     ::closedir(dir);
     return entries;
+}
+
+bool IsBlankFileName(const QString& path)
+{
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = dot < 0 ? name : name.left(dot);
+    return std::all_of(base.begin(), base.end(), [](QChar c) { return c.isSpace() || c == u'.'; });
 }
 
 QStringList MountedVolumes()

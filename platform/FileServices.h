@@ -25,6 +25,10 @@ bool CopyFile(const QString& from, const QString& to, bool failIfExists);
 // nullopt when the folder cannot be opened.
 std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask, ListFilter filter);
 
+// True for a name the save dialogs refuse as they refuse an empty one: nothing but blanks or
+// dots before its extension (" .bmp", ".jpg"), which would make an unseen or hidden file.
+bool IsBlankFileName(const QString& path);
+
 // Roots of the mounted volumes; "/" always comes first.
 QStringList MountedVolumes();
 

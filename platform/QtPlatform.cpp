@@ -22,6 +22,22 @@
 
 namespace {
 
+// The save dialog, refusing a name that is only blanks or an extension as it refuses an
+// empty one: it stays open and says why.
+class SaveDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty() && FileServices::IsBlankFileName(files.constFirst())) {
+            QMessageBox::information(this, windowTitle(), QStringLiteral("Invalid file name"));
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
 class QtTimer : public PlatformTimer {
 public:
     QtTimer()
@@ -210,7 +226,7 @@ std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDial
     QString start = setup.folder;
     if (!setup.fileName.isEmpty())
         start = setup.folder.isEmpty() ? setup.fileName : QDir(setup.folder).filePath(setup.fileName);
-    QFileDialog dialog(parent, setup.title, start, QtFileDialogFilter(setup.filter));
+    SaveDialog dialog(parent, setup.title, start, QtFileDialogFilter(setup.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The dialog adds the extension before it looks for an existing file, so the question

@@ -273,6 +273,11 @@ std::optional<QString> ScriptedPlatform::NextSaveAnswer()
     saveAnswers.pop_front();
     if (!chosen)
         return std::nullopt;
+    if (FileServices::IsBlankFileName(name)) {
+        // The real dialog refuses it and stays open for the next answer.
+        ShowMessage(MessageKind::Information, QString(), QStringLiteral("Invalid file name"));
+        return NextSaveAnswer();
+    }
     return name;
 }
 

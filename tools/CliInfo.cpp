@@ -4,6 +4,7 @@
 #include "CliCommands.h"
 #include "CliSupport.h"
 #include "picture/Failure.h"
+#include "picture/JpegCodec.h"
 #include "picture/JpegImage.h"
 #include "picture/PictureFormats.h"
 
@@ -45,6 +46,10 @@ int RunInfo(const QStringList& args)
         try {
             TPicture picture;
             picture.LoadFromFile(path);
+            // An empty JPEG loads as an empty picture; as a file to describe it has no header,
+            // which its decoder says as it does when the file is rendered.
+            if (const TJpegImage* jpeg = JpegOf(picture.Graphic()); jpeg && jpeg->Empty())
+                JpegReadHeader(QByteArray());
             lines << Describe(picture);
         } catch (const Failure& f) {
             lines << QStringLiteral("error: %1").arg(f.Text());

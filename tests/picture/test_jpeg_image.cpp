@@ -426,7 +426,7 @@ void TestJpegImage::encodeFromBitmap()
     QFETCH(bool, greyscale);
     std::shared_ptr<const DibImage> src = Palette8(64, 48);
     if (format != TPixelFormat::Bit8)
-        src = ConvertDib(*src, format, {});
+        src = ConvertDib(*src, format);
     QCOMPARE(src->Format(), format);
     TJpegImage image;
     image.AssignBitmap(TBitmap(src));

@@ -246,29 +246,37 @@ private slots:
         QCOMPARE(Rgb(bitmap.Dib(), 2, 1), expected);
     }
 
+    // 1 bit is black and white whatever the source's palette, each pixel by its brightness.
     void oneBitColourTable_data()
     {
-        QTest::addColumn<int>(
-            "source"); // 0 device, 1 plain 24-bit, 2 8-bit table, 3 24-bit own table, 4 24-bit on 8-bit screen
-        QTest::addColumn<uint>("first");
-        QTest::addColumn<uint>("second");
-        QTest::newRow("device-dependent") << 0 << 0x000000u << 0xFFFFFFu;
-        QTest::newRow("no palette, no table") << 1 << 0x000000u << 0xFFFFFFu;
-        QTest::newRow("colour table") << 2 << 0xFF0000u << 0x0000FFu;
-        QTest::newRow("24-bit carrying a table") << 3 << 0x00FF00u << 0x123456u;
-        QTest::newRow("palette from the screen") << 4 << 0x000000u << 0xFFFFFFu;
+        // 0 device, 1 plain 24-bit, 2 8-bit grey ramp, 3 24-bit own table, 4 24-bit on 8-bit
+        // screen, 5 8-bit whose first entries are near-black (a grey JPEG's)
+        QTest::addColumn<int>("source");
+        QTest::newRow("device-dependent") << 0;
+        QTest::newRow("no palette, no table") << 1;
+        QTest::newRow("grey ramp") << 2;
+        QTest::newRow("24-bit carrying a table") << 3;
+        QTest::newRow("palette from the screen") << 4;
+        QTest::newRow("near-black first entries") << 5;
     }
     void oneBitColourTable()
     {
         QFETCH(int, source);
-        QFETCH(uint, first);
-        QFETCH(uint, second);
-        std::shared_ptr<DibImage> dib = Filled(2, 2, 0x0000F0);
+        QImage pattern(2, 1, QImage::Format_RGB32);
+        pattern.setPixel(0, 0, 0xD0D0D0); // light
+        pattern.setPixel(1, 0, 0x303030); // dark
+        std::shared_ptr<DibImage> dib = DibFromQImage(pattern);
         if (source == 0) {
-            dib = NewDeviceDib(2, 2);
-        } else if (source == 2) {
-            dib = NewDib(2, 2, 8);
-            dib->colors = {Quad(0xFF0000), Quad(0x0000FF), Quad(0x00FF00)};
+            dib = NewDeviceDib(2, 1);
+            CopyPixels(*DibFromQImage(pattern), *dib);
+        } else if (source == 2 || source == 5) {
+            dib = NewDib(2, 1, 8);
+            for (int i = 0; i < 256; ++i)
+                dib->colors.push_back(Quad(source == 2 ? 0x010101u * uint(i) : 0x010101u * uint(i == 0 ? 0 : 1)));
+            if (source == 5)
+                dib->colors[2] = Quad(0xD0D0D0), dib->colors[3] = Quad(0x303030);
+            dib->Row(0)[0] = source == 2 ? 0xD0 : 2;
+            dib->Row(0)[1] = source == 2 ? 0x30 : 3;
         } else if (source == 3) {
             dib->colors = {Quad(0x00FF00), Quad(0x123456), Quad(0xFFFFFF)};
         } else if (source == 4) {
@@ -280,8 +288,8 @@ private slots:
         QCOMPARE(int(out.bitCount), 1);
         QVERIFY(!out.device);
         QCOMPARE(int(out.colors.size()), 2);
-        QCOMPARE(uint32_t(out.colors[0].red) << 16 | out.colors[0].green << 8 | out.colors[0].blue, first);
-        QCOMPARE(uint32_t(out.colors[1].red) << 16 | out.colors[1].green << 8 | out.colors[1].blue, second);
+        QCOMPARE(Rgb(out, 0, 0), 0xFFFFFFu);
+        QCOMPARE(Rgb(out, 1, 0), 0x000000u);
     }
 
     void sameFormatChangesNothing_data()

@@ -5,8 +5,12 @@
 #include "platform/FileServices.h"
 #include "TestFiles.h"
 
+#include <csignal>
+#include <functional>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -194,24 +198,61 @@ void TestFileServices::facts()
     }
 }
 
+// Runs `job` in a child process as an ordinary user (the super-user writes anywhere), with
+// writes past `fileLimit` bytes failing as on a full disk when it is not 0; true when the
+// job returned true.
+bool InChildProcess(const std::function<bool()>& job, rlim_t fileLimit)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(30); // a write that waits for a reader ends the child, not the suite
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        if (fileLimit != 0) {
+            const struct rlimit limit {
+                fileLimit, fileLimit
+            };
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        ::_exit(job() ? 0 : 1);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+enum class CopyTarget {
+    New,
+    Existing,
+    InReadOnlyFolder,       // a writable file in a folder that takes no new file: written in place
+    InReadOnlyFolderNoRoom, // the same on a full disk: the old content stays whole
+    PipeInReadOnlyFolder    // a named pipe: refused at once, nobody reads it
+};
+
 void TestFileServices::copy_data()
 {
-    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<CopyTarget>("target");
     QTest::addColumn<bool>("failIfExists");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("new target, refusing to replace") << false << true << true;
-    QTest::newRow("new target, replacing allowed") << false << false << true;
-    QTest::newRow("existing target kept") << true << true << false;
-    QTest::newRow("existing target replaced") << true << false << true;
+    QTest::newRow("new target, refusing to replace") << CopyTarget::New << true << true;
+    QTest::newRow("new target, replacing allowed") << CopyTarget::New << false << true;
+    QTest::newRow("existing target kept") << CopyTarget::Existing << true << false;
+    QTest::newRow("existing target replaced") << CopyTarget::Existing << false << true;
+    QTest::newRow("read-only folder, in place") << CopyTarget::InReadOnlyFolder << false << true;
+    QTest::newRow("read-only folder, no room") << CopyTarget::InReadOnlyFolderNoRoom << false << false;
+    QTest::newRow("read-only folder, pipe") << CopyTarget::PipeInReadOnlyFolder << false << false;
 }
 
 void TestFileServices::copy()
 {
-    QFETCH(bool, targetExists);
+    QFETCH(CopyTarget, target);
     QFETCH(bool, failIfExists);
     QFETCH(bool, ok);
+    const bool readOnlyFolder = target >= CopyTarget::InReadOnlyFolder;
+    const QString folder = P(readOnlyFolder ? QStringLiteral("copy-ro") : QString());
+    QVERIFY(QDir().mkpath(folder));
     const QString from = P("copy-source.bin");
-    const QString to = P(QStringLiteral("copy-target-%1.bin").arg(QTest::currentDataTag()));
+    const QString to = folder + QStringLiteral("/copy-target-%1.bin").arg(QTest::currentDataTag());
     const QByteArray source = Pattern(150000);
     const QByteArray old("old contents");
     Write(from, source);
@@ -220,15 +261,36 @@ void TestFileServices::copy()
         QVERIFY(f.open(QIODevice::ReadWrite));
         QVERIFY(f.setFileTime(kStamp, QFileDevice::FileModificationTime));
     }
-    if (targetExists)
+    const QByteArray toBytes = QFile::encodeName(to);
+    if (target == CopyTarget::PipeInReadOnlyFolder)
+        QCOMPARE(::mkfifo(toBytes.constData(), 0666), 0);
+    else if (target != CopyTarget::New)
         Write(to, old);
 
-    QCOMPARE(FileServices::CopyFile(from, to, failIfExists), ok);
-    QCOMPARE(Read(to), ok ? source : old);
-    if (ok)
+    if (readOnlyFolder) {
+        // Another user must reach the files: the folders opened to all, the folder itself
+        // closed to new files.
+        const QByteArray top = QFile::encodeName(m_dir.path());
+        QVERIFY(::chmod(top.constData(), 0755) == 0 && ::chmod(QFile::encodeName(from).constData(), 0644) == 0);
+        QVERIFY(::chmod(toBytes.constData(), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+        const rlim_t limit = target == CopyTarget::InReadOnlyFolderNoRoom ? 64 : 0;
+        QCOMPARE(InChildProcess([&] { return FileServices::CopyFile(from, to, failIfExists); }, limit), ok);
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        ::chmod(top.constData(), 0700);
+    } else {
+        QCOMPARE(FileServices::CopyFile(from, to, failIfExists), ok);
+    }
+    if (target == CopyTarget::PipeInReadOnlyFolder) {
+        struct stat st {};
+        QVERIFY(::lstat(toBytes.constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    } else {
+        QCOMPARE(Read(to), ok ? source : old);
+    }
+    if (ok && !readOnlyFolder) // another user may not set the times of a file it does not own
         QCOMPARE(QFileInfo(to).lastModified(), kStamp);
     // No temporary files are left beside the target.
-    const QStringList leftovers = QDir(m_dir.path()).entryList({"copy-target*"}, QDir::Files | QDir::Hidden);
+    const QStringList leftovers = QDir(folder).entryList({"copy-target*"}, QDir::Files | QDir::Hidden | QDir::System);
     QCOMPARE(leftovers, QStringList {QFileInfo(to).fileName()});
     QFile::remove(to);
 }

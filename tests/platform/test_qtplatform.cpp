@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -98,25 +99,37 @@ void TestQtPlatform::timerDestroyedInsideItsHandler()
     QCOMPARE(ticks, 1);
 }
 
-// Both save-dialog calls open in the folder with the proposed name chosen and add the default
-// extension to a typed name that has none.
+// Both save-dialog calls open in the folder with the proposed name chosen, refuse a blank
+// name and stay open, and add the default extension to a typed name that has none.
 void TestQtPlatform::saveDialogAddsExtension_data()
 {
     QTest::addColumn<bool>("withSetup");
-    QTest::newRow("SaveFileDialog") << false;
-    QTest::newRow("RunSaveDialog") << true;
+    QTest::addColumn<QString>("blank"); // typed first, refused
+    QTest::newRow("SaveFileDialog, only blanks") << false << "   ";
+    QTest::newRow("RunSaveDialog, only an extension") << true << ".bmp";
 }
 
 void TestQtPlatform::saveDialogAddsExtension()
 {
     QFETCH(bool, withSetup);
+    QFETCH(QString, blank);
     const QTemporaryDir dir;
     QtPlatform platform;
-    QString proposed;
+    QString proposed, refusal;
+    bool openAfterRefusal = false;
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         proposed = dialog->selectedFiles().value(0);
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                refusal = box->text();
+                box->accept();
+            }
+        });
+        dialog->selectFile(blank);
+        QMetaObject::invokeMethod(dialog, "accept");
+        openAfterRefusal = dialog->isVisible();
         dialog->selectFile(QStringLiteral("typed"));
         QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
     });
@@ -127,6 +140,8 @@ void TestQtPlatform::saveDialogAddsExtension()
         : platform.SaveFileDialog(nullptr, QStringLiteral("Save"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), dir.path(),
                                   QStringLiteral("a.bmp"), QStringLiteral(".bmp"));
     QCOMPARE(proposed, dir.filePath(QStringLiteral("a.bmp")));
+    QCOMPARE(refusal, QStringLiteral("Invalid file name"));
+    QVERIFY(openAfterRefusal);
     QCOMPARE(chosen, std::optional<QString>(dir.filePath(QStringLiteral("typed.bmp"))));
 }
 

@@ -101,7 +101,9 @@ private slots:
         QTest::newRow("1-bit") << "a.bmp" << 1 << int(ThumbBitmap) << "1-bit" << true << "a";
         QTest::newRow("16 bits, no masks") << "a.bmp" << 4 << int(FileBitmap) << "15-bit" << false << "";
         QTest::newRow("jpeg") << "a.jpg" << 6 << int(ThumbBitmap) << "24-bit" << false << "a";
-        QTest::newRow("jpeg page") << "photo.jpeg" << 6 << int(ThumbJpeg) << "" << false << "photo.";
+        QTest::newRow("jpeg page") << "photo.jpeg" << 6 << int(ThumbJpeg) << "" << false << "photo";
+        QTest::newRow("long extension, dots in the name")
+            << "a.b.tiff.jpeg" << 6 << int(ThumbJpeg) << "" << false << "a.b.tiff";
     }
     void opening()
     {

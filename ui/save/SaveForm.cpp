@@ -271,8 +271,9 @@ void TSaveForm::ShowPreview(TImage* preview)
 
 QString TSaveForm::ProposedName(const QString& fileName)
 {
+    // The whole extension goes, whatever its length, so the dialog's default one takes its place.
     const QString name = QFileInfo(fileName).fileName();
-    return name.left(std::max<qsizetype>(name.size() - 4, 0));
+    return name.left(name.size() - ExtensionOf(name).size());
 }
 
 bool TSaveForm::CheckSource(bool& closeAfter)
