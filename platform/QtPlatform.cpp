@@ -1,5 +1,6 @@
 #include "platform/QtPlatform.h"
 
+#include "platform/ClipboardData.h"
 #include "platform/FileServices.h"
 #include "base/FileNames.h"
 
@@ -243,7 +244,8 @@ bool QtPlatform::SetClipboardImage(const QImage& image)
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
-    clipboard->setImage(image);
+    auto* data = new ClipboardData(image);
+    clipboard->setMimeData(data); // the clipboard owns it from here
     // Taking the clipboard can fail (on X11, when the selection cannot be owned); then what
     // it offers is not ours.
     const QMimeData* offered = clipboard->mimeData();

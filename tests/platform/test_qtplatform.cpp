@@ -1,9 +1,12 @@
 // The parts of the real platform that run without a user: filters, the busy cursor, timers.
 #include <QtTest>
 
+#include "platform/ClipboardData.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
+#include <chrono>
+#include <thread>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -19,6 +22,8 @@ private slots:
     void timerDestroyedInsideItsHandler();
     void saveDialogAddsExtension_data();
     void saveDialogAddsExtension();
+    void clipboardPngMadeOffThisThread_data();
+    void clipboardPngMadeOffThisThread();
 };
 
 void TestQtPlatform::dialogFilter_data()
@@ -143,6 +148,41 @@ void TestQtPlatform::saveDialogAddsExtension()
     QCOMPARE(refusal, QStringLiteral("Invalid file name"));
     QVERIFY(openAfterRefusal);
     QCOMPARE(chosen, std::optional<QString>(dir.filePath(QStringLiteral("typed.bmp"))));
+}
+
+// A copied picture's PNG is made while this thread does nothing else (it only sleeps here), and
+// other programs are offered that PNG alone, which holds the picture (an indexed one's table
+// too); this program's own pastes get the picture itself.
+void TestQtPlatform::clipboardPngMadeOffThisThread_data()
+{
+    QTest::addColumn<QImage>("image");
+    QImage rgb(300, 200, QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            rgb.setPixel(x, y, qRgb(x, y, (x * y) & 255));
+    QImage indexed(5, 3, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(1, 1, 1), qRgb(200, 10, 10), qRgb(10, 200, 30)});
+    for (int y = 0; y < indexed.height(); ++y)
+        for (int x = 0; x < indexed.width(); ++x)
+            indexed.setPixel(x, y, uint((x + y) % 3));
+    QTest::newRow("photo") << rgb;
+    QTest::newRow("indexed") << indexed;
+}
+
+void TestQtPlatform::clipboardPngMadeOffThisThread()
+{
+    QFETCH(QImage, image);
+    ClipboardData data(image);
+    for (int i = 0; i < 3000 && !data.Ready(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    QVERIFY(data.Ready());
+    QCOMPARE(data.formats(), QStringList {QStringLiteral("image/png")});
+    QVERIFY(data.hasImage());
+    QCOMPARE(qvariant_cast<QImage>(data.imageData()), image);
+    QImage pasted;
+    QVERIFY(pasted.loadFromData(data.data(QStringLiteral("image/png")), "PNG"));
+    QCOMPARE(pasted.colorTable(), image.colorTable());
+    QCOMPARE(pasted.convertToFormat(QImage::Format_RGB32), image.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestQtPlatform)
