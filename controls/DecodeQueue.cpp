@@ -10,7 +10,9 @@
 #include "picture/PictureBudget.h"
 #include "picture/PictureFormats.h"
 #include "picture/PictureThumbnail.h"
+#include "picture/Failure.h"
 #include "platform/Guard.h"
+#include "platform/Messages.h"
 
 DecodeQueue::DecodeQueue(Platform& platform, QObject* parent)
     : QObject(parent), m_platform(platform), m_channel(std::make_shared<DecodeChannel>()),
@@ -111,6 +113,7 @@ int DecodeQueue::InFlight() const
 void DecodeQueue::Clear()
 {
     m_jobs.clear();
+    m_refused.clear(); // the page they were on is gone
     // Running decodes stop at their next row; what they hand back is thrown away.
     for (Flight& f : m_flights) {
         f.dropped = true;
@@ -222,11 +225,23 @@ void DecodeQueue::Adopt(const Job& job, JpegCacheResult& result)
     m_running = true;
     image->BeginPrepare(job.target);
     // The picture reports its own failure once; it is not asked for again.
-    Guarded(m_platform, [jpeg, thumbnail, &job, &result] {
-        if (jpeg)
+    Guarded(m_platform, [this, jpeg, thumbnail, &job, &result] {
+        if (jpeg) {
             jpeg->AdoptCache(std::move(result));
-        else if (thumbnail)
+            return;
+        }
+        if (!thumbnail)
+            return;
+        // Taken first: a message box lets anything happen to the cell.
+        const QString name = job.image->Hint();
+        const bool refused = result.error == QLatin1String(kOutOfResources);
+        try {
             thumbnail->Adopt(job.target, std::move(result));
+            if (refused)
+                m_refused << name;
+        } catch (const Failure& f) {
+            ShowError(m_platform, f.Text()); // the same text as a failure at page load
+        }
     });
     m_running = false;
     if (job.image) {
@@ -358,4 +373,20 @@ void DecodeQueue::BecameEmpty()
     m_hadWork = false;
     if (OnIdle)
         Guarded(m_platform, [this] { OnIdle(); });
+    ReportRefused();
+}
+
+void DecodeQueue::ReportRefused()
+{
+    if (m_refused.isEmpty())
+        return;
+    // One message for the page, however many of its files did not fit.
+    constexpr qsizetype kNamed = 10;
+    QStringList names = m_refused.mid(0, kNamed);
+    if (m_refused.size() > kNamed)
+        names << QStringLiteral("%1 more").arg(m_refused.size() - kNamed);
+    m_refused.clear();
+    ShowError(m_platform,
+              QStringLiteral("Cannot load image : %1 - %2")
+                  .arg(names.join(QStringLiteral(", ")), QLatin1String(kOutOfResources)));
 }

@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSize>
+#include <QStringList>
 
 class DecodeBudget;
 class Platform;
@@ -100,6 +101,7 @@ private:
     void Step();
     void Continue();
     void BecameEmpty();
+    void ReportRefused();
     bool Busy() const { return !m_jobs.empty() || !m_flights.empty(); }
 
     Platform& m_platform;
@@ -114,4 +116,5 @@ private:
     bool m_running = false;      // a Prepare or an adoption is running (it may open a message box)
     bool m_collectLater = false; // results arrived while m_running
     bool m_hadWork = false;
+    QStringList m_refused; // the names of the page's cells the memory budget could not hold
 };

@@ -6,7 +6,7 @@ bool DecodeBudget::Reserve(int64_t bytes, const std::atomic<bool>* stop)
 {
     bytes = std::max<int64_t>(0, bytes);
     std::unique_lock<std::mutex> hold(m_lock);
-    const bool waits = bytes <= m_total / 8;
+    const bool waits = bytes <= m_total;
     while (m_held + bytes > m_total) {
         if (!waits || (stop && stop->load(std::memory_order_relaxed))) {
             ++m_refused;

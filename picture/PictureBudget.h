@@ -19,10 +19,9 @@ public:
     DecodeBudget(const DecodeBudget&) = delete;
     DecodeBudget& operator=(const DecodeBudget&) = delete;
 
-    // Takes `bytes` out of the budget before they are allocated. A request no larger than an
-    // eighth of the budget (an ordinary picture) waits for running decodes to give theirs back,
-    // unless `stop` is raised meanwhile; a larger one that does not fit at once is refused, so
-    // a few huge files never hold up the rest of the page.
+    // Takes `bytes` out of the budget before they are allocated. A request the budget could
+    // hold alone waits for running decodes to give theirs back, unless `stop` is raised
+    // meanwhile; only one larger than the whole budget is refused, at once.
     bool Reserve(int64_t bytes, const std::atomic<bool>* stop);
     void Release(int64_t bytes);
 

@@ -298,6 +298,7 @@ void TThumbnail::LoadHeader(const QString& path, GraphicKind kind)
     m_shown = QImage();
     m_shownFor = QSize();
     m_failed = false;
+    m_error.clear();
     Changed();
 }
 
@@ -308,6 +309,7 @@ void TThumbnail::LoadFromBytes(const QByteArray& bytes)
     m_shown = QImage();
     m_shownFor = QSize();
     m_failed = false;
+    m_error.clear();
     Changed();
 }
 
@@ -369,12 +371,11 @@ void TThumbnail::Adopt(QSize target, JpegCacheResult result)
     Progress({TProgressStage::Ending, failed ? 0 : 100, false, {}, {}});
     if (failed && !m_failed) {
         m_failed = true;
+        m_error = result.error;
         Changed();
-        // Reported this once; not decoded again. A JPEG reports its decoder's own text and a
-        // shortage says nothing of the file; a bitmap or icon the header passed but the reader
-        // refused is named, as its load at page load would have been.
-        if (m_facts.source == GraphicKind::Jpeg || result.error == QLatin1String(kOutOfResources))
-            throw Failure(result.error);
+        // Reported this once, not decoded again, named as a failure at page load is.
+        if (result.error == QLatin1String(kOutOfResources))
+            return;
         throw Failure(QStringLiteral("Cannot load image : ") + DisplayName(m_path.section(QLatin1Char('/'), -1)) +
                       QStringLiteral(" - ") + result.error);
     }
@@ -383,6 +384,11 @@ void TThumbnail::Adopt(QSize target, JpegCacheResult result)
 
 void TThumbnail::Draw(QPainter& painter, const QRect& rect, bool smooth) const
 {
+    if (m_failed && m_error == QLatin1String(kOutOfResources) && m_shown.isNull()) {
+        // Said in the cell itself: the page reports all such files in one message.
+        painter.drawText(rect, Qt::AlignCenter | Qt::TextWordWrap, m_error);
+        return;
+    }
     if (m_shown.isNull() || rect.isEmpty())
         return;
     if (m_facts.source == GraphicKind::Icon || m_shown.size() == rect.size()) {
@@ -403,6 +409,7 @@ std::unique_ptr<TGraphic> TThumbnail::Clone() const
     copy->m_shown = m_shown; // shared, not copied
     copy->m_shownFor = m_shownFor;
     copy->m_failed = m_failed;
+    copy->m_error = m_error;
     return copy;
 }
 

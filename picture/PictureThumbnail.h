@@ -53,7 +53,8 @@ public:
 
     // The reduced copy made on another thread: StartJob hands out the work and reports the
     // start (none when the copy at hand serves `target`); Adopt keeps the result and reports
-    // the end, or raises a failure once (it is not retried).
+    // the end, or raises a failure once, naming the file (it is not retried). A decode the
+    // memory budget refused is not raised: it shows in the cell, and the caller reports it.
     std::optional<JpegCacheJob> StartJob(QSize target);
     void Adopt(QSize target, JpegCacheResult result);
 
@@ -61,6 +62,8 @@ public:
     const QString& Path() const { return m_path; }
     const QImage& Shown() const { return m_shown; }
     bool Failed() const { return m_failed; }
+    // The decoder's text for a failed decode.
+    const QString& Error() const { return m_error; }
 
 private:
     JpegCacheJob MakeJob(QSize target) const;
@@ -70,6 +73,7 @@ private:
     QImage m_shown; // the picture reduced to m_shownFor (or smaller, never enlarged)
     QSize m_shownFor;
     bool m_failed = false;
+    QString m_error;
 };
 
 // The graphic as a thumbnail, or null.
