@@ -232,16 +232,22 @@ void DecodeQueue::Adopt(const Job& job, JpegCacheResult& result)
         }
         if (!thumbnail)
             return;
-        // Taken first: a message box lets anything happen to the cell.
         const QString name = job.image->Hint();
         const bool refused = result.error == QLatin1String(kOutOfResources);
+        const bool sized = !thumbnail->FactsKnown();
+        QString failure;
         try {
             thumbnail->Adopt(job.target, std::move(result));
-            if (refused)
-                m_refused << name;
         } catch (const Failure& f) {
-            ShowError(m_platform, f.Text()); // the same text as a failure at page load
+            failure = f.Text();
         }
+        if (refused)
+            m_refused.emplace_back(job.image->Tag(), name);
+        // Before any message box, which lets anything happen to the cell.
+        if (sized && job.image->OnPictureSized)
+            job.image->OnPictureSized(job.image);
+        if (!failure.isEmpty())
+            ShowError(m_platform, failure); // the same text as a failure at page load
     });
     m_running = false;
     if (job.image) {
@@ -378,11 +384,14 @@ void DecodeQueue::BecameEmpty()
 
 void DecodeQueue::ReportRefused()
 {
-    if (m_refused.isEmpty())
+    if (m_refused.empty())
         return;
-    // One message for the page, however many of its files did not fit.
-    constexpr qsizetype kNamed = 10;
-    QStringList names = m_refused.mid(0, kNamed);
+    // One message for the page, however many of its files did not fit, in the page's order.
+    constexpr size_t kNamed = 10;
+    std::sort(m_refused.begin(), m_refused.end());
+    QStringList names;
+    for (size_t i = 0; i < std::min(kNamed, m_refused.size()); ++i)
+        names << m_refused[i].second;
     if (m_refused.size() > kNamed)
         names << QStringLiteral("%1 more").arg(m_refused.size() - kNamed);
     m_refused.clear();

@@ -17,7 +17,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSize>
-#include <QStringList>
+#include <QString>
 
 class DecodeBudget;
 class Platform;
@@ -116,5 +116,6 @@ private:
     bool m_running = false;      // a Prepare or an adoption is running (it may open a message box)
     bool m_collectLater = false; // results arrived while m_running
     bool m_hadWork = false;
-    QStringList m_refused; // the names of the page's cells the memory budget could not hold
+    // The cells (tag, name) of the page whose pictures the memory budget could never hold.
+    std::vector<std::pair<int, QString>> m_refused;
 };

@@ -71,6 +71,9 @@ public:
     std::function<void(TImage*)> OnClick;        // left click and double-click
     std::function<void(TImage*)> OnContextPopup; // context-menu request (then handled)
     std::function<void(TImage*, const ProgressReport&)> OnProgress;
+    // A page cell's picture learnt its size from a decode worker (or that its header could
+    // not be read): the owner shapes the cell to it.
+    std::function<void(TImage*)> OnPictureSized;
 
     // Called by the decode queue around a Prepare of this control's picture.
     void BeginPrepare(QSize target);

@@ -1,5 +1,6 @@
 #include "picture/FileRead.h"
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -51,14 +52,23 @@ int ReadInto(int fd, QByteArray& bytes)
     return 0;
 }
 
+std::atomic<FileReadWatch> g_watch {nullptr};
+
 // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer. It does not
 // change how a regular file reads.
 int OpenForReading(const QString& path)
 {
+    if (const FileReadWatch watch = g_watch.load(std::memory_order_acquire))
+        watch(path);
     return ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
 } // namespace
+
+void SetFileReadWatch(FileReadWatch watch)
+{
+    g_watch.store(watch, std::memory_order_release);
+}
 
 QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* source)
 {

@@ -23,6 +23,11 @@ QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* so
 QByteArray ReadRegularFileStart(const QString& path, int64_t maxBytes, int64_t headBytes, int64_t* fileSize,
                                 SourceFile* source = nullptr);
 
+// Called with the path before any picture file is opened for reading, on the reading thread:
+// tests see which thread reads, the benchmark makes reads slow as on a slow disk. Null: none.
+using FileReadWatch = void (*)(const QString& path);
+void SetFileReadWatch(FileReadWatch watch);
+
 // At most the first `count` bytes of a regular file; nullopt when it cannot be opened or is
 // not a regular file (never throws: for facts that are shown when they can be read).
 std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype count);

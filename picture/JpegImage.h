@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <optional>
 #include <QImage>
@@ -6,6 +7,7 @@
 #include "picture/Bitmap.h"
 #include "picture/Graphic.h"
 #include "picture/JpegCodec.h"
+#include "picture/ThumbnailFacts.h"
 
 class DecodeBudget;
 
@@ -38,6 +40,9 @@ struct JpegCacheJob {
     bool reducedDecode = true;
     std::shared_ptr<DecodeBudget> budget;
     QSize pictureSize; // a page cell's picture, upright, from its header (for the shared cache)
+    // A page cell whose header is not read yet: the worker reads it, then takes the drawing
+    // size for a picture of that upright size from this (a pure rule: it runs on the worker).
+    std::function<QSize(QSize picture)> targetFor;
 };
 
 struct JpegCacheResult {
@@ -48,6 +53,10 @@ struct JpegCacheResult {
     // A bitmap cell's facts, known once its file is decoded.
     TPixelFormat pixelFormat = TPixelFormat::Device;
     bool monochrome = false;
+    // A job with `targetFor`: the header's facts (none when the header could not be read) and
+    // the drawing size the copy was made for.
+    std::optional<ThumbnailFacts> facts;
+    QSize target;
 };
 
 // Program-wide defaults; the 8-bit choice for palette screens is made once at start.

@@ -3,6 +3,7 @@
 #include "picture/PictureFormats.h"
 #include "picture/PictureThumbnail.h"
 #include <QFileInfo>
+#include "picture/Failure.h"
 
 void TPicture::LoadFromFile(const QString& path)
 {
@@ -20,6 +21,16 @@ void TPicture::LoadThumbnail(const QString& path)
     }
     auto thumbnail = std::make_unique<TThumbnail>();
     thumbnail->LoadHeader(path, *kind);
+    Take(std::move(thumbnail));
+}
+
+void TPicture::SetThumbnailFile(const QString& path, std::function<QSize(QSize picture)> targetFor)
+{
+    const std::optional<GraphicKind> kind = KindForExtension(QFileInfo(path).suffix());
+    if (!kind || (*kind != GraphicKind::Jpeg && *kind != GraphicKind::Bitmap && *kind != GraphicKind::Icon))
+        throw Failure(QStringLiteral("Unknown picture file extension (%1)").arg(ExtensionOf(path)));
+    auto thumbnail = std::make_unique<TThumbnail>();
+    thumbnail->SetFile(path, *kind, std::move(targetFor));
     Take(std::move(thumbnail));
 }
 

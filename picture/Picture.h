@@ -16,6 +16,10 @@ public:
     void LoadFromFile(const QString& path);
     // A page cell's picture: the file's header facts now, its reduced copy later (TThumbnail).
     void LoadThumbnail(const QString& path);
+    // The same without touching the file: its header is read on a decode worker with the
+    // decode, and `targetFor` gives the cell's drawing size once the picture's size is known.
+    // Throws for a name of no picture kind a page shows.
+    void SetThumbnailFile(const QString& path, std::function<QSize(QSize picture)> targetFor);
     // A new graphic of the source's kind sharing its data; nullptr empties the holder.
     void Assign(const TPicture& source);
     void Assign(const TGraphic* graphic);

@@ -242,10 +242,24 @@ ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind)
     }
 }
 
-JpegCacheResult RunThumbnailJob(const JpegCacheJob& job)
+JpegCacheResult RunThumbnailJob(const JpegCacheJob& cellJob)
 {
     JpegCacheResult out;
     try {
+        // A cell laid out before its file was looked at: the header gives the size, the size
+        // the drawing size, and the decode goes on as for a cell whose facts were known.
+        JpegCacheJob sized;
+        if (cellJob.targetFor) {
+            const ThumbnailFacts facts = ReadThumbnailFacts(cellJob.path, cellJob.kind);
+            sized = cellJob;
+            sized.targetFor = nullptr;
+            sized.pictureSize = QSize(facts.width, facts.height);
+            sized.target = cellJob.targetFor(sized.pictureSize);
+            sized.options.quantize = sized.options.quantize || facts.grayscale;
+            out.facts = facts;
+            out.target = sized.target;
+        }
+        const JpegCacheJob& job = cellJob.targetFor ? sized : cellJob;
         // The shared cache stands for the file's own colours: not in the greyscale setting, nor
         // for colours reduced to a palette screen's; a cell larger than every class has none.
         std::optional<ThumbnailCache> cache;
@@ -293,7 +307,23 @@ JpegCacheResult RunThumbnailJob(const JpegCacheJob& job)
 void TThumbnail::LoadHeader(const QString& path, GraphicKind kind)
 {
     m_facts = ReadThumbnailFacts(path, kind); // throws before anything here changes
+    m_factsKnown = true;
+    m_targetFor = nullptr;
     // Read later on a worker: the working folder may have changed by then.
+    m_path = AbsoluteFileName(path);
+    m_shown = QImage();
+    m_shownFor = QSize();
+    m_failed = false;
+    m_error.clear();
+    Changed();
+}
+
+void TThumbnail::SetFile(const QString& path, GraphicKind kind, std::function<QSize(QSize picture)> targetFor)
+{
+    m_facts = ThumbnailFacts {};
+    m_facts.source = kind;
+    m_factsKnown = false;
+    m_targetFor = std::move(targetFor);
     m_path = AbsoluteFileName(path);
     m_shown = QImage();
     m_shownFor = QSize();
@@ -305,6 +335,8 @@ void TThumbnail::LoadHeader(const QString& path, GraphicKind kind)
 void TThumbnail::LoadFromBytes(const QByteArray& bytes)
 {
     m_facts = ThumbnailFactsOf(bytes, m_facts.source);
+    m_factsKnown = true;
+    m_targetFor = nullptr;
     m_path.clear();
     m_shown = QImage();
     m_shownFor = QSize();
@@ -322,8 +354,9 @@ bool TThumbnail::NeedsPrepare(QSize target) const
 {
     if (m_failed)
         return false;
-    // A picture without a size is decoded once: that is what reports its fault.
-    if (Empty())
+    // A picture without a size is decoded once: that is what reports its fault, or reads the
+    // header that gives the size.
+    if (Empty() || !m_factsKnown)
         return !m_shownFor.isValid();
     return !target.isEmpty() && m_shownFor != target;
 }
@@ -339,6 +372,8 @@ JpegCacheJob TThumbnail::MakeJob(QSize target) const
     job.kind = m_facts.source;
     job.reducedDecode = s.reducedDecode;
     job.pictureSize = QSize(m_facts.width, m_facts.height);
+    if (!m_factsKnown)
+        job.targetFor = m_targetFor;
     return job;
 }
 
@@ -359,6 +394,12 @@ std::optional<JpegCacheJob> TThumbnail::StartJob(QSize target)
 
 void TThumbnail::Adopt(QSize target, JpegCacheResult result)
 {
+    if (!m_factsKnown && result.facts) {
+        m_facts = *result.facts;
+        m_factsKnown = true;
+        m_targetFor = nullptr;
+        target = result.target;
+    }
     // What was decoded before a failure stays, as a partly decoded picture shows.
     m_shown = std::move(result.fitted);
     m_shownFor = target;
@@ -405,6 +446,8 @@ std::unique_ptr<TGraphic> TThumbnail::Clone() const
 {
     auto copy = std::make_unique<TThumbnail>();
     copy->m_facts = m_facts;
+    copy->m_factsKnown = m_factsKnown;
+    copy->m_targetFor = m_targetFor;
     copy->m_path = m_path;
     copy->m_shown = m_shown; // shared, not copied
     copy->m_shownFor = m_shownFor;

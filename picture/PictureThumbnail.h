@@ -7,17 +7,7 @@
 #include <QImage>
 #include "picture/Graphic.h"
 #include "picture/JpegImage.h"
-
-struct ThumbnailFacts {
-    GraphicKind source = GraphicKind::Jpeg;
-    int32_t width = 0, height = 0;                   // the picture's upright size (0 x 0 for a JPEG file of no bytes)
-    int orientation = 1;                             // JPEG header: the EXIF orientation
-    bool grayscale = false;                          // JPEG header
-    bool multiScan = false;                          // JPEG header: progressive
-    bool decoded = false;                            // the rest is known once the file was decoded
-    TPixelFormat pixelFormat = TPixelFormat::Device; // bitmap
-    bool monochrome = false;                         // bitmap
-};
+#include "picture/ThumbnailFacts.h"
 
 // The facts of a picture file of that kind from as much of its start as the header needs.
 // Fails as loading the file would: a file that is not regular, larger than the decoded-size
@@ -41,6 +31,11 @@ public:
     bool Empty() const override { return m_facts.width == 0 || m_facts.height == 0; }
     // The facts from the file's header; the path is kept to read the file when decoding.
     void LoadHeader(const QString& path, GraphicKind kind);
+    // The file alone, its header read with the decode on a worker: until then the picture has
+    // no size, and `targetFor` gives the drawing size once the size is known.
+    void SetFile(const QString& path, GraphicKind kind, std::function<QSize(QSize picture)> targetFor);
+    // False while the header of a SetFile thumbnail is not read, and when it could not be.
+    bool FactsKnown() const { return m_factsKnown; }
     // The facts from a whole file's bytes (LoadFromFile); the file itself is not kept.
     void LoadFromBytes(const QByteArray& bytes) override;
     // A thumbnail holds nothing to save: the file is loaded again for that.
@@ -53,7 +48,8 @@ public:
 
     // The reduced copy made on another thread: StartJob hands out the work and reports the
     // start (none when the copy at hand serves `target`); Adopt keeps the result and reports
-    // the end, or raises a failure once, naming the file (it is not retried). A decode the
+    // the end, or raises a failure once, naming the file (it is not retried). A result that
+    // brings the header's facts sets the size and is kept for the size it was made for. A decode the
     // memory budget refused is not raised: it shows in the cell, and the caller reports it.
     std::optional<JpegCacheJob> StartJob(QSize target);
     void Adopt(QSize target, JpegCacheResult result);
@@ -69,6 +65,8 @@ private:
     JpegCacheJob MakeJob(QSize target) const;
 
     ThumbnailFacts m_facts;
+    bool m_factsKnown = false;
+    std::function<QSize(QSize picture)> m_targetFor; // while the facts are not known
     QString m_path;
     QImage m_shown; // the picture reduced to m_shownFor (or smaller, never enlarged)
     QSize m_shownFor;

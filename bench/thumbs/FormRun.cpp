@@ -1,4 +1,5 @@
 #include "FormRun.h"
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <ctime>
@@ -13,12 +14,14 @@
 #include <QThread>
 #include <QWindow>
 #include <QTextStream>
+#include <QTimer>
 #include "app/lib/Application.h"
 #include "app/lib/CommandLine.h"
 #include "platform/QtPlatform.h"
 #include "controls/DecodeQueue.h"
 #include "controls/DirectoryListBox.h"
 #include "controls/ImageControl.h"
+#include "picture/FileRead.h"
 #include "picture/JpegImage.h"
 #include "PaintWatch.h"
 #include "controls/RadioGroup.h"
@@ -236,6 +239,50 @@ int RunPageDown(const ChildRequest& r)
     return s.Clean() ? 0 : 3;
 }
 
+// Every picture file read as from a slow network or FUSE disk: 0.2 s before it opens.
+void SlowRead(const QString&)
+{
+    QThread::msleep(200);
+}
+
+// The first page of 9 and of 25 photos on that slow disk: the window thread's longest stall
+// (the longest gap between ticks of a 5 ms timer on it) while each page loads.
+int RunSlowDisk(const ChildRequest& r)
+{
+    Session s(r);
+    const QString folder = r.folders.first();
+    SetFileReadWatch(SlowRead);
+    QElapsedTimer clock;
+    double last = -1, longest = 0;
+    QTimer ticks;
+    ticks.setInterval(5);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        const double now = clock.nsecsElapsed() / 1e6;
+        if (last >= 0)
+            longest = std::max(longest, now - last);
+        last = now;
+    });
+    for (const int pageSize : {9, 25}) {
+        s.OpenEmpty();
+        s.Form().rdgCount->SetItemIndex(pageSize == 9 ? 2 : 4);
+        s.Form().rdgCountClick();
+        s.Watch().Expect(PageNames(folder, 0, pageSize));
+        clock.start();
+        last = -1;
+        longest = 0;
+        ticks.start();
+        s.Form().DirectoryListBox1->SetDirectory(folder);
+        const double done = s.Watch().WaitPage(r.timeoutMs);
+        ticks.stop();
+        if (done < 0)
+            return 2;
+        Print(QStringLiteral("stall_ms.%1").arg(pageSize).toUtf8().constData(), longest);
+        Print(QStringLiteral("page_ms.%1").arg(pageSize).toUtf8().constData(), clock.nsecsElapsed() / 1e6);
+    }
+    SetFileReadWatch(nullptr);
+    return s.Clean() ? 0 : 3;
+}
+
 // The program as a user starts it on a folder, in this fresh process: the real platform, the
 // folder entered before the window is made, the page size the window starts with. Prints the
 // shared monotonic clock when that first page is painted, for the parent to subtract its start.
@@ -312,5 +359,7 @@ int RunChild(const ChildRequest& r)
         return RunCachePage(r);
     if (r.scenario == QLatin1String("cold"))
         return RunCold(r);
+    if (r.scenario == QLatin1String("slowdisk"))
+        return RunSlowDisk(r);
     return 1;
 }

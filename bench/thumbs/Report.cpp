@@ -99,6 +99,17 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     Row("turned, with a Display P3 profile",
         {Num(profiled), Num(Get(f, "threads.phone_profile_cpu_ms")), Ratio(profiled, phone)});
 
+    Head("Every file read after 0.2 s, as on a slow disk: the window thread's longest stall", {"stall ms", "page ms"});
+    for (const char* size : {"9", "25"}) {
+        const QByteArray n(size);
+        Row(QByteArray("page of " + n + ", headers on the workers").constData(),
+            {Num(Get(f, QByteArray("threads.stall_ms." + n).constData())),
+             Num(Get(f, QByteArray("threads.page_ms." + n).constData()))});
+        Row(QByteArray("page of " + n + ", files read at page load").constData(),
+            {Num(Get(f, QByteArray("atpaint.stall_ms." + n).constData())),
+             Num(Get(f, QByteArray("atpaint.page_ms." + n).constData()))});
+    }
+
     const double cacheCold = Get(f, "threads.cache_cold_ms"), cacheWarm = Get(f, "threads.cache_warm_ms");
     const double cacheOff = Get(f, "threads.cache_off_ms");
     Head("A page of 25 photos with the shared thumbnail cache on, each opening in a fresh process",

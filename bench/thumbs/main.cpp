@@ -222,6 +222,10 @@ int RunParent(const QStringList& args)
         ok &= run.Child(QStringLiteral("pages"), DecodePath::UiThread, {folders.photos25}, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::FullSize, {folders.photos25}, pageNames);
         ok &= run.Cold(folders.photos25);
+        // A slow disk: the shipped page load against the older one, which read files on the
+        // window's thread.
+        for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint})
+            ok &= run.Child(QStringLiteral("slowdisk"), p, {folders.photos25});
         {
             // The shared thumbnail cache, in a folder of its own each round: empty, then filled.
             QTemporaryDir cache;

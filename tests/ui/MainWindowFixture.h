@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include "app/lib/Application.h"
+#include "controls/DecodeQueue.h"
 #include "platform/ScriptedPlatform.h"
 #include "ui/browser/Viewmain.h"
 
@@ -15,7 +16,8 @@ struct MainWindowFixture {
     P platform;
     std::unique_ptr<TViewForm> form;
 
-    // Makes the folder the working folder and opens the main window on it.
+    // Makes the folder the working folder and opens the main window on it, its first page
+    // laid out (the cells' headers are read, and their faults told, on the decode workers).
     void OpenWindow()
     {
         platform.SetCurrentFolder(dir.path());
@@ -23,6 +25,7 @@ struct MainWindowFixture {
         form = std::make_unique<TViewForm>(platform);
         form->show();
         QCoreApplication::processEvents();
+        form->Decoder().Drain();
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
 

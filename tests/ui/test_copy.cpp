@@ -10,6 +10,7 @@
 #include "JpegSegments.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
+#include "controls/DecodeQueue.h"
 
 namespace {
 const QString kClipboard = QStringLiteral("Copy to Clipboard");
@@ -70,6 +71,7 @@ private slots:
         Browser b;
         WriteNamed(b.Path(QStringLiteral("a.bmp")), QSize(20, 10));
         b.OpenWindow();
+        b.form->Decoder().Drain(); // the page is loaded once the workers have read it
         QVERIFY(QFile::remove(b.Path(QStringLiteral("a.bmp"))));
         b.Choose(1, kClipboard);
         QCOMPARE(b.platform.busyDepth, 0);

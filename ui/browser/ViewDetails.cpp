@@ -60,6 +60,9 @@ void TViewForm::GatherImageDetails()
     if (!IsImageExtension(ImageInfo.Ext) || !ReadFileFacts(ImageInfo.FileName))
         return;
     FreshFacts.file = true;
+    // A cell whose header a worker has not read yet: the click waits for it.
+    if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && !thumbnail->FactsKnown())
+        m_decodeQueue->Finish(img);
     if (ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
         FreshFacts.sides = FreshFacts.bitCount = true;
         // A cell's pixel format is known once its file is decoded: the click waits for that.

@@ -12,6 +12,7 @@
 #include "controls/DirectoryListBox.h"
 #include "picture/Numbers.h"
 #include "picture/Picture.h"
+#include "picture/PictureThumbnail.h"
 #include "platform/Platform.h"
 #include "controls/RadioGroup.h"
 #include "ui/browser/Viewmain.h"
@@ -117,19 +118,28 @@ void TViewForm::LoadThumbnail(int k)
             ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
         } else {
             try {
-                if (WholeFilePageLoad)
+                if (WholeFilePageLoad) {
                     img->Picture().LoadFromFile(entry);
-                else
-                    img->Picture().LoadThumbnail(entry);
-                // The fit is worked out off-screen so the visible control changes its bounds once.
-                ControlGeometry scratch {img->y(), img->x(), img->height(), img->width(), img->Stretch()};
-                FitThumbnail(scratch, img->Picture().Height(), img->Picture().Width());
-                img->setGeometry(scratch.left, scratch.top, scratch.width, scratch.height);
-                img->SetStretch(scratch.stretch);
-                img->SetHint(entry);
-                // Laid out: the workers start on this file while the rest of the page loads.
-                if (!WholeFilePageLoad)
+                    // The fit is worked out off-screen so the visible control changes its bounds once.
+                    ControlGeometry scratch {img->y(), img->x(), img->height(), img->width(), img->Stretch()};
+                    FitThumbnail(scratch, img->Picture().Height(), img->Picture().Width());
+                    img->setGeometry(scratch.left, scratch.top, scratch.width, scratch.height);
+                    img->SetStretch(scratch.stretch);
+                    img->SetHint(entry);
+                } else {
+                    // The file is not touched here: a worker reads its header with the decode
+                    // (a slow disk never holds up the window), and the cell is shaped to the
+                    // picture when the header's facts come back (ThumbnailSized).
+                    const ControlGeometry cell = CellGeometry(k);
+                    img->Picture().SetThumbnailFile(entry, [cell](QSize picture) {
+                        ControlGeometry fit = cell;
+                        FitThumbnail(fit, picture.height(), picture.width());
+                        return fit.stretch ? QSize(fit.width, fit.height) : picture;
+                    });
+                    img->SetStretch(true);
+                    img->SetHint(entry);
                     m_decodeQueue->Start(img, img->DrawSize());
+                }
             } catch (...) {
                 const QString text = CurrentFailureText();
                 img->Picture().Clear();
@@ -154,22 +164,47 @@ void TViewForm::ClearPage()
     LayoutGrid();
 }
 
+ControlGeometry TViewForm::CellGeometry(int k) const
+{
+    const int s = GridSide;
+    const int cellHeight = Round((pnlImage->height() - (s + 1) * 6) / static_cast<long double>(s));
+    const int cellWidth = Round((pnlImage->width() - (s + 1) * 6) / static_cast<long double>(s));
+    const int r = (k - 1) / s + 1;
+    const int c = (k - 1) % s + 1;
+    return ControlGeometry {(r - 1) * (cellHeight + 6) + 6, (c - 1) * (cellWidth + 6) + 6, cellHeight, cellWidth,
+                            false};
+}
+
 void TViewForm::LayoutGrid()
 {
     try {
-        const int s = GridSide;
-        const int cellHeight = Round((pnlImage->height() - (s + 1) * 6) / static_cast<long double>(s));
-        const int cellWidth = Round((pnlImage->width() - (s + 1) * 6) / static_cast<long double>(s));
         for (int k = 1; k <= PageSize; ++k) {
-            const int r = (k - 1) / s + 1;
-            const int c = (k - 1) % s + 1;
+            const ControlGeometry cell = CellGeometry(k);
             TImage* img = m_images[k - 1];
-            img->setGeometry((c - 1) * (cellWidth + 6) + 6, (r - 1) * (cellHeight + 6) + 6, cellWidth, cellHeight);
+            img->setGeometry(cell.left, cell.top, cell.width, cell.height);
             img->show();
         }
     } catch (...) {
         ShowError(m_platform, QStringLiteral("Cannot resize"));
     }
+}
+
+void TViewForm::ThumbnailSized(TImage* img)
+{
+    const int k = img->Tag();
+    const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
+    if (!thumbnail || k < 1 || k > PageSize)
+        return;
+    if (!thumbnail->FactsKnown()) {
+        // A header that cannot be read leaves the cell as a failed load always has: empty.
+        img->Picture().Clear();
+        img->SetHint(QString());
+        return;
+    }
+    ControlGeometry fit = CellGeometry(k);
+    FitThumbnail(fit, img->Picture().Height(), img->Picture().Width());
+    img->setGeometry(fit.left, fit.top, fit.width, fit.height);
+    img->SetStretch(fit.stretch);
 }
 
 void TViewForm::ApplyPageMove(PageMove move)

@@ -180,6 +180,7 @@ void TViewForm::BuildImageArea()
         img->OnClick = [this](TImage* s) { AllImageClick(s); };
         img->OnContextPopup = [this](TImage* s) { ImageContextPopup(s); };
         img->OnProgress = [this](TImage* s, const ProgressReport& r) { AllImageProgress(s, r); };
+        img->OnPictureSized = [this](TImage* s) { ThumbnailSized(s); };
         m_images[i] = img;
     }
     pnlDetail = new QWidget(pnlImage);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWindow>
 #include <QWidget>
+#include "controls/ControlGeometry.h"
 #include "platform/Guard.h"
 #include "ui/browser/ImageList.h"
 #include "ui/browser/PageModel.h"
@@ -253,6 +254,10 @@ private:
     void BuildImageArea();
     void BuildPopupMenus();
     void LoadThumbnail(int k);
+    // The bounds of page cell k in the grid, before it is shaped to its picture.
+    ControlGeometry CellGeometry(int k) const;
+    // Shapes a cell to its picture once a worker has read the picture's header.
+    void ThumbnailSized(TImage* img);
     void FormKeyDown(int key);
     void ApplyPageMove(PageMove move);
     void EndPageLoad();

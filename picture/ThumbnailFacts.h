@@ -1,0 +1,16 @@
+#pragma once
+// What a page cell knows of its picture file from the file's header.
+#include <cstdint>
+#include "picture/Bitmap.h"
+#include "picture/Graphic.h"
+
+struct ThumbnailFacts {
+    GraphicKind source = GraphicKind::Jpeg;
+    int32_t width = 0, height = 0;                   // the picture's upright size (0 x 0 for a JPEG file of no bytes)
+    int orientation = 1;                             // JPEG header: the EXIF orientation
+    bool grayscale = false;                          // JPEG header
+    bool multiScan = false;                          // JPEG header: progressive
+    bool decoded = false;                            // the rest is known once the file was decoded
+    TPixelFormat pixelFormat = TPixelFormat::Device; // bitmap
+    bool monochrome = false;                         // bitmap
+};
