@@ -56,10 +56,12 @@ TDirectoryListBox::TDirectoryListBox(Platform& platform, QWidget* parent)
 void TDirectoryListBox::SetDirectory(const QString& path)
 {
     const QString dir = QDir::cleanPath(QDir(m_platform.CurrentFolder()).absoluteFilePath(path));
-    if (!m_platform.SetCurrentFolder(dir))
+    // A folder that may be entered but not read would show as empty: it is refused as well.
+    auto entries = m_platform.ListDirectory(dir, QStringLiteral("*"), ListFilter::Directories);
+    if (!entries || !m_platform.SetCurrentFolder(dir))
         throw Failure(QStringLiteral("Cannot open folder \"%1\"").arg(dir));
     m_dir = dir;
-    Read();
+    Fill(entries);
     const auto handler = OnChange;
     if (handler)
         Guarded(m_platform, [&] { handler(dir); });
@@ -87,6 +89,11 @@ int TDirectoryListBox::EntryLevel(int i) const
 
 void TDirectoryListBox::Read()
 {
+    Fill(m_platform.ListDirectory(m_dir, QStringLiteral("*"), ListFilter::Directories));
+}
+
+void TDirectoryListBox::Fill(const std::optional<std::vector<DirEntry>>& entries)
+{
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     auto add = [this](const QString& path, const QString& name, int level, const QIcon& icon) {
@@ -103,7 +110,6 @@ void TDirectoryListBox::Read()
     }
     m_dirRow = int(chain.size()) - 1;
 
-    const auto entries = m_platform.ListDirectory(m_dir, QStringLiteral("*"), ListFilter::Directories);
     if (entries) {
         const QString base = m_dir == QLatin1String("/") ? m_dir : m_dir + QLatin1Char('/');
         for (const QString& name : VisibleSortedNames(*entries))

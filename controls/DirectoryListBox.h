@@ -3,9 +3,10 @@
 // then its sub-folders, each indented one step deeper than the one before. Opening an entry
 // (double-click or Enter) makes it the process's working folder.
 #include <functional>
+#include <optional>
+#include <vector>
 #include <QListWidget>
-
-class Platform;
+#include "platform/Platform.h"
 
 class TDirectoryListBox : public QListWidget {
     Q_OBJECT
@@ -36,6 +37,7 @@ protected:
 
 private:
     void Read();
+    void Fill(const std::optional<std::vector<DirEntry>>& entries);
     void Open(int row);
 
     Platform& m_platform;

@@ -1,4 +1,6 @@
 #include "picture/IconCodec.h"
+#include <QImageReader>
+#include <QLoggingCategory>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +56,14 @@ QImage DecodePng(const QByteArray& res)
     if (width == 0 || height == 0)
         Invalid();
     CheckImageSize(width, height);
+    // Our own limits govern, not Qt's smaller default (128 MB) for its readers, and libpng's
+    // warnings about a picture that still decodes stay off the terminal.
+    static const bool configured = [] {
+        QImageReader::setAllocationLimit(int(PictureLimits::kMaxDecodedBytes >> 20));
+        QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio.info=false"));
+        return true;
+    }();
+    static_cast<void>(configured);
     const QImage image = QImage::fromData(res, "PNG");
     if (image.isNull())
         Invalid();

@@ -7,6 +7,7 @@
 #include "controls/DirectoryListBox.h"
 #include "controls/DriveComboBox.h"
 #include "picture/Failure.h"
+#include "platform/FileServices.h"
 #include "platform/ScriptedPlatform.h"
 
 class TestDirectoryListBox : public QObject {
@@ -112,15 +113,27 @@ private slots:
         QVERIFY(platform.messages.empty());
     }
 
+    // A folder that is gone, or may be entered but not read (execute without read permission,
+    // scripted: the super-user reads anything), is refused and changes nothing.
     void missingFolderChangesNothing()
     {
         ScriptedPlatform platform;
         TDirectoryListBox list(platform);
         list.SetDirectory(m_root);
+        QVERIFY(QDir().mkpath(m_root + "/unreadable"));
+        platform.listOverride = [](const QString& folder, const QString& mask, ListFilter filter) {
+            return folder.endsWith(QLatin1String("/unreadable")) ? std::nullopt
+                                                                 : FileServices::ListDirectory(folder, mask, filter);
+        };
         int changes = 0;
         list.OnChange = [&](const QString&) { ++changes; };
-        QVERIFY_THROWS_EXCEPTION(Failure, list.SetDirectory(m_root + "/gone"));
-        QCOMPARE(list.Directory(), m_root);
+        for (const char* name : {"/gone", "/unreadable"}) {
+            QVERIFY_THROWS_EXCEPTION(Failure, list.SetDirectory(m_root + name));
+            QCOMPARE(list.Directory(), m_root);
+            QCOMPARE(QDir(platform.CurrentFolder()).canonicalPath(), QDir(m_root).canonicalPath());
+        }
+        platform.listOverride = nullptr;
+        QDir(m_root + "/unreadable").removeRecursively();
         QCOMPARE(changes, 0);
         // Through the user, the failure is reported instead.
         QDir(m_root + "/b").removeRecursively();

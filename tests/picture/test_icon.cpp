@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QPainter>
 #include <QtTest>
+#include "ErrorOf.h"
 #include "picture/Failure.h"
 #include "picture/Icon.h"
 #include "picture/IconCodec.h"
@@ -169,6 +170,7 @@ private slots:
     void selectionExampleDrawsUnstretched();
     void decodesEveryLayout_data();
     void decodesEveryLayout();
+    void pngWithinOwnLimitsQuietly();
     void readsDirectoryFields();
     void missingMaskRowsStayOpaque();
     void standardApplicationIcon();
@@ -289,6 +291,35 @@ void TestIcon::decodesEveryLayout()
             else
                 QCOMPARE(image.pixel(x, y), source.pixel(x, y));
         }
+}
+
+QStringList g_messages;
+void KeepMessage(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    g_messages << text;
+}
+
+// A PNG image larger than Qt's own reader limit (6000 x 6000, 144 MB) loads within ours; one
+// whose text chunk is damaged loads and says nothing on the terminal.
+void TestIcon::pngWithinOwnLimitsQuietly()
+{
+    QImage large(6000, 6000, QImage::Format_ARGB32);
+    large.fill(kGreen);
+    QByteArray damaged = PngBytes(Filled(4, 4, kRed));
+    const QByteArray text("\0\0\0\3tEXta\0b\1\2\3\4", 15); // a wrong CRC
+    damaged.insert(33, text);                              // after the IHDR chunk
+    g_messages.clear();
+    const QtMessageHandler before = qInstallMessageHandler(KeepMessage);
+    TIcon big, quiet;
+    const QString bigError = ErrorOf([&] { big.LoadFromBytes(IconFileBytes({{0, 0, 0, 32, PngBytes(large)}})); });
+    const QString quietError = ErrorOf([&] { quiet.LoadFromBytes(IconFileBytes({{4, 4, 0, 32, damaged}})); });
+    qInstallMessageHandler(before);
+    QCOMPARE(bigError, QString());
+    QCOMPARE(big.Image().size(), QSize(6000, 6000));
+    QCOMPARE(big.Image().pixel(5999, 5999), kGreen);
+    QCOMPARE(quietError, QString());
+    QCOMPARE(quiet.Image().pixel(0, 0), kRed);
+    QVERIFY2(g_messages.isEmpty(), qPrintable(g_messages.join(u'\n')));
 }
 
 void TestIcon::readsDirectoryFields()

@@ -10,6 +10,8 @@
 #include "controls/UpDownEdit.h"
 #include "MainWindowFixture.h"
 #include "TestPictures.h"
+#include "TestFiles.h"
+#include "picture/JpegCodec.h"
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
 
@@ -106,6 +108,34 @@ private slots:
             CheckShown(zoom, 100, 3, 4);
         }));
         QCOMPARE(z.platform.messages.size(), size_t(1));
+    }
+
+    // A file of no bytes named .jpg, or text named so: the window opens on nothing, reads 0 x 0,
+    // and what cannot be shown is said once.
+    void unshowablePictureReadsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("no bytes") << QByteArray() << QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode());
+        QTest::newRow("text") << QByteArray("not a picture") << QString();
+    }
+    void unshowablePictureReadsNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, report);
+        Zoomer z;
+        WriteBytes(z.Path(QStringLiteral("a.jpg")), bytes);
+        z.OpenWindow();
+        z.platform.messages.clear(); // the page's own report of the cell
+        QVERIFY(z.Zoom(1, [&](TZoomForm& zoom) {
+            CheckShown(zoom, 100, 0, 0);
+            zoom.btnZIn->click();
+            CheckShown(zoom, 100, 0, 0);
+        }));
+        // A cell whose header could not be read holds no picture: the page has said so already.
+        QCOMPARE(z.platform.messages.size(), size_t(report.isEmpty() ? 0 : 1));
+        if (!report.isEmpty())
+            QCOMPARE(z.platform.messages[0].text, report);
     }
 
     // Steps are always taken from the base at 100 per cent.

@@ -271,7 +271,9 @@ void TZoomForm::FormActivate()
     // A JPEG picture is decoded at full size here; a bitmap is taken as it is. A picture that
     // fails is reported and the window still opens, empty, so that Return and Esc work.
     try {
-        if (TGraphic* graphic = m_picture.Graphic(); graphic && !graphic->Empty())
+        // An empty picture (a JPEG file of no bytes) is tried too: its decoder says why it
+        // cannot be shown.
+        if (TGraphic* graphic = m_picture.Graphic())
             WholeBitmap = std::make_unique<TBitmap>(OpaqueBitmap32(FullSizeBitmap(*graphic)));
     } catch (...) {
         ReportFailure(m_platform, CurrentFailureText());

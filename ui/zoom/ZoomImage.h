@@ -28,6 +28,6 @@ protected:
 
 private:
     ZoomSource m_source;
-    QSize m_zoomed;
+    QSize m_zoomed {0, 0}; // nothing shown yet reads 0 x 0
     QSize m_area;
 };
