@@ -249,8 +249,16 @@ JpegCacheResult RunThumbnailJob(const JpegCacheJob& cellJob)
         // A cell laid out before its file was looked at: the header gives the size, the size
         // the drawing size, and the decode goes on as for a cell whose facts were known.
         JpegCacheJob sized;
+        std::optional<QByteArray> whole; // the file, when it was read for its header already
         if (cellJob.targetFor) {
-            const ThumbnailFacts facts = ReadThumbnailFacts(cellJob.path, cellJob.kind);
+            // Where the shared cache may hold the thumbnail, the header alone is read, so a
+            // cached one spares the rest; else the file is read once, for both.
+            const bool cacheMayServe = cellJob.kind == GraphicKind::Jpeg && !cellJob.options.grayscaleOut &&
+                !cellJob.options.quantize && ThumbnailCache::ForUser();
+            if (!cacheMayServe)
+                whole = ReadRegularFile(cellJob.path, PictureLimits::kMaxDecodedBytes);
+            const ThumbnailFacts facts =
+                whole ? ThumbnailFactsOf(*whole, cellJob.kind) : ReadThumbnailFacts(cellJob.path, cellJob.kind);
             sized = cellJob;
             sized.targetFor = nullptr;
             sized.pictureSize = QSize(facts.width, facts.height);
@@ -287,7 +295,7 @@ JpegCacheResult RunThumbnailJob(const JpegCacheJob& cellJob)
                 cache.reset();
         }
         QImage decoded;
-        DecodeInto(out, job, ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes),
+        DecodeInto(out, job, whole ? *whole : ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes),
                    cache ? ThumbnailClassSide(job.target) : 0, cache ? &decoded : nullptr);
         const bool stopped = job.options.cancel && job.options.cancel->load(std::memory_order_relaxed);
         if (cache && !stopped) {
