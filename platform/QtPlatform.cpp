@@ -3,6 +3,7 @@
 #include "platform/ClipboardData.h"
 #include "platform/FileServices.h"
 #include "base/FileNames.h"
+#include "platform/Messages.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -224,6 +225,16 @@ std::optional<QString> QtPlatform::SaveFileDialog(QWidget* parent, const QString
 
 std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup)
 {
+    // Qt's dialog knows names only in its own decoding: a folder whose name is not UTF-8 is
+    // not found, and the dialog would open in the folder above and save there unasked.
+    const QString folder = setup.folder.isEmpty() ? FileServices::CurrentFolder() : setup.folder;
+    if (EncodeFileName(folder) != folder.toUtf8()) {
+        ShowError(*this,
+                  QStringLiteral("Cannot save in the folder \"%1\": its name is not valid UTF-8, which the "
+                                 "save dialog needs. Rename the folder, or save from another one.")
+                      .arg(folder));
+        return std::nullopt;
+    }
     QString start = setup.folder;
     if (!setup.fileName.isEmpty())
         start = setup.folder.isEmpty() ? setup.fileName : QDir(setup.folder).filePath(setup.fileName);

@@ -1,6 +1,8 @@
 // The parts of the real platform that run without a user: filters, the busy cursor, timers.
 #include <QtTest>
 
+#include <sys/stat.h>
+#include "base/FileNames.h"
 #include "platform/ClipboardData.h"
 #include "platform/QtPlatform.h"
 
@@ -22,6 +24,7 @@ private slots:
     void timerDestroyedInsideItsHandler();
     void saveDialogAddsExtension_data();
     void saveDialogAddsExtension();
+    void saveDialogRefusesFolderItCannotOpen();
     void clipboardPngMadeOffThisThread_data();
     void clipboardPngMadeOffThisThread();
 };
@@ -148,6 +151,38 @@ void TestQtPlatform::saveDialogAddsExtension()
     QCOMPARE(refusal, QStringLiteral("Invalid file name"));
     QVERIFY(openAfterRefusal);
     QCOMPARE(chosen, std::optional<QString>(dir.filePath(QStringLiteral("typed.bmp"))));
+}
+
+// In a folder whose name is not UTF-8 (Latin-1 "café"), which Qt's dialog cannot find, the
+// dialog is not opened in the folder above: the save is refused with a message.
+void TestQtPlatform::saveDialogRefusesFolderItCannotOpen()
+{
+    const QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xe9";
+    QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+    const QString before = QDir::currentPath();
+    QtPlatform platform;
+    QVERIFY(platform.SetCurrentFolder(DecodeFileName(folder)));
+    QString said, shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        shown = modal ? QString::fromLatin1(modal->metaObject()->className()) : QString();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            said = box->text();
+            box->accept();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    });
+    const std::optional<QString> chosen =
+        platform.RunSaveDialog(nullptr,
+                               {QStringLiteral("Copy to"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QString(),
+                                QStringLiteral("a.bmp"), QStringLiteral("bmp"), true});
+    QDir::setCurrent(before);
+    QCOMPARE(shown, QStringLiteral("QMessageBox"));
+    QVERIFY2(said.contains(QStringLiteral("caf\uFFFD\": its name is not valid UTF-8")), qPrintable(said));
+    QCOMPARE(chosen, std::nullopt);
+    ::rmdir(folder.constData());
 }
 
 // A copied picture's PNG is made while this thread does nothing else (it only sleeps here), and

@@ -138,6 +138,34 @@ private slots:
             QCOMPARE(z.platform.messages[0].text, report);
     }
 
+    // The busy cursor stays until the picture is drawn: at the opening and at each step.
+    void busyUntilDrawn()
+    {
+        struct PaintWatch : QObject {
+            explicit PaintWatch(const int& depth) : busy(depth) {}
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    depths.push_back(busy);
+                return false;
+            }
+            const int& busy;
+            std::vector<int> depths; // the busy depth as each paint began
+        };
+        Zoomer z;
+        QVERIFY(z.ZoomBitmap(600, 400, [&](TZoomForm& zoom) {
+            PaintWatch watch(z.platform.busyDepth);
+            zoom.imgZoom->installEventFilter(&watch);
+            QVERIFY(QTest::qWaitFor([&] { return !watch.depths.empty(); }));
+            QVERIFY(watch.depths.front() > 0);
+            QCOMPARE(z.platform.busyDepth, 0);
+            watch.depths.clear();
+            zoom.btnZIn->click();
+            QVERIFY(!watch.depths.empty() && watch.depths.front() > 0);
+            QCOMPARE(z.platform.busyDepth, 0);
+        }));
+    }
+
     // Steps are always taken from the base at 100 per cent.
     void stepsInAndOut()
     {
@@ -189,6 +217,7 @@ private slots:
         QFETCH(QString, message);
         Zoomer z;
         QVERIFY(z.ZoomBitmap(width, height, [&](TZoomForm& zoom) {
+            QTRY_COMPARE(z.platform.busyDepth, 0); // the opening is drawn
             SetStep(zoom, step);
             (zoomIn ? zoom.btnZIn : zoom.btnZOut)->click();
             CheckShown(zoom, 100, width, height);

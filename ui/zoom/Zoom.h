@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <QDialog>
+#include <QPalette>
 #include <QPointer>
 #include "picture/Bitmap.h"
 #include "picture/Picture.h"
@@ -95,6 +96,10 @@ public:
 
     // Handlers.
     void FormActivate();
+    void EndOpeningBusy();
+    // The application's palette with every role set, so children show the button face.
+    static QPalette FacePalette();
+    static constexpr int kHelpTop = 3;  // the help panel's distance from the screen's top
     void btnZoomClick(QObject* sender); // Zoom In exactly when the sender is btnZIn
     void btnZFitClick();
     void FormPaint();
@@ -190,6 +195,7 @@ private:
     Platform& m_platform;
     TPicture m_picture; // the clicked thumbnail's picture until activation has taken it
     bool m_activated = false;
+    bool m_busyUntilPainted = false; // the opening's busy cursor, until the picture is first drawn
     bool m_vertShown = false;
     bool m_horzShown = false;
     QPoint m_dragStart; // middle-button drag: where it began and the scroll positions then

@@ -1,4 +1,5 @@
 // The zoom window: its make-up, opening, keys, mouse scrolling and closing.
+#include <algorithm>
 #include <cmath>
 #include <QApplication>
 #include <QKeyEvent>
@@ -6,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -46,7 +48,33 @@ TZoomForm::TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture
     BuildWindow();
 }
 
-TZoomForm::~TZoomForm() = default;
+TZoomForm::~TZoomForm()
+{
+    EndOpeningBusy();
+}
+
+void TZoomForm::EndOpeningBusy()
+{
+    if (!m_busyUntilPainted)
+        return;
+    m_busyUntilPainted = false;
+    m_platform.SetBusyCursor(false);
+}
+
+QPalette TZoomForm::FacePalette()
+{
+    // Every role set explicitly: a palette's roles left unset are taken from the parent, and
+    // the window's are white, so the panels' raised edges and the bars' troughs would vanish.
+    QPalette face = QApplication::palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto r = QPalette::ColorRole(role);
+        if (r == QPalette::NoRole)
+            continue;
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            face.setBrush(group, r, face.brush(group, r));
+    }
+    return face;
+}
 
 void TZoomForm::BuildWindow()
 {
@@ -67,7 +95,7 @@ void TZoomForm::BuildWindow()
     sbxZoom->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     sbxZoom->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (QScrollBar* bar : {sbxZoom->verticalScrollBar(), sbxZoom->horizontalScrollBar()})
-        bar->setPalette(QApplication::palette());
+        bar->setPalette(FacePalette());
     imgZoom = new TZoomImage;
     imgZoom->setObjectName(QStringLiteral("imgZoom"));
     sbxZoom->setWidget(imgZoom);
@@ -97,7 +125,7 @@ void TZoomForm::BuildControlPanel()
     pnlControl->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pnlControl->setLineWidth(1);
     pnlControl->setAutoFillBackground(true);
-    pnlControl->setPalette(QApplication::palette());
+    pnlControl->setPalette(FacePalette());
     pnlControl->resize(kPanelWidth, kPanelHeight);
 
     lblZoom = new QLabel(QStringLiteral("Zoom"), pnlControl);
@@ -195,16 +223,23 @@ void TZoomForm::BuildHelpPanel()
     pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
     pnlHelp->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pnlHelp->setAutoFillBackground(true);
-    pnlHelp->setPalette(QApplication::palette());
-    pnlHelp->resize(265, 511);
+    pnlHelp->setPalette(FacePalette());
     mmoHelp = new QPlainTextEdit(pnlHelp);
     mmoHelp->setObjectName(QStringLiteral("mmoHelp"));
     mmoHelp->setReadOnly(true);
-    mmoHelp->setGeometry(7, 8, 250, 452);
     mmoHelp->setPlainText(ZoomHelpText());
+    // Tall enough for the whole text in the font in use (it wraps at the memo's width), within
+    // the screen; never shorter than the panel was made for.
+    const int margins = 2 * (mmoHelp->frameWidth() + int(std::ceil(mmoHelp->document()->documentMargin())));
+    const QRect text = mmoHelp->fontMetrics().boundingRect(QRect(0, 0, 250 - margins, 1 << 20), Qt::TextWordWrap,
+                                                           mmoHelp->toPlainText());
+    const int room = std::max(452, m_platform.ScreenSize().height() - 2 * kHelpTop - 59);
+    const int memoHeight = std::clamp(text.height() + margins + mmoHelp->fontMetrics().lineSpacing(), 452, room);
+    mmoHelp->setGeometry(7, 8, 250, memoHeight);
+    pnlHelp->resize(265, memoHeight + 59);
     btnOK = new QPushButton(QStringLiteral("OK"), pnlHelp);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setGeometry((265 - 75) / 2, 472, 75, 27);
+    btnOK->setGeometry((265 - 75) / 2, memoHeight + 20, 75, 27);
     // Enter presses it while the panel shows; a hidden default button takes no Enter.
     btnOK->setDefault(true);
     ConnectGuarded(m_platform, btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
@@ -268,6 +303,10 @@ void TZoomForm::showEvent(QShowEvent* event)
 
 void TZoomForm::FormActivate()
 {
+    // Busy from the decode until the picture is first drawn, which comes after this.
+    m_platform.SetBusyCursor(true);
+    m_busyUntilPainted = true;
+    imgZoom->OnPainted = [this] { EndOpeningBusy(); };
     // A JPEG picture is decoded at full size here; a bitmap is taken as it is. A picture that
     // fails is reported and the window still opens, empty, so that Return and Esc work.
     try {
@@ -286,6 +325,8 @@ void TZoomForm::FormActivate()
     PlaceControlPanel();
     if (WholeBitmap)
         ShowBase(*WholeBitmap);
+    else
+        EndOpeningBusy(); // nothing to draw
     UpdateReadouts();
     HasSubSection = false;
     BaseHeight = CurHeight;

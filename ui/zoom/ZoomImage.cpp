@@ -36,4 +36,7 @@ void TZoomImage::paintEvent(QPaintEvent* event)
         QPoint(int(std::ceil((logical.right() + 1) * ratio)) - 1, int(std::ceil((logical.bottom() + 1) * ratio)) - 1));
     painter.scale(1.0 / ratio, 1.0 / ratio);
     m_source.Render(painter, m_zoomed, device, device.topLeft());
+    painter.end();
+    if (OnPainted)
+        OnPainted();
 }

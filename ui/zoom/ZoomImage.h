@@ -3,6 +3,7 @@
 // in device pixels, one picture pixel per device pixel at 100 per cent on any screen scale.
 // It spans the whole scrollable area and paints only the part a paint asks for, so the
 // zoomed picture is never made whole.
+#include <functional>
 #include <QWidget>
 #include "ui/zoom/ZoomSource.h"
 
@@ -22,6 +23,9 @@ public:
 
     // The zoomed picture's pixels in `area` (device pixels), made from the base.
     QImage Region(const QRect& area) const { return m_source.Region(m_zoomed, area); }
+
+    // After each paint (the zoom window keeps its busy cursor until its picture is drawn).
+    std::function<void()> OnPainted;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

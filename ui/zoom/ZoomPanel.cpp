@@ -12,9 +12,8 @@
 
 namespace {
 constexpr QPoint kMenuOffset(105, 15); // the menu opens left of and above the pointer
-constexpr int kHelpTop = 3;
-constexpr int kHelpMargin = 24; // the help panel's right edge lines up with the pinned panel's
-constexpr int kDragMargin = 14; // a dragged panel's left edge stays this far inside the right
+constexpr int kHelpMargin = 24;        // the help panel's right edge lines up with the pinned panel's
+constexpr int kDragMargin = 14;        // a dragged panel's left edge stays this far inside the right
 
 // The save dialog may change the working folder; the main window's lists resolve against it.
 class KeepWorkingFolder {

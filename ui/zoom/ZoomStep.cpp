@@ -57,6 +57,8 @@ bool TZoomForm::StepZoom(bool zoomIn)
     const int64_t ratio = int64_t(ZoomRatio) + (zoomIn ? step : -step);
     const TBitmap& base = BaseBitmap();
     const bool done = !base.Empty() && ResampleBase(base, *imgZoom, ratio);
+    if (done)
+        imgZoom->repaint(); // drawn under the busy cursor: the drawing is most of a step's time
     UpdateReadouts();
     btnZFit->setEnabled(true);
     return done;
