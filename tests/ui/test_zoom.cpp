@@ -1,6 +1,8 @@
 // The zoom window driven offscreen through the scripted platform: opened from the thumbnail
 // popup on real files, stepped, fitted, scrolled and closed.
+#include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -164,6 +166,36 @@ private slots:
             QVERIFY(!watch.depths.empty() && watch.depths.front() > 0);
             QCOMPARE(z.platform.busyDepth, 0);
         }));
+    }
+
+    // The panels and bars show the button face, not the window's white, and the help shows its
+    // whole text without scrolling in a larger font too.
+    void panelsAndHelpInAnyFont_data()
+    {
+        QTest::addColumn<int>("larger"); // points added to the font
+        QTest::newRow("usual font") << 0;
+        QTest::newRow("larger font") << 3;
+    }
+    void panelsAndHelpInAnyFont()
+    {
+        QFETCH(int, larger);
+        const QFont was = QApplication::font();
+        QFont font = was;
+        font.setPointSizeF(was.pointSizeF() + larger);
+        QApplication::setFont(font);
+        Zoomer z;
+        const QColor face = QApplication::palette().color(QPalette::Window);
+        QVERIFY(face != QColor(Qt::white));
+        QVERIFY(z.ZoomBitmap(2000, 1500, [&](TZoomForm& zoom) {
+            for (QWidget* w : std::initializer_list<QWidget*> {zoom.pnlControl, zoom.pnlHelp, zoom.VertScrollBar(),
+                                                               zoom.HorzScrollBar()})
+                QCOMPARE(w->palette().color(QPalette::Window), face);
+            zoom.btnHelp->click();
+            QCoreApplication::processEvents();
+            QCOMPARE(zoom.mmoHelp->verticalScrollBar()->maximum(), 0);
+            QVERIFY(zoom.pnlHelp->geometry().bottom() < 768);
+        }));
+        QApplication::setFont(was);
     }
 
     // Steps are always taken from the base at 100 per cent.

@@ -97,6 +97,7 @@ public:
     // Handlers.
     void FormActivate();
     void EndOpeningBusy();
+    void FitHelpToText();
     // The application's palette with every role set, so children show the button face.
     static QPalette FacePalette();
     static constexpr int kHelpTop = 3;  // the help panel's distance from the screen's top

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QPushButton>
 #include <QMouseEvent>
 #include <QScrollArea>
@@ -228,18 +227,11 @@ void TZoomForm::BuildHelpPanel()
     mmoHelp->setObjectName(QStringLiteral("mmoHelp"));
     mmoHelp->setReadOnly(true);
     mmoHelp->setPlainText(ZoomHelpText());
-    // Tall enough for the whole text in the font in use (it wraps at the memo's width), within
-    // the screen; never shorter than the panel was made for.
-    const int margins = 2 * (mmoHelp->frameWidth() + int(std::ceil(mmoHelp->document()->documentMargin())));
-    const QRect text = mmoHelp->fontMetrics().boundingRect(QRect(0, 0, 250 - margins, 1 << 20), Qt::TextWordWrap,
-                                                           mmoHelp->toPlainText());
-    const int room = std::max(452, m_platform.ScreenSize().height() - 2 * kHelpTop - 59);
-    const int memoHeight = std::clamp(text.height() + margins + mmoHelp->fontMetrics().lineSpacing(), 452, room);
-    mmoHelp->setGeometry(7, 8, 250, memoHeight);
-    pnlHelp->resize(265, memoHeight + 59);
+    mmoHelp->setGeometry(7, 8, 250, 452);
+    pnlHelp->resize(265, 511);
     btnOK = new QPushButton(QStringLiteral("OK"), pnlHelp);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setGeometry((265 - 75) / 2, memoHeight + 20, 75, 27);
+    btnOK->setGeometry((265 - 75) / 2, 472, 75, 27);
     // Enter presses it while the panel shows; a hidden default button takes no Enter.
     btnOK->setDefault(true);
     ConnectGuarded(m_platform, btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });

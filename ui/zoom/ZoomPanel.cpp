@@ -7,13 +7,15 @@
 #include "platform/Platform.h"
 #include "ui/save/Save.h"
 #include "ui/zoom/FocusOutline.h"
+#include <QScrollBar>
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
 
 namespace {
 constexpr QPoint kMenuOffset(105, 15); // the menu opens left of and above the pointer
-constexpr int kHelpMargin = 24;        // the help panel's right edge lines up with the pinned panel's
-constexpr int kDragMargin = 14;        // a dragged panel's left edge stays this far inside the right
+constexpr int kHelpMaxWidth = 500;
+constexpr int kHelpMargin = 24; // the help panel's right edge lines up with the pinned panel's
+constexpr int kDragMargin = 14; // a dragged panel's left edge stays this far inside the right
 
 // The save dialog may change the working folder; the main window's lists resolve against it.
 class KeepWorkingFolder {
@@ -68,9 +70,29 @@ void TZoomForm::mniSaveClick(QAction* sender)
 
 void TZoomForm::btnHelpClick()
 {
-    pnlHelp->move(m_platform.ScreenSize().width() - pnlHelp->width() - kHelpMargin, kHelpTop);
     pnlHelp->show();
     pnlHelp->raise();
+    FitHelpToText();
+    pnlHelp->move(m_platform.ScreenSize().width() - pnlHelp->width() - kHelpMargin, kHelpTop);
+}
+
+void TZoomForm::FitHelpToText()
+{
+    // The text wraps at the memo's width in the font in use: the panel grows, a line at a time
+    // and then wider, until the memo shows it all without scrolling, within the screen.
+    const int room = m_platform.ScreenSize().height() - 2 * kHelpTop;
+    const int line = mmoHelp->fontMetrics().lineSpacing();
+    for (int tries = 0; tries < 100 && mmoHelp->verticalScrollBar()->maximum() > 0; ++tries) {
+        QSize grow(0, line);
+        if (pnlHelp->height() + line > room) {
+            if (pnlHelp->width() >= kHelpMaxWidth)
+                break;
+            grow = QSize(25, 0);
+        }
+        pnlHelp->resize(pnlHelp->size() + grow);
+        mmoHelp->resize(mmoHelp->size() + grow);
+        btnOK->move((pnlHelp->width() - btnOK->width()) / 2, btnOK->y() + grow.height());
+    }
 }
 
 void TZoomForm::btnOKClick()
