@@ -1,5 +1,8 @@
 // The main window driven offscreen through the scripted platform, on real files.
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -73,6 +76,39 @@ private slots:
         QVERIFY(last->isVisible());
         if (n < 25)
             QVERIFY(!w.form->Thumbnail(n + 1)->isVisible());
+    }
+
+    // In a desktop's larger fonts the left panel's texts are whole and the file list keeps
+    // lines in sight.
+    void leftPanelFollowsTheFont_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 pt") << 9;
+        QTest::newRow("11 pt, a common desktop default") << 11;
+        QTest::newRow("13 pt") << 13;
+    }
+    void leftPanelFollowsTheFont()
+    {
+        QFETCH(int, points);
+        const QFont was = QApplication::font();
+        QFont font = was;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        Window w;
+        w.Open();
+        QApplication::setFont(was);
+        for (TRadioGroup* group : {w.form->rdgType, w.form->rdgCount})
+            for (int i = 0; i < 5 && group->Button(i); ++i) {
+                const QWidget* b = group->Button(i);
+                QVERIFY2(b->width() >= b->sizeHint().width(), qPrintable(group->Button(i)->text()));
+                QVERIFY(group->geometry().right() <= w.form->pnlFile->width());
+            }
+        for (const QWidget* label : {w.form->lblTotImage, w.form->lblLast})
+            QVERIFY(label->width() >= label->sizeHint().width());
+        QVERIFY(w.form->edtImageCount->geometry().right() <= w.form->pnlFile->width());
+        const QWidget* files = w.form->FileListBox1;
+        QVERIFY(files->height() >= 4 * files->fontMetrics().lineSpacing());
+        QVERIFY(files->geometry().bottom() <= w.form->pnlFile->height());
     }
 
     void pagesThroughTenByFour()

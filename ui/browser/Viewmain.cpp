@@ -116,9 +116,15 @@ void TViewForm::BuildFilePanel()
     // Side by side the two groups need more than the panel's width at a desktop font (a
     // caption alone can be wider than its group's share), so they are stacked, each across
     // the panel with its items in columns and as tall as its title and buttons need.
-    rdgType->SetColumns(2);
-    rdgCount->SetColumns(3);
     const int groupWidth = kFilePanelWidth - 4;
+    // Fewer columns where a larger font would cut the items' texts.
+    for (const auto& [group, columns] : {std::pair {rdgType, 2}, std::pair {rdgCount, 3}}) {
+        for (int c = columns; c >= 1; --c) {
+            group->SetColumns(c);
+            if (group->sizeHint().width() <= groupWidth)
+                break;
+        }
+    }
     const int typeHeight = rdgType->sizeHint().height(), countHeight = rdgCount->sizeHint().height();
     rdgType->setGeometry(2, 0, groupWidth, typeHeight);
     rdgCount->setGeometry(2, typeHeight + 2, groupWidth, countHeight);
@@ -126,15 +132,18 @@ void TViewForm::BuildFilePanel()
     const int rowHeight = std::max(20, QFontMetrics(font()).height() + 4);
     const int firstRow = groupHeight + 4, secondRow = firstRow + rowHeight + 2;
     lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);
-    lblTotImage->setGeometry(4, firstRow, 110, rowHeight);
+    lblLast = new QLabel(QStringLiteral("Last"), pnlImageControl);
+    // The labels as wide as their text needs in the font in use, the boxes taking the rest.
+    const int labelWidth = std::max({110, lblTotImage->sizeHint().width(), lblLast->sizeHint().width()});
+    const int boxLeft = 4 + labelWidth + 4, boxWidth = std::max(40, kFilePanelWidth - boxLeft - 2);
+    lblTotImage->setGeometry(4, firstRow, labelWidth, rowHeight);
     edtImageCount = new QLineEdit(pnlImageControl);
     edtImageCount->setReadOnly(true);
-    edtImageCount->setGeometry(118, firstRow, 86, rowHeight);
-    lblLast = new QLabel(QStringLiteral("Last"), pnlImageControl);
-    lblLast->setGeometry(4, secondRow, 110, rowHeight);
+    edtImageCount->setGeometry(boxLeft, firstRow, boxWidth, rowHeight);
+    lblLast->setGeometry(4, secondRow, labelWidth, rowHeight);
     edtCount = new QLineEdit(pnlImageControl);
     edtCount->setReadOnly(true);
-    edtCount->setGeometry(118, secondRow, 86, rowHeight);
+    edtCount->setGeometry(boxLeft, secondRow, boxWidth, rowHeight);
     pnlImageControl->resize(kFilePanelWidth, secondRow + rowHeight + 2);
     FileListBox1 = new TFileListBox(m_platform, pnlFile);
 
@@ -216,7 +225,12 @@ void TViewForm::ArrangePanels()
     pnlButtons->move((frameGeometry().width() - imageWidth) + (imageWidth - pnlButtons->width()) / 2 - pnlControl->x(),
                      pnlButtons->y());
     const int fileHeight = pnlFile->height();
-    DirectoryListBox1->setGeometry(0, DirectoryListBox1->y(), kFilePanelWidth, fileHeight / 2);
+    // Half the panel for the folder list, less what keeps a few lines of the file list
+    // in sight when a large font makes the controls between them tall.
+    const int lines = FileListBox1->fontMetrics().lineSpacing();
+    const int room = fileHeight - DirectoryListBox1->y() - pnlImageControl->height() - 5;
+    const int folderHeight = std::max(3 * lines, std::min(fileHeight / 2, room - 5 * lines));
+    DirectoryListBox1->setGeometry(0, DirectoryListBox1->y(), kFilePanelWidth, folderHeight);
     pnlImageControl->move(0, DirectoryListBox1->y() + DirectoryListBox1->height() + 1);
     const int fileListTop = pnlImageControl->y() + pnlImageControl->height();
     FileListBox1->setGeometry(
