@@ -65,6 +65,13 @@ TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m
     mmoUser->setPlainText(UserAgreementText());
 
     SetOuterSize(*this, QSize(kOuterWidth, kDesignHeight));
+    m_frameWatch.setInterval(50);
+    connect(&m_frameWatch, &QTimer::timeout, this, [this] {
+        if (!isVisible() || ++m_frameLooks >= 40)
+            m_frameWatch.stop();
+        else if (FrameExtra(*this) != m_appliedFrame)
+            Guarded(m_platform, [this] { ApplyOuterHeight(); });
+    });
 }
 
 QString TAboutForm::UserAgreementText()
@@ -115,6 +122,8 @@ void TAboutForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     Guarded(m_platform, [this] { FormActivate(); });
+    m_frameLooks = 0;
+    m_frameWatch.start();
 }
 
 bool TAboutForm::event(QEvent* event)

@@ -2,6 +2,7 @@
 // The About window: name, purpose, version, two pictures and a user agreement that stays
 // folded away until "User Agreement" uncovers it.
 #include <QDialog>
+#include <QTimer>
 
 class Platform;
 class QLabel;
@@ -48,4 +49,8 @@ private:
     Platform& m_platform;
     int m_outerHeight = kDesignHeight;
     QSize m_appliedFrame; // the frame the client height was worked out with
+    // Looks at the frame for a while after each showing: a window manager may frame the
+    // window without any move or resize reaching it.
+    QTimer m_frameWatch;
+    int m_frameLooks = 0;
 };
