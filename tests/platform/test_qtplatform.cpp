@@ -191,16 +191,14 @@ void TestQtPlatform::saveDialogRefusesFolderItCannotOpen()
 void TestQtPlatform::clipboardPngMadeOffThisThread_data()
 {
     QTest::addColumn<QImage>("image");
-    QImage rgb(300, 200, QImage::Format_RGB32);
-    for (int y = 0; y < rgb.height(); ++y)
-        for (int x = 0; x < rgb.width(); ++x)
-            rgb.setPixel(x, y, qRgb(x, y, (x * y) & 255));
     QImage indexed(5, 3, QImage::Format_Indexed8);
     indexed.setColorTable({qRgb(1, 1, 1), qRgb(200, 10, 10), qRgb(10, 200, 30)});
-    for (int y = 0; y < indexed.height(); ++y)
-        for (int x = 0; x < indexed.width(); ++x)
-            indexed.setPixel(x, y, uint((x + y) % 3));
-    QTest::newRow("photo") << rgb;
+    for (int i = 0; i < 15; ++i)
+        indexed.setPixel(i % 5, i / 5, uint(i % 3));
+    QImage photo(300, 200, QImage::Format_RGB32);
+    photo.fill(qRgb(20, 120, 160));
+    photo.setPixel(7, 5, qRgb(250, 3, 99));
+    QTest::newRow("photo") << photo;
     QTest::newRow("indexed") << indexed;
 }
 

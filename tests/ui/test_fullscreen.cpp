@@ -124,38 +124,27 @@ private slots:
         QVERIFY(v.platform.cursorSets.empty());
     }
 
-    // A picture smaller than the screen stands at 1:1, centred on black, without bars, also
-    // when stepped onto from a shrunk one.
+    // A picture smaller than the screen stands at 1:1, centred on black, without bars.
     void smallPictureAtOneToOne_data()
     {
         QTest::addColumn<QString>("choice");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::addColumn<QSize>("before"); // a picture shown first, then Page Down
-        QTest::newRow("full size") << kFullSize << 200 << 100 << QSize();
-        QTest::newRow("in screen") << kInScreen << 200 << 100 << QSize();
-        QTest::newRow("full size, odd margins") << kFullSize << 301 << 99 << QSize();
-        QTest::newRow("in screen, within tolerance") << kInScreen << 1024 << 767 << QSize();
-        QTest::newRow("in screen, after a wide shrunk one") << kInScreen << 200 << 100 << QSize(3000, 1000);
-        QTest::newRow("in screen, after a tall shrunk one") << kInScreen << 200 << 100 << QSize(1000, 3000);
+        QTest::newRow("full size") << kFullSize << 200 << 100;
+        QTest::newRow("in screen") << kInScreen << 200 << 100;
+        QTest::newRow("full size, odd margins") << kFullSize << 301 << 99;
+        QTest::newRow("in screen, within tolerance") << kInScreen << 1024 << 767;
     }
     void smallPictureAtOneToOne()
     {
         QFETCH(QString, choice);
         QFETCH(int, width);
         QFETCH(int, height);
-        QFETCH(QSize, before);
         Viewer v;
         v.Bitmap(QStringLiteral("a.bmp"), width, height, 3);
-        if (before.isValid())
-            v.Bitmap(QStringLiteral("0.bmp"), before.width(), before.height());
         v.Open();
         const QImage expected = MakeTestImage(width, height, 3);
         QVERIFY(v.Show(1, choice, [&](TFullForm& full) {
-            if (before.isValid()) {
-                QCOMPARE(full.PictureWidth, before.width());
-                Key(full, Qt::Key_PageDown);
-            }
             QCOMPARE(full.PictureWidth, width);
             QCOMPARE(full.PictureHeight, height);
             QVERIFY(!BarShown(full.VertScrollBar()));
@@ -299,31 +288,6 @@ private slots:
         QCOMPARE(v.platform.messages.size(), size_t(1));
         QCOMPARE(v.platform.messages[0].kind, MessageKind::Error);
         QCOMPARE(v.platform.messages[0].text, QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode()));
-    }
-
-    // A picture a little larger than the screen scrolls by just what the bars hide of it: the
-    // scrolled area is the picture, no band beyond it.
-    void rangesJustCoverThePicture_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("wider by 20") << QSize(1044, 768);
-        QTest::newRow("taller by 20") << QSize(1024, 788);
-        QTest::newRow("wider, shorter than the screen") << QSize(1044, 700);
-        QTest::newRow("larger both ways") << QSize(1100, 800);
-    }
-    void rangesJustCoverThePicture()
-    {
-        QFETCH(QSize, size);
-        Viewer v;
-        v.Bitmap(QStringLiteral("a.bmp"), size.width(), size.height());
-        v.Open();
-        QVERIFY(v.Show(1, kFullSize, [&](TFullForm& full) {
-            QCoreApplication::processEvents();
-            const QSize view = full.sbxFull->viewport()->size();
-            QCOMPARE(full.VertScrollBar()->maximum(), std::max(0, size.height() - view.height()));
-            QCOMPARE(full.HorzScrollBar()->maximum(), std::max(0, size.width() - view.width()));
-            QCOMPARE(full.imgFull->size(), size.expandedTo(view));
-        }));
     }
 
     void rangesNeverShrink_data()

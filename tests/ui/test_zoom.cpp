@@ -53,6 +53,18 @@ void CheckShown(TZoomForm& zoom, int ratio, int width, int height)
     QCOMPARE(zoom.imgZoom->ZoomedSize(), QSize(width, height));
 }
 
+// Calls `painted` as each paint of the watched widget begins.
+struct PaintWatch : QObject {
+    explicit PaintWatch(std::function<void()> painted) : onPaint(std::move(painted)) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            onPaint();
+        return false;
+    }
+    std::function<void()> onPaint;
+};
+
 // The largest difference of one colour channel between two images of the same size.
 int MaxDifference(const QImage& a, const QImage& b)
 {
@@ -112,59 +124,37 @@ private slots:
         QCOMPARE(z.platform.messages.size(), size_t(1));
     }
 
-    // A file of no bytes named .jpg, or text named so: the window opens on nothing, reads 0 x 0,
-    // and what cannot be shown is said once.
-    void unshowablePictureReadsNothing_data()
+    // A JPEG file of no bytes: the window opens on nothing, reads 0 x 0, and says once why.
+    void emptyJpegReadsNothing()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("no bytes") << QByteArray() << QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode());
-        QTest::newRow("text") << QByteArray("not a picture") << QString();
-    }
-    void unshowablePictureReadsNothing()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, report);
         Zoomer z;
-        WriteBytes(z.Path(QStringLiteral("a.jpg")), bytes);
+        WriteBytes(z.Path(QStringLiteral("a.jpg")), QByteArray());
         z.OpenWindow();
         z.platform.messages.clear(); // the page's own report of the cell
         QVERIFY(z.Zoom(1, [&](TZoomForm& zoom) {
-            CheckShown(zoom, 100, 0, 0);
             zoom.btnZIn->click();
             CheckShown(zoom, 100, 0, 0);
         }));
-        // A cell whose header could not be read holds no picture: the page has said so already.
-        QCOMPARE(z.platform.messages.size(), size_t(report.isEmpty() ? 0 : 1));
-        if (!report.isEmpty())
-            QCOMPARE(z.platform.messages[0].text, report);
+        QCOMPARE(z.platform.messages.size(), size_t(1));
+        QCOMPARE(z.platform.messages[0].text, QStringLiteral("JPEG error #%1.").arg(JpegEmptyInputCode()));
     }
 
     // The busy cursor stays until the picture is drawn: at the opening and at each step.
     void busyUntilDrawn()
     {
-        struct PaintWatch : QObject {
-            explicit PaintWatch(const int& depth) : busy(depth) {}
-            bool eventFilter(QObject*, QEvent* event) override
-            {
-                if (event->type() == QEvent::Paint)
-                    depths.push_back(busy);
-                return false;
-            }
-            const int& busy;
-            std::vector<int> depths; // the busy depth as each paint began
-        };
         Zoomer z;
         QVERIFY(z.ZoomBitmap(600, 400, [&](TZoomForm& zoom) {
-            PaintWatch watch(z.platform.busyDepth);
+            std::vector<int> depths; // the busy depth as each paint began
+            PaintWatch watch([&] { depths.push_back(z.platform.busyDepth); });
             zoom.imgZoom->installEventFilter(&watch);
-            QVERIFY(QTest::qWaitFor([&] { return !watch.depths.empty(); }));
-            QVERIFY(watch.depths.front() > 0);
-            QCOMPARE(z.platform.busyDepth, 0);
-            watch.depths.clear();
-            zoom.btnZIn->click();
-            QVERIFY(!watch.depths.empty() && watch.depths.front() > 0);
-            QCOMPARE(z.platform.busyDepth, 0);
+            for (const auto& act : std::initializer_list<std::function<void()>> {
+                     [&] { QVERIFY(QTest::qWaitFor([&] { return !depths.empty(); })); },
+                     [&] { zoom.btnZIn->click(); }}) {
+                depths.clear();
+                act();
+                QVERIFY(!depths.empty() && depths.front() == 1);
+                QCOMPARE(z.platform.busyDepth, 0);
+            }
         }));
     }
 
