@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "FuzzCommon.h"
-#include "ui/browser/ImageFacts.h"
+#include "ui/common/ImageFacts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include "../picture/BmpFileBuilder.h"
+#include "BmpFileBuilder.h"
 #include "app/lib/Application.h"
 #include "picture/Bitmap.h"
 #include "controls/DecodeQueue.h"

@@ -1,5 +1,5 @@
 #include <QTest>
-#include "ui/browser/Geometry.h"
+#include "ui/common/Geometry.h"
 
 Q_DECLARE_METATYPE(ControlGeometry)
 

@@ -4,9 +4,9 @@
 #include <limits>
 #include <memory>
 #include <QTest>
-#include "../picture/BmpFileBuilder.h"
+#include "BmpFileBuilder.h"
 #include "app/lib/Application.h"
-#include "ui/browser/ImageFacts.h"
+#include "ui/common/ImageFacts.h"
 
 Q_DECLARE_METATYPE(BitmapHeaderResult)
 Q_DECLARE_METATYPE(DetailSubPanel)

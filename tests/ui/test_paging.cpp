@@ -1,5 +1,5 @@
 #include <QTest>
-#include "ui/browser/PageModel.h"
+#include "ui/common/PageModel.h"
 
 Q_DECLARE_METATYPE(PageMove)
 Q_DECLARE_METATYPE(MoveOutcome)

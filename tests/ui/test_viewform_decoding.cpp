@@ -14,7 +14,7 @@
 #include "picture/PictureBudget.h"
 #include "picture/PictureFormats.h"
 #include "picture/PictureThumbnail.h"
-#include "../picture/BmpFileBuilder.h"
+#include "BmpFileBuilder.h"
 #include "MainWindowFixture.h"
 #include "controls/RadioGroup.h"
 #include "TestFiles.h"

@@ -15,7 +15,7 @@
 #include "picture/PictureThumbnail.h"
 #include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
-#include "ui/browser/ImageFacts.h"
+#include "ui/common/ImageFacts.h"
 #include "picture/JpegImage.h"
 #include "picture/PictureFormats.h"
 #include "platform/Platform.h"

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include "platform/Platform.h"
-#include "ui/browser/PopupTags.h"
+#include "ui/common/PopupTags.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/fullscreen/Full.h"
 #include "ui/zoom/Zoom.h"

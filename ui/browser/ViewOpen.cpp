@@ -6,7 +6,7 @@
 #include "controls/DriveComboBox.h"
 #include "controls/FileListBox.h"
 #include "platform/Platform.h"
-#include "ui/browser/ImageFacts.h"
+#include "ui/common/ImageFacts.h"
 #include "ui/browser/Viewmain.h"
 
 bool TViewForm::OpenAt(const QString& folder, const QString& fileName)

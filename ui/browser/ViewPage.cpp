@@ -7,7 +7,7 @@
 #include <QToolButton>
 #include "controls/FileListBox.h"
 #include "picture/Failure.h"
-#include "ui/browser/Geometry.h"
+#include "ui/common/Geometry.h"
 #include "controls/ImageControl.h"
 #include "controls/DirectoryListBox.h"
 #include "picture/Numbers.h"

@@ -3,7 +3,7 @@
 #include <QMenu>
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
-#include "ui/browser/PopupTags.h"
+#include "ui/common/PopupTags.h"
 #include "ui/browser/Viewmain.h"
 
 namespace {

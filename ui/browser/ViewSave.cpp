@@ -2,7 +2,7 @@
 #include <QAction>
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
-#include "ui/browser/PopupTags.h"
+#include "ui/common/PopupTags.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/save/Save.h"
 

@@ -12,7 +12,7 @@
 #include <QToolTip>
 #include <QWindow>
 #include "base/FileNames.h"
-#include "ui/browser/ButtonPictures.h"
+#include "ui/common/ButtonPictures.h"
 #include "controls/DecodeQueue.h"
 #include "controls/DirectoryListBox.h"
 #include "controls/DriveComboBox.h"

@@ -7,8 +7,8 @@
 #include <QWidget>
 #include "controls/ControlGeometry.h"
 #include "platform/Guard.h"
-#include "ui/browser/ImageList.h"
-#include "ui/browser/PageModel.h"
+#include "ui/common/ImageList.h"
+#include "ui/common/PageModel.h"
 
 class Platform;
 class QAction;

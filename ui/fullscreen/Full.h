@@ -9,8 +9,8 @@
 #include <QDialog>
 #include <QPointer>
 #include "controls/ImageControl.h"
-#include "ui/browser/Geometry.h"
-#include "ui/browser/ImageList.h"
+#include "ui/common/Geometry.h"
+#include "ui/common/ImageList.h"
 #include "platform/Guard.h"
 #include "ui/print/Placement.h"
 

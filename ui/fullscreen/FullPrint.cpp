@@ -4,7 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include "ui/browser/ButtonPictures.h"
+#include "ui/common/ButtonPictures.h"
 #include "ui/fullscreen/Full.h"
 #include "ui/fullscreen/FullImage.h"
 #include "ui/print/PicturePrint.h"

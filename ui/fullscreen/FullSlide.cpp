@@ -5,8 +5,8 @@
 #include "ui/fullscreen/Full.h"
 #include "ui/fullscreen/FullImage.h"
 #include "platform/Platform.h"
-#include "ui/browser/ImageFacts.h"
-#include "ui/browser/PageModel.h"
+#include "ui/common/ImageFacts.h"
+#include "ui/common/PageModel.h"
 
 namespace {
 // The timer's interval for a number of seconds; a typed number may be far beyond what a

@@ -8,7 +8,7 @@
 #include "ui/fullscreen/Full.h"
 #include "ui/fullscreen/FullImage.h"
 #include "platform/Platform.h"
-#include "ui/browser/PageModel.h"
+#include "ui/common/PageModel.h"
 #include "platform/Messages.h"
 
 namespace {

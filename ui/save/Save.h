@@ -10,8 +10,8 @@
 #include <QDialog>
 #include "picture/Bitmap.h"
 #include "picture/Picture.h"
-#include "ui/browser/PageModel.h"
-#include "ui/browser/PopupTags.h"
+#include "ui/common/PageModel.h"
+#include "ui/common/PopupTags.h"
 
 class Platform;
 class QCheckBox;

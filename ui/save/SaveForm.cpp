@@ -16,7 +16,7 @@
 #include "platform/Guard.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"
-#include "ui/browser/Geometry.h"
+#include "ui/common/Geometry.h"
 #include "ui/save/Save.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <QPointer>
 #include "picture/Bitmap.h"
 #include "picture/Picture.h"
-#include "ui/browser/PageModel.h"
+#include "ui/common/PageModel.h"
 #include "platform/Guard.h"
 
 class Platform;

@@ -1,4 +1,4 @@
-#include "ui/browser/ImageFacts.h"
+#include "ui/common/ImageFacts.h"
 #include <cmath>
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/browser/Geometry.h"
+#include "ui/common/Geometry.h"
 #include "picture/Numbers.h"
 
 void FitThumbnail(ControlGeometry& c, int32_t h, int32_t w)

@@ -6,7 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
-#include "ui/browser/PageModel.h"
+#include "ui/common/PageModel.h"
 
 // Bytes of a bitmap file worth reading for its header: the 14-byte file header and the
 // longest info header taken (124 bytes).

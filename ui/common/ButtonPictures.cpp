@@ -1,4 +1,4 @@
-#include "ui/browser/ButtonPictures.h"
+#include "ui/common/ButtonPictures.h"
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>

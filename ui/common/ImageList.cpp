@@ -1,4 +1,4 @@
-#include "ui/browser/ImageList.h"
+#include "ui/common/ImageList.h"
 #include <QListWidget>
 #include "controls/FileListBox.h"
 

@@ -1,4 +1,4 @@
-#include "ui/browser/PageModel.h"
+#include "ui/common/PageModel.h"
 
 void ResetPaging(TPicList& list)
 {
