@@ -593,7 +593,7 @@ private slots:
         QTest::newRow("short, with &") << "a&b" << false << "";
         QTest::newRow("long, & in last part")
             << "holidays/two thousand and nineteen/summer on the coast/sea & sand" << true << ".../sea & sand";
-        QTest::newRow("short but wider than the label") << "WWWWW/MMMM" << true << ".../MMMM";
+        QTest::newRow("short but wider than the label") << "WWWWWWWWWW/MMMM" << true << ".../MMMM";
     }
     void startFolderLabel()
     {
