@@ -31,8 +31,3 @@ void ApplyTooltipSettings(QColor background, int showDelayMs)
     if (!dynamic_cast<TooltipTimingStyle*>(QApplication::style()))
         QApplication::setStyle(new TooltipTimingStyle);
 }
-
-int TooltipShowDelay()
-{
-    return g_delay;
-}

@@ -4,4 +4,3 @@
 // Application-wide tooltip look and timing: background colour and the delay before showing.
 // (How long a tooltip stays is set per control with QWidget::setToolTipDuration.)
 void ApplyTooltipSettings(QColor background, int showDelayMs);
-int TooltipShowDelay();

@@ -16,9 +16,3 @@ inline int32_t Trunc(long double x)
 {
     return static_cast<int32_t>(x);
 }
-
-// Integer division that truncates toward zero, as the layout rules expect (C++ already does).
-inline int32_t DivTrunc(int32_t a, int32_t b)
-{
-    return a / b;
-}

@@ -44,11 +44,6 @@ void TPicture::Assign(const TGraphic* graphic)
     Take(graphic ? graphic->Clone() : nullptr);
 }
 
-TBitmap* TPicture::Bitmap() const
-{
-    return m_graphic && m_graphic->Kind() == GraphicKind::Bitmap ? static_cast<TBitmap*>(m_graphic.get()) : nullptr;
-}
-
 void TPicture::Take(std::unique_ptr<TGraphic> graphic)
 {
     m_graphic = std::move(graphic);

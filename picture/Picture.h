@@ -29,8 +29,6 @@ public:
     bool HasGraphic() const { return m_graphic != nullptr; }
     int32_t Width() const { return m_graphic ? m_graphic->Width() : 0; }
     int32_t Height() const { return m_graphic ? m_graphic->Height() : 0; }
-    // The held bitmap; callers ask only holders that hold one.
-    TBitmap* Bitmap() const;
 
     // Passed on from the graphic to the owner (the image control).
     std::function<void()> OnChange;

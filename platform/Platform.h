@@ -41,8 +41,7 @@ enum class ListFilter { Files, Directories, All };
 // typed without one, before the overwrite question is asked about the resulting name.
 struct SaveDialogSetup {
     QString title, filter, folder, fileName;
-    QString defaultExtension;
-    bool askOverwrite = true; // ask before an existing file is chosen
+    QString defaultExtension; // the dialog always asks before an existing file is chosen
 };
 
 // A millisecond timer; the scripted platform lets a test fire it.
@@ -121,10 +120,7 @@ public:
     // Shows a window modally and returns its result code.
     virtual int ShowModal(QDialog& dialog) = 0;
     // The save-file dialog; nullopt when cancelled. It asks before an existing file is
-    // replaced; `defaultExtension` (".bmp") is added to a typed name that has none.
-    virtual std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                                  const QString& folder, const QString& fileName,
-                                                  const QString& defaultExtension = QString()) = 0;
+    // replaced; the set-up's `defaultExtension` ("bmp") is added to a typed name that has none.
     virtual std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) = 0;
 
     // Clipboard: false when the clipboard cannot be taken.

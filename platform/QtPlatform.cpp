@@ -207,22 +207,6 @@ int QtPlatform::ShowModal(QDialog& dialog)
     return dialog.exec();
 }
 
-std::optional<QString> QtPlatform::SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                                  const QString& folder, const QString& fileName,
-                                                  const QString& defaultExtension)
-{
-    // The same dialog, asking before it replaces a file; the set-up wants the extension
-    // without its period.
-    SaveDialogSetup setup;
-    setup.title = title;
-    setup.filter = filter;
-    setup.folder = folder;
-    setup.fileName = fileName;
-    setup.defaultExtension = defaultExtension.startsWith(u'.') ? defaultExtension.mid(1) : defaultExtension;
-    setup.askOverwrite = true;
-    return RunSaveDialog(parent, setup);
-}
-
 std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup)
 {
     // Qt's dialog knows names only in its own decoding: a folder whose name is not UTF-8 is
@@ -244,7 +228,6 @@ std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDial
     // The dialog adds the extension before it looks for an existing file, so the question
     // is asked about the name that will be written.
     dialog.setDefaultSuffix(setup.defaultExtension);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !setup.askOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -30,9 +30,6 @@ public:
 
     QAction* PopupMenu(QMenu& menu, QPoint screenPos) override;
     int ShowModal(QDialog& dialog) override;
-    std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                          const QString& folder, const QString& fileName,
-                                          const QString& defaultExtension = QString()) override;
     std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) override;
 
     bool SetClipboardImage(const QImage& image) override;

@@ -127,9 +127,11 @@ private:
     {
         // Shown to the user in the dialog, so with replacement characters.
         const QString suggested = DisplayName(QFileInfo(documentName).completeBaseName()) + QStringLiteral(".pdf");
-        const std::optional<QString> chosen =
-            m_dialogs.SaveFileDialog(m_parent, QStringLiteral("Print to PDF file"),
-                                     QStringLiteral("PDF files (*.pdf)|*.pdf"), QString(), suggested);
+        SaveDialogSetup setup;
+        setup.title = QStringLiteral("Print to PDF file");
+        setup.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
+        setup.fileName = suggested;
+        const std::optional<QString> chosen = m_dialogs.RunSaveDialog(m_parent, setup);
         if (!chosen || chosen->isEmpty())
             return false;
         m_target = *chosen;

@@ -246,14 +246,6 @@ int ScriptedPlatform::ShowModal(QDialog& dialog)
     return result;
 }
 
-std::optional<QString> ScriptedPlatform::SaveFileDialog(QWidget*, const QString& title, const QString& filter,
-                                                        const QString& folder, const QString& fileName,
-                                                        const QString& defaultExtension)
-{
-    saveDialogs.push_back({title, filter, folder, fileName, defaultExtension});
-    return NextSaveAnswer();
-}
-
 std::optional<QString> ScriptedPlatform::RunSaveDialog(QWidget*, const SaveDialogSetup& setup)
 {
     saveSetups.push_back(setup);

@@ -55,11 +55,7 @@ public:
     };
     std::vector<MenuRecord> menus;
 
-    struct SaveDialogRecord {
-        QString title, filter, folder, fileName, defaultExtension;
-    };
-    std::vector<SaveDialogRecord> saveDialogs;
-    std::vector<SaveDialogSetup> saveSetups; // every RunSaveDialog
+    std::vector<SaveDialogSetup> saveSetups; // every save dialog
     std::vector<QString> modals;             // class name of every window shown modally
 
     struct PrintJobRecord {
@@ -137,9 +133,6 @@ public:
 
     QAction* PopupMenu(QMenu& menu, QPoint screenPos) override;
     int ShowModal(QDialog& dialog) override;
-    std::optional<QString> SaveFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                          const QString& folder, const QString& fileName,
-                                          const QString& defaultExtension = QString()) override;
     std::optional<QString> RunSaveDialog(QWidget* parent, const SaveDialogSetup& setup) override;
 
     bool SetClipboardImage(const QImage& image) override;

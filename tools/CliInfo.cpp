@@ -22,7 +22,7 @@ QStringList Describe(const TPicture& picture)
     QStringList lines;
     lines << QStringLiteral("kind: %1").arg(KindName(g->Kind())) << QStringLiteral("width: %1").arg(picture.Width())
           << QStringLiteral("height: %1").arg(picture.Height());
-    if (const TBitmap* bitmap = picture.Bitmap()) {
+    if (const TBitmap* bitmap = BitmapOf(picture.Graphic())) {
         lines << QStringLiteral("pixel-format: %1").arg(PixelFormatName(bitmap->PixelFormat()))
               << QStringLiteral("monochrome: %1").arg(YesNo(bitmap->Monochrome()));
     } else if (const TJpegImage* jpeg = JpegOf(g)) {

@@ -107,19 +107,17 @@ void TestQtPlatform::timerDestroyedInsideItsHandler()
     QCOMPARE(ticks, 1);
 }
 
-// Both save-dialog calls open in the folder with the proposed name chosen, refuse a blank
-// name and stay open, and add the default extension to a typed name that has none.
+// The save dialog opens in the folder with the proposed name chosen, refuses a blank name
+// and stays open, and adds the default extension to a typed name that has none.
 void TestQtPlatform::saveDialogAddsExtension_data()
 {
-    QTest::addColumn<bool>("withSetup");
     QTest::addColumn<QString>("blank"); // typed first, refused
-    QTest::newRow("SaveFileDialog, only blanks") << false << "   ";
-    QTest::newRow("RunSaveDialog, only an extension") << true << ".bmp";
+    QTest::newRow("only blanks") << "   ";
+    QTest::newRow("only an extension") << ".bmp";
 }
 
 void TestQtPlatform::saveDialogAddsExtension()
 {
-    QFETCH(bool, withSetup);
     QFETCH(QString, blank);
     const QTemporaryDir dir;
     QtPlatform platform;
@@ -141,12 +139,10 @@ void TestQtPlatform::saveDialogAddsExtension()
         dialog->selectFile(QStringLiteral("typed"));
         QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
     });
-    const std::optional<QString> chosen = withSetup
-        ? platform.RunSaveDialog(nullptr,
-                                 {QStringLiteral("Copy to"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), dir.path(),
-                                  QStringLiteral("a.bmp"), QStringLiteral("bmp"), false})
-        : platform.SaveFileDialog(nullptr, QStringLiteral("Save"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), dir.path(),
-                                  QStringLiteral("a.bmp"), QStringLiteral(".bmp"));
+    const std::optional<QString> chosen =
+        platform.RunSaveDialog(nullptr,
+                               {QStringLiteral("Copy to"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), dir.path(),
+                                QStringLiteral("a.bmp"), QStringLiteral("bmp")});
     QCOMPARE(proposed, dir.filePath(QStringLiteral("a.bmp")));
     QCOMPARE(refusal, QStringLiteral("Invalid file name"));
     QVERIFY(openAfterRefusal);
@@ -177,7 +173,7 @@ void TestQtPlatform::saveDialogRefusesFolderItCannotOpen()
     const std::optional<QString> chosen =
         platform.RunSaveDialog(nullptr,
                                {QStringLiteral("Copy to"), QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QString(),
-                                QStringLiteral("a.bmp"), QStringLiteral("bmp"), true});
+                                QStringLiteral("a.bmp"), QStringLiteral("bmp")});
     QDir::setCurrent(before);
     QCOMPARE(shown, QStringLiteral("QMessageBox"));
     QVERIFY2(said.contains(QStringLiteral("caf\uFFFD\": its name is not valid UTF-8")), qPrintable(said));

@@ -153,7 +153,6 @@ private slots:
         const auto& dialog = b.platform.saveSetups.front();
         QCOMPARE(dialog.fileName, QStringLiteral("Photo.JPG"));
         QCOMPARE(dialog.defaultExtension, QStringLiteral("JPG"));
-        QVERIFY(dialog.askOverwrite);
         QVERIFY(dialog.filter.isEmpty());
         QCOMPARE(ReadBytes(source), bytes);
         if (ok) {

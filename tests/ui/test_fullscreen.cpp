@@ -24,7 +24,7 @@
 #include "MainWindowFixture.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/fullscreen/Full.h"
-#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
 
 namespace {
 const QString kFullSize = QStringLiteral("Show Full Size");
@@ -624,7 +624,7 @@ private slots:
         target.fill(Qt::black);
         ControlGeometry fill;
         fill.clientAlign = true;
-        const QRect dest = TFullImage::PictureRectFor(fill, device, QSize(10, 6));
+        const QRect dest = TImage::PictureRectFor(fill, device, QSize(10, 6));
         QCOMPARE(dest, QRect(40, 27, 10, 6));
         {
             QPainter painter(&target);

@@ -297,7 +297,7 @@ private slots:
         }));
         QVERIFY2(p.platform.messages.empty(),
                  qPrintable(p.platform.messages.empty() ? QString() : p.platform.messages[0].text));
-        QCOMPARE(p.platform.saveDialogs.at(0).fileName, QStringLiteral("a.pdf"));
+        QCOMPARE(p.platform.saveSetups.at(0).fileName, QStringLiteral("a.pdf"));
         CheckPdf(pdf, landscape, expected);
         // Only the finished file is left in the folder.
         QCOMPARE(QDir(p.dir.path()).entryList({QStringLiteral("out.pdf*")}, QDir::Files),

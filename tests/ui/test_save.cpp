@@ -129,11 +129,11 @@ private slots:
             QCOMPARE(w.isVisible(), name.isEmpty()); // the cancelled dialog closes the window
         }));
         QCOMPARE(s.Texts(), name.isEmpty() ? QStringList {"Cannot use that Pixel format."} : QStringList {});
-        QCOMPARE(s.platform.saveDialogs.size(), size_t(name.isEmpty() ? 0 : 1));
+        QCOMPARE(s.platform.saveSetups.size(), size_t(name.isEmpty() ? 0 : 1));
         if (!name.isEmpty()) {
-            const auto& d = s.platform.saveDialogs[0];
+            const auto& d = s.platform.saveSetups[0];
             QCOMPARE(d.fileName, name);
-            QCOMPARE(d.defaultExtension, JpegPage(entry) ? ".jpg" : ".bmp");
+            QCOMPARE(d.defaultExtension, JpegPage(entry) ? "jpg" : "bmp");
             QCOMPARE(d.filter, DialogFilter(JpegPage(entry) ? GraphicKind::Jpeg : GraphicKind::Bitmap));
         }
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {file});
@@ -216,7 +216,7 @@ private slots:
             Press(w);
             QCOMPARE(w.isVisible(), !refusal.isEmpty());
         }));
-        QCOMPARE(s.platform.saveDialogs.size(), size_t(refusal.isEmpty() ? 1 : 0));
+        QCOMPARE(s.platform.saveSetups.size(), size_t(refusal.isEmpty() ? 1 : 0));
         QCOMPARE(s.Texts(), refusal.isEmpty() ? QStringList {} : QStringList {refusal});
     }
 
@@ -360,7 +360,7 @@ private slots:
         QCOMPARE(s.platform.messages.size(), size_t(1));
         QCOMPARE(s.platform.messages[0].kind, MessageKind::Error);
         QVERIFY2(s.Texts()[0].startsWith(QLatin1String("Cannot save - ")), qPrintable(s.Texts()[0]));
-        QCOMPARE(s.platform.saveDialogs.size(), size_t(loaded ? 1 : 0));
+        QCOMPARE(s.platform.saveSetups.size(), size_t(loaded ? 1 : 0));
         QCOMPARE(ReadBytes(out), old);
         QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList {QStringLiteral("a.bmp"), QStringLiteral("old.bmp")}));

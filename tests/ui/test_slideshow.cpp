@@ -25,7 +25,7 @@
 #include "MainWindowFixture.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/fullscreen/Full.h"
-#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
 
 namespace {
 const QString kNoImages = QStringLiteral("No Images found for SlideShow.");
@@ -407,7 +407,7 @@ private slots:
             std::vector<std::pair<TProgressStage, bool>> seen;
             const auto handler = full.imgFull->OnProgress;
             QVERIFY(handler);
-            full.imgFull->OnProgress = [&](TFullImage* sender, const ProgressReport& report) {
+            full.imgFull->OnProgress = [&](TImage* sender, const ProgressReport& report) {
                 handler(sender, report);
                 seen.emplace_back(report.stage, timer->Active());
             };

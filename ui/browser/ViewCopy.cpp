@@ -2,6 +2,7 @@
 // picture onto the clipboard, and its file copied unchanged to a name the user chooses.
 #include <memory>
 #include <QFileInfo>
+#include "base/ScopeExit.h"
 #include "controls/ImageControl.h"
 #include "picture/ClipboardForm.h"
 #include "picture/Failure.h"
@@ -10,42 +11,6 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "ui/browser/Viewmain.h"
-
-namespace {
-// The busy cursor for a scope, taken back also when a failure leaves it.
-class BusySpan {
-public:
-    BusySpan(Platform& platform, bool busy) : m_platform(platform), m_busy(busy)
-    {
-        if (m_busy)
-            m_platform.SetBusyCursor(true);
-    }
-    ~BusySpan()
-    {
-        if (m_busy)
-            m_platform.SetBusyCursor(false);
-    }
-    BusySpan(const BusySpan&) = delete;
-    BusySpan& operator=(const BusySpan&) = delete;
-
-private:
-    Platform& m_platform;
-    bool m_busy;
-};
-
-// Makes the given folder the working folder again on every way out of the scope.
-class FolderRestore {
-public:
-    FolderRestore(Platform& platform, QString folder) : m_platform(platform), m_folder(std::move(folder)) {}
-    ~FolderRestore() { m_platform.SetCurrentFolder(m_folder); }
-    FolderRestore(const FolderRestore&) = delete;
-    FolderRestore& operator=(const FolderRestore&) = delete;
-
-private:
-    Platform& m_platform;
-    QString m_folder;
-};
-}
 
 void TViewForm::mniCopytoClipboardClick()
 {
@@ -62,7 +27,13 @@ void TViewForm::mniCopytoClipboardClick()
     std::unique_ptr<TGraphic> whole = CreateGraphicForFile(path);
     ClipboardForm form;
     {
-        BusySpan busy(m_platform, whole->Kind() == GraphicKind::Jpeg);
+        const bool busy = whole->Kind() == GraphicKind::Jpeg;
+        if (busy)
+            m_platform.SetBusyCursor(true);
+        const ScopeExit idle([this, busy] {
+            if (busy)
+                m_platform.SetBusyCursor(false);
+        });
         whole->LoadFromFile(path);
         form = MakeClipboardForm(*whole);
     }
@@ -73,15 +44,13 @@ void TViewForm::mniCopytoClipboardClick()
 
 void TViewForm::mniCopytoClick()
 {
-    SavedFolder = m_platform.CurrentFolder();
-    const FolderRestore restore(m_platform, SavedFolder);
+    const ScopeExit restore([this, folder = m_platform.CurrentFolder()] { m_platform.SetCurrentFolder(folder); });
     const QString entry = ImageInfo.FileName;
     if (entry.isEmpty())
         return;
     SaveDialogSetup setup;
     setup.fileName = QFileInfo(entry).fileName();
     setup.defaultExtension = ExtensionOf(entry).mid(1); // as the file has it, without its period
-    setup.askOverwrite = true;
     const QString source = CurrentImageList().FullPath(entry);
     const std::optional<QString> target = m_platform.RunSaveDialog(this, setup);
     if (!target)

@@ -69,7 +69,7 @@ void TViewForm::GatherImageDetails()
         if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
             thumbnail && !thumbnail->Facts().decoded)
             m_decodeQueue->Finish(img);
-        if (const TBitmap* bmp = img->Picture().Bitmap()) {
+        if (const TBitmap* bmp = BitmapOf(img->Picture().Graphic())) {
             ImageInfo.PixelFormat = bmp->PixelFormat();
             ImageInfo.Monochrome = bmp->Monochrome();
             FreshFacts.monochrome = true;

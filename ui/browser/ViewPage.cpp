@@ -12,6 +12,7 @@
 #include "controls/DirectoryListBox.h"
 #include "picture/Numbers.h"
 #include "picture/Picture.h"
+#include "picture/PictureFormats.h"
 #include "picture/PictureThumbnail.h"
 #include "platform/Platform.h"
 #include "controls/RadioGroup.h"
@@ -19,16 +20,7 @@
 #include "controls/DecodeQueue.h"
 #include "platform/Messages.h"
 
-namespace {
-// The extension with its period, as the name has it ("" when none).
-QString ExtractFileExt(const QString& name)
-{
-    const int slash = name.lastIndexOf(QLatin1Char('/'));
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > slash ? name.mid(dot) : QString();
-}
-
-}
+namespace {}
 
 ImageList TViewForm::CurrentImageList() const
 {
@@ -111,7 +103,7 @@ void TViewForm::LoadThumbnail(int k)
     if (PicList.NextIndex >= PicList.Total)
         return;
     const QString entry = ImageListEntry(PicList.NextIndex);
-    const QString ext = ExtractFileExt(entry).toLower();
+    const QString ext = ExtensionOf(entry).toLower();
     if (IsImageExtension(ext)) {
         TImage* img = Thumbnail(k);
         if (!img) {

@@ -1,35 +1,19 @@
 // The popup's door to the save window: "Save Thumb Nail as" and "Save File as".
 #include <QAction>
+#include "base/ScopeExit.h"
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
 #include "ui/common/PopupTags.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/save/Save.h"
 
-namespace {
-// The save dialog may change the working folder; the main window's lists resolve against it.
-class KeepWorkingFolder {
-public:
-    KeepWorkingFolder(Platform& platform, QString& saved) : m_platform(platform), m_saved(saved)
-    {
-        m_saved = m_platform.CurrentFolder();
-    }
-    ~KeepWorkingFolder() { m_platform.SetCurrentFolder(m_saved); }
-    KeepWorkingFolder(const KeepWorkingFolder&) = delete;
-    KeepWorkingFolder& operator=(const KeepWorkingFolder&) = delete;
-
-private:
-    Platform& m_platform;
-    QString& m_saved;
-};
-}
-
 void TViewForm::mniSaveAsClick(QAction* sender)
 {
     TImage* thumbnail = Thumbnail(PicList.Current);
     if (!sender || !thumbnail)
         return;
-    const KeepWorkingFolder keep(m_platform, SavedFolder);
+    // The save dialog may change the working folder; the lists resolve against it.
+    const ScopeExit keep([this, folder = m_platform.CurrentFolder()] { m_platform.SetCurrentFolder(folder); });
     TSaveForm save(this, m_platform);
     save.PictureExt = ImageInfo.Ext;
     save.SaveKind = sender->data().toInt();

@@ -1,5 +1,6 @@
 // The search area over the file panel: opening and closing it, the search and its outcome.
 // The walk itself and its rules are in FolderWalk, free of widgets.
+#include "base/ScopeExit.h"
 #include <algorithm>
 #include <QCoreApplication>
 #include <QEvent>
@@ -31,15 +32,6 @@ public:
         return QSize(kResultExtent, QStyledItemDelegate::sizeHint(option, index).height());
     }
 };
-
-// Runs its function on leaving the scope, also when a failure passes through.
-template <class F>
-struct OnExit {
-    F f;
-    ~OnExit() { f(); }
-};
-template <class F>
-OnExit(F) -> OnExit<F>;
 
 // Closing the main window ends the application; a walk that is processing messages when
 // that happens must stop. The window's close can't be refused, so the close event itself
@@ -189,15 +181,15 @@ void TViewForm::btnFSearchClick()
     btnFSearch->setEnabled(false);
     btnFCancel->setEnabled(true);
     // Back to idle however the search ends.
-    OnExit idle {[this] {
+    const ScopeExit idle([this] {
         btnFSearch->setEnabled(true);
         btnFCancel->setEnabled(false);
-    }};
+    });
     SearchInfo.StartFolder = SearchRules::WithTrailingSeparator(m_platform.CurrentFolder());
     m_platform.ProcessMessages();
     {
         lbxFileSearch->setUpdatesEnabled(false);
-        OnExit resume {[this] { lbxFileSearch->setUpdatesEnabled(true); }};
+        const ScopeExit resume([this] { lbxFileSearch->setUpdatesEnabled(true); });
         RunSearch(SearchInfo.StartFolder, SearchInfo.Pattern, lbxFileSearch);
     }
     if (lbxFileSearch->count() == 0) {
@@ -222,10 +214,10 @@ void TViewForm::RunSearch(const QString& startFolder, const QString& pattern, QL
     walk.keepGoing = [this] { return !SearchInfo.Cancelled && !Terminating; };
     {
         FolderWalk* const outer = std::exchange(m_folderWalk, &walk);
-        OnExit restore {[this, outer] {
+        const ScopeExit restore([this, outer] {
             m_folderWalk = outer;
             m_platform.SetBusyCursor(false);
-        }};
+        });
         QString path = startFolder;
         WalkFolder(path);
     }

@@ -214,9 +214,7 @@ void TViewForm::FormCreate()
 
 TImage* TViewForm::Thumbnail(int n) const
 {
-    if (n < 1 || n > kThumbnails)
-        return nullptr;
-    return pnlImage->findChild<TImage*>(QStringLiteral("Image%1").arg(n), Qt::FindDirectChildrenOnly);
+    return n >= 1 && n <= kThumbnails ? m_images[size_t(n - 1)] : nullptr;
 }
 
 void TViewForm::ArrangePanels()

@@ -44,7 +44,6 @@ public:
     int32_t GridSide = 3;
     bool SearchMode = false;
     bool Starting = true;
-    QString SavedFolder;
     // The older page load, kept so both can be timed in one run (the thumbnail benchmark):
     // each file read whole on this thread, its decode asked for at the cell's first paint, the
     // cell keeping the whole picture. Off: only headers are read here and the workers read and

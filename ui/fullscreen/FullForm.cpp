@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWindow>
-#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include "ui/common/ButtonPictures.h"
 #include "ui/fullscreen/Full.h"
-#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
 #include "ui/print/PicturePrint.h"
 #include "platform/Messages.h"
 #include "platform/Platform.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include "ui/fullscreen/Full.h"
-#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
 #include "platform/Platform.h"
 #include "ui/common/ImageFacts.h"
 #include "ui/common/PageModel.h"

@@ -6,7 +6,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include "ui/fullscreen/Full.h"
-#include "ui/fullscreen/FullImage.h"
+#include "controls/ImageControl.h"
 #include "platform/Platform.h"
 #include "ui/common/PageModel.h"
 #include "platform/Messages.h"

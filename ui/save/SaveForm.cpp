@@ -309,8 +309,11 @@ bool TSaveForm::ReadThumbnailMax(std::optional<int32_t>& max)
 
 std::optional<QString> TSaveForm::AskFileName(GraphicKind kind, const QString& defaultExtension)
 {
-    return m_platform.SaveFileDialog(this, QString(), DialogFilter(kind), QString(), ProposedName(ImageInfo.FileName),
-                                     defaultExtension);
+    SaveDialogSetup setup;
+    setup.filter = DialogFilter(kind);
+    setup.fileName = ProposedName(ImageInfo.FileName);
+    setup.defaultExtension = defaultExtension.startsWith(u'.') ? defaultExtension.mid(1) : defaultExtension;
+    return m_platform.RunSaveDialog(this, setup);
 }
 
 TBitmap TSaveForm::RenderIconSource()

@@ -55,18 +55,6 @@ Taps MakeTaps(int first, int count, double unit, int sourceSize)
 }
 }
 
-QRect BoxReduceSource(QSize sourceSize, double unitX, double unitY, const QRect& dest)
-{
-    auto span = [](int first, int last, double unit, int size) {
-        const int i0 = int(Edge(first, unit) / kOne);
-        const int i1 = int((std::max(Edge(last + 1, unit), Edge(last, unit) + 1) - 1) / kOne);
-        return std::pair(std::min(i0, size - 1), std::min(i1, size - 1));
-    };
-    const auto [x0, x1] = span(dest.left(), dest.right(), unitX, sourceSize.width());
-    const auto [y0, y1] = span(dest.top(), dest.bottom(), unitY, sourceSize.height());
-    return QRect(QPoint(x0, y0), QPoint(x1, y1));
-}
-
 QImage BoxReduce(const QImage& pixels, QPoint origin, QSize sourceSize, double unitX, double unitY, const QRect& dest)
 {
     QImage out(dest.size(), QImage::Format_RGB32);

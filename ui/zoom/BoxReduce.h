@@ -12,5 +12,3 @@
 // `unitX` x `unitY` zoomed pixels (each at most 1). `pixels` must hold every source pixel
 // under `dest`. The result is 32-bit, of dest's size.
 QImage BoxReduce(const QImage& pixels, QPoint origin, QSize sourceSize, double unitX, double unitY, const QRect& dest);
-// The source pixels under `dest`: the part `pixels` must hold.
-QRect BoxReduceSource(QSize sourceSize, double unitX, double unitY, const QRect& dest);

@@ -1,5 +1,6 @@
 // The zoom panel's Save menu, its help panel and the dragging of the panel.
 #include <QAction>
+#include "base/ScopeExit.h"
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,18 +18,6 @@ constexpr int kHelpMaxWidth = 500;
 constexpr int kHelpMargin = 24; // the help panel's right edge lines up with the pinned panel's
 constexpr int kDragMargin = 14; // a dragged panel's left edge stays this far inside the right
 
-// The save dialog may change the working folder; the main window's lists resolve against it.
-class KeepWorkingFolder {
-public:
-    explicit KeepWorkingFolder(Platform& platform) : m_platform(platform), m_saved(platform.CurrentFolder()) {}
-    ~KeepWorkingFolder() { m_platform.SetCurrentFolder(m_saved); }
-    KeepWorkingFolder(const KeepWorkingFolder&) = delete;
-    KeepWorkingFolder& operator=(const KeepWorkingFolder&) = delete;
-
-private:
-    Platform& m_platform;
-    QString m_saved;
-};
 }
 
 void TZoomForm::btnSaveClick()
@@ -49,7 +38,8 @@ void TZoomForm::mniSaveClick(QAction* sender)
 {
     if (!sender || BaseBitmap().Empty())
         return;
-    const KeepWorkingFolder keep(m_platform);
+    // The save dialog may change the working folder; the main window's lists resolve against it.
+    const ScopeExit keep([this, folder = m_platform.CurrentFolder()] { m_platform.SetCurrentFolder(folder); });
     TBitmap shown;
     try {
         shown = ShownPicture();

@@ -95,14 +95,6 @@ void ZoomSource::Clear()
     m_from.reset();
 }
 
-int64_t ZoomSource::ExtraBytes() const
-{
-    int64_t total = 0;
-    for (const QImage& level : m_levels)
-        total += level.sizeInBytes();
-    return total;
-}
-
 QSize ZoomSource::LevelSize(int level) const
 {
     const int f = 1 << level;

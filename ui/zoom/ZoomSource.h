@@ -37,9 +37,6 @@ public:
     // The same part as a 32-bit image of area's size (white beyond the picture).
     QImage Region(QSize zoomed, const QRect& area) const;
 
-    // Bytes held beside the base (the reduced copies).
-    int64_t ExtraBytes() const;
-
 private:
     // The copy at 1 / 2^level: level 0 is the base, levels 2 and below the stored copies.
     int LevelFor(double scale) const;

@@ -12,6 +12,7 @@
 #include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "ui/zoom/FocusOutline.h"
+#include "base/ScopeExit.h"
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
 #include "ui/zoom/ZoomRules.h"
@@ -19,17 +20,6 @@
 namespace {
 constexpr int kPanelMargin = 24; // room for a vertical scroll bar right of the panel
 
-// The hourglass while a step runs, also when the step fails.
-class BusyCursor {
-public:
-    explicit BusyCursor(Platform& platform) : m_platform(platform) { m_platform.SetBusyCursor(true); }
-    ~BusyCursor() { m_platform.SetBusyCursor(false); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    Platform& m_platform;
-};
 }
 
 const TBitmap& TZoomForm::BaseBitmap() const
@@ -51,7 +41,9 @@ void TZoomForm::btnZoomClick(QObject* sender)
 
 bool TZoomForm::StepZoom(bool zoomIn)
 {
-    BusyCursor busy(m_platform);
+    // The hourglass while a step runs and its picture is drawn, also when the step fails.
+    m_platform.SetBusyCursor(true);
+    const ScopeExit idle([this] { m_platform.SetBusyCursor(false); });
     const int64_t step = ZoomRules::ParseZoomStep(edtZoomRate->Text());
     ZoomStep = int32_t(step);
     const int64_t ratio = int64_t(ZoomRatio) + (zoomIn ? step : -step);
