@@ -93,4 +93,3 @@ void TViewForm::HelpPopup()
 {
     m_platform.PopupMenu(*pumHelp, m_platform.CursorPos());
 }
-
