@@ -17,7 +17,7 @@
 #include <memory>
 #include <vector>
 #include "app/lib/Application.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/search/FolderWalk.h"
 

@@ -25,7 +25,7 @@
 #include "picture/JpegImage.h"
 #include "PaintWatch.h"
 #include "controls/RadioGroup.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "ui/browser/Viewmain.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "app/lib/Application.h"
 #include "controls/UpDownEdit.h"
 #include "picture/Picture.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
 #include "ui/zoom/ZoomRules.h"

@@ -3,7 +3,7 @@
 #include "app/lib/Application.h"
 #include "picture/Failure.h"
 #include "platform/Guard.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 class TestReport : public QObject {
     Q_OBJECT

@@ -11,7 +11,7 @@
 #include "controls/ImageControl.h"
 #include "picture/Bitmap.h"
 #include "picture/JpegImage.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "controls/DriveComboBox.h"
 #include "picture/Failure.h"
 #include "platform/FileServices.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 class TestDirectoryListBox : public QObject {
     Q_OBJECT

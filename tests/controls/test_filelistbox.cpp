@@ -1,7 +1,6 @@
 // The file list: what it lists, in which order, how often it reads the folder, and when
 // it reports a change.
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -9,7 +8,7 @@
 #include "TestFiles.h"
 #include "controls/FileListBox.h"
 #include "platform/FileServices.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 class TestFileListBox : public QObject {
     Q_OBJECT
@@ -136,18 +135,15 @@ private slots:
         list.resize(200, 300);
         list.show();
         platform.lists = 0;
-        QElapsedTimer timer;
-        timer.start();
+        // How long this takes is a figure of bench/thumbs (the folder of 10,000 pictures).
         list.SetDirectory(dir.path());
         QCoreApplication::processEvents(); // lays out and paints the visible rows
-        const qint64 ms = timer.elapsed();
         QCOMPARE(list.Count(), 10000);
         QCOMPARE(list.Item(0), QStringLiteral("img00000.jpg"));
         QCOMPARE(list.Item(9999), QStringLiteral("img09999.jpg"));
         list.verticalScrollBar()->setValue(list.verticalScrollBar()->maximum());
         QCoreApplication::processEvents();
         QCOMPARE(platform.lists, 1);
-        QVERIFY2(ms < 3000, qPrintable(QStringLiteral("listing took %1 ms").arg(ms)));
     }
 
     void mouseSelectsAndClicks()

@@ -10,7 +10,7 @@
 #include "picture/Bitmap.h"
 #include "picture/Failure.h"
 #include "picture/JpegImage.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 namespace {
 // A graphic that must be prepared before it draws, recording what happens to it.

@@ -5,7 +5,7 @@
 #include <QtTest>
 #include "controls/RadioGroup.h"
 #include "controls/UpDownEdit.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 class TestSmallControls : public QObject {
     Q_OBJECT

@@ -1,7 +1,7 @@
 // The scripted platform that every GUI test relies on: menus, timers and modal windows.
 #include <QtTest>
 
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 #include <QAction>
 #include <QDialog>

@@ -7,7 +7,7 @@
 #include <memory>
 #include "app/lib/Application.h"
 #include "controls/DecodeQueue.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "ui/browser/Viewmain.h"
 
 template <class P = ScriptedPlatform>

@@ -13,7 +13,7 @@
 #include "controls/DecodeQueue.h"
 #include "controls/ImageControl.h"
 #include "picture/PictureThumbnail.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "JpegSegments.h"
 #include "TestPictures.h"

@@ -10,7 +10,7 @@
 #include <QWindow>
 #include <memory>
 #include "app/lib/Application.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "MainWindowFixture.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/dialogs/About.h"

@@ -17,7 +17,7 @@
 #include "controls/ImageControl.h"
 #include "picture/JpegCodec.h"
 #include "picture/JpegImage.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "JpegSegments.h"
 #include "TestPictures.h"

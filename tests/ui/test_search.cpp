@@ -18,7 +18,7 @@
 #include "platform/FileServices.h"
 #include "controls/ImageControl.h"
 #include "controls/RadioGroup.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"
@@ -397,23 +397,29 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         w.Search("cat");
         QCOMPARE(f.lbxFileSearch->count(), 8);
-        QTest::qWait(50); // the results are drawn
+        QWidget* view = f.lbxFileSearch->viewport();
+        const QColor base = f.lbxFileSearch->palette().color(QPalette::Base);
+        const auto marked = [&](const QImage& image) {
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += image.pixelColor(x, y) != base;
+            return n;
+        };
+        const auto grab = [&] {
+            const QPoint at = view->mapToGlobal(QPoint(0, 0));
+            return f.screen()->grabWindow(0, at.x(), at.y(), view->width(), view->height()).toImage();
+        };
+        // The results are on the screen before the next search starts.
+        QTRY_VERIFY(marked(grab()) > 0);
         QImage shown;
         w.onList = [&](const QString&) {
-            if (shown.isNull()) {
-                QWidget* view = f.lbxFileSearch->viewport();
-                const QPoint at = view->mapToGlobal(QPoint(0, 0));
-                shown = f.screen()->grabWindow(0, at.x(), at.y(), view->width(), view->height()).toImage();
-            }
+            if (shown.isNull())
+                shown = grab();
         };
         f.btnFSearch->click();
         QVERIFY(!shown.isNull());
-        const QColor base = f.lbxFileSearch->palette().color(QPalette::Base);
-        int marked = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                marked += shown.pixelColor(x, y) != base;
-        QCOMPARE(marked, 0);
+        QCOMPARE(marked(shown), 0);
     }
 
     void closingTheAreaReloadsFolder()

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <map>
 #include "app/lib/Application.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "ui/search/FolderWalk.h"
 #include "ui/search/PathEllipsis.h"

@@ -18,7 +18,7 @@
 #include "controls/DecodeQueue.h"
 #include "platform/FileServices.h"
 #include "controls/ImageControl.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "controls/UpDownEdit.h"

@@ -11,7 +11,7 @@
 #include "controls/FileListBox.h"
 #include "controls/ImageControl.h"
 #include "controls/RadioGroup.h"
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 #include "MainWindowFixture.h"

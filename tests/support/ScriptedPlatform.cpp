@@ -1,4 +1,4 @@
-#include "platform/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 #include "platform/FileServices.h"
 #include "base/FileNames.h"
