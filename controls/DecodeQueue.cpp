@@ -152,7 +152,7 @@ bool DecodeQueue::Dispatch()
         const uint64_t id = m_nextId++;
         auto stop = std::make_shared<std::atomic<bool>>(false);
         m_flights.push_back(Flight {job, id, false, stop});
-        std::optional<JpegCacheJob> work;
+        std::optional<DecodeJob> work;
         m_running = true;
         Guarded(m_platform, [&] { work = jpeg ? jpeg->StartCacheJob(job.target) : thumbnail->StartJob(job.target); });
         m_running = false;
@@ -217,7 +217,7 @@ void DecodeQueue::Collect(bool andContinue)
         Continue();
 }
 
-void DecodeQueue::Adopt(const Job& job, JpegCacheResult& result)
+void DecodeQueue::Adopt(const Job& job, DecodeResult& result)
 {
     TImage* image = job.image;
     TJpegImage* jpeg = JpegOf(image->Picture().Graphic());

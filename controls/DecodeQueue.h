@@ -23,7 +23,7 @@ class DecodeBudget;
 class Platform;
 class TImage;
 struct DecodeChannel;
-struct JpegCacheResult;
+struct DecodeResult;
 
 class DecodeQueue : public QObject {
     Q_OBJECT
@@ -95,7 +95,7 @@ private:
     bool Dispatch();
     // Takes back every finished decode; then, with andContinue, starts what comes next.
     void Collect(bool andContinue);
-    void Adopt(const Job& job, JpegCacheResult& result);
+    void Adopt(const Job& job, DecodeResult& result);
     void PrepareHere(const Job& job);
     void Post();
     void Step();

@@ -52,7 +52,7 @@ void WorkOne()
     if (!task.stop->load(std::memory_order_relaxed)) {
         task.job.options.cancel = task.stop.get();
         // A page cell's job names its file, which the worker reads itself.
-        done.result = task.job.path.isEmpty() ? TJpegImage::RunCacheJob(task.job) : RunThumbnailJob(task.job);
+        done.result = RunDecodeJob(task.job);
     }
     task.job.data = QByteArray(); // this thread's share of the bytes goes now
     task.job.budget.reset();

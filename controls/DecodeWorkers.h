@@ -19,13 +19,13 @@ class QThreadPool;
 
 struct DecodeTask {
     uint64_t id = 0;
-    JpegCacheJob job;
+    DecodeJob job;
     std::shared_ptr<std::atomic<bool>> stop; // raised when the task's page was left
 };
 
 struct DecodeDone {
     uint64_t id = 0;
-    JpegCacheResult result;
+    DecodeResult result;
 };
 
 struct DecodeChannel {

@@ -227,14 +227,14 @@ void TJpegImage::Draw(QPainter& painter, const QRect& rect, bool smooth) const
         DrawImage(painter, rect, m_cache, smooth);
 }
 
-std::optional<JpegCacheJob> TJpegImage::StartCacheJob(QSize target)
+std::optional<DecodeJob> TJpegImage::StartCacheJob(QSize target)
 {
     if (!NeedsPrepare(target))
         return std::nullopt;
     const int denom = CacheDenomFor(target);
     if (denom == 1)
         return std::nullopt; // a full-size decoding stays on the picture's thread
-    JpegCacheJob job;
+    DecodeJob job;
     job.data = m_data;
     job.options = OptionsFor(settings, m_headerGrayscale, m_multiScan, denom);
     job.target = target;
@@ -245,10 +245,10 @@ std::optional<JpegCacheJob> TJpegImage::StartCacheJob(QSize target)
     return job;
 }
 
-JpegCacheResult TJpegImage::RunCacheJob(const JpegCacheJob& job)
+DecodeResult TJpegImage::RunCacheJob(const DecodeJob& job)
 {
     // Runs on a worker thread: nothing may escape, and nothing here touches a picture.
-    JpegCacheResult out;
+    DecodeResult out;
     out.denom = job.options.scaleDenom;
     try {
         JpegDecodeResult r = JpegDecode(job.data, job.options, JpegProgressFn());
@@ -266,7 +266,7 @@ JpegCacheResult TJpegImage::RunCacheJob(const JpegCacheJob& job)
     return out;
 }
 
-void TJpegImage::AdoptCache(JpegCacheResult result)
+void TJpegImage::AdoptCache(DecodeResult result)
 {
     // A larger cache already held (a smaller denominator) serves more sizes: it stays.
     if (!result.cache.isNull() && (m_cacheDenom == 0 || result.denom <= m_cacheDenom)) {

@@ -7,7 +7,7 @@
 #include "picture/Bitmap.h"
 #include "picture/Graphic.h"
 #include "picture/JpegCodec.h"
-#include "picture/ThumbnailFacts.h"
+#include "picture/DecodeJob.h"
 
 class DecodeBudget;
 
@@ -24,39 +24,6 @@ struct JpegSettings {
     // false: every drawing decodes the full-size bitmap and draws it scaled, never a reduced
     // display cache (the slow reference path the thumbnail benchmark compares against).
     bool reducedDecode = true;
-};
-
-// A display-cache decoding taken away from its picture so that any thread can run it: the
-// compressed bytes are shared and never written, everything else is a copy.
-struct JpegCacheJob {
-    QByteArray data;
-    JpegDecodeOptions options; // its scale is the cache's DCT denominator (2, 4 or 8)
-    QSize target;              // the drawing size, for the smoothly reduced copy
-    // A page cell's job (RunThumbnailJob, picture/PictureThumbnail.h): `data` stays empty, the
-    // worker reads the file at `path` itself, a picture of `kind`, picks the DCT scale from
-    // its header and reserves what it decodes from `budget` (when there is one).
-    QString path;
-    GraphicKind kind = GraphicKind::Jpeg;
-    bool reducedDecode = true;
-    std::shared_ptr<DecodeBudget> budget;
-    QSize pictureSize; // a page cell's picture, upright, from its header (for the shared cache)
-    // A page cell whose header is not read yet: the worker reads it, then takes the drawing
-    // size for a picture of that upright size from this (a pure rule: it runs on the worker).
-    std::function<QSize(QSize picture)> targetFor;
-};
-
-struct JpegCacheResult {
-    QImage cache;  // at the DCT scale, upright and in sRGB; null when nothing was decoded
-    QImage fitted; // the cache smoothly reduced to the target
-    int denom = 0; // the decode's DCT denominator; 0 when nothing was decoded (a cached thumbnail)
-    QString error; // empty on success
-    // A bitmap cell's facts, known once its file is decoded.
-    TPixelFormat pixelFormat = TPixelFormat::Device;
-    bool monochrome = false;
-    // A job with `targetFor`: the header's facts (none when the header could not be read) and
-    // the drawing size the copy was made for.
-    std::optional<ThumbnailFacts> facts;
-    QSize target;
 };
 
 // Program-wide defaults; the 8-bit choice for palette screens is made once at start.
@@ -91,9 +58,9 @@ public:
     // nothing is) and reports the start; RunCacheJob runs on any thread and touches no
     // picture; AdoptCache, back on the picture's thread, keeps the result and reports the
     // end, or raises a failed decode once as Prepare does.
-    std::optional<JpegCacheJob> StartCacheJob(QSize target);
-    static JpegCacheResult RunCacheJob(const JpegCacheJob& job);
-    void AdoptCache(JpegCacheResult result);
+    std::optional<DecodeJob> StartCacheJob(QSize target);
+    static DecodeResult RunCacheJob(const DecodeJob& job);
+    void AdoptCache(DecodeResult result);
     int CacheDenom() const { return m_cacheDenom; }
 
     // The full-size decoded bitmap, decoding it first when needed (may throw).

@@ -129,7 +129,7 @@ int64_t DecodeBytes(int64_t width, int64_t height, int bitCount)
 // `classSide`: the side of the shared cache's thumbnail to be made from this decode (0: none);
 // a JPEG is then decoded at a scale that covers it, and `decoded` receives the picture as
 // decoded, before its reduction to the cell.
-void DecodeInto(JpegCacheResult& out, const JpegCacheJob& job, const QByteArray& bytes, int classSide = 0,
+void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes, int classSide = 0,
                 QImage* decoded = nullptr)
 {
     DecodeBudget* budget = job.budget.get();
@@ -242,13 +242,13 @@ ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind)
     }
 }
 
-JpegCacheResult RunThumbnailJob(const JpegCacheJob& cellJob)
+DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
 {
-    JpegCacheResult out;
+    DecodeResult out;
     try {
         // A cell laid out before its file was looked at: the header gives the size, the size
         // the drawing size, and the decode goes on as for a cell whose facts were known.
-        JpegCacheJob sized;
+        DecodeJob sized;
         std::optional<QByteArray> whole; // the file, when it was read for its header already
         if (cellJob.targetFor) {
             // Where the shared cache may hold the thumbnail, the header alone is read, so a
@@ -267,7 +267,7 @@ JpegCacheResult RunThumbnailJob(const JpegCacheJob& cellJob)
             out.facts = facts;
             out.target = sized.target;
         }
-        const JpegCacheJob& job = cellJob.targetFor ? sized : cellJob;
+        const DecodeJob& job = cellJob.targetFor ? sized : cellJob;
         // The shared cache stands for the file's own colours: not in the greyscale setting, nor
         // for colours reduced to a palette screen's; a cell larger than every class has none.
         std::optional<ThumbnailCache> cache;
@@ -369,13 +369,14 @@ bool TThumbnail::NeedsPrepare(QSize target) const
     return !target.isEmpty() && m_shownFor != target;
 }
 
-JpegCacheJob TThumbnail::MakeJob(QSize target) const
+DecodeJob TThumbnail::MakeJob(QSize target) const
 {
     const JpegSettings& s = JpegDefaults();
-    JpegCacheJob job;
+    DecodeJob job;
     job.options = JpegOptionsFor(s, m_facts.grayscale, m_facts.multiScan, 1);
     job.options.buffered = false; // nothing is drawn before the reduced copy is made
     job.target = target;
+    job.makes = DecodeMakes::CellCopy;
     job.path = m_path;
     job.kind = m_facts.source;
     job.reducedDecode = s.reducedDecode;
@@ -388,11 +389,11 @@ JpegCacheJob TThumbnail::MakeJob(QSize target) const
 void TThumbnail::Prepare(QSize target)
 {
     // One file at a time on this thread: the per-file limit bounds it, no budget is needed.
-    if (const std::optional<JpegCacheJob> job = StartJob(target))
+    if (const std::optional<DecodeJob> job = StartJob(target))
         Adopt(target, RunThumbnailJob(*job));
 }
 
-std::optional<JpegCacheJob> TThumbnail::StartJob(QSize target)
+std::optional<DecodeJob> TThumbnail::StartJob(QSize target)
 {
     if (!NeedsPrepare(target))
         return std::nullopt;
@@ -400,7 +401,7 @@ std::optional<JpegCacheJob> TThumbnail::StartJob(QSize target)
     return MakeJob(target);
 }
 
-void TThumbnail::Adopt(QSize target, JpegCacheResult result)
+void TThumbnail::Adopt(QSize target, DecodeResult result)
 {
     if (!m_factsKnown && result.facts) {
         m_facts = *result.facts;
@@ -472,4 +473,9 @@ TThumbnail* ThumbnailOf(TGraphic* graphic)
 const TThumbnail* ThumbnailOf(const TGraphic* graphic)
 {
     return graphic && graphic->Kind() == GraphicKind::Thumbnail ? static_cast<const TThumbnail*>(graphic) : nullptr;
+}
+
+DecodeResult RunDecodeJob(const DecodeJob& job)
+{
+    return job.makes == DecodeMakes::CellCopy ? RunThumbnailJob(job) : TJpegImage::RunCacheJob(job);
 }

@@ -21,7 +21,7 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind);
 // the job's budget and reduces it once to the target. A JPEG's thumbnail is first looked for
 // in the shared thumbnail cache (without reading the file), and one decoded is left there.
 // Runs on any thread; touches no picture; never throws.
-JpegCacheResult RunThumbnailJob(const JpegCacheJob& job);
+DecodeResult RunThumbnailJob(const DecodeJob& job);
 
 class TThumbnail : public TGraphic {
 public:
@@ -51,8 +51,8 @@ public:
     // the end, or raises a failure once, naming the file (it is not retried). A result that
     // brings the header's facts sets the size and is kept for the size it was made for. A decode the
     // memory budget refused is not raised: it shows in the cell, and the caller reports it.
-    std::optional<JpegCacheJob> StartJob(QSize target);
-    void Adopt(QSize target, JpegCacheResult result);
+    std::optional<DecodeJob> StartJob(QSize target);
+    void Adopt(QSize target, DecodeResult result);
 
     const ThumbnailFacts& Facts() const { return m_facts; }
     const QString& Path() const { return m_path; }
@@ -62,7 +62,7 @@ public:
     const QString& Error() const { return m_error; }
 
 private:
-    JpegCacheJob MakeJob(QSize target) const;
+    DecodeJob MakeJob(QSize target) const;
 
     ThumbnailFacts m_facts;
     bool m_factsKnown = false;

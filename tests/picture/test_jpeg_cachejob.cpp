@@ -34,9 +34,9 @@ QImage Drawn(const TGraphic& g, QSize size)
 }
 
 // Runs the job on a thread of its own, as a worker would.
-JpegCacheResult RunElsewhere(const JpegCacheJob& job)
+DecodeResult RunElsewhere(const DecodeJob& job)
 {
-    JpegCacheResult result;
+    DecodeResult result;
     std::thread worker([&] { result = TJpegImage::RunCacheJob(job); });
     worker.join();
     return result;
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(job);
         QCOMPARE(reports.size(), 1);
         QCOMPARE(reports[0].stage, TProgressStage::Starting);
-        const JpegCacheResult result = RunElsewhere(*job);
+        const DecodeResult result = RunElsewhere(*job);
         QCOMPARE(reports.size(), 1); // the worker reports nothing
         QCOMPARE(changes, 0);
         const QString error = ErrorOf([&] { jpeg.AdoptCache(result); });
@@ -233,7 +233,7 @@ private slots:
         QVERIFY(job);
         std::atomic<bool> stop {raised};
         job->options.cancel = &stop;
-        const JpegCacheResult r = RunElsewhere(*job);
+        const DecodeResult r = RunElsewhere(*job);
         QCOMPARE(r.cache.isNull(), raised);
         QCOMPARE(r.error, raised ? QStringLiteral("Operation aborted") : QString());
         if (!raised)

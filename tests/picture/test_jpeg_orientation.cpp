@@ -55,9 +55,9 @@ private slots:
         const QSize upright = orientation >= 5 ? QSize(128, 256) : QSize(256, 128);
         QCOMPARE(QSize(jpeg.Width(), jpeg.Height()), upright); // from the header alone
         // The worker's reduced copy at an eighth, the window thread's at a quarter, the full bitmap.
-        const std::optional<JpegCacheJob> job = jpeg.StartCacheJob(upright / 8);
+        const std::optional<DecodeJob> job = jpeg.StartCacheJob(upright / 8);
         QVERIFY(job && job->options.scaleDenom == 8);
-        const JpegCacheResult r = TJpegImage::RunCacheJob(*job);
+        const DecodeResult r = TJpegImage::RunCacheJob(*job);
         QCOMPARE(r.cache.size(), upright / 8);
         QCOMPARE(QuadrantColours(r.cache), corners);
         jpeg.Prepare(upright / 4);
@@ -110,7 +110,7 @@ private slots:
         QFETCH(QString, corners);
         TJpegImage jpeg;
         jpeg.LoadFromBytes(jpegseg::WithSegments(MakeQuadrantJpeg(256, 128), segments));
-        const JpegCacheResult r = TJpegImage::RunCacheJob(*jpeg.StartCacheJob(QSize(32, 16)));
+        const DecodeResult r = TJpegImage::RunCacheJob(*jpeg.StartCacheJob(QSize(32, 16)));
         QCOMPARE(QuadrantColours(r.cache), corners);
         QCOMPARE(QuadrantColours(DibToQImage(jpeg.Bitmap().Dib())), corners);
     }

@@ -106,11 +106,11 @@ private slots:
         WriteBytes(path, ClaimingBitmap(side, side));
         TThumbnail thumbnail;
         thumbnail.LoadHeader(path, GraphicKind::Bitmap);
-        std::optional<JpegCacheJob> job = thumbnail.StartJob(QSize(100, 100));
+        std::optional<DecodeJob> job = thumbnail.StartJob(QSize(100, 100));
         QVERIFY(job);
         auto budget = std::make_shared<DecodeBudget>(32 << 20);
         job->budget = budget;
-        const JpegCacheResult result = RunThumbnailJob(*job);
+        const DecodeResult result = RunThumbnailJob(*job);
         QCOMPARE(result.error, error);
         QCOMPARE(result.fitted.size(), error.isEmpty() ? QSize(100, 100) : QSize(0, 0));
         QCOMPARE(budget->Held(), int64_t(0));
@@ -136,9 +136,9 @@ private slots:
         WriteBytes(path, BuildBmp(b));
         TThumbnail thumbnail;
         thumbnail.LoadHeader(path, GraphicKind::Bitmap);
-        const std::optional<JpegCacheJob> job = thumbnail.StartJob(QSize(8, 8));
+        const std::optional<DecodeJob> job = thumbnail.StartJob(QSize(8, 8));
         QVERIFY(job);
-        const JpegCacheResult result = RunThumbnailJob(*job);
+        const DecodeResult result = RunThumbnailJob(*job);
         QCOMPARE(result.error, QString::fromLatin1(kBitmapInvalid));
         QCOMPARE(ErrorOf([&] { thumbnail.Adopt(QSize(8, 8), result); }),
                  QStringLiteral("Cannot load image : odd.bmp - ") + kBitmapInvalid);

@@ -32,7 +32,7 @@ class TestThumbnailCache : public QObject {
 
     // The file's header read as a page reads it, then the worker's part for one cell.
     struct Run {
-        JpegCacheResult result;
+        DecodeResult result;
         int decodes = 0;
     };
     Run Open(QSize cell = QSize(120, 90))
@@ -40,7 +40,7 @@ class TestThumbnailCache : public QObject {
         TThumbnail thumbnail;
         thumbnail.LoadHeader(Picture(), GraphicKind::Jpeg);
         Run run;
-        if (const std::optional<JpegCacheJob> job = thumbnail.StartJob(cell)) {
+        if (const std::optional<DecodeJob> job = thumbnail.StartJob(cell)) {
             run.result = RunThumbnailJob(*job);
             run.decodes = run.result.denom != 0 ? 1 : 0;
         }

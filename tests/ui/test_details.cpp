@@ -35,6 +35,7 @@ struct Window : MainWindowFixture<> {
         form->AllImageClick(form->Thumbnail(n));
     }
     bool Shown(QWidget* w) const { return w->isVisibleTo(form.get()); }
+    TDetailsPanel::Reading Reading() const { return form->Details().Shown(); }
 };
 
 // A bitmap file with a colour table for 8 bits or fewer; rows filled with a pattern.
@@ -98,19 +99,19 @@ private slots:
         const TThumbnail* subject = ThumbnailOf(w.form->Thumbnail(2)->Picture().Graphic());
         QVERIFY(subject && subject->Facts().decoded);
         w.Details(1);
-        QCOMPARE(w.form->edtDBitCount->text(), QStringLiteral("24-bit"));
+        QCOMPARE(w.Reading().pixelFormat, QStringLiteral("24-bit"));
         w.Details(2);
 
         QCOMPARE(w.form->ImageInfo.FileName, QStringLiteral("b.bmp"));
-        QTEST(w.form->edtDHeight->text(), "height");
-        QTEST(w.form->edtDWidth->text(), "width");
-        QTEST(w.form->edtDSize->text(), "size");
-        QTEST(w.form->edtDBitCount->text(), "bits");
-        QTEST(w.form->chkDMono->isChecked(), "mono");
+        QTEST(w.Reading().height, "height");
+        QTEST(w.Reading().width, "width");
+        QTEST(w.Reading().size, "size");
+        QTEST(w.Reading().pixelFormat, "bits");
+        QTEST(w.Reading().monochrome, "mono");
         QTEST(int(w.form->ImageInfo.PixelFormat), "format");
-        QVERIFY(w.Shown(w.form->pnlDetail));
-        QVERIFY(w.Shown(w.form->pnlBitMap));
-        QVERIFY(!w.Shown(w.form->pnlJPeg));
+        QVERIFY(w.Shown(&w.form->Details()));
+        QVERIFY(w.Reading().bitmapPart);
+        QVERIFY(!w.Reading().jpegPart);
         QVERIFY(w.platform.messages.empty());
         QCOMPARE(w.platform.menus.size(), size_t(2));
     }
@@ -136,11 +137,11 @@ private slots:
         QCOMPARE(w.form->ImageInfo.FileSize, uint32_t(QFile(w.Path(QStringLiteral("b.bmp"))).size()));
         QCOMPARE(w.platform.menus.size(), size_t(2));
         QVERIFY(w.platform.menus[1].chosen);
-        QVERIFY(w.Shown(w.form->pnlDetail));
+        QVERIFY(w.Shown(&w.form->Details()));
         // Nothing of the header was taken: the panel shows no earlier picture's numbers.
-        QCOMPARE(w.form->edtDBitCount->text(), QString());
-        QCOMPARE(w.form->edtDWidth->text(), QString());
-        QVERIFY(!w.form->chkDMono->isChecked());
+        QCOMPARE(w.Reading().pixelFormat, QString());
+        QCOMPARE(w.Reading().width, QString());
+        QVERIFY(!w.Reading().monochrome);
     }
 
     void jpegFacts_data()
@@ -169,16 +170,16 @@ private slots:
         WriteBytes(w.Path(name), jpegseg::WithOrientation(ReadBytes(w.Path(name)), orientation));
         w.Open();
         w.Details(1);
-        QCOMPARE(w.form->chkDPEncode->isChecked(), !progressive);
-        QCOMPARE(w.form->edtDOrient->text(), QStringLiteral("Rotated 270°"));
+        QCOMPARE(w.Reading().progressive, !progressive);
+        QCOMPARE(w.Reading().orientation, QStringLiteral("Rotated 270°"));
         w.Details(2);
-        QCOMPARE(w.form->edtDWidth->text(), QString::number(shown.width()));
-        QCOMPARE(w.form->edtDHeight->text(), QString::number(shown.height()));
-        QCOMPARE(w.form->edtDOrient->text(), stored);
-        QCOMPARE(w.form->chkDPEncode->isChecked(), progressive);
-        QCOMPARE(w.form->edtDSize->text(), QString::number(QFile(w.Path(name)).size()));
-        QVERIFY(w.Shown(w.form->pnlJPeg));
-        QVERIFY(!w.Shown(w.form->pnlBitMap));
+        QCOMPARE(w.Reading().width, QString::number(shown.width()));
+        QCOMPARE(w.Reading().height, QString::number(shown.height()));
+        QCOMPARE(w.Reading().orientation, stored);
+        QCOMPARE(w.Reading().progressive, progressive);
+        QCOMPARE(w.Reading().size, QString::number(QFile(w.Path(name)).size()));
+        QVERIFY(w.Reading().jpegPart);
+        QVERIFY(!w.Reading().bitmapPart);
         QVERIFY(w.platform.messages.empty());
     }
 
@@ -235,14 +236,14 @@ private slots:
         QCOMPARE(now.Progressive, before.Progressive);
         QVERIFY(w.platform.messages.empty());
         QCOMPARE(w.platform.menus.size(), size_t(2));
-        QCOMPARE(w.form->edtDName->text(), gone);
-        for (const QLineEdit* e :
-             {w.form->edtDWidth, w.form->edtDHeight, w.form->edtDSize, w.form->edtDDate, w.form->edtDOrient})
-            QVERIFY2(e->text().isEmpty(), qPrintable(e->objectName()));
-        if (w.Shown(w.form->pnlBitMap))
-            QVERIFY(w.form->edtDBitCount->text().isEmpty());
-        QTEST(w.Shown(w.form->pnlJPeg), "jpegPanel");
-        QTEST(w.Shown(w.form->pnlBitMap), "bitmapPanel");
+        QCOMPARE(w.Reading().name, gone);
+        const TDetailsPanel::Reading shown = w.Reading();
+        for (const QString& field : {shown.width, shown.height, shown.size, shown.date, shown.orientation})
+            QVERIFY2(field.isEmpty(), qPrintable(field));
+        if (w.Reading().bitmapPart)
+            QVERIFY(w.Reading().pixelFormat.isEmpty());
+        QTEST(w.Reading().jpegPart, "jpegPanel");
+        QTEST(w.Reading().bitmapPart, "bitmapPanel");
     }
 
     void dateShown_data()
@@ -268,7 +269,7 @@ private slots:
         f.close();
         w.Open();
         w.Details(1);
-        QTEST(w.form->edtDDate->text(), "shown");
+        QTEST(w.Reading().date, "shown");
     }
 
     void iconAndOkButton()
@@ -280,14 +281,14 @@ private slots:
         w.Details(1);
         w.Details(2);
         QCOMPARE(w.form->ImageInfo.Ext, QStringLiteral(".ico"));
-        QCOMPARE(w.form->edtDWidth->text(), QString()); // an icon's sides are not gathered
-        QCOMPARE(w.form->edtDHeight->text(), QString());
-        QCOMPARE(w.form->edtDSize->text(), QString::number(QFile(w.Path(QStringLiteral("b.ico"))).size()));
-        QVERIFY(w.Shown(w.form->pnlDetail));
-        QVERIFY(!w.Shown(w.form->pnlBitMap));
-        QVERIFY(!w.Shown(w.form->pnlJPeg));
-        w.form->btnDetailOK->click();
-        QVERIFY(!w.Shown(w.form->pnlDetail));
+        QCOMPARE(w.Reading().width, QString()); // an icon's sides are not gathered
+        QCOMPARE(w.Reading().height, QString());
+        QCOMPARE(w.Reading().size, QString::number(QFile(w.Path(QStringLiteral("b.ico"))).size()));
+        QVERIFY(w.Shown(&w.form->Details()));
+        QVERIFY(!w.Reading().bitmapPart);
+        QVERIFY(!w.Reading().jpegPart);
+        w.form->Details().findChild<QPushButton*>()->click(); // its OK
+        QVERIFY(!w.Shown(&w.form->Details()));
         QVERIFY(w.platform.messages.empty());
     }
 
@@ -296,16 +297,19 @@ private slots:
         Window w;
         w.Open();
         QStringList captions;
-        for (const QLabel* l : w.form->pnlDetail->findChildren<QLabel*>())
+        const TDetailsPanel& panel = w.form->Details();
+        for (const QLabel* l : panel.findChildren<QLabel*>())
             captions << l->text();
         for (const char* c : {"Name", "Height", "Width", "pixels", "Size", "bytes", "Date", "Pixel Format"})
             QVERIFY2(captions.contains(QLatin1String(c)), c);
-        QCOMPARE(w.form->chkDMono->text(), QStringLiteral("Monochrome"));
-        QCOMPARE(w.form->chkDPEncode->text(), QStringLiteral("Progressive Encoding"));
-        QCOMPARE(w.form->btnDetailOK->text(), QStringLiteral("OK"));
-        for (const QLineEdit* e : w.form->pnlDetail->findChildren<QLineEdit*>())
+        QStringList boxes;
+        for (const QAbstractButton* b : panel.findChildren<QAbstractButton*>())
+            boxes << b->text();
+        boxes.sort();
+        QCOMPARE(boxes, (QStringList {"Monochrome", "OK", "Progressive Encoding"}));
+        for (const QLineEdit* e : panel.findChildren<QLineEdit*>())
             QVERIFY2(e->isReadOnly(), qPrintable(e->objectName()));
-        QVERIFY(!w.Shown(w.form->pnlDetail));
+        QVERIFY(!w.Shown(&w.form->Details()));
     }
 };
 

@@ -70,8 +70,8 @@ private slots:
                                         QCOMPARE(full.imgFull->PictureRect().size(), QSize(40, 30)); // read again
                                     }));
         w.Choose(1, QStringLiteral("Details"));
-        QCOMPARE(w.form->edtDWidth->text(), QStringLiteral("40"));
-        QVERIFY(ShownWithReplacement(w.form->edtDName->text()));
+        QCOMPARE(w.form->Details().Shown().width, QStringLiteral("40"));
+        QVERIFY(ShownWithReplacement(w.form->Details().Shown().name));
     }
 };
 

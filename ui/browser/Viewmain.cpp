@@ -192,9 +192,7 @@ void TViewForm::BuildImageArea()
         img->OnPictureSized = [this](TImage* s) { ThumbnailSized(s); };
         m_images[i] = img;
     }
-    pnlDetail = new QWidget(pnlImage);
-    pnlDetail->hide();
-    BuildDetailPanel();
+    pnlDetail = new TDetailsPanel(m_platform, pnlImage);
 }
 
 void TViewForm::FormCreate()

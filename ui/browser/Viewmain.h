@@ -9,6 +9,7 @@
 #include "platform/Guard.h"
 #include "ui/common/ImageList.h"
 #include "ui/common/PageModel.h"
+#include "ui/details/DetailsPanel.h"
 
 class Platform;
 class QAction;
@@ -105,29 +106,10 @@ public:
     bool ReadFileFacts(const QString& entry);
     bool ReadBitmapHeader(const QString& entry);
     void mniDetailsClick();
-    void btnDetailOKClick();
-    void BuildDetailPanel();
-    QLineEdit* edtDName = nullptr;
-    QLineEdit* edtDHeight = nullptr;
-    QLineEdit* edtDWidth = nullptr;
-    QLineEdit* edtDSize = nullptr;
-    QLineEdit* edtDDate = nullptr;
-    QPushButton* btnDetailOK = nullptr;
-    QWidget* pnlBitMap = nullptr;
-    QLineEdit* edtDBitCount = nullptr;
-    QCheckBox* chkDMono = nullptr;
-    QWidget* pnlJPeg = nullptr;
-    QCheckBox* chkDPEncode = nullptr;
-    QLineEdit* edtDOrient = nullptr;
-    // Which facts the last click refreshed; the panel leaves the others blank rather than
-    // show an earlier picture's numbers.
-    struct TFreshFacts {
-        bool file = false;        // FileSize, FileDate
-        bool sides = false;       // Width, Height
-        bool bitCount = false;    // BitCount
-        bool monochrome = false;  // Monochrome
-        bool progressive = false; // Progressive, Orientation
-    } FreshFacts;
+    // Which facts the last click refreshed (the details panel shows only those).
+    TFreshFacts FreshFacts;
+    // The details panel (ui/details/), driven through its own interface.
+    TDetailsPanel& Details() const { return *pnlDetail; }
     // --- end details ---
 
     // --- search area (ui/search/) ---
@@ -214,7 +196,6 @@ public:
     QLineEdit* edtCount = nullptr;
     TFileListBox* FileListBox1 = nullptr;
     QWidget* pnlImage = nullptr;
-    QWidget* pnlDetail = nullptr;
     QWidget* pnlSearch = nullptr;
     QLabel* lblxDir = nullptr;
     QListWidget* lbxFileSearch = nullptr;
@@ -269,6 +250,7 @@ private:
     }
 
     Platform& m_platform;
+    TDetailsPanel* pnlDetail = nullptr;
     DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images {};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one

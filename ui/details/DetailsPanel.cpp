@@ -1,0 +1,173 @@
+// The details panel: its make-up and what it shows of a picture's facts.
+#include "ui/details/DetailsPanel.h"
+#include <algorithm>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include "base/FileNames.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+
+namespace {
+constexpr int kPanelWidth = 300;
+
+QLineEdit* ReadOnlyBox(QWidget* parent, const QString& name)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    return e;
+}
+
+// The boxes only show a value: clicks and keys never reach them.
+QCheckBox* DisplayCheck(QWidget* parent, const QString& name, const QString& caption)
+{
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(name);
+    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->setFocusPolicy(Qt::NoFocus);
+    return c;
+}
+
+QLabel* Caption(QWidget* parent, const QString& text)
+{
+    return new QLabel(text, parent);
+}
+}
+
+void TDetailsPanel::ShowFacts(const TImageInfo& ImageInfo, const TFreshFacts& FreshFacts)
+{
+    pnlBitMap->hide();
+    pnlJPeg->hide();
+    show();
+    edtDName->setText(DisplayName(ImageInfo.FileName));
+    edtDName->setCursorPosition(0);
+    const auto number = [](bool fresh, auto value) { return fresh ? QString::number(value) : QString(); };
+    edtDHeight->setText(number(FreshFacts.sides, ImageInfo.Height));
+    edtDWidth->setText(number(FreshFacts.sides, ImageInfo.Width));
+    edtDSize->setText(number(FreshFacts.file, ImageInfo.FileSize));
+    const QDate day = DateOfValue(ImageInfo.FileDate);
+    edtDDate->setText(FreshFacts.file && day.isValid() ? QLocale().toString(day, m_platform.ShortDateFormat())
+                                                       : QString());
+    switch (SubPanelFor(ImageInfo.Ext)) {
+    case DetailSubPanel::Jpeg:
+        chkDPEncode->setChecked(FreshFacts.progressive && ImageInfo.Progressive);
+        edtDOrient->setText(FreshFacts.progressive ? OrientationText(ImageInfo.Orientation) : QString());
+        pnlJPeg->show();
+        break;
+    case DetailSubPanel::Bitmap:
+        edtDBitCount->setText(FreshFacts.bitCount ? QString::number(ImageInfo.BitCount) + QStringLiteral("-bit")
+                                                  : QString());
+        chkDMono->setChecked(FreshFacts.monochrome && ImageInfo.Monochrome);
+        pnlBitMap->show();
+        break;
+    case DetailSubPanel::None: break;
+    }
+    // The panel fits what it now shows and lies over the middle of the image area.
+    adjustSize();
+    const QWidget* area = parentWidget();
+    move(std::max(0, (area->width() - width()) / 2), std::max(0, (area->height() - height()) / 2));
+    raise();
+}
+
+void TDetailsPanel::btnDetailOKClick()
+{
+    hide();
+}
+
+TDetailsPanel::Reading TDetailsPanel::Shown() const
+{
+    Reading r;
+    r.name = edtDName->text();
+    r.height = edtDHeight->text();
+    r.width = edtDWidth->text();
+    r.size = edtDSize->text();
+    r.date = edtDDate->text();
+    r.bitmapPart = pnlBitMap->isVisibleTo(this);
+    r.pixelFormat = edtDBitCount->text();
+    r.monochrome = chkDMono->isChecked();
+    r.jpegPart = pnlJPeg->isVisibleTo(this);
+    r.progressive = chkDPEncode->isChecked();
+    r.orientation = edtDOrient->text();
+    return r;
+}
+
+TDetailsPanel::TDetailsPanel(Platform& platform, QWidget* parent) : QWidget(parent), m_platform(platform)
+{
+    Build();
+    hide();
+}
+
+void TDetailsPanel::Build()
+{
+    setObjectName(QStringLiteral("pnlDetail"));
+    // Its own face colour, not the white of the image area it lies over.
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, m_platform.ButtonFaceColor());
+    setPalette(pal);
+    setFixedWidth(kPanelWidth);
+
+    auto* frame = new QFrame(this);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+
+    auto* grid = new QGridLayout(frame);
+    edtDName = ReadOnlyBox(frame, QStringLiteral("edtDName"));
+    edtDHeight = ReadOnlyBox(frame, QStringLiteral("edtDHeight"));
+    edtDWidth = ReadOnlyBox(frame, QStringLiteral("edtDWidth"));
+    edtDSize = ReadOnlyBox(frame, QStringLiteral("edtDSize"));
+    edtDDate = ReadOnlyBox(frame, QStringLiteral("edtDDate"));
+    grid->addWidget(Caption(frame, QStringLiteral("Name")), 0, 0);
+    grid->addWidget(edtDName, 0, 1, 1, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Height")), 1, 0);
+    grid->addWidget(edtDHeight, 1, 1);
+    grid->addWidget(Caption(frame, QStringLiteral("pixels")), 1, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Width")), 2, 0);
+    grid->addWidget(edtDWidth, 2, 1);
+    grid->addWidget(Caption(frame, QStringLiteral("pixels")), 2, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Size")), 3, 0);
+    grid->addWidget(edtDSize, 3, 1);
+    grid->addWidget(Caption(frame, QStringLiteral("bytes")), 3, 2);
+    grid->addWidget(Caption(frame, QStringLiteral("Date")), 4, 0);
+    grid->addWidget(edtDDate, 4, 1);
+
+    pnlBitMap = new QWidget(frame);
+    pnlBitMap->setObjectName(QStringLiteral("pnlBitMap"));
+    auto* bitGrid = new QGridLayout(pnlBitMap);
+    bitGrid->setContentsMargins(0, 0, 0, 0);
+    edtDBitCount = ReadOnlyBox(pnlBitMap, QStringLiteral("edtDBitCount"));
+    chkDMono = DisplayCheck(pnlBitMap, QStringLiteral("chkDMono"), QStringLiteral("Monochrome"));
+    bitGrid->addWidget(Caption(pnlBitMap, QStringLiteral("Pixel Format")), 0, 0);
+    bitGrid->addWidget(edtDBitCount, 0, 1);
+    bitGrid->addWidget(chkDMono, 1, 0, 1, 2);
+    grid->addWidget(pnlBitMap, 5, 0, 1, 3);
+
+    pnlJPeg = new QWidget(frame);
+    pnlJPeg->setObjectName(QStringLiteral("pnlJPeg"));
+    auto* jpegGrid = new QGridLayout(pnlJPeg);
+    jpegGrid->setContentsMargins(0, 0, 0, 0);
+    chkDPEncode = DisplayCheck(pnlJPeg, QStringLiteral("chkDPEncode"), QStringLiteral("Progressive Encoding"));
+    edtDOrient = ReadOnlyBox(pnlJPeg, QStringLiteral("edtDOrient"));
+    jpegGrid->addWidget(chkDPEncode, 0, 0, 1, 2);
+    jpegGrid->addWidget(Caption(pnlJPeg, QStringLiteral("Orientation")), 1, 0);
+    jpegGrid->addWidget(edtDOrient, 1, 1);
+    grid->addWidget(pnlJPeg, 6, 0, 1, 3);
+
+    btnDetailOK = new QPushButton(QStringLiteral("OK"), frame);
+    btnDetailOK->setObjectName(QStringLiteral("btnDetailOK"));
+    grid->addWidget(btnDetailOK, 7, 1, Qt::AlignHCenter);
+    ConnectGuarded(m_platform, btnDetailOK, &QPushButton::clicked, this, [this] { btnDetailOKClick(); });
+
+    pnlBitMap->hide();
+    pnlJPeg->hide();
+    adjustSize();
+}
