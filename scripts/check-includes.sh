@@ -2,7 +2,7 @@
 # Fails when a file includes a header of a layer that may not depend on it. A layer may
 # include its own headers and those of the layers it builds on:
 #   base < picture < platform < controls < ui < app;  tools builds on picture (and base) alone.
-# Inside ui/: common < print < dialogs < details < search < save < fullscreen < zoom < browser (the main
+# Inside ui/: common < print < dialogs < details < slideshow < search < save < fullscreen < zoom < browser (the main
 # window, which nothing includes). No include climbs out of its folder with "../".
 # Usage: scripts/check-includes.sh [source root]
 set -euo pipefail
@@ -33,7 +33,7 @@ for layer in "${!allowed[@]}"; do
 done
 # Inside the windows' layer: the shared pieces at the bottom, each window's folder above the
 # ones it opens, the main window's folder at the top, which nothing else includes.
-ui_order=(common print dialogs details search save fullscreen zoom browser)
+ui_order=(common print dialogs details slideshow search save fullscreen zoom browser)
 for ((i = 0; i < ${#ui_order[@]}; i++)); do
   folder=${ui_order[$i]}
   [ -d "$root/ui/$folder" ] || continue

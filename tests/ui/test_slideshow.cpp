@@ -49,13 +49,15 @@ struct Slides : MainWindowFixture<> {
         platform.menuChoices = {QString()};
         form->AllImageClick(form->Thumbnail(n));
     }
+    // The panel's OK button clicked, as the user does (a failure reaches the report).
+    void PressOK() { form->Slides().findChild<QPushButton*>(QStringLiteral("btnSOK"))->click(); }
     // The panel opened with its button, `seconds` typed, OK clicked.
     bool Run(const QString& seconds, const std::function<void(TFullForm&)>& body, bool subs = false)
     {
         form->btnSlide->click();
-        form->edtShowTime->SetText(seconds);
-        form->chkSubs->setChecked(subs);
-        return During<TFullForm>([this] { form->btnSOK->click(); }, body);
+        form->Slides().SetSecondsText(seconds);
+        form->Slides().SetIncludeSubs(subs);
+        return During<TFullForm>([this] { PressOK(); }, body);
     }
     int TimerIndex(const TFullForm& full) const
     {
@@ -95,27 +97,27 @@ private slots:
         s.Bitmap(QStringLiteral("a.bmp"), 40);
         s.Open();
         TViewForm& f = *s.form;
-        QVERIFY(f.pnlSlide->isHidden());
+        QVERIFY(f.Slides().isHidden());
         f.SearchMode = searchMode;
-        f.edtShowTime->SetText(QStringLiteral("77"));
-        f.chkSubs->setChecked(true);
+        f.Slides().SetSecondsText(QStringLiteral("77"));
+        f.Slides().SetIncludeSubs(true);
         f.btnSlide->click();
-        QVERIFY(f.pnlSlide->isVisible());
-        QCOMPARE(f.edtShowTime->Text(), QStringLiteral("5"));
-        QVERIFY(!f.chkSubs->isChecked());
-        QCOMPARE(f.chkSubs->isVisible(), !searchMode);
-        QVERIFY(!f.pnlWait->isVisible());
+        QVERIFY(f.Slides().isVisible());
+        QCOMPARE(f.Slides().SecondsText(), QStringLiteral("5"));
+        QVERIFY(!f.Slides().IncludeSubs());
+        QCOMPARE(f.Slides().SubsOffered(), !searchMode);
+        QVERIFY(f.Slides().Ready());
         // Over the top left of the thumbnail area, and above it.
         const QPoint corner = f.pnlImage->geometry().topLeft() + QPoint(10, 10);
-        QVERIFY(f.pnlSlide->geometry().contains(corner));
+        QVERIFY(f.Slides().geometry().contains(corner));
         QWidget* top = f.childAt(corner);
-        QVERIFY(top && (top == f.pnlSlide || f.pnlSlide->isAncestorOf(top)));
+        QVERIFY(top && (top == &f.Slides() || f.Slides().isAncestorOf(top)));
         // The arrows stop at 3; Cancel closes the panel and opens nothing.
         for (int i = 0; i < 4; ++i)
-            f.edtShowTime->Step(-1);
-        QCOMPARE(f.edtShowTime->Text(), QStringLiteral("3"));
-        f.btnSCancel->click();
-        QVERIFY(f.pnlSlide->isHidden());
+            f.Slides().StepSeconds(-1);
+        QCOMPARE(f.Slides().SecondsText(), QStringLiteral("3"));
+        f.Slides().PressCancel();
+        QVERIFY(f.Slides().isHidden());
         QVERIFY(s.platform.modals.empty());
     }
 
@@ -139,7 +141,7 @@ private slots:
         const bool shown = s.During<TFullForm>([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key(key)); },
                                                [](TFullForm& full) { QCOMPARE(full.SlideSeconds, 5); });
         QCOMPARE(shown, opens);
-        QVERIFY(s.form->pnlSlide->isHidden());
+        QVERIFY(s.form->Slides().isHidden());
         // A hidden panel's keys do nothing.
         s.During<TFullForm>([&] { QTest::keyClick(s.form->windowHandle(), Qt::Key_Return); }, [](TFullForm&) {});
         QCOMPARE(s.platform.modals.size(), size_t(opens ? 1 : 0));
@@ -256,7 +258,7 @@ private slots:
             QCOMPARE(full.ShownFile, QStringLiteral("c.bmp"));
         }));
         QVERIFY(s.platform.pointerMoves.empty());
-        QVERIFY(s.form->pnlSlide->isHidden());
+        QVERIFY(s.form->Slides().isHidden());
     }
 
     // The top-level report shows the refusal (with its period); the panel stays open.
@@ -278,7 +280,7 @@ private slots:
         QCOMPARE(s.platform.messages[0].text, QStringLiteral("'%1' is not a valid integer value.").arg(typed));
         QVERIFY(s.platform.modals.empty());
         QVERIFY(s.platform.cursorSets.empty());
-        QVERIFY(!s.form->pnlSlide->isHidden());
+        QVERIFY(!s.form->Slides().isHidden());
     }
 
     void noImagesForTheShow_data()
@@ -306,7 +308,7 @@ private slots:
         QCOMPARE(s.platform.messages.size(), size_t(1));
         QCOMPARE(s.platform.messages[0].kind, MessageKind::Information);
         QCOMPARE(s.platform.messages[0].text, kNoImages);
-        QVERIFY(s.form->pnlSlide->isHidden());
+        QVERIFY(s.form->Slides().isHidden());
         QCOMPARE(s.platform.cursorSets.back(), s.Centre());
     }
 
@@ -345,7 +347,7 @@ private slots:
         s.Bitmap(QStringLiteral("c.bmp"), 2048, 1536);
         s.Open();
         s.form->btnSlide->click();
-        s.form->edtShowTime->SetText(QStringLiteral("4"));
+        s.form->Slides().SetSecondsText(QStringLiteral("4"));
         const bool shown = s.During<TFullForm>(
             [&] {
                 s.platform.menuChoices = {entry};
@@ -360,7 +362,7 @@ private slots:
                 QCOMPARE(full.imgFull->PictureRect(), ScreenRect(1024, 768));
             });
         QVERIFY(shown);
-        QVERIFY(s.form->pnlSlide->isVisible());
+        QVERIFY(s.form->Slides().isVisible());
     }
 
     // After each shown slide the pointer goes right by four relative moves; entries that are
@@ -496,7 +498,7 @@ private slots:
             want << QDir(s.platform.CurrentFolder()).filePath(name);
         std::vector<bool> covered; // the plate up and the buttons off at every folder listed
         s.platform.listOverride = [&](const QString& folder, const QString& mask, ListFilter filter) {
-            covered.push_back(f.pnlWait->isVisible() && !f.btnSOK->isEnabled() && !f.btnSCancel->isEnabled());
+            covered.push_back(f.Slides().Searching());
             return FileServices::ListDirectory(folder, mask, filter);
         };
         QStringList shown;
@@ -515,8 +517,7 @@ private slots:
         QCOMPARE(opened, !want.isEmpty());
         QVERIFY(!covered.empty());
         QVERIFY(std::all_of(covered.begin(), covered.end(), [](bool b) { return b; }));
-        QVERIFY(!f.pnlWait->isVisible());
-        QVERIFY(f.btnSOK->isEnabled());
+        QVERIFY(f.Slides().Ready());
         QVERIFY(f.pnlSearch->isHidden());
         QVERIFY(!f.SearchMode);
         if (want.isEmpty()) {
@@ -579,7 +580,7 @@ private slots:
             QVERIFY(!timer->Active());
         }));
         QCOMPARE(s.platform.cursorSets.back(), s.Centre());
-        QVERIFY(s.form->pnlSlide->isHidden());
+        QVERIFY(s.form->Slides().isHidden());
         QVERIFY(s.form->findChildren<TFullForm*>().isEmpty());
     }
 };

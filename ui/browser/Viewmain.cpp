@@ -165,7 +165,8 @@ void TViewForm::BuildFilePanel()
 
     // The search area lies over the file panel.
     BuildSearchPanel();
-    BuildSlidePanel();
+    pnlSlide = new TSlidePanel(m_platform, this);
+    pnlSlide->OnOK = [this] { RunSlideShow(); };
 }
 
 void TViewForm::BuildImageArea()

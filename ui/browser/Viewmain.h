@@ -10,6 +10,7 @@
 #include "ui/common/ImageList.h"
 #include "ui/common/PageModel.h"
 #include "ui/details/DetailsPanel.h"
+#include "ui/slideshow/SlidePanel.h"
 
 class Platform;
 class QAction;
@@ -139,23 +140,17 @@ public:
     QLabel* lblFound = nullptr;
     // --- end search ---
 
-    // --- slide show (ui/fullscreen/ViewSlide.cpp) ---
-    // The slide panel over the top left of the thumbnails: seconds per slide and whether the
-    // show takes the whole folder tree.
-    void BuildSlidePanel();
+    // --- slide show (ui/browser/ViewSlide.cpp) ---
+    // Opens the slide panel (ui/slideshow/) over the top left of the thumbnails.
     void btnSlideClick();
-    // OK and Cancel: OK runs the show from the page's first thumbnail; both close the panel.
-    void btnSOKClick(QPushButton* sender);
+    // The panel's OK: the show from the page's first thumbnail.
+    void RunSlideShow();
     // The slide set-up, run by mniFullScreenClick while the panel is open: the window's
     // seconds and list. False when there are no images; throws when the seconds are not a
     // whole number.
     bool SlideSetUp(class TFullForm& full);
-    QLabel* lblSShow = nullptr;
-    class TUpDownEdit* edtShowTime = nullptr; // with its arrows (UpDown1): 3..3600, starts at 5
-    QCheckBox* chkSubs = nullptr;
-    QPushButton* btnSOK = nullptr;     // default: Enter
-    QPushButton* btnSCancel = nullptr; // cancel: Esc
-    QLabel* pnlWait = nullptr;         // "Searching for Images", over OK and Cancel
+    // The slide panel, driven through its own interface.
+    TSlidePanel& Slides() const { return *pnlSlide; }
     // --- end slide show ---
 
     // --- help, about and goodbye (ui/dialogs/ViewDialogs.cpp) ---
@@ -199,7 +194,6 @@ public:
     QWidget* pnlSearch = nullptr;
     QLabel* lblxDir = nullptr;
     QListWidget* lbxFileSearch = nullptr;
-    QWidget* pnlSlide = nullptr;
     QMenu* pumPicture = nullptr;
     QMenu* pumHelp = nullptr;
     QAction* mniFullScreen = nullptr;
@@ -251,6 +245,7 @@ private:
 
     Platform& m_platform;
     TDetailsPanel* pnlDetail = nullptr;
+    TSlidePanel* pnlSlide = nullptr;
     DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images {};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
