@@ -6,7 +6,7 @@
 // are marked below.
 #include <cstdint>
 #include <memory>
-#include <QDialog>
+#include "ui/common/ScreenWindow.h"
 #include <QPointer>
 #include "controls/ImageControl.h"
 #include "ui/common/Geometry.h"
@@ -25,7 +25,7 @@ class QScrollArea;
 class QScrollBar;
 class QWindow;
 
-class TFullForm : public QDialog {
+class TFullForm : public TScreenWindow {
     Q_OBJECT
 public:
     // `images` is the list the window steps through (a folder-tree slide show replaces it with
@@ -35,8 +35,7 @@ public:
 
     // Window state. The opener sets it before showing the window, except the picture
     // size, which the window sets itself.
-    int32_t ScreenHeight = 0; // the area a picture is fitted into (the screen's size)
-    int32_t ScreenWidth = 0;
+    // ScreenHeight, ScreenWidth (TScreenWindow): the area a picture is fitted into.
     QString ShownFile;                 // the shown picture's entry, as the image list holds it
     int32_t CurrentIndex = -1;         // its position in the image list; -1 when not in it
     int32_t LastIndex = -1;            // the image list's count minus 1
@@ -97,6 +96,7 @@ public:
 
     // Handlers.
     void FormActivate();
+    void Activate() override { FormActivate(); }
     void FormKeyDown(int key);
     void FormClose();
     // One step back (forward false) or forward through the image list.
@@ -113,19 +113,15 @@ public:
     // The image list's entry at index; entries are opened as they stand.
     QString ImageListEntry(int index) const { return Images.Entry(index); }
 
-    // The screen in device pixels: what "full size" and the fitting measure against.
-    QSize DeviceScreen() const;
+    // DeviceScreen() (TScreenWindow): what "full size" and the fitting measure against.
 
 protected:
-    void setVisible(bool visible) override;
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildWindow();
-    void CoverScreen();
     void ShowClickedPicture();
     // Fits the picture or sets the scroll ranges, as the mode asks.
     void PlacePicture();
@@ -133,17 +129,8 @@ private:
     // placement; throws the load's failure.
     void LoadIntoFull(const QString& entry, bool fit);
     static bool IsWindowKey(int key);
-    // Runs a handler inside the guard so a failure reaches the top-level report.
-    template <class F>
-    void Guard(F&& f)
-    {
-        Guarded(m_platform, std::forward<F>(f));
-    }
 
-    Platform& m_platform;
     ControlGeometry m_fit; // imgFull's bounds as FitToScreen leaves them (device pixels)
     int32_t m_vertRange = 0;
     int32_t m_horzRange = 0;
-    bool m_activated = false;
-    QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
 };

@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 
 TFullForm::TFullForm(QWidget* owner, Platform& platform, ImageList images)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), Images(std::move(images)), m_platform(platform)
+    : TScreenWindow(owner, platform), Images(std::move(images))
 {
     BuildWindow();
 }
@@ -72,45 +72,6 @@ QScrollBar* TFullForm::HorzScrollBar() const
     return sbxFull->horizontalScrollBar();
 }
 
-QSize TFullForm::DeviceScreen() const
-{
-    const qreal ratio = devicePixelRatioF();
-    return QSize(int(std::lround(ScreenWidth * ratio)), int(std::lround(ScreenHeight * ratio)));
-}
-
-void TFullForm::CoverScreen()
-{
-    const QRect screenRect(QPoint(0, 0), QSize(ScreenWidth, ScreenHeight));
-    setGeometry(screenRect);
-    // On the screen it covers, the window system is asked for full-screen state as well, so
-    // that no panel stays above it.
-    const QScreen* own = screen();
-    if (own && own->geometry() == screenRect)
-        setWindowState(windowState() | Qt::WindowFullScreen);
-}
-
-void TFullForm::setVisible(bool visible)
-{
-    // The opener sets the screen size after construction; it takes effect before mapping.
-    if (visible && !isVisible() && !m_activated)
-        CoverScreen();
-    QDialog::setVisible(visible);
-}
-
-void TFullForm::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // Keys reach the native window before any control: watching it is the key preview.
-    if (QWindow* handle = windowHandle(); handle && !m_keyWatch) {
-        handle->installEventFilter(this);
-        m_keyWatch = handle;
-    }
-    if (!m_activated) {
-        m_activated = true;
-        Guard([this] { FormActivate(); });
-    }
-}
-
 void TFullForm::FormActivate()
 {
     // A picture that is not in the list steps from its first entry.
@@ -144,7 +105,7 @@ bool TFullForm::IsWindowKey(int key)
 
 bool TFullForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_keyWatch && event->type() == QEvent::KeyPress) {
+    if (watched == KeyWatch() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (IsWindowKey(key)) {
             Guard([this, key] { FormKeyDown(key); });

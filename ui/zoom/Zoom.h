@@ -8,7 +8,7 @@
 // shown to the save window; Help shows a panel of help; the control panel can be dragged.
 #include <cstdint>
 #include <memory>
-#include <QDialog>
+#include "ui/common/ScreenWindow.h"
 #include <QPalette>
 #include <QPointer>
 #include "picture/Bitmap.h"
@@ -32,7 +32,7 @@ class TFocusOutline;
 class TUpDownEdit;
 class TZoomImage;
 
-class TZoomForm : public QDialog {
+class TZoomForm : public TScreenWindow {
     Q_OBJECT
 public:
     // `picture` is the clicked thumbnail's picture, shared, not copied.
@@ -40,9 +40,8 @@ public:
     ~TZoomForm() override;
 
     // Set by the opener before showing.
-    QString PictureExt;       // the picture's lower-case extension with its period
-    int32_t ScreenHeight = 0; // the screen's size in pixels
-    int32_t ScreenWidth = 0;
+    QString PictureExt; // the picture's lower-case extension with its period
+    // ScreenHeight, ScreenWidth (TScreenWindow): the screen's size in pixels.
     int32_t ThumbIndex = 0; // the main window's thumbnail (1..25) whose picture is zoomed
     TImageInfo ImageInfo;   // facts of the picture's file, handed on to the save window
 
@@ -96,6 +95,7 @@ public:
 
     // Handlers.
     void FormActivate();
+    void Activate() override { FormActivate(); }
     void EndOpeningBusy();
     void FitHelpToText();
     // The application's palette with every role set, so children show the button face.
@@ -162,12 +162,9 @@ public:
     int32_t HorzRange() const;
     QScrollBar* VertScrollBar() const;
     QScrollBar* HorzScrollBar() const;
-    // The screen in device pixels: what 100 per cent and the fitting measure against.
-    QSize DeviceScreen() const;
+    // DeviceScreen() (TScreenWindow): what 100 per cent and the fitting measure against.
 
 protected:
-    void setVisible(bool visible) override;
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -186,21 +183,12 @@ private:
     bool SelectByMouse(QEvent* event);
     bool MovePanelByMouse(QEvent* event);
     QPoint DevicePoint(QPointF logical) const;
-    // Runs a handler inside the guard so a failure reaches the top-level report.
-    template <class F>
-    void Guard(F&& f)
-    {
-        Guarded(m_platform, std::forward<F>(f));
-    }
 
-    Platform& m_platform;
-    TPicture m_picture; // the clicked thumbnail's picture until activation has taken it
-    bool m_activated = false;
+    TPicture m_picture;              // the clicked thumbnail's picture until activation has taken it
     bool m_busyUntilPainted = false; // the opening's busy cursor, until the picture is first drawn
     bool m_vertShown = false;
     bool m_horzShown = false;
     QPoint m_dragStart; // middle-button drag: where it began and the scroll positions then
     QPoint m_dragScroll;
     bool m_dragging = false;
-    QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first
 };

@@ -40,8 +40,7 @@ QFont SmallFont(QFont font)
 }
 }
 
-TZoomForm::TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_platform(platform)
+TZoomForm::TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture) : TScreenWindow(owner, platform)
 {
     m_picture.Assign(picture);
     BuildWindow();
@@ -252,12 +251,6 @@ void TZoomForm::BuildSaveMenu()
         ConnectGuarded(m_platform, item, &QAction::triggered, this, [this, item] { mniSaveClick(item); });
 }
 
-QSize TZoomForm::DeviceScreen() const
-{
-    const qreal ratio = devicePixelRatioF();
-    return QSize(int(std::lround(ScreenWidth * ratio)), int(std::lround(ScreenHeight * ratio)));
-}
-
 QScrollBar* TZoomForm::VertScrollBar() const
 {
     return sbxZoom->verticalScrollBar();
@@ -266,31 +259,6 @@ QScrollBar* TZoomForm::VertScrollBar() const
 QScrollBar* TZoomForm::HorzScrollBar() const
 {
     return sbxZoom->horizontalScrollBar();
-}
-
-void TZoomForm::setVisible(bool visible)
-{
-    // The opener sets the screen size after construction; it takes effect before mapping.
-    if (visible && !isVisible() && !m_activated) {
-        const QRect screenRect(QPoint(0, 0), QSize(ScreenWidth, ScreenHeight));
-        setGeometry(screenRect);
-        if (const QScreen* own = screen(); own && own->geometry() == screenRect)
-            setWindowState(windowState() | Qt::WindowFullScreen);
-    }
-    QDialog::setVisible(visible);
-}
-
-void TZoomForm::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (QWindow* handle = windowHandle(); handle && !m_keyWatch) {
-        handle->installEventFilter(this);
-        m_keyWatch = handle;
-    }
-    if (!m_activated) {
-        m_activated = true;
-        Guard([this] { FormActivate(); });
-    }
 }
 
 void TZoomForm::FormActivate()
@@ -342,7 +310,7 @@ void TZoomForm::paintEvent(QPaintEvent* event)
 bool TZoomForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        if (watched == m_keyWatch || (watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched)))) {
+        if (watched == KeyWatch() || (watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched)))) {
             Guard([this] { FormKeyDown(Qt::Key_Escape); });
             return true;
         }
