@@ -27,6 +27,7 @@
 #include "controls/RadioGroup.h"
 #include "ScriptedPlatform.h"
 #include "ui/browser/Viewmain.h"
+#include "ui/common/Geometry.h"
 
 namespace {
 
@@ -66,6 +67,18 @@ QStringList PageNames(const QString& folder, int page, int pageSize = kPage)
     return all.mid(page * pageSize, pageSize);
 }
 
+// The older page load: each file read whole on the window's thread, its cell shaped to it at
+// once and keeping the whole picture, its decode asked for at the cell's first paint.
+void WholeFileCell(TImage* cell, const QString& entry, const ControlGeometry& bounds)
+{
+    cell->Picture().LoadFromFile(entry);
+    ControlGeometry fit = bounds;
+    FitThumbnail(fit, cell->Picture().Height(), cell->Picture().Width());
+    cell->setGeometry(fit.left, fit.top, fit.width, fit.height);
+    cell->SetStretch(fit.stretch);
+    cell->SetHint(entry);
+}
+
 class Session {
 public:
     explicit Session(const ChildRequest& r) : m_request(r)
@@ -76,7 +89,8 @@ public:
         m_form = std::make_unique<TViewForm>(m_platform);
         // Every way but the shipped one keeps the pictures the page load read whole, as the
         // program did before page loads read only headers.
-        m_form->WholeFilePageLoad = r.path != DecodePath::Threads;
+        if (r.path != DecodePath::Threads)
+            m_form->LoadCell = WholeFileCell;
         // LUMIVUE_BENCH_WORKER_DECODES tries another number of decodes handed to workers at a time.
         const int ahead = qEnvironmentVariableIntValue("LUMIVUE_BENCH_WORKER_DECODES");
         if (r.path == DecodePath::UiThread || r.path == DecodePath::FullSize)

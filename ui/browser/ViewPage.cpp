@@ -110,14 +110,8 @@ void TViewForm::LoadThumbnail(int k)
             ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
         } else {
             try {
-                if (WholeFilePageLoad) {
-                    img->Picture().LoadFromFile(entry);
-                    // The fit is worked out off-screen so the visible control changes its bounds once.
-                    ControlGeometry scratch {img->y(), img->x(), img->height(), img->width(), img->Stretch()};
-                    FitThumbnail(scratch, img->Picture().Height(), img->Picture().Width());
-                    img->setGeometry(scratch.left, scratch.top, scratch.width, scratch.height);
-                    img->SetStretch(scratch.stretch);
-                    img->SetHint(entry);
+                if (LoadCell) {
+                    LoadCell(img, entry, CellGeometry(k));
                 } else {
                     // The file is not touched here: a worker reads its header with the decode
                     // (a slow disk never holds up the window), and the cell is shaped to the

@@ -2,6 +2,7 @@
 // The main window: drive, folder and file lists on the left, a page of thumbnails on the
 // right, and the popup menu that leads to every other window.
 #include <array>
+#include <functional>
 #include <QPointer>
 #include <QWindow>
 #include <QWidget>
@@ -46,11 +47,10 @@ public:
     int32_t GridSide = 3;
     bool SearchMode = false;
     bool Starting = true;
-    // The older page load, kept so both can be timed in one run (the thumbnail benchmark):
-    // each file read whole on this thread, its decode asked for at the cell's first paint, the
-    // cell keeping the whole picture. Off: only headers are read here and the workers read and
-    // reduce each file, started as its cell is laid out.
-    bool WholeFilePageLoad = false;
+    // How a page cell is given its picture file, when set; unset, the window's own: nothing is
+    // read here, a worker reads the header with the decode, started as the cell is laid out.
+    // The thumbnail benchmark sets the older page load here to time both in one run.
+    std::function<void(TImage* cell, const QString& entry, const ControlGeometry& bounds)> LoadCell;
 
     // Thumbnail n (1..25), found by its name "Image" followed by n.
     TImage* Thumbnail(int n) const;
