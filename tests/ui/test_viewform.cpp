@@ -14,6 +14,7 @@
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
+#include "AppFont.h"
 #include "MainWindowFixture.h"
 #include "controls/DecodeQueue.h"
 #include "ui/browser/Viewmain.h"
@@ -90,13 +91,9 @@ private slots:
     void leftPanelFollowsTheFont()
     {
         QFETCH(int, points);
-        const QFont was = QApplication::font();
-        QFont font = was;
-        font.setPointSize(points);
-        QApplication::setFont(font);
+        const auto font = ApplicationFontAt(points);
         Window w;
         w.Open();
-        QApplication::setFont(was);
         for (TRadioGroup* group : {w.form->rdgType, w.form->rdgCount})
             for (int i = 0; i < 5 && group->Button(i); ++i) {
                 const QWidget* b = group->Button(i);

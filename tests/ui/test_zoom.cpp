@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 #include <functional>
 #include "controls/UpDownEdit.h"
+#include "AppFont.h"
 #include "MainWindowFixture.h"
 #include "TestPictures.h"
 #include "TestFiles.h"
@@ -169,10 +170,7 @@ private slots:
     void panelsAndHelpInAnyFont()
     {
         QFETCH(int, larger);
-        const QFont was = QApplication::font();
-        QFont font = was;
-        font.setPointSizeF(was.pointSizeF() + larger);
-        QApplication::setFont(font);
+        const auto font = ApplicationFontAt(QApplication::font().pointSizeF() + larger);
         Zoomer z;
         const QColor face = QApplication::palette().color(QPalette::Window);
         QVERIFY(face != QColor(Qt::white));
@@ -185,7 +183,6 @@ private slots:
             QCOMPARE(zoom.mmoHelp->verticalScrollBar()->maximum(), 0);
             QVERIFY(zoom.pnlHelp->geometry().bottom() < 768);
         }));
-        QApplication::setFont(was);
     }
 
     // Steps are always taken from the base at 100 per cent.
