@@ -18,7 +18,7 @@ QByteArray FollowLink(const QByteArray& path)
     if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
     if (char* real = ::realpath(path.constData(), nullptr)) {
-        const QByteArray resolved(real);
+        QByteArray resolved(real);
         std::free(real);
         return resolved;
     }

@@ -187,7 +187,7 @@ std::optional<ThumbnailCache> ThumbnailCache::ForUser()
     return ThumbnailCache(base + QStringLiteral("/thumbnails"));
 }
 
-ThumbnailCache::ThumbnailCache(QString root) : m_root(QDir::cleanPath(std::move(root))) {}
+ThumbnailCache::ThumbnailCache(const QString& root) : m_root(QDir::cleanPath(root)) {}
 
 bool ThumbnailCache::Holds(const ThumbnailSource& source) const
 {
@@ -204,7 +204,7 @@ QImage ThumbnailCache::Find(const ThumbnailSource& source, QSize cell) const
     for (const SizeClass& c : kClasses) {
         if (c.side < need)
             continue;
-        const QImage png =
+        QImage png =
             ReadPng(m_root + QLatin1Char('/') + QLatin1String(c.folder) + QLatin1Char('/') + name, c.side);
         if (png.isNull() || !StampMatches(png, uri, source.file) || !SameShape(png.size(), source.imageSize))
             continue;

@@ -34,7 +34,7 @@ public:
     // The user's cache: $XDG_CACHE_HOME/thumbnails (an absolute XDG_CACHE_HOME, else
     // $HOME/.cache). None when LUMIVUE_NO_THUMBNAIL_CACHE is a non-zero number or no home is known.
     static std::optional<ThumbnailCache> ForUser();
-    explicit ThumbnailCache(QString root);
+    explicit ThumbnailCache(const QString& root);
 
     const QString& Root() const { return m_root; }
     // A valid thumbnail covering the cell (within a pixel), of the cell's class or a larger

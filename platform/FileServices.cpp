@@ -136,7 +136,7 @@ QString CurrentFolder()
     char* path = ::getcwd(nullptr, 0);
     if (!path)
         return QString();
-    const QString folder = DecodeFileName(path);
+    QString folder = DecodeFileName(path);
     std::free(path);
     return folder;
 }

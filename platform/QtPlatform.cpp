@@ -71,7 +71,7 @@ QString QtFilterEntry(QString description, QStringView patternText)
     QStringList patterns = SplitPatterns(patternText);
     if (patterns.isEmpty())
         patterns << QStringLiteral("*");
-    const QString joined = patterns.join(u' ');
+    QString joined = patterns.join(u' ');
     description = description.trimmed();
     if (description.isEmpty())
         return joined;

@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs libexif-dev
   xvfb xauth x11-utils xclip openbox imagemagick fonts-dejavu-core
-  clang clang-format libclang-rt-14-dev ccache
+  clang clang-format clang-tidy libclang-rt-14-dev ccache
   librsvg2-bin desktop-file-utils appstream dpkg-dev file
   poppler-utils cups printer-driver-cups-pdf
 )

@@ -13,6 +13,9 @@ cmake -S "$here" -B "$here/build/test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$here/build/test" -j2
 ctest --test-dir "$here/build/test" --output-on-failure -j2
 
+# clang-tidy over the program's files (.clang-tidy), with that build's compile commands.
+bash "$here/scripts/check-tidy.sh" "$here/build/test"
+
 # The Debian package, its dependencies found by dpkg-shlibdeps from the libraries the programs link.
 bash "$here/scripts/package.sh" "$here/build/test" "$here/build/package"
 

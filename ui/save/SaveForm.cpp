@@ -350,7 +350,7 @@ std::optional<QString> TSaveForm::PrepareSave(GraphicKind kind, const QString& d
     }
     if (!ReadThumbnailMax(max))
         return std::nullopt;
-    const std::optional<QString> path = AskFileName(kind, defaultExtension);
+    std::optional<QString> path = AskFileName(kind, defaultExtension);
     if (!path)
         close();
     return path;
