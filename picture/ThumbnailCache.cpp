@@ -204,8 +204,7 @@ QImage ThumbnailCache::Find(const ThumbnailSource& source, QSize cell) const
     for (const SizeClass& c : kClasses) {
         if (c.side < need)
             continue;
-        QImage png =
-            ReadPng(m_root + QLatin1Char('/') + QLatin1String(c.folder) + QLatin1Char('/') + name, c.side);
+        QImage png = ReadPng(m_root + QLatin1Char('/') + QLatin1String(c.folder) + QLatin1Char('/') + name, c.side);
         if (png.isNull() || !StampMatches(png, uri, source.file) || !SameShape(png.size(), source.imageSize))
             continue;
         if (png.width() + 1 >= cell.width() && png.height() + 1 >= cell.height())
