@@ -27,7 +27,7 @@
 #include "controls/RadioGroup.h"
 #include "ScriptedPlatform.h"
 #include "ui/browser/Viewmain.h"
-#include "ui/common/Geometry.h"
+#include "WholeFileCell.h"
 
 namespace {
 
@@ -65,18 +65,6 @@ QStringList PageNames(const QString& folder, int page, int pageSize = kPage)
     const QStringList all =
         QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     return all.mid(page * pageSize, pageSize);
-}
-
-// The older page load: each file read whole on the window's thread, its cell shaped to it at
-// once and keeping the whole picture, its decode asked for at the cell's first paint.
-void WholeFileCell(TImage* cell, const QString& entry, const ControlGeometry& bounds)
-{
-    cell->Picture().LoadFromFile(entry);
-    ControlGeometry fit = bounds;
-    FitThumbnail(fit, cell->Picture().Height(), cell->Picture().Width());
-    cell->setGeometry(fit.left, fit.top, fit.width, fit.height);
-    cell->SetStretch(fit.stretch);
-    cell->SetHint(entry);
 }
 
 class Session {

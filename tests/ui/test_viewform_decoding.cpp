@@ -16,7 +16,7 @@
 #include "picture/PictureThumbnail.h"
 #include "BmpFileBuilder.h"
 #include "MainWindowFixture.h"
-#include "ui/common/Geometry.h"
+#include "WholeFileCell.h"
 #include "controls/RadioGroup.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
@@ -68,14 +68,7 @@ struct Window : MainWindowFixture<> {
             WriteSolidJpeg(Path(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0'))), Colour(i));
         OpenWindow();
         if (wholeFile) // whole files read here, as the page load the thumbnail benchmark times against
-            form->LoadCell = [](TImage* cell, const QString& entry, const ControlGeometry& bounds) {
-                cell->Picture().LoadFromFile(entry);
-                ControlGeometry fit = bounds;
-                FitThumbnail(fit, cell->Picture().Height(), cell->Picture().Width());
-                cell->setGeometry(fit.left, fit.top, fit.width, fit.height);
-                cell->SetStretch(fit.stretch);
-                cell->SetHint(entry);
-            };
+            form->LoadCell = WholeFileCell;
         form->rdgCount->SetItemIndex(4); // 25 a page
         form->rdgCountClick();
     }
