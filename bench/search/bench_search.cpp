@@ -100,12 +100,12 @@ double TimeFind(const QString& root, const QString& text, int& count)
 double TimeWindowSearch(TViewForm& form, const QString& text, int& count)
 {
     form.btnSearchClick();
-    form.edtSearch->setText(text);
+    form.SearchPanel().SetText(text);
     QElapsedTimer t;
     t.start();
-    form.btnFSearchClick();
+    form.SearchPanel().Search();
     const double ms = t.nsecsElapsed() / 1e6;
-    count = form.lbxFileSearch->count();
+    count = form.SearchPanel().Results()->count();
     return ms;
 }
 

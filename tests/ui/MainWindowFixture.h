@@ -2,6 +2,7 @@
 // The main window on a temporary folder, driven offscreen through a scripted platform.
 #include <QCoreApplication>
 #include <QDialog>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -28,6 +29,15 @@ struct MainWindowFixture {
         form->Decoder().Drain();
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // The search results as a search leaves them, in the window's search mode or not.
+    void SetSearchResults(const QStringList& lines, bool searchMode = true)
+    {
+        auto* list = form->SearchPanel().template findChild<QListWidget*>(QStringLiteral("lbxFileSearch"));
+        list->clear();
+        list->addItems(lines);
+        form->SearchMode = searchMode;
+    }
 
     // Runs `body` in the modal window of type W while it is shown, opened by `start`; the
     // window is then dismissed. False when no such window was shown.

@@ -189,8 +189,7 @@ private slots:
         WriteTestBitmap(listed, 30, 20, 4);
         WriteTestBitmap(b.Path(QStringLiteral("Found.bmp")), 10, 10, 1); // same name, other bytes
         b.OpenWindow();
-        b.form->lbxFileSearch->addItem(listed);
-        b.form->SearchMode = true;
+        b.SetSearchResults({listed});
         b.form->LoadDirectory();
         b.platform.saveAnswers = {b.Path(QStringLiteral("result.bmp"))};
         b.Choose(1, kCopyTo);

@@ -45,12 +45,7 @@ struct Viewer : MainWindowFixture<> {
         return During<TFullForm>([&] { form->AllImageClick(form->Thumbnail(n)); }, body);
     }
     // Fills the search results and puts the main window in search mode.
-    void SearchResults(const QStringList& entries)
-    {
-        form->lbxFileSearch->clear();
-        form->lbxFileSearch->addItems(entries);
-        form->SearchMode = true;
-    }
+    void SearchResults(const QStringList& entries) { SetSearchResults(entries); }
 };
 
 void Key(TFullForm& full, int key)

@@ -73,8 +73,8 @@ struct Window : MainWindowFixture<> {
     QStringList Results() const
     {
         QStringList lines;
-        for (int i = 0; i < form->lbxFileSearch->count(); ++i)
-            lines << form->lbxFileSearch->item(i)->text();
+        for (int i = 0; i < List()->count(); ++i)
+            lines << List()->item(i)->text();
         return lines;
     }
     // Results with the start folder taken off, for readable comparisons.
@@ -90,15 +90,24 @@ struct Window : MainWindowFixture<> {
     void Search(const QString& text, int type = 0)
     {
         form->btnSearch->click();
-        form->edtSearch->setText(text);
-        form->rdgExt->SetItemIndex(type);
-        form->btnFSearch->click();
+        Panel().SetText(text);
+        Panel().SetTypeIndex(type);
+        Panel().PressSearch();
     }
-    // Clicks Cancel from inside the walk's own message processing, as a user would.
-    void QueueClick(QPushButton* button)
+    TSearchPanel& Panel() const { return form->SearchPanel(); }
+    // A part of the panel, for what only its widgets show (looks, focus, keys, mouse).
+    template <class T>
+    T* Part(const char* name) const
     {
+        return Panel().findChild<T*>(QLatin1String(name));
+    }
+    const QListWidget* List() const { return Panel().Results(); }
+    // Presses a button from inside the walk's own message processing, as a user would.
+    void Queue(void (TSearchPanel::*press)())
+    {
+        TSearchPanel* panel = &Panel();
         QMetaObject::invokeMethod(
-            button, [button] { button->click(); }, Qt::QueuedConnection);
+            panel, [panel, press] { (panel->*press)(); }, Qt::QueuedConnection);
     }
 };
 
@@ -127,23 +136,23 @@ private slots:
         Window w;
         w.Open();
         TViewForm& f = *w.form;
-        QVERIFY(!f.pnlSearch->isVisible());
+        QVERIFY(!w.Panel().isVisible());
         QCOMPARE(f.btnSearch->toolTip(), QStringLiteral("Search for files"));
-        QCOMPARE(f.lblxDir->text(), w.dir.path());
-        QCOMPARE(f.lblxDir->width(), 172);
-        QCOMPARE(f.btnSClose->text(), QStringLiteral("X"));
-        QVERIFY(f.btnSClose->font().bold());
-        QVERIFY(f.edtSearch->text().isEmpty());
-        QCOMPARE(f.btnFSearch->text(), QStringLiteral("Search"));
-        QVERIFY(f.btnFSearch->isEnabled());
-        QCOMPARE(f.btnFCancel->text(), QStringLiteral("Cancel"));
-        QVERIFY(!f.btnFCancel->isEnabled());
-        QCOMPARE(f.rdgExt->title(), QStringLiteral(" File Type"));
-        QCOMPARE(f.rdgExt->Items(), QStringList({"All Graphics", "Jpeg", "Bitmap", "Icon"}));
-        QCOMPARE(f.rdgExt->ItemIndex(), 0);
-        QCOMPARE(f.lblFound->text(), QStringLiteral("Found : "));
-        QVERIFY(f.lblFound->isHidden());
-        QCOMPARE(f.lbxFileSearch->count(), 0);
+        QCOMPARE(w.Part<QLabel>("lblxDir")->text(), w.dir.path());
+        QCOMPARE(w.Part<QLabel>("lblxDir")->width(), 172);
+        QCOMPARE(w.Part<QPushButton>("btnSClose")->text(), QStringLiteral("X"));
+        QVERIFY(w.Part<QPushButton>("btnSClose")->font().bold());
+        QVERIFY(w.Panel().Text().isEmpty());
+        QCOMPARE(w.Part<QPushButton>("btnFSearch")->text(), QStringLiteral("Search"));
+        QVERIFY(w.Part<QPushButton>("btnFSearch")->isEnabled());
+        QCOMPARE(w.Part<QPushButton>("btnFCancel")->text(), QStringLiteral("Cancel"));
+        QVERIFY(!w.Part<QPushButton>("btnFCancel")->isEnabled());
+        QCOMPARE(w.Part<TRadioGroup>("rdgExt")->title(), QStringLiteral(" File Type"));
+        QCOMPARE(w.Part<TRadioGroup>("rdgExt")->Items(), QStringList({"All Graphics", "Jpeg", "Bitmap", "Icon"}));
+        QCOMPARE(w.Panel().TypeIndex(), 0);
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : "));
+        QVERIFY(!w.Panel().FoundShown());
+        QCOMPARE(w.List()->count(), 0);
         QVERIFY(!f.SearchMode);
     }
 
@@ -153,25 +162,24 @@ private slots:
         w.Build({"a.jpg"});
         w.Open();
         TViewForm& f = *w.form;
-        f.lbxFileSearch->addItem("old line");
-        f.lblFound->setText("Found : 7");
-        f.lblFound->show();
-        f.edtSearch->setText("old");
+        w.Search("a"); // results and a count left from a search
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : 1"));
+        w.Panel().SetText("old");
         f.rdgType->SetItemIndex(2);
         f.rdgTypeClick();
         f.Thumbnail(1)->SetHint("marker"); // the page is not reloaded by opening
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         f.btnSearch->click();
-        QCOMPARE(f.lbxFileSearch->count(), 0);
-        QVERIFY(f.lblFound->isHidden());
-        QVERIFY(f.lblFound->text().isEmpty());
-        QVERIFY(f.edtSearch->text().isEmpty());
-        QCOMPARE(f.rdgExt->ItemIndex(), 2);
-        QVERIFY(f.pnlSearch->isVisible());
-        QCOMPARE(f.pnlSearch->geometry(), f.pnlFile->geometry());
+        QCOMPARE(w.List()->count(), 0);
+        QVERIFY(!w.Panel().FoundShown());
+        QVERIFY(w.Panel().FoundText().isEmpty());
+        QVERIFY(w.Panel().Text().isEmpty());
+        QCOMPARE(w.Panel().TypeIndex(), 2);
+        QVERIFY(w.Panel().isVisible());
+        QCOMPARE(w.Panel().geometry(), f.pnlFile->geometry());
         QVERIFY(f.SearchMode);
-        QVERIFY(f.edtSearch->hasFocus());
+        QVERIFY(w.Part<QLineEdit>("edtSearch")->hasFocus());
         QCOMPARE(f.Thumbnail(1)->Hint(), QStringLiteral("marker"));
     }
 
@@ -218,15 +226,15 @@ private slots:
         TViewForm& f = *w.form;
         QCOMPARE(w.RelativeResults(), found);
         QCOMPARE(w.Results().first(), w.Path(found.first())); // full paths, one separator each
-        QVERIFY(f.lblFound->isVisible());
-        QCOMPARE(f.lblFound->text(), QStringLiteral("Found : %1").arg(found.size()));
+        QVERIFY(w.Panel().FoundShown());
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : %1").arg(found.size()));
         QVERIFY(!w.listed.contains("/.hidden/"));
         // The page now shows the first results.
         QCOMPARE(f.edtImageCount->text(), QString::number(found.size()));
         QCOMPARE(f.Thumbnail(1)->Hint(), w.Path(found.first()));
         QVERIFY(f.Thumbnail(1)->Picture().HasGraphic());
-        QVERIFY(f.btnFSearch->isEnabled());
-        QVERIFY(!f.btnFCancel->isEnabled());
+        QVERIFY(w.Part<QPushButton>("btnFSearch")->isEnabled());
+        QVERIFY(!w.Part<QPushButton>("btnFCancel")->isEnabled());
         QCOMPARE(w.platform.busyDepth, 0);
         QVERIFY(w.platform.messages.empty());
     }
@@ -246,18 +254,18 @@ private slots:
         w.Open();
         TViewForm& f = *w.form;
         f.btnSearch->click();
-        f.lbxFileSearch->addItem("kept");
-        f.edtSearch->setText(text);
-        f.btnFSearch->click();
+        w.Part<QListWidget>("lbxFileSearch")->addItem("kept");
+        w.Panel().SetText(text);
+        w.Panel().PressSearch();
         QCOMPARE(w.platform.messages.size(), size_t(1));
         QCOMPARE(w.platform.messages[0].kind, MessageKind::Information);
         QCOMPARE(w.platform.messages[0].caption, QCoreApplication::applicationName());
         QCOMPARE(w.platform.messages[0].text, QStringLiteral("No file extensions please."));
         QCOMPARE(w.Results(), QStringList {"kept"});
         QVERIFY(w.listed.isEmpty());
-        QVERIFY(f.lblFound->isHidden());
-        QVERIFY(f.btnFSearch->isEnabled());
-        QVERIFY(!f.btnFCancel->isEnabled());
+        QVERIFY(!w.Panel().FoundShown());
+        QVERIFY(w.Part<QPushButton>("btnFSearch")->isEnabled());
+        QVERIFY(!w.Part<QPushButton>("btnFCancel")->isEnabled());
     }
 
     void cancel_data()
@@ -282,17 +290,18 @@ private slots:
         bool searching = false;
         w.onList = [&](const QString& folder) {
             if (folder == w.Path(cancelIn.mid(1))) {
-                searching = !f.btnFSearch->isEnabled() && f.btnFCancel->isEnabled() && w.platform.busyDepth == 1;
-                w.QueueClick(f.btnFCancel);
+                searching = !w.Part<QPushButton>("btnFSearch")->isEnabled() &&
+                    w.Part<QPushButton>("btnFCancel")->isEnabled() && w.platform.busyDepth == 1;
+                w.Queue(&TSearchPanel::PressCancel);
             }
         };
         w.Search("cat");
         QVERIFY(searching);
         QTEST(w.listed, "listed");
         QTEST(w.Results().join('|'), "outcome");
-        QVERIFY(f.lblFound->isHidden());
-        QVERIFY(f.btnFSearch->isEnabled());
-        QVERIFY(!f.btnFCancel->isEnabled());
+        QVERIFY(!w.Panel().FoundShown());
+        QVERIFY(w.Part<QPushButton>("btnFSearch")->isEnabled());
+        QVERIFY(!w.Part<QPushButton>("btnFCancel")->isEnabled());
         QCOMPARE(w.platform.busyDepth, 0);
         // The outcome line is a list entry like any other; its cell stays empty.
         QCOMPARE(f.edtImageCount->text(), QStringLiteral("1"));
@@ -300,8 +309,8 @@ private slots:
         QVERIFY(w.platform.messages.empty());
         // The next search starts afresh.
         w.onList = nullptr;
-        f.btnFSearch->click();
-        QCOMPARE(f.lblFound->text(), QStringLiteral("Found : 5"));
+        w.Panel().PressSearch();
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : 5"));
     }
 
     void fromTheRoot()
@@ -338,14 +347,14 @@ private slots:
         auto form = std::make_unique<TViewForm>(platform);
         form->show();
         form->btnSearchClick();
-        form->edtSearch->setText("cat");
-        form->btnFSearchClick();
+        form->SearchPanel().SetText("cat");
+        form->SearchPanel().PressSearch();
         QDir::setCurrent(before);
-        QCOMPARE(form->SearchInfo.StartFolder, QStringLiteral("/"));
+        QCOMPARE(form->SearchPanel().Info().StartFolder, QStringLiteral("/"));
         QCOMPARE(listed, QStringList({"/", "/pics/", "/empty/"}));
-        QCOMPARE(form->lbxFileSearch->count(), 2);
-        QCOMPARE(form->lbxFileSearch->item(0)->text(), QStringLiteral("/cat1.jpg"));
-        QCOMPARE(form->lbxFileSearch->item(1)->text(), QStringLiteral("/pics/Cat2.bmp"));
+        QCOMPARE(form->SearchPanel().Results()->count(), 2);
+        QCOMPARE(form->SearchPanel().Results()->item(0)->text(), QStringLiteral("/cat1.jpg"));
+        QCOMPARE(form->SearchPanel().Results()->item(1)->text(), QStringLiteral("/pics/Cat2.bmp"));
     }
 
     void linkLoopEnds()
@@ -396,9 +405,9 @@ private slots:
         TViewForm& f = *w.form;
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         w.Search("cat");
-        QCOMPARE(f.lbxFileSearch->count(), 8);
-        QWidget* view = f.lbxFileSearch->viewport();
-        const QColor base = f.lbxFileSearch->palette().color(QPalette::Base);
+        QCOMPARE(w.List()->count(), 8);
+        QWidget* view = w.List()->viewport();
+        const QColor base = w.List()->palette().color(QPalette::Base);
         const auto marked = [&](const QImage& image) {
             int n = 0;
             for (int y = 0; y < image.height(); ++y)
@@ -417,7 +426,7 @@ private slots:
             if (shown.isNull())
                 shown = grab();
         };
-        f.btnFSearch->click();
+        w.Panel().PressSearch();
         QVERIFY(!shown.isNull());
         QCOMPARE(marked(shown), 0);
     }
@@ -431,9 +440,9 @@ private slots:
         w.Search("cat");
         QCOMPARE(f.Thumbnail(1)->Hint(), w.Path("sub/cat.jpg"));
         QCOMPARE(f.edtImageCount->text(), QStringLiteral("1"));
-        f.btnSClose->click();
+        w.Panel().PressClose();
         QVERIFY(!f.SearchMode);
-        QVERIFY(!f.pnlSearch->isVisible());
+        QVERIFY(!w.Panel().isVisible());
         QCOMPARE(f.edtImageCount->text(), QStringLiteral("2"));
         QCOMPARE(f.Thumbnail(1)->Hint(), QStringLiteral("a.jpg"));
         QVERIFY(f.Thumbnail(1)->Picture().HasGraphic());
@@ -448,8 +457,8 @@ private slots:
         TViewForm& f = *w.form;
         w.onList = [&](const QString& folder) {
             if (folder.endsWith("/x/")) {
-                w.QueueClick(f.btnFCancel);
-                w.QueueClick(f.btnSClose); // "X" clears the cancel request
+                w.Queue(&TSearchPanel::PressCancel);
+                w.Queue(&TSearchPanel::PressClose); // "X" clears the cancel request
             }
         };
         w.Search("cat");
@@ -466,26 +475,26 @@ private slots:
         w.Open();
         TViewForm& f = *w.form;
         f.btnSearch->click();
-        f.edtSearch->setText("cat");
+        w.Panel().SetText("cat");
         int nested = 0;
         w.onList = [&](const QString&) {
             // Enter while the walk runs is ignored, even once Cancel has re-enabled Search.
-            f.btnFCancel->click();
-            QTest::keyClick(f.edtSearch, Qt::Key_Return);
+            w.Panel().PressCancel();
+            QTest::keyClick(w.Part<QLineEdit>("edtSearch"), Qt::Key_Return);
             ++nested;
         };
-        QTest::keyClick(f.edtSearch, Qt::Key_Return);
+        QTest::keyClick(w.Part<QLineEdit>("edtSearch"), Qt::Key_Return);
         QCOMPARE(nested, 1);
         QCOMPARE(w.listed, QStringList {"/"});
         QCOMPARE(w.Results(), QStringList {"Search cancelled"});
         w.onList = nullptr;
         w.listed.clear();
-        f.btnFSearch->setEnabled(false);
-        QTest::keyClick(f.edtSearch, Qt::Key_Enter);
+        w.Part<QPushButton>("btnFSearch")->setEnabled(false);
+        QTest::keyClick(w.Part<QLineEdit>("edtSearch"), Qt::Key_Enter);
         QVERIFY(w.listed.isEmpty());
-        f.btnFSearch->setEnabled(true);
-        QTest::keyClick(f.edtSearch, Qt::Key_Enter);
-        QCOMPARE(f.lblFound->text(), QStringLiteral("Found : 2"));
+        w.Part<QPushButton>("btnFSearch")->setEnabled(true);
+        QTest::keyClick(w.Part<QLineEdit>("edtSearch"), Qt::Key_Enter);
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : 2"));
     }
 
     void cursorRestoredWhenWalkFails()
@@ -493,7 +502,6 @@ private slots:
         Window w;
         w.Build({"cat.jpg", "sub/cat2.jpg"});
         w.Open();
-        TViewForm& f = *w.form;
         w.onList = [&](const QString& folder) {
             if (folder.endsWith("/sub/"))
                 throw std::runtime_error("Device vanished");
@@ -503,14 +511,14 @@ private slots:
         QCOMPARE(w.platform.messages.size(), size_t(1));
         QCOMPARE(w.platform.messages[0].kind, MessageKind::Error);
         QVERIFY(w.platform.messages[0].text.startsWith("Device vanished"));
-        QVERIFY(f.btnFSearch->isEnabled());
-        QVERIFY(!f.btnFCancel->isEnabled());
-        QVERIFY(f.lbxFileSearch->updatesEnabled());
-        QVERIFY(f.m_folderWalk == nullptr);
+        QVERIFY(w.Part<QPushButton>("btnFSearch")->isEnabled());
+        QVERIFY(!w.Part<QPushButton>("btnFCancel")->isEnabled());
+        QVERIFY(w.List()->updatesEnabled());
+        QVERIFY(!w.Panel().Walking());
         // A search after the failure works.
         w.onList = nullptr;
-        f.btnFSearch->click();
-        QCOMPARE(f.lblFound->text(), QStringLiteral("Found : 2"));
+        w.Panel().PressSearch();
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : 2"));
     }
 
     void closingWindowEndsWalk()
@@ -533,8 +541,8 @@ private slots:
         f.show();
         QVERIFY(!f.Terminating);
         w.onList = nullptr;
-        f.btnFSearch->click();
-        QCOMPARE(f.lblFound->text(), QStringLiteral("Found : 3"));
+        w.Panel().PressSearch();
+        QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : 3"));
     }
 
     void searchWithAreaHidden()
@@ -545,8 +553,8 @@ private slots:
         w.Build({"b.jpg", "sub/a.jpg", "sub/deep/c.bmp"});
         w.Open();
         TViewForm& f = *w.form;
-        f.btnFSearchClick();
-        QVERIFY(!f.pnlSearch->isVisible());
+        w.Panel().Search();
+        QVERIFY(!w.Panel().isVisible());
         QCOMPARE(w.RelativeResults(), QStringList({"b.jpg", "sub/a.jpg", "sub/deep/c.bmp"}));
         QCOMPARE(f.Thumbnail(1)->Hint(), QStringLiteral("b.jpg"));
         QCOMPARE(f.edtImageCount->text(), QStringLiteral("1"));
@@ -562,11 +570,11 @@ private slots:
         w.Open();
         TViewForm& f = *w.form;
         w.Search("cat");
-        QCOMPARE(f.lbxFileSearch->count(), 12);
-        QListWidgetItem* item = f.lbxFileSearch->item(10);
-        f.lbxFileSearch->scrollToItem(item);
-        QTest::mouseClick(f.lbxFileSearch->viewport(), Qt::LeftButton, {},
-                          f.lbxFileSearch->visualItemRect(item).center());
+        auto* list = w.Part<QListWidget>("lbxFileSearch");
+        QCOMPARE(list->count(), 12);
+        QListWidgetItem* item = list->item(10);
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
         QCOMPARE(f.Thumbnail(1)->Hint(), w.Path("s/cat10.jpg"));
         QCOMPARE(f.Thumbnail(2)->Hint(), w.Path("s/cat11.jpg"));
     }
@@ -585,7 +593,7 @@ private slots:
         w.Build({file});
         w.Open();
         w.Search("cat");
-        QListWidget* list = w.form->lbxFileSearch;
+        const QListWidget* list = w.List();
         QCOMPARE(list->count(), 1);
         QCoreApplication::processEvents(); // the list lays out its lines late
         QCOMPARE(list->horizontalScrollBar()->maximum(), 700 - list->viewport()->width());
@@ -611,7 +619,7 @@ private slots:
         TApplication::InitPictureLayer(w.platform);
         w.form = std::make_unique<TViewForm>(w.platform);
         w.form->show();
-        QLabel* label = w.form->lblxDir;
+        QLabel* label = w.Part<QLabel>("lblxDir");
         const QString full = w.Path(sub);
         QCOMPARE(label->text(), full);
         w.form->btnSearch->click();
@@ -628,7 +636,7 @@ private slots:
         QVERIFY(full.startsWith(shown.left(shown.indexOf("..."))));
         QVERIFY(label->fontMetrics().horizontalAdvance(shown) <= label->contentsRect().width());
         // Opening again keeps the same text.
-        w.form->btnSCloseClick();
+        w.Panel().PressClose();
         w.form->btnSearch->click();
         QCOMPARE(label->text(), shown);
     }

@@ -301,8 +301,7 @@ private slots:
         if (files)
             s.Bitmap(QStringLiteral("a.bmp"), 40);
         s.Open();
-        s.form->SearchMode = searchMode;
-        s.form->lbxFileSearch->addItems(results);
+        s.SetSearchResults(results, searchMode);
         QVERIFY(!s.Run(QStringLiteral("5"), [](TFullForm&) {}));
         QVERIFY(s.platform.modals.empty());
         QCOMPARE(s.platform.messages.size(), size_t(1));
@@ -319,8 +318,7 @@ private slots:
         Slides s;
         s.Bitmap(QStringLiteral("a.bmp"), 40);
         s.Open();
-        s.form->SearchMode = true;
-        s.form->lbxFileSearch->addItem(QStringLiteral("Search cancelled"));
+        s.SetSearchResults({QStringLiteral("Search cancelled")});
         QVERIFY(s.Run(QStringLiteral("5"), [&](TFullForm& full) {
             QVERIFY(s.Tick(full));
             QVERIFY(!full.imgFull->Picture().HasGraphic());
@@ -491,8 +489,8 @@ private slots:
         TViewForm& f = *s.form;
         // The search area opened, a text typed, the area closed again.
         f.btnSearchClick();
-        f.edtSearch->setText(text);
-        f.btnSCloseClick();
+        f.SearchPanel().SetText(text);
+        f.SearchPanel().PressClose();
         QStringList want;
         for (const QString& name : expected)
             want << QDir(s.platform.CurrentFolder()).filePath(name);
@@ -518,7 +516,7 @@ private slots:
         QVERIFY(!covered.empty());
         QVERIFY(std::all_of(covered.begin(), covered.end(), [](bool b) { return b; }));
         QVERIFY(f.Slides().Ready());
-        QVERIFY(f.pnlSearch->isHidden());
+        QVERIFY(f.SearchPanel().isHidden());
         QVERIFY(!f.SearchMode);
         if (want.isEmpty()) {
             QCOMPARE(s.platform.messages.size(), size_t(1));
@@ -526,7 +524,7 @@ private slots:
             return;
         }
         // Every picture of the list once, from the first result, then the first again.
-        QCOMPARE(shown.front(), f.lbxFileSearch->item(0)->text());
+        QCOMPARE(shown.front(), f.SearchPanel().Results()->item(0)->text());
         QCOMPARE(shown.back(), shown.front());
         shown.removeLast();
         QCOMPARE(QSet<QString>(shown.begin(), shown.end()), QSet<QString>(want.begin(), want.end()));

@@ -53,7 +53,9 @@ private slots:
         w.OpenWindow();
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         w.form->btnSearch->click(); // the search area's group shows too
-        TRadioGroup* g = group == "rdgType" ? w.form->rdgType : group == "rdgCount" ? w.form->rdgCount : w.form->rdgExt;
+        TRadioGroup* g = group == "rdgType" ? w.form->rdgType
+            : group == "rdgCount"           ? w.form->rdgCount
+                                            : w.form->SearchPanel().findChild<TRadioGroup*>("rdgExt");
         QVERIFY(g->isVisible());
         // The group inside the panel that holds it, its title within the group's width.
         QVERIFY(g->parentWidget()->rect().contains(g->geometry()));

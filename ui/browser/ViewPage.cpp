@@ -24,8 +24,8 @@ namespace {}
 
 ImageList TViewForm::CurrentImageList() const
 {
-    return ImageList(SearchMode ? ImageList::Source::Search : ImageList::Source::Folder, FileListBox1, lbxFileSearch,
-                     PicList.Folder);
+    return ImageList(SearchMode ? ImageList::Source::Search : ImageList::Source::Folder, FileListBox1,
+                     pnlSearch->Results(), PicList.Folder);
 }
 
 int TViewForm::ImageListCount() const
@@ -250,13 +250,11 @@ void TViewForm::FileListBox1Change()
     LoadPage();
 }
 
-void TViewForm::FileListBox1DblClick(QWidget* sender)
+void TViewForm::ListEntryClick(bool fromResults, int index)
 {
-    const bool searchList = sender == lbxFileSearch;
-    const int index = searchList ? lbxFileSearch->currentRow() : FileListBox1->ItemIndex();
     // A click on an empty part of a list, or on the list that is not the image list,
     // has no entry of the image list to start from.
-    if (index < 0 || searchList != SearchMode || index >= ImageListCount())
+    if (index < 0 || fromResults != SearchMode || index >= ImageListCount())
         return;
     // A click that selected a new entry has already started the page there.
     if (PicList.Total > 0 && PicList.NextIndex - PicList.Shown == index)

@@ -76,12 +76,12 @@ bool TViewForm::SlideSetUp(TFullForm& full)
             // close the panel while the search lets messages through.
             pnlSlide->SetSearching(true);
             const ScopeExit ready([this] { pnlSlide->SetSearching(false); });
-            lbxFileSearch->clear();
+            pnlSearch->ClearResults();
             // The search area's own search, with its text and type as last left; the area
             // stays hidden.
-            btnFSearchClick();
+            pnlSearch->Search();
         }
-        if (NoResults(*lbxFileSearch))
+        if (NoResults(*pnlSearch->Results()))
             return false;
         full.Images = CurrentImageList().WithSource(ImageList::Source::Search);
         full.CurrentIndex = 0;
@@ -89,6 +89,6 @@ bool TViewForm::SlideSetUp(TFullForm& full)
         return true;
     }
     if (SearchMode)
-        return !NoResults(*lbxFileSearch);
+        return !NoResults(*pnlSearch->Results());
     return FileListBox1->Count() > 0;
 }

@@ -153,12 +153,12 @@ void TViewForm::BuildFilePanel()
     DirectoryListBox1->OnChange = [this](const QString& dir) {
         Guard([this, dir] {
             FileListBox1->SetDirectory(dir);
-            if (lblxDir)
-                lblxDir->setText(DisplayName(dir));
+            if (pnlSearch)
+                pnlSearch->SetStartFolder(dir);
         });
     };
     FileListBox1->OnChange = GuardedCallback(m_platform, [this] { FileListBox1Change(); });
-    FileListBox1->OnClick = GuardedCallback(m_platform, [this] { FileListBox1DblClick(FileListBox1); });
+    FileListBox1->OnClick = GuardedCallback(m_platform, [this] { ListEntryClick(false, FileListBox1->ItemIndex()); });
     FileListBox1->OnDblClick = FileListBox1->OnClick;
     rdgType->OnClick = GuardedCallback(m_platform, [this] { rdgTypeClick(); });
     rdgCount->OnClick = GuardedCallback(m_platform, [this] { rdgCountClick(); });
@@ -200,7 +200,6 @@ void TViewForm::FormCreate()
 {
     Starting = true;
     SearchMode = false;
-    lbxFileSearch->horizontalScrollBar()->setRange(0, 700);
     FileListBox1->SetHorizontalExtent(500);
     ApplyTooltipSettings(QColor(0, 255, 255), 400);
     DriveComboBox1->SetDrive(QStringLiteral("/"));
@@ -235,7 +234,6 @@ void TViewForm::ArrangePanels()
         std::max(0,
                  fileHeight - (DirectoryListBox1->y() + DirectoryListBox1->height() + pnlImageControl->height()) - 5));
     pnlSearch->resize(pnlSearch->width(), fileHeight);
-    lbxFileSearch->resize(lbxFileSearch->width(), std::max(0, pnlSearch->height() - (lbxFileSearch->y() + 10)));
 }
 
 void TViewForm::resizeEvent(QResizeEvent* event)

@@ -11,6 +11,7 @@
 #include "ui/common/ImageList.h"
 #include "ui/common/PageModel.h"
 #include "ui/details/DetailsPanel.h"
+#include "ui/search/SearchPanel.h"
 #include "ui/slideshow/SlidePanel.h"
 
 class Platform;
@@ -19,7 +20,6 @@ class QCheckBox;
 class QPushButton;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QToolButton;
 class QWindow;
@@ -81,7 +81,8 @@ public:
     void rdgTypeClick();
     void rdgCountClick();
     void FileListBox1Change();
-    void FileListBox1DblClick(QWidget* sender);
+    // A click on an entry of the folder's list (fromResults false) or the search results.
+    void ListEntryClick(bool fromResults, int index);
     void AllImageClick(TImage* sender);
     void ImageContextPopup(TImage* sender);
     void AllImageProgress(TImage* sender, const ProgressReport& report);
@@ -113,31 +114,13 @@ public:
     TDetailsPanel& Details() const { return *pnlDetail; }
     // --- end details ---
 
-    // --- search area (ui/search/) ---
-    void BuildSearchPanel();
+    // --- search area (ui/search/, hooked up in ui/browser/ViewSearch.cpp) ---
+    // Opens the search area over the file panel; the page shows its results from then on.
     void btnSearchClick();
-    void btnFSearchClick();
-    void btnFCancelClick();
-    void btnSCloseClick();
-    // key: the typed character's code; 13 (Enter) acts as the Search button.
-    void edtSearchKeyPress(int key);
-    void rdgExtClick();
-    // Walks startFolder (ending in "/") and its sub-folders for image names matching pattern;
-    // the matches are added to target at the end, in one piece.
-    void RunSearch(const QString& startFolder, const QString& pattern, QListWidget* target);
-    // One folder of the running search and everything below it; false once the walk must stop.
-    // Outside RunSearch there is no search to walk for, and it returns false.
-    bool WalkFolder(QString& path);
-    void ShowStartFolder(QLabel* label);
     // Set while the window is closing (the application ends): a running walk stops.
     bool Terminating = false;
-    class FolderWalk* m_folderWalk = nullptr; // the walk RunSearch is running, else null
-    QPushButton* btnSClose = nullptr;
-    QLineEdit* edtSearch = nullptr;
-    QPushButton* btnFSearch = nullptr;
-    QPushButton* btnFCancel = nullptr;
-    TRadioGroup* rdgExt = nullptr;
-    QLabel* lblFound = nullptr;
+    // The search area, driven through its own interface.
+    TSearchPanel& SearchPanel() const { return *pnlSearch; }
     // --- end search ---
 
     // --- slide show (ui/browser/ViewSlide.cpp) ---
@@ -191,9 +174,6 @@ public:
     QLineEdit* edtCount = nullptr;
     TFileListBox* FileListBox1 = nullptr;
     QWidget* pnlImage = nullptr;
-    QWidget* pnlSearch = nullptr;
-    QLabel* lblxDir = nullptr;
-    QListWidget* lbxFileSearch = nullptr;
     QMenu* pumPicture = nullptr;
     QMenu* pumHelp = nullptr;
     QAction* mniFullScreen = nullptr;
@@ -227,6 +207,7 @@ private:
     void BuildFilePanel();
     void BuildImageArea();
     void BuildPopupMenus();
+    void BuildSearchPanel();
     void LoadThumbnail(int k);
     // The bounds of page cell k in the grid, before it is shaped to its picture.
     ControlGeometry CellGeometry(int k) const;
@@ -246,6 +227,7 @@ private:
     Platform& m_platform;
     TDetailsPanel* pnlDetail = nullptr;
     TSlidePanel* pnlSlide = nullptr;
+    TSearchPanel* pnlSearch = nullptr;
     DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images {};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
