@@ -145,9 +145,11 @@ void TImage::paintEvent(QPaintEvent*)
     const bool midPrepare = m_preparing && m_triedGeneration == m_generation;
     if (!midPrepare && graphic->NeedsPrepare(target)) {
         const bool tried = m_triedGeneration == m_generation && m_triedTarget == target;
-        if (!tried)
+        if (!tried && !m_holdDecodes)
             Queue()->Schedule(this, target);
-        return;
+        // A copy made for another size stands in, scaled, until the new one comes.
+        if (!graphic->HasInterimCopy())
+            return;
     }
     if (graphic->Empty() || target.isEmpty())
         return;
@@ -162,6 +164,15 @@ void TImage::paintEvent(QPaintEvent*)
     if (smooth)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
     graphic->Draw(painter, dest, smooth);
+}
+
+void TImage::HoldDecodes(bool hold)
+{
+    if (hold == m_holdDecodes)
+        return;
+    m_holdDecodes = hold;
+    if (!hold)
+        update();
 }
 
 void TImage::PictureChanged()

@@ -38,6 +38,11 @@ public:
     bool IncrementalDisplay() const { return m_incremental; }
     void SetIncrementalDisplay(bool on) { m_incremental = on; }
 
+    // While held, a picture not ready for the control's size asks for no decode and is drawn
+    // from the copy at hand, scaled: a window being resized asks once the size settles.
+    void HoldDecodes(bool hold);
+    bool DecodesHeld() const { return m_holdDecodes; }
+
     void SetDecodeQueue(DecodeQueue* queue);
     DecodeQueue* Queue();
 
@@ -100,6 +105,7 @@ private:
     bool m_ownQueue = false;
     bool m_stretch = false;
     bool m_incremental = false;
+    bool m_holdDecodes = false;
     QString m_hint;
     int m_tag = 0;
     const TGraphic* m_graphic = nullptr; // the graphic m_generation belongs to

@@ -45,6 +45,8 @@ public:
         return false;
     }
     virtual void Prepare(QSize target) { (void)target; }
+    // A copy prepared for another size that may be drawn, scaled, until the new one is ready.
+    virtual bool HasInterimCopy() const { return false; }
     // Draws into rect; `smooth` asks for smooth scaling (thumbnails, previews).
     virtual void Draw(QPainter& painter, const QRect& rect, bool smooth) const = 0;
 

@@ -43,6 +43,7 @@ public:
     bool NeedsPrepare(QSize target) const override;
     // Reads and reduces the file on this thread.
     void Prepare(QSize target) override;
+    bool HasInterimCopy() const override { return !m_shown.isNull(); }
     void Draw(QPainter& painter, const QRect& rect, bool smooth) const override;
     std::unique_ptr<TGraphic> Clone() const override;
 

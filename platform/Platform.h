@@ -102,6 +102,8 @@ public:
 
     // Screen and desktop facts.
     virtual QSize ScreenSize() = 0;
+    // The part of the screen windows may take (without panels and docks), in the same units.
+    virtual QRect WorkArea() = 0;
     virtual int ScreenDepth() = 0;
     virtual QSize SystemIconSize() = 0;
     virtual QColor ButtonFaceColor() = 0;

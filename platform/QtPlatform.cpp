@@ -141,6 +141,12 @@ QSize QtPlatform::ScreenSize()
     return screen ? screen->size() : QSize(1024, 768);
 }
 
+QRect QtPlatform::WorkArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(0, 0), ScreenSize());
+}
+
 int QtPlatform::ScreenDepth()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();

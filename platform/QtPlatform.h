@@ -17,6 +17,7 @@ public:
     void MovePointerBy(int dx, int dy) override;
 
     QSize ScreenSize() override;
+    QRect WorkArea() override;
     int ScreenDepth() override;
     QSize SystemIconSize() override;
     QColor ButtonFaceColor() override;

@@ -1,4 +1,5 @@
 #include "app/lib/Application.h"
+#include <QIcon>
 #include <QTextStream>
 #include "platform/Guard.h"
 #include "picture/JpegImage.h"
@@ -11,6 +12,12 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     // The title is the application name, not the display name: Qt would append a
     // display name to every window caption.
     setApplicationName(QString::fromLatin1(kTitle));
+    // Docks and task switchers match the windows to the desktop file by this name and show
+    // its icon; the windows carry the icon too, the theme's when installed, else the drawing
+    // built into the program.
+    setDesktopFileName(QString::fromLatin1(kAppId));
+    Q_INIT_RESOURCE(icon);
+    setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kAppId), QIcon(QStringLiteral(":/lumivue/lumivue.svg"))));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

@@ -9,6 +9,7 @@ class Platform;
 class TApplication : public QApplication {
 public:
     static constexpr const char* kTitle = "Lumivue";
+    static constexpr const char* kAppId = "io.github.lumivue.Lumivue"; // the desktop file's name
 
     TApplication(int& argc, char** argv);
     // The platform that reports failures reaching the backstop.

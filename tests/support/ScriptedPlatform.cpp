@@ -146,6 +146,11 @@ QSize ScriptedPlatform::ScreenSize()
     return screenSize;
 }
 
+QRect ScriptedPlatform::WorkArea()
+{
+    return workArea.isValid() ? workArea : QRect(QPoint(0, 0), screenSize);
+}
+
 int ScriptedPlatform::ScreenDepth()
 {
     return screenDepth;

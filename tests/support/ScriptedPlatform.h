@@ -70,6 +70,7 @@ public:
     // --- Settable state ---
     QPoint cursor {0, 0};
     QSize screenSize {1024, 768};
+    QRect workArea; // the whole screen when not set
     int screenDepth = 32;
     QSize iconSize {32, 32};
     QColor buttonFace {240, 240, 240};
@@ -120,6 +121,7 @@ public:
     void MovePointerBy(int dx, int dy) override;
 
     QSize ScreenSize() override;
+    QRect WorkArea() override;
     int ScreenDepth() override;
     QSize SystemIconSize() override;
     QColor ButtonFaceColor() override;

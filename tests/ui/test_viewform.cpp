@@ -10,6 +10,7 @@
 #include "app/lib/Application.h"
 #include "controls/FileListBox.h"
 #include "controls/ImageControl.h"
+#include "picture/PictureThumbnail.h"
 #include "controls/RadioGroup.h"
 #include "ScriptedPlatform.h"
 #include "TestFiles.h"
@@ -190,6 +191,47 @@ private slots:
         TImage* small = w.form->Thumbnail(2);
         QVERIFY(!small->Stretch());
         QCOMPARE(small->size(), QSize(183, 165));
+    }
+
+    void resizeKeepsThePage_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("larger") << QSize(1024, 740) << QSize(1024, 740);
+        QTest::newRow("much larger") << QSize(1600, 1000) << QSize(1600, 1000);
+        QTest::newRow("wider only") << QSize(1200, 549) << QSize(1200, 549);
+        QTest::newRow("never below the start size") << QSize(600, 900) << QSize(782, 900);
+    }
+    void resizeKeepsThePage()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(QSize, size);
+        Window w;
+        for (int i = 0; i < 14; ++i)
+            WriteTestJpeg(w.Path(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))), 640, 480);
+        w.Open();
+        w.form->btnDown->click();
+        w.form->Decoder().Drain();
+        TImage* cell = w.form->Thumbnail(2);
+        const QSize before = cell->size();
+        w.form->resize(asked);
+        QCOMPARE(w.form->size(), size);
+        // At once: the same first picture, cells laid out for the new size, the old copy
+        // drawn scaled while no decode is asked for.
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p09.jpg"));
+        QCOMPARE(w.form->pnlImage->size(), size - QSize(210, 30));
+        QCOMPARE(cell->width() > before.width(), size.width() > 782);
+        const TThumbnail* thumbnail = ThumbnailOf(cell->Picture().Graphic());
+        QCOMPARE(thumbnail->Shown().size(), before);
+        QVERIFY(cell->DecodesHeld());
+        const QImage drawn = cell->grab().toImage();
+        QVERIFY(drawn.pixelColor(drawn.width() / 2, drawn.height() / 2) != QColor(Qt::white));
+        // Settled: copies made for the new cells.
+        QVERIFY(w.platform.FireAll() > 0);
+        w.form->Decoder().Drain();
+        QVERIFY(!cell->DecodesHeld());
+        QCOMPARE(thumbnail->Shown().size(), cell->size());
+        QCOMPARE(w.form->edtCount->text(), QStringLiteral("14"));
     }
 
     void pageStartsAtSelectedEntry()

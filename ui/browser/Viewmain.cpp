@@ -22,6 +22,7 @@
 #include "platform/Platform.h"
 #include "controls/RadioGroup.h"
 #include "controls/TooltipSettings.h"
+#include "picture/PictureThumbnail.h"
 
 namespace {
 constexpr int kClientWidth = 782;
@@ -49,16 +50,13 @@ TViewForm::TViewForm(Platform& platform, QWidget* parent) : QWidget(parent), m_p
 {
     setObjectName(QStringLiteral("ViewForm"));
     setWindowTitle(QStringLiteral(" Lumivue v1.3"));
-    // A fixed single border: no dragging to another size, but maximising stays possible.
-    setFixedSize(kClientWidth, kClientHeight);
-    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
     BuildToolbar();
     BuildFilePanel();
     BuildImageArea();
     BuildPopupMenus();
-    // Centred on the screen at start.
-    const QSize screen = m_platform.ScreenSize();
-    move((screen.width() - kClientWidth) / 2, (screen.height() - kClientHeight) / 2);
+    PlaceOnScreen();
+    m_settle = m_platform.CreateTimer();
+    m_settle->OnTimeout = [this] { Guard([this] { SettleSize(); }); };
     DockPanels();
     Guard([this] { FormCreate(); });
 }
@@ -254,18 +252,19 @@ void TViewForm::DockPanels()
     DirectoryListBox1->move(0, 26);
 }
 
-void TViewForm::changeEvent(QEvent* event)
+void TViewForm::PlaceOnScreen()
 {
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange)
-        return;
-    // The size limits are lifted only while the window is maximised or covers the screen.
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        setMinimumSize(kClientWidth, kClientHeight);
-        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        setFixedSize(kClientWidth, kClientHeight);
-    }
+    // The start size is the least the panels need; a work area smaller than that (a small
+    // screen, or a large scale factor) gets a window that fits it, title bar included.
+    constexpr int kFrameRoom = 40;
+    const QRect area = m_platform.WorkArea();
+    const QSize least(std::min(kClientWidth, std::max(320, area.width() - 8)),
+                      std::min(kClientHeight, std::max(240, area.height() - kFrameRoom)));
+    setMinimumSize(least);
+    resize(least);
+    // Centred in the work area, never beyond its top left.
+    move(area.left() + std::max(0, (area.width() - least.width()) / 2),
+         area.top() + std::max(0, (area.height() - least.height() - kFrameRoom) / 2));
 }
 
 void TViewForm::showEvent(QShowEvent* event)
@@ -283,8 +282,34 @@ void TViewForm::FormResize()
 {
     ArrangePanels();
     if (!Starting)
-        LoadDirectory();
+        RelayoutPage();
     Starting = false;
+}
+
+void TViewForm::RelayoutPage()
+{
+    LayoutGrid();
+    for (int k = 1; k <= PageSize; ++k) {
+        TImage* img = m_images[size_t(k - 1)];
+        img->HoldDecodes(true);
+        // A cell whose header is still being read is shaped when it comes back.
+        if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && thumbnail->FactsKnown())
+            ThumbnailSized(img);
+    }
+    // A border drag resizes many times a second; the decodes wait for the last size.
+    constexpr int kSettleMs = 80;
+    m_settle->Start(kSettleMs);
+}
+
+void TViewForm::SettleSize()
+{
+    m_settle->Stop();
+    for (TImage* img : m_images) {
+        img->HoldDecodes(false);
+        const TGraphic* graphic = img->Picture().Graphic();
+        if (img->isVisible() && graphic && graphic->NeedsPrepare(img->DrawSize()))
+            m_decodeQueue->Start(img, img->DrawSize());
+    }
 }
 
 bool TViewForm::eventFilter(QObject* watched, QEvent* event)

@@ -197,7 +197,6 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -209,6 +208,12 @@ private:
     void BuildPopupMenus();
     void BuildSearchPanel();
     void LoadThumbnail(int k);
+    // The start size and place: inside the screen's work area, shrunk to fit a small one.
+    void PlaceOnScreen();
+    // A new size keeps the page: its cells laid out again at once, the copies at hand drawn
+    // scaled, and new copies decoded once the size has settled.
+    void RelayoutPage();
+    void SettleSize();
     // The bounds of page cell k in the grid, before it is shaped to its picture.
     ControlGeometry CellGeometry(int k) const;
     // Shapes a cell to its picture once a worker has read the picture's header.
@@ -228,7 +233,8 @@ private:
     TDetailsPanel* pnlDetail = nullptr;
     TSlidePanel* pnlSlide = nullptr;
     TSearchPanel* pnlSearch = nullptr;
-    DecodeQueue* m_decodeQueue = nullptr; // decodes thumbnails (JPEG ones on worker threads)
+    std::unique_ptr<class PlatformTimer> m_settle; // runs while a new size settles
+    DecodeQueue* m_decodeQueue = nullptr;          // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images {};
     quint64 m_pageGeneration = 0; // bumped by every page load; a nested load ends an older one
     QPointer<QWindow> m_keyWatch; // the native window whose keys the window sees first

@@ -1,0 +1,172 @@
+// The main window under a real window manager (openbox on a virtual display,
+// scripts/wm-run.sh): maximised or resized it keeps its page and lays it out anew, it lies
+// inside the screen at any scale factor, and it carries the program's icon.
+#include <QDir>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+#include "controls/ImageControl.h"
+#include "MainWindowFixture.h"
+#include "picture/PictureThumbnail.h"
+#include "TestPictures.h"
+
+namespace {
+
+struct Window : MainWindowFixture<> {
+    // Fourteen pictures; the window shows their second page of nine.
+    void OpenOnSecondPage()
+    {
+        for (int i = 0; i < 14; ++i)
+            WriteTestJpeg(Path(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))), 640, 480);
+        OpenWindow();
+        form->btnDown->click();
+        form->Decoder().Drain();
+    }
+    // The window framed by the window manager, as Qt learns it.
+    bool Framed() const
+    {
+        return QTest::qWaitFor([&] { return form->frameGeometry().height() > form->height(); }, 5000);
+    }
+};
+
+// The images of the window's _NET_WM_ICON, by size.
+std::map<int, QImage> WindowIcons(WId window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window), QStringLiteral("-notype"), QStringLiteral("-f"),
+                 QStringLiteral("_NET_WM_ICON"), QStringLiteral("32c"), QStringLiteral("=$0+"),
+                 QStringLiteral("_NET_WM_ICON")});
+    xprop.waitForFinished(10000);
+    const QString text = QString::fromLatin1(xprop.readAllStandardOutput());
+    std::vector<quint32> values;
+    for (const QString& part : text.mid(text.indexOf(QLatin1Char('=')) + 1).split(QLatin1Char(',')))
+        values.push_back(part.trimmed().toUInt());
+    std::map<int, QImage> icons;
+    for (size_t at = 0; at + 2 <= values.size();) {
+        const int w = int(values[at]), h = int(values[at + 1]);
+        at += 2;
+        if (w <= 0 || h <= 0 || at + size_t(w) * size_t(h) > values.size())
+            break;
+        QImage image(w, h, QImage::Format_ARGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image.setPixel(x, y, values[at++]);
+        icons[w] = image;
+    }
+    return icons;
+}
+
+} // namespace
+
+class TestWmMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display with a window manager: run through ctest");
+        // A window shown while the window manager is still starting may be passed over.
+        QWidget probe;
+        probe.resize(100, 100);
+        bool framed = false;
+        for (int attempt = 0; attempt < 15 && !framed; ++attempt) {
+            probe.show();
+            framed = QTest::qWaitFor([&] { return probe.frameGeometry().height() > probe.height(); }, 2000);
+            probe.hide();
+        }
+        QVERIFY2(framed, "the window manager framed no window");
+    }
+
+    void newSizeKeepsThePage_data()
+    {
+        QTest::addColumn<bool>("maximise");
+        QTest::newRow("maximised") << true;
+        QTest::newRow("resized to 1600 x 1000") << false;
+    }
+    void newSizeKeepsThePage()
+    {
+        QFETCH(bool, maximise);
+        Window w;
+        w.OpenOnSecondPage();
+        TViewForm& f = *w.form;
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(w.Framed());
+        const QSize before = f.Thumbnail(2)->size();
+        if (maximise) {
+            f.showMaximized();
+            const QRect area = f.screen()->availableGeometry();
+            QTRY_VERIFY_WITH_TIMEOUT(f.frameGeometry().width() >= area.width() - 2, 5000);
+            QVERIFY(f.frameGeometry().height() >= area.height() - 2);
+        } else {
+            f.resize(1600, 1000);
+            QTRY_COMPARE_WITH_TIMEOUT(f.size(), QSize(1600, 1000), 5000);
+        }
+        QCOMPARE(f.Thumbnail(1)->Hint(), QStringLiteral("p09.jpg"));
+        TImage* cell = f.Thumbnail(2);
+        QVERIFY(cell->width() > before.width() && cell->height() > before.height());
+        // Once the size has settled, copies made for the bigger cells.
+        QTRY_VERIFY_WITH_TIMEOUT(w.platform.FireAll() > 0 || !cell->DecodesHeld(), 5000);
+        f.Decoder().Drain();
+        QCOMPARE(ThumbnailOf(cell->Picture().Graphic())->Shown().size(), cell->size());
+    }
+
+    // Placed in the screen's work area whatever the scale factor (the test runs again at 2).
+    void frameInsideTheScreen()
+    {
+        Window w;
+        w.platform.workArea = QGuiApplication::primaryScreen()->availableGeometry(); // as the desktop says
+        w.OpenWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        QVERIFY(w.Framed());
+        const QRect screen = w.form->screen()->geometry();
+        QVERIFY2(screen.contains(w.form->frameGeometry()),
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4 on a screen of %5x%6")
+                                .arg(w.form->frameGeometry().x())
+                                .arg(w.form->frameGeometry().y())
+                                .arg(w.form->frameGeometry().width())
+                                .arg(w.form->frameGeometry().height())
+                                .arg(screen.width())
+                                .arg(screen.height())));
+    }
+
+    // The window's icon is the program's drawing, as another renderer draws it.
+    void windowCarriesTheIcon()
+    {
+        const QString rsvg = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
+        if (rsvg.isEmpty())
+            QSKIP("rsvg-convert is missing: scripts/setup.sh installs it");
+        Window w;
+        w.OpenWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        const std::map<int, QImage> icons = WindowIcons(w.form->winId());
+        QVERIFY(icons.count(32) == 1);
+        const QString png = w.Path(QStringLiteral("icon.png"));
+        QCOMPARE(QProcess::execute(rsvg,
+                                   {QStringLiteral("-w"), QStringLiteral("32"), QStringLiteral("-h"),
+                                    QStringLiteral("32"), QStringLiteral("-o"), png, QStringLiteral(LUMIVUE_ICON_SVG)}),
+                 0);
+        const QImage expected = QImage(png).convertToFormat(QImage::Format_ARGB32);
+        const QImage& shown = icons.at(32);
+        int far = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) {
+                const QColor a = shown.pixelColor(x, y), b = expected.pixelColor(x, y);
+                far += std::abs(a.alpha() - b.alpha()) > 40 ||
+                    (b.alpha() > 200 &&
+                     std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) >
+                         90);
+            }
+        QVERIFY2(far < 32, qPrintable(QStringLiteral("%1 of 1024 pixels differ").arg(far)));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TestWmMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_wm_mainwindow.moc"
