@@ -1,6 +1,7 @@
 #include "app/lib/Application.h"
 #include <QIcon>
 #include <QTextStream>
+#include <QTimer>
 #include "platform/Guard.h"
 #include "picture/JpegImage.h"
 #include "platform/Platform.h"
@@ -56,7 +57,11 @@ int RunLumivue(TApplication& app, Platform& platform, const StartRequest& start)
         platform.SetCurrentFolder(start.folder);
     TViewForm form(platform);
     QTextStream err(stderr);
-    OpenStart(form, start, err);
+    const bool fileChosen = OpenStart(form, start, err);
     form.show();
+    // A file to open ("Open with" in a file manager) shows at once in the full-screen window,
+    // over its page; Esc returns to the page.
+    if (fileChosen)
+        QTimer::singleShot(0, &form, [&form] { form.OpenChosen(); });
     return app.exec();
 }

@@ -88,16 +88,20 @@ StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTe
     return start;
 }
 
-void OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err)
+bool OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err)
 {
     if (start.folder.isEmpty())
-        return;
+        return false;
+    bool chosen = false;
     try {
         if (!form.OpenAt(start.folder, start.fileName))
             err << "lumivue: \"" << DisplayName(start.fileName) << "\" is not a picture the viewer shows"
                 << " (.jpg, .jpeg, .bmp, .ico); showing its folder\n";
+        else
+            chosen = !start.fileName.isEmpty();
     } catch (...) {
         err << "lumivue: " << CurrentFailureText() << "; starting in the working folder\n";
     }
     err.flush();
+    return chosen;
 }

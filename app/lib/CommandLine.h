@@ -18,5 +18,5 @@ struct StartRequest {
 StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 // Opens the request's folder and file in the window; what cannot be opened is told on `err`
-// and the window stays in its folder.
-void OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err);
+// and the window stays in its folder. True when the file is the window's chosen thumbnail.
+bool OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err);

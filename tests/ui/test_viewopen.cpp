@@ -7,6 +7,7 @@
 #include "controls/DirectoryListBox.h"
 #include "controls/FileListBox.h"
 #include "controls/ImageControl.h"
+#include "ui/fullscreen/Full.h"
 
 namespace {
 // The fixture's folder holds only the sub-folder "pics": twenty small JPEG files p01.jpg ..
@@ -62,6 +63,12 @@ private slots:
         if (current > 0) {
             QCOMPARE(form.Thumbnail(current)->Hint(), name);
             QCOMPARE(form.FileListBox1->ItemIndex(), pageStart + current - 1);
+            // As a file manager's "Open with" starts it: the file full screen, over the folder's list.
+            QStringList shown;
+            QVERIFY(w.During<TFullForm>(
+                [&] { form.OpenChosen(); },
+                [&](TFullForm& full) { shown << full.ShownFile << QString::number(full.LastIndex); }));
+            QCOMPARE(shown, QStringList({name, QStringLiteral("19")}));
         } else {
             QCOMPARE(form.FileListBox1->ItemIndex(), -1);
         }

@@ -35,6 +35,6 @@ bool TViewForm::OpenAt(const QString& folder, const QString& fileName)
     edtImageCount->setText(QString::number(PicList.Total));
     PicList.NextIndex = index / PageSize * PageSize;
     LoadPage();
-    PicList.Current = index % PageSize + 1;
+    ChooseThumbnail(index % PageSize + 1);
     return true;
 }

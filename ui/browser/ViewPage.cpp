@@ -96,6 +96,7 @@ void TViewForm::EndPageLoad()
     btnLast->setEnabled(nav.nextEnabled);
     btnUp->setEnabled(nav.previousEnabled);
     btnFirst->setEnabled(nav.previousEnabled);
+    ShowChoice();
 }
 
 void TViewForm::LoadThumbnail(int k)
@@ -146,6 +147,7 @@ void TViewForm::ClearPage()
         img->SetHint(QString());
         img->setVisible(i <= PageSize);
     }
+    m_choiceFrame->hide();
     m_platform.ProcessMessages();
     LayoutGrid();
 }
@@ -191,6 +193,8 @@ void TViewForm::ThumbnailSized(TImage* img)
     FitThumbnail(fit, img->Picture().Height(), img->Picture().Width());
     img->setGeometry(fit.left, fit.top, fit.width, fit.height);
     img->SetStretch(fit.stretch);
+    if (img == Chosen())
+        ShowChoice();
 }
 
 void TViewForm::ApplyPageMove(PageMove move)

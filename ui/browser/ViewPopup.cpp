@@ -71,8 +71,12 @@ void TViewForm::BuildPopupMenus()
 
 void TViewForm::AllImageClick(TImage* sender)
 {
-    const QPoint pos = m_platform.CursorPos();
-    PicList.Current = sender->Tag();
+    ImagePopup(sender, m_platform.CursorPos());
+}
+
+void TViewForm::ImagePopup(TImage* sender, QPoint pos)
+{
+    ChooseThumbnail(sender->Tag());
     if (PicList.Current < 1 || PicList.Current > kThumbnails)
         return;
     pnlDetail->hide();

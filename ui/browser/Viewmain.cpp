@@ -192,6 +192,7 @@ void TViewForm::BuildImageArea()
         m_images[i] = img;
     }
     pnlDetail = new TDetailsPanel(m_platform, pnlImage);
+    BuildChoiceFrame();
 }
 
 void TViewForm::FormCreate()
@@ -296,6 +297,7 @@ void TViewForm::RelayoutPage()
         if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && thumbnail->FactsKnown())
             ThumbnailSized(img);
     }
+    ShowChoice();
     // A border drag resizes many times a second; the decodes wait for the last size.
     constexpr int kSettleMs = 80;
     m_settle->Start(kSettleMs);
@@ -314,20 +316,36 @@ void TViewForm::SettleSize()
 
 bool TViewForm::eventFilter(QObject* watched, QEvent* event)
 {
-    // The window sees Page Up and Page Down before whichever of its controls has the focus.
+    // The window sees its keys before whichever of its controls has the focus.
     if (watched == m_keyWatch && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        Guard([this, key] { FormKeyDown(key); });
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
+        const Qt::KeyboardModifiers modifiers = press->modifiers();
+        bool taken = false;
+        Guard([&] {
+            FormKeyDown(key, modifiers);
+            taken = WindowKey(key, modifiers);
+        });
         // Page Up and Page Down are the window's page moves. Passed on, they would also move
         // the focused list or drive box, whose change would reload the page a second time.
-        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown)
-            return true;
+        return taken || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    }
+    if (watched == pnlImage) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* press = static_cast<QKeyEvent*>(event);
+            bool taken = false;
+            Guard([&] { taken = PageKey(press->key(), press->modifiers()); });
+            return taken;
+        }
+        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+            ShowChoice();
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TViewForm::FormKeyDown(int key)
+void TViewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
+    (void)modifiers;
     m_platform.ProcessMessages();
     if (key == Qt::Key_PageUp)
         ApplyPageMove(PageMove::Previous);

@@ -136,6 +136,18 @@ public:
     TSlidePanel& Slides() const { return *pnlSlide; }
     // --- end slide show ---
 
+    // --- keyboard and the chosen thumbnail (ui/browser/ViewKeys.cpp) ---
+    // The chosen thumbnail is PicList.Current, marked by a frame while it is on the page.
+    void ChooseThumbnail(int k);
+    // The chosen thumbnail's picture in the full-screen window (Enter, Space, F11); the
+    // first thumbnail when none is chosen.
+    void OpenChosen();
+    // The popup at the chosen thumbnail (Menu key, Shift+F10).
+    void PopupAtChosen();
+    // Reads the folder again (F5), the page kept at its first picture where that is still listed.
+    void ReadFolderAgain();
+    // --- end keyboard ---
+
     // --- help, about and goodbye (ui/dialogs/ViewDialogs.cpp) ---
     void btnHelpClick();
     void btnInfoClick();
@@ -218,7 +230,15 @@ private:
     ControlGeometry CellGeometry(int k) const;
     // Shapes a cell to its picture once a worker has read the picture's header.
     void ThumbnailSized(TImage* img);
-    void FormKeyDown(int key);
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The window's own keys and the page's keys; false when the key is not theirs.
+    bool WindowKey(int key, Qt::KeyboardModifiers modifiers);
+    bool PageKey(int key, Qt::KeyboardModifiers modifiers);
+    void BuildChoiceFrame();
+    TImage* Chosen() const; // the chosen thumbnail when it is on the page, else null
+    void StepChoice(int delta);
+    void ShowChoice();
+    void ImagePopup(TImage* sender, QPoint at);
     void ApplyPageMove(PageMove move);
     void EndPageLoad();
     void ShowLoadingLight(bool on);
@@ -233,6 +253,7 @@ private:
     TDetailsPanel* pnlDetail = nullptr;
     TSlidePanel* pnlSlide = nullptr;
     TSearchPanel* pnlSearch = nullptr;
+    class QFrame* m_choiceFrame = nullptr;
     std::unique_ptr<class PlatformTimer> m_settle; // runs while a new size settles
     DecodeQueue* m_decodeQueue = nullptr;          // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images {};
