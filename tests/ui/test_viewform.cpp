@@ -234,6 +234,28 @@ private slots:
         QCOMPARE(w.form->edtCount->text(), QStringLiteral("14"));
     }
 
+    // The shown folder followed: a picture beyond the page only counts, one before it moves
+    // the page's pictures along but keeps its first, the page's first gone keeps its place.
+    void folderFollowed()
+    {
+        Window w;
+        for (int i = 0; i < 12; ++i)
+            WriteTestJpeg(w.Path(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))), 40, 30);
+        w.Open();
+        const TGraphic* kept = w.form->Thumbnail(1)->Picture().Graphic();
+        WriteTestJpeg(w.Path(QStringLiteral("z.jpg")), 40, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(w.form->edtImageCount->text(), QStringLiteral("13"), 5000);
+        QCOMPARE(w.form->Thumbnail(1)->Picture().Graphic(), kept); // the page not loaded again
+        w.form->btnDown->click();
+        QCOMPARE(w.form->Thumbnail(4)->Hint(), QStringLiteral("z.jpg"));
+        WriteTestJpeg(w.Path(QStringLiteral("a.jpg")), 40, 30);
+        QTRY_COMPARE_WITH_TIMEOUT(w.form->edtImageCount->text(), QStringLiteral("14"), 5000);
+        QCOMPARE(w.form->Thumbnail(1)->Hint(), QStringLiteral("p09.jpg"));
+        QVERIFY(QFile::rename(w.Path(QStringLiteral("p09.jpg")), w.Path(QStringLiteral("q.jpg"))));
+        QTRY_COMPARE_WITH_TIMEOUT(w.form->Thumbnail(1)->Hint(), QStringLiteral("p10.jpg"), 5000);
+        QCOMPARE(w.form->edtImageCount->text(), QStringLiteral("14"));
+    }
+
     void pageStartsAtSelectedEntry()
     {
         Window w;

@@ -128,12 +128,20 @@ void TViewForm::PopupAtChosen()
         ImagePopup(chosen, chosen->mapToGlobal(chosen->rect().center()));
 }
 
+QStringList TViewForm::PageEntries(int first) const
+{
+    QStringList entries;
+    for (int i = first; i < std::min(first + PageSize, ImageListCount()); ++i)
+        entries << ImageListEntry(i);
+    return entries;
+}
+
 void TViewForm::ReadFolderAgain()
 {
     if (DirectoryListBox1->Directory().isEmpty())
         return;
     const int first = PicList.NextIndex - PicList.Shown;
-    const QString firstEntry = SearchMode ? QString() : ImageListEntry(first);
+    const QStringList shown = SearchMode ? QStringList() : PageEntries(first);
     {
         // The list's own change would send the page to its start.
         const QScopedValueRollback quiet(Starting, true);
@@ -141,20 +149,27 @@ void TViewForm::ReadFolderAgain()
     }
     if (SearchMode)
         return;
-    ResetPaging(PicList);
-    PicList.Total = ImageListCount();
-    edtImageCount->setText(QString::number(PicList.Total));
-    if (PicList.Total == 0) {
-        ClearPage();
+    const int total = ImageListCount();
+    edtImageCount->setText(QString::number(total));
+    // The page from its first picture where that is still listed, else from the same place.
+    const int at = shown.isEmpty() ? -1 : CurrentImageList().IndexOf(shown.first());
+    const int start = std::clamp(at >= 0 ? at : first, 0, std::max(0, total - 1));
+    if (total > 0 && start == first && PageEntries(start) == shown) {
+        // The page's pictures are the same: only the counts change, and nothing flickers
+        // while a copy fills the folder beyond the page.
+        PicList.Total = total;
         EndPageLoad();
-        ShowChoice();
         return;
     }
-    // The page from its first picture where that is still listed, else from the same place.
-    const int at = CurrentImageList().IndexOf(firstEntry);
-    PicList.NextIndex = std::clamp(at >= 0 ? at : first, 0, PicList.Total - 1);
+    ResetPaging(PicList);
+    PicList.Total = total;
+    if (total == 0) {
+        ClearPage();
+        EndPageLoad();
+        return;
+    }
+    PicList.NextIndex = start;
     LoadPage();
-    ShowChoice();
 }
 
 bool TViewForm::WindowKey(int key, Qt::KeyboardModifiers modifiers)

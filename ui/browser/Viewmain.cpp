@@ -17,6 +17,7 @@
 #include "controls/DirectoryListBox.h"
 #include "controls/DriveComboBox.h"
 #include "controls/FileListBox.h"
+#include "controls/FolderWatch.h"
 #include "platform/Guard.h"
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
@@ -148,8 +149,19 @@ void TViewForm::BuildFilePanel()
     DriveComboBox1->OnChange = [this](const QString& drive) {
         Guard([this, drive] { DirectoryListBox1->SetDirectory(drive); });
     };
+    // The shown folder is followed: what a file manager or a copy changes there shows by itself.
+    m_folderWatch = new TFolderWatch(this);
+    m_folderWatch->OnChange = [this] {
+        // Not under a window this one opened, whose list is this window's.
+        if (QApplication::activeModalWidget()) {
+            m_folderWatch->Later();
+            return;
+        }
+        Guard([this] { ReadFolderAgain(); });
+    };
     DirectoryListBox1->OnChange = [this](const QString& dir) {
         Guard([this, dir] {
+            m_folderWatch->SetFolder(dir);
             FileListBox1->SetDirectory(dir);
             if (pnlSearch)
                 pnlSearch->SetStartFolder(dir);

@@ -237,6 +237,7 @@ private:
     void BuildChoiceFrame();
     TImage* Chosen() const; // the chosen thumbnail when it is on the page, else null
     void StepChoice(int delta);
+    QStringList PageEntries(int first) const; // the image list's entries a page from `first` shows
     void ShowChoice();
     void ImagePopup(TImage* sender, QPoint at);
     void ApplyPageMove(PageMove move);
@@ -254,6 +255,7 @@ private:
     TSlidePanel* pnlSlide = nullptr;
     TSearchPanel* pnlSearch = nullptr;
     class QFrame* m_choiceFrame = nullptr;
+    class TFolderWatch* m_folderWatch = nullptr;
     std::unique_ptr<class PlatformTimer> m_settle; // runs while a new size settles
     DecodeQueue* m_decodeQueue = nullptr;          // decodes thumbnails (JPEG ones on worker threads)
     std::array<TImage*, kThumbnails> m_images {};
