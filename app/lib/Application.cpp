@@ -1,5 +1,10 @@
 #include "app/lib/Application.h"
+#include "app/lib/Remember.h"
 #include <QIcon>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
 #include "platform/Guard.h"
@@ -51,11 +56,19 @@ int RunLumivue(TApplication& app, Platform& platform, const StartRequest& start)
 {
     app.SetPlatform(&platform);
     TApplication::InitPictureLayer(platform);
+    const std::unique_ptr<QSettings> store = OpenRemembered(start.remember);
+    const RememberedView last = store ? ReadRemembered(*store) : RememberedView {};
+    QString folder = start.folder;
+    if (folder.isEmpty())
+        folder = DefaultStartFolder(platform.CurrentFolder(), QDir::homePath(), last.folder,
+                                    QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+                                    [](const QString& f) { return QFileInfo(f).isDir(); });
     // Entering the folder first spares the window a page of the folder it would leave at once;
     // a failure is told when the window tries the folder itself.
-    if (!start.folder.isEmpty())
-        platform.SetCurrentFolder(start.folder);
+    if (!folder.isEmpty())
+        platform.SetCurrentFolder(folder);
     TViewForm form(platform);
+    ApplyRemembered(form, last);
     QTextStream err(stderr);
     const bool fileChosen = OpenStart(form, start, err);
     form.show();
@@ -63,5 +76,8 @@ int RunLumivue(TApplication& app, Platform& platform, const StartRequest& start)
     // over its page; Esc returns to the page.
     if (fileChosen)
         QTimer::singleShot(0, &form, [&form] { form.OpenChosen(); });
-    return app.exec();
+    const int code = app.exec();
+    if (store)
+        WriteRemembered(*store, RememberedOf(form));
+    return code;
 }

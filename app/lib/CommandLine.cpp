@@ -14,10 +14,12 @@ constexpr const char* kUsage = "Usage: lumivue [FOLDER | FILE]\n"
                                "\n"
                                "  FOLDER     start in this folder\n"
                                "  FILE       start in the file's folder, at the page that shows the file\n"
+                               "  --no-remember  neither read nor keep the window's size, page and folder\n"
                                "  -h, --help     show this help and exit\n"
                                "  --version      show the version and exit\n"
                                "\n"
-                               "Without an argument the viewer starts in the working folder.\n";
+                               "Without an argument the viewer starts in the working folder; started in the\n"
+                               "home folder, in the folder shown last, else the pictures folder.\n";
 
 // Why the path cannot be started in, empty when it can. Asked of the name's own bytes.
 QString ProblemWith(const QByteArray& path, const struct stat& st, bool exists)
@@ -43,6 +45,7 @@ StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTe
 {
     QStringList paths;
     bool options = true;
+    bool remember = true;
     for (const QString& arg : arguments) {
         if (options && arg == QLatin1String("--")) {
             options = false;
@@ -54,6 +57,8 @@ StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTe
             out << "lumivue " << LUMIVUE_VERSION << "\n";
             out.flush();
             return StartRequest {true, 0, {}, {}};
+        } else if (options && arg == QLatin1String("--no-remember")) {
+            remember = false;
         } else if (options && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
             return Mistake(err, QStringLiteral("unknown option '%1'").arg(arg));
         } else {
@@ -63,6 +68,7 @@ StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTe
     if (paths.size() > 1)
         return Mistake(err, QStringLiteral("give one folder or file, not %1").arg(paths.size()));
     StartRequest start;
+    start.remember = remember;
     if (paths.isEmpty())
         return start;
     const QString& given = paths.first();

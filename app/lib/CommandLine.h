@@ -7,10 +7,11 @@ class QTextStream;
 class TViewForm;
 
 struct StartRequest {
-    bool exit = false; // help, version or a mistake answered: end with exitCode
-    int exitCode = 0;  // 0 after help or version, 2 after a mistake
-    QString folder;    // the folder to start in; empty: the working folder
-    QString fileName;  // the file of that folder to show and choose; empty: none
+    bool exit = false;    // help, version or a mistake answered: end with exitCode
+    int exitCode = 0;     // 0 after help or version, 2 after a mistake
+    QString folder;       // the folder to start in; empty: the working folder
+    QString fileName;     // the file of that folder to show and choose; empty: none
+    bool remember = true; // read and keep the window's state between runs
 };
 
 // Reads the arguments after the program's name. Help and version go to `out`; mistakes, and

@@ -76,6 +76,10 @@ private slots:
                                    << ""
                                    << ""
                                    << "^lumivue: give one folder or file, not 2" + tryHelp;
+        QTest::newRow("--no-remember") << QStringList {"--no-remember", "@/pics"} << false << 0 << "@/pics"
+                                       << ""
+                                       << ""
+                                       << "";
         QTest::newRow("folder") << QStringList {"@/pics"} << false << 0 << "@/pics"
                                 << ""
                                 << ""
@@ -123,6 +127,7 @@ private slots:
         QTEST(start.exitCode, "code");
         QCOMPARE(start.folder, folder.isEmpty() ? QString() : Resolve(folder));
         QTEST(start.fileName, "fileName");
+        QCOMPARE(start.remember, !arguments.contains(QStringLiteral("--no-remember")));
         for (const auto& [text, pattern] : {std::pair {written, out}, std::pair {complained, err}}) {
             if (pattern.isEmpty())
                 QCOMPARE(text, QString());

@@ -344,7 +344,9 @@ private slots:
         connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         closer.start(50);
         watchdog.start(20000);
-        const int code = RunLumivue(static_cast<TApplication&>(*qApp), platform);
+        StartRequest start;
+        start.remember = false; // the user's own settings stay as they are
+        const int code = RunLumivue(static_cast<TApplication&>(*qApp), platform, start);
         QCOMPARE(code, 0);
         QVERIFY(closed);
         QCOMPARE(platform.sleeps, std::vector<int>({750}));
