@@ -74,7 +74,9 @@ QSize TImage::DrawSize() const
 {
     if (m_devicePixels)
         return PictureRect().size();
-    return m_stretch ? size() : QSize(m_picture.Width(), m_picture.Height());
+    // Stretched, the picture fills the control's device pixels: on a high-density screen it
+    // is prepared at that size and drawn one to one, not prepared small and blown up.
+    return m_stretch ? DeviceSize() : QSize(m_picture.Width(), m_picture.Height());
 }
 
 void TImage::SetPlacement(const ControlGeometry& placement)

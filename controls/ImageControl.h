@@ -51,7 +51,8 @@ public:
     // Where the picture is drawn in the control: the whole control when stretching,
     // else a rectangle of the picture's own size centred in the control.
     QRect PictureRect() const;
-    // The size the picture must be prepared for before drawing.
+    // The size the picture must be prepared for before drawing: stretched, the control's size
+    // in device pixels; else the picture's own.
     QSize DrawSize() const;
 
     // Device-pixel mode: the picture's bounds in device pixels as the fitting leaves them

@@ -46,6 +46,8 @@ private slots:
         QCOMPARE(w.form->pnlImage->size(), QSize(572, 519));
         QCOMPARE(w.form->PageSize, 9);
         QCOMPARE(w.form->edtImageCount->text(), QStringLiteral("0"));
+        // The toolbar's pictures drawn for a screen of twice the density, not blown up.
+        QVERIFY(w.form->btnHelp->icon().availableSizes().contains(QSize(40, 40)));
         QVERIFY(w.platform.messages.empty());
     }
 

@@ -132,6 +132,32 @@ private slots:
                                 .arg(screen.height())));
     }
 
+    // A thumbnail's pixels are the picture reduced to its cell's device size: at a scale
+    // factor of 2 prepared at twice the cell's size, not blown up from the cell's own.
+    void thumbnailAtDevicePixels()
+    {
+        Window w;
+        WriteTestJpeg(w.Path(QStringLiteral("detail.jpg")), 640, 480);
+        w.OpenWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.form->Decoder().Drain();
+        TImage* cell = w.form->Thumbnail(1);
+        const QImage shown = cell->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = cell->devicePixelRatioF();
+        QCOMPARE(shown.size(), QSize(qRound(cell->width() * ratio), qRound(cell->height() * ratio)));
+        const QImage expected =
+            MakeTestImage(640, 480, 0).scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        qint64 difference = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb a = shown.pixel(x, y), b = expected.pixel(x, y);
+                difference +=
+                    std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b));
+            }
+        const double mean = double(difference) / (3.0 * shown.width() * shown.height());
+        QVERIFY2(mean < 6, qPrintable(QStringLiteral("mean difference %1 at scale %2").arg(mean).arg(ratio)));
+    }
+
     // The window's icon is the program's drawing, as another renderer draws it.
     void windowCarriesTheIcon()
     {

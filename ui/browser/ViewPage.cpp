@@ -12,6 +12,7 @@
 #include "controls/DirectoryListBox.h"
 #include "picture/Numbers.h"
 #include "picture/Picture.h"
+#include <cmath>
 #include "picture/PictureFormats.h"
 #include "picture/PictureThumbnail.h"
 #include "platform/Platform.h"
@@ -118,10 +119,14 @@ void TViewForm::LoadThumbnail(int k)
                     // (a slow disk never holds up the window), and the cell is shaped to the
                     // picture when the header's facts come back (ThumbnailSized).
                     const ControlGeometry cell = CellGeometry(k);
-                    img->Picture().SetThumbnailFile(entry, [cell](QSize picture) {
+                    const qreal ratio = img->devicePixelRatioF();
+                    img->Picture().SetThumbnailFile(entry, [cell, ratio](QSize picture) {
                         ControlGeometry fit = cell;
                         FitThumbnail(fit, picture.height(), picture.width());
-                        return fit.stretch ? QSize(fit.width, fit.height) : picture;
+                        // In device pixels, as the cell draws a stretched picture.
+                        return fit.stretch
+                            ? QSize(int(std::lround(fit.width * ratio)), int(std::lround(fit.height * ratio)))
+                            : picture;
                     });
                     img->SetStretch(true);
                     img->SetHint(entry);

@@ -31,11 +31,11 @@ void DrawTriangle(QPainter& p, qreal x, bool left)
 }
 }
 
-QIcon MakeButtonPicture(ButtonPicture which)
+namespace {
+
+// Draws the picture in a 20 x 20 square of logical pixels.
+void DrawPicture(QPainter& p, ButtonPicture which)
 {
-    QPixmap pm(20, 20);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 128));
@@ -79,5 +79,24 @@ QIcon MakeButtonPicture(ButtonPicture which)
         p.drawRect(QRectF(14, 4, 2, 12));
         break;
     }
-    return QIcon(pm);
+}
+
+} // namespace
+
+QIcon MakeButtonPicture(ButtonPicture which)
+{
+    // Drawn for each usual screen density, so a high-density screen gets a sharp picture
+    // instead of the small one blown up.
+    QIcon icon;
+    for (const qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        const int side = qRound(20 * ratio);
+        QPixmap pm(side, side);
+        pm.setDevicePixelRatio(ratio);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        DrawPicture(p, which);
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
 }
