@@ -1,6 +1,8 @@
 // The full-screen window driven offscreen through the scripted platform, on real files:
 // opened from the thumbnail popup, stepped with the page keys, closed with Esc.
 #include <QDir>
+#include <QKeySequence>
+#include <QWheelEvent>
 #include <QListWidget>
 #include <QPainter>
 #include <QScrollArea>
@@ -596,6 +598,42 @@ private slots:
             QVERIFY(!full.isVisible());
         }));
         QCOMPARE(v.platform.beeps, 0);
+    }
+
+    // From b of a, b, c and a metafile, each input in turn: the arrows, Space, Backspace and
+    // the wheel step, Home and End pass the metafile over, F11 closes; not while printing.
+    void otherKeysAndTheWheel_data()
+    {
+        QTest::addColumn<QString>("inputs"); // keys by name, or turns of the wheel
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<QString>("shown"); // after each input; "-" closed
+        QTest::newRow("keys") << "Right Left Down Up Space Backspace End Home F11" << kInScreen << "cbcbcbca-";
+        QTest::newRow("wheel, full size") << "-120 120 -60 -60 240" << kFullSize << "cbbca";
+        QTest::newRow("print panel") << "Right Left Home -120" << QStringLiteral("Print As Is") << "bbbb";
+    }
+    void otherKeysAndTheWheel()
+    {
+        QFETCH(QString, choice);
+        QFETCH(QString, inputs);
+        Viewer v;
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
+            v.Bitmap(QString::fromLatin1(name), 40, 2000); // at full size, with a bar to scroll
+        WriteBytes(v.Path(QStringLiteral("d.emf")), QByteArray("a metafile"));
+        v.Open();
+        QVERIFY(v.Show(2, choice, [&](TFullForm& full) {
+            QString shown;
+            full.activateWindow();
+            for (const QString& input : inputs.split(u' ')) {
+                QWheelEvent turn({5, 5}, full.mapToGlobal(QPointF(5, 5)), {}, {0, input.toInt()}, {}, {}, {}, false);
+                if (input.toInt() == 0)
+                    QTest::keyClick(full.windowHandle(), Qt::Key(QKeySequence::fromString(input)[0].key()));
+                else
+                    QApplication::sendEvent(full.sbxFull->viewport(), &turn);
+                shown += full.isVisible() ? full.ShownFile.front() : u'-';
+            }
+            QTEST(shown, "shown");
+            QCOMPARE(full.VertScrollBar()->value(), 0);
+        }));
     }
 
     // On a screen of two device pixels per logical one, an unstretched picture still covers

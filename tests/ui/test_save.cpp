@@ -305,6 +305,38 @@ private slots:
             QCOMPARE(Identify(out, JpegPage(entry) ? "%Q %[interlace]" : "%w %h %z %r"), other);
     }
 
+    // The first control has the focus, Tab goes round the page (the thumbnail's size last),
+    // Enter saves as " &Save" does.
+    void keyboard_data()
+    {
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("quality");
+        QTest::newRow("bitmap") << "cbxBit chkMono btnBSAccept btnBSCancel edtMax" << int(ThumbBitmap) << "";
+        QTest::newRow("jpeg") << "edtCompress btnJSAccept btnJSCancel edtMax" << int(ThumbJpeg) << "75";
+        QTest::newRow("jpeg, refused quality") << "edtCompress btnJSAccept btnJSCancel" << int(FileJpeg) << "0";
+    }
+    void keyboard()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, quality);
+        QFETCH(QString, order);
+        Saver s;
+        s.Make(QStringLiteral("a.bmp"));
+        QVERIFY(s.Run(entry, [&](TSaveForm& w) {
+            w.edtCompress->setText(quality);
+            QStringList seen;
+            for (qsizetype i = 0, n = order.count(u' ') + 1; i <= n; ++i) {
+                QWidget* focus = w.focusWidget();
+                seen << (focus->objectName().isEmpty() ? focus->parentWidget()->objectName() : focus->objectName());
+                QTest::keyClick(focus, i < n ? Qt::Key_Tab : Qt::Key_Return); // round the page, then Enter
+            }
+            QCOMPARE(seen.join(u' '), order + u' ' + order.section(u' ', 0, 0));
+        }));
+        QCOMPARE(s.platform.saveSetups.size(), size_t(quality == "0" ? 0 : 1));
+        QCOMPARE(s.Texts(), quality == "0" ? QStringList {kRate} : QStringList {});
+    }
+
     // The dialog may leave another working folder; the main window's folder comes back.
     void workingFolderKept()
     {

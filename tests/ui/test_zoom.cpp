@@ -1,6 +1,7 @@
 // The zoom window driven offscreen through the scripted platform: opened from the thumbnail
 // popup on real files, stepped, fitted, scrolled and closed.
 #include <QApplication>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -413,6 +414,44 @@ private slots:
         }));
         QVERIFY(closed);
         QVERIFY(released);
+    }
+
+    // From a button, each key in turn: + (=) and - step, 0 and * fit (not once fitted), the
+    // arrows and the page keys scroll by the bars' steps; the step box keeps what it types.
+    void keys_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<bool>("inBox");
+        QTest::addColumn<QString>("expected"); // the ratio, or the bars' moves by a step (s) or a page (p)
+        QTest::newRow("zoom") << "+ = - 0 * + *" << false << "110 120 110 25 25 35 25";
+        QTest::newRow("scroll") << "Right Down PgDown Left Up PgUp" << false << "s,0 0,s 0,p -s,0 0,-s 0,-p";
+        QTest::newRow("step box") << "- PgDown" << true << "0,0 0,p";
+    }
+    void keys()
+    {
+        QFETCH(QString, keys);
+        QFETCH(bool, inBox);
+        Zoomer z;
+        QVERIFY(z.ZoomBitmap(3000, 3000, [&](TZoomForm& zoom) {
+            QScrollBar* horz = zoom.HorzScrollBar();
+            QScrollBar* vert = zoom.VertScrollBar();
+            horz->setValue(800);
+            vert->setValue(800);
+            (inBox ? zoom.edtZoomRate->Edit() : static_cast<QWidget*>(zoom.btnZIn))->setFocus();
+            zoom.activateWindow();
+            QStringList after;
+            for (const QString& key : keys.split(u' ')) {
+                const int h = horz->value(), v = vert->value();
+                QTest::keyClick(zoom.windowHandle(), Qt::Key(QKeySequence::fromString(key)[0].key()));
+                after << (zoom.ZoomRatio != 100
+                              ? QString::number(zoom.ZoomRatio)
+                              : QStringLiteral("%1,%2").arg(horz->value() - h).arg(vert->value() - v));
+            }
+            QFETCH(QString, expected);
+            const QString step = QString::number(vert->singleStep()), page = QString::number(vert->pageStep());
+            QCOMPARE(after.join(u' '), expected.replace(u's', step).replace(u'p', page));
+            QCOMPARE(zoom.edtZoomRate->Text(), inBox ? "10-" : "10");
+        }));
     }
 
     void returnCloses()

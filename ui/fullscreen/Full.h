@@ -1,7 +1,8 @@
 #pragma once
 // The full-screen window: one picture over the whole screen on black, fitted to the screen
-// or at its own size with scroll bars. Page Up and Page Down step through the image list the
-// picture came from, Esc closes. The main window opens it modally and destroys it after.
+// or at its own size with scroll bars. Page Up and Page Down, the arrows, Space, Backspace and
+// the wheel step through the image list the picture came from, Home and End go to its ends,
+// Esc and F11 close. The main window opens it modally and destroys it after.
 // Two later features share this window: a timed slide show and a print panel; their places
 // are marked below.
 #include <cstdint>
@@ -98,9 +99,13 @@ public:
     void FormActivate();
     void Activate() override { FormActivate(); }
     void FormKeyDown(int key);
+    // A turn of the wheel on the picture, in eighths of a degree (positive: away from the user).
+    void FormMouseWheel(int delta);
     void FormClose();
     // One step back (forward false) or forward through the image list.
     void StepImage(bool forward);
+    // The image list's first picture (last false) or its last.
+    void StepToEnd(bool last);
     // Scroll ranges for a full-size picture; they only ever grow.
     void ShowScrollBars();
 
@@ -128,9 +133,14 @@ private:
     // Loads and prepares an entry away from imgFull, for a fitted (fit) or full-size
     // placement; throws the load's failure.
     void LoadIntoFull(const QString& entry, bool fit);
-    static bool IsWindowKey(int key);
+    // Moves to the list's entry at index and shows it when it is a picture.
+    void ShowListEntry(int32_t index);
+    bool IsWindowKey(int key) const;
+    // Handles what is already queued first; false when the window has gone meanwhile.
+    bool Settled();
 
     ControlGeometry m_fit; // imgFull's bounds as FitToScreen leaves them (device pixels)
     int32_t m_vertRange = 0;
     int32_t m_horzRange = 0;
+    int m_wheelRest = 0; // a turn of the wheel short of a whole notch, kept for the next
 };

@@ -7,6 +7,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <QWindow>
 #include "controls/ImageControl.h"
 #include "controls/ImageControl.h"
@@ -52,6 +53,8 @@ void TFullForm::BuildWindow()
     imgFull->SetPlacement(fill);
     imgFull->SetBackground(Qt::black);
     sbxFull->setWidget(imgFull);
+    // The wheel steps through the list rather than scrolling.
+    sbxFull->viewport()->installEventFilter(this);
     m_fit = imgFull->Placement(); // fills the area, unstretched, until a fitting changes it
 
     auto* layout = new QVBoxLayout(this);
@@ -98,9 +101,32 @@ void TFullForm::ShowClickedPicture()
     imgFull->Prepare();
 }
 
-bool TFullForm::IsWindowKey(int key)
+namespace {
+constexpr int kWheelNotch = 120; // a wheel's notch in eighths of a degree
+
+// The keys that step besides the page keys. The print panel's list and buttons use them
+// while it shows.
+bool IsStepKey(int key)
 {
-    return key == Qt::Key_Escape || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    switch (key) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Space:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Backspace:
+    case Qt::Key_Home:
+    case Qt::Key_End: return true;
+    default: return false;
+    }
+}
+}
+
+bool TFullForm::IsWindowKey(int key) const
+{
+    if (key == Qt::Key_Escape || key == Qt::Key_F11 || key == Qt::Key_PageUp || key == Qt::Key_PageDown)
+        return true;
+    return IsStepKey(key) && pnlPrinter->isHidden();
 }
 
 bool TFullForm::eventFilter(QObject* watched, QEvent* event)
@@ -110,6 +136,14 @@ bool TFullForm::eventFilter(QObject* watched, QEvent* event)
         if (IsWindowKey(key)) {
             Guard([this, key] { FormKeyDown(key); });
             return true; // the focused control (a scroll bar, the print list) does not act on it too
+        }
+    }
+    if (event->type() == QEvent::Wheel && watched == sbxFull->viewport() && pnlPrinter->isHidden()) {
+        // A sideways turn still scrolls the picture.
+        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
+        if (delta != 0) {
+            Guard([this, delta] { FormMouseWheel(delta); });
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -127,19 +161,48 @@ void TFullForm::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+bool TFullForm::Settled()
+{
+    QPointer<TFullForm> self(this);
+    m_platform.ProcessMessages();
+    return self && isVisible();
+}
+
 void TFullForm::FormKeyDown(int key)
 {
     // A paint or a timer tick already queued is handled before the key acts.
-    QPointer<TFullForm> self(this);
-    m_platform.ProcessMessages();
-    if (!self || !isVisible())
+    if (!Settled())
         return;
     switch (key) {
-    case Qt::Key_Escape: close(); break;
-    case Qt::Key_PageUp: StepImage(false); break;
-    case Qt::Key_PageDown: StepImage(true); break;
+    case Qt::Key_Escape:
+    case Qt::Key_F11: close(); break;
+    case Qt::Key_PageUp:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Backspace: StepImage(false); break;
+    case Qt::Key_PageDown:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Space: StepImage(true); break;
+    case Qt::Key_Home: StepToEnd(false); break;
+    case Qt::Key_End: StepToEnd(true); break;
     default: break;
     }
+}
+
+void TFullForm::FormMouseWheel(int delta)
+{
+    if (!Settled())
+        return;
+    // Fine-grained wheels send parts of a notch: they add up to whole steps, and a turn the
+    // other way starts afresh.
+    if ((m_wheelRest > 0 && delta < 0) || (m_wheelRest < 0 && delta > 0))
+        m_wheelRest = 0;
+    m_wheelRest += delta;
+    for (; m_wheelRest >= kWheelNotch; m_wheelRest -= kWheelNotch)
+        StepImage(false);
+    for (; m_wheelRest <= -kWheelNotch; m_wheelRest += kWheelNotch)
+        StepImage(true);
 }
 
 void TFullForm::closeEvent(QCloseEvent* event)

@@ -81,20 +81,32 @@ void TFullForm::LoadIntoFull(const QString& entry, bool fit)
 
 void TFullForm::StepImage(bool forward)
 {
-    if (forward) {
-        // Also an empty list (LastIndex -1).
-        if (CurrentIndex >= LastIndex) {
-            m_platform.Beep();
-            return;
-        }
-        ++CurrentIndex;
-    } else {
-        if (CurrentIndex <= 0) {
-            m_platform.Beep();
-            return;
-        }
-        --CurrentIndex;
+    const int32_t index = CurrentIndex + (forward ? 1 : -1);
+    // Also an empty list (LastIndex -1).
+    if (index < 0 || index > LastIndex) {
+        m_platform.Beep();
+        return;
     }
+    ShowListEntry(index);
+}
+
+void TFullForm::StepToEnd(bool last)
+{
+    // Entries that are no picture are passed over, as stepping passes them.
+    int32_t index = last ? LastIndex : 0;
+    while (index >= 0 && index <= LastIndex && !IsImageExtension(ExtensionOf(ImageListEntry(index)).toLower()))
+        index += last ? -1 : 1;
+    // Nothing to go to, or there already: as a step beyond the end.
+    if (index < 0 || index > LastIndex || (index == CurrentIndex && ShownFile == ImageListEntry(index))) {
+        m_platform.Beep();
+        return;
+    }
+    ShowListEntry(index);
+}
+
+void TFullForm::ShowListEntry(int32_t index)
+{
+    CurrentIndex = index;
     const QString entry = ImageListEntry(CurrentIndex);
     // Not a picture (a metafile, say): passed over, but the index has moved, so the next key
     // goes on from here.

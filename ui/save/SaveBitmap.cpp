@@ -1,6 +1,7 @@
 // The save window's bitmap page: the pixel format, the monochrome rule and the bitmap save.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -28,6 +29,23 @@ void TSaveForm::SetupBitmapTab()
         cbxBit->setCurrentIndex(int(ImageInfo.PixelFormat));
         chkMono->setChecked(ImageInfo.Monochrome);
     }
+    // Enter saves through the button, whichever control has the focus but a button.
+    btnBSAccept->setDefault(true);
+    cbxBit->setFocus();
+}
+
+bool TSaveForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // The editable box keeps Enter to itself while its text is selected, as it is when the
+    // box gets the focus; it saves from there as from the other controls.
+    if (watched == cbxBit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            btnBSAccept->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int TSaveForm::SelectedPixelFormat() const

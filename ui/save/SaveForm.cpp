@@ -120,8 +120,11 @@ void TSaveForm::BuildWindow()
     JpegTab = BuildJpegPage();
     pgcImage->addTab(BitTab, QStringLiteral("Save as Bitmap"));
     pgcImage->addTab(JpegTab, QStringLiteral(" Save as Jpeg"));
-    // The page is chosen by the entry that opened the window; the user cannot switch it.
+    // The page is chosen by the entry that opened the window; the user cannot switch it. Nor
+    // can Tab stop at the hidden tabs, where it would stay instead of going round the page.
     pgcImage->tabBar()->hide();
+    pgcImage->tabBar()->setFocusPolicy(Qt::NoFocus);
+    // Made last, so that Tab reaches it after the page's buttons.
     BuildThumbPanel(BitTab);
 }
 
@@ -141,6 +144,7 @@ QWidget* TSaveForm::BuildBitmapPage()
                       QStringLiteral("8-bit"), QStringLiteral("15-bit"), QStringLiteral("16-bit"),
                       QStringLiteral("24-bit"), QStringLiteral("32-bit"), QStringLiteral("Custom")});
     cbxBit->setGeometry(398, 49, 73, 21);
+    cbxBit->installEventFilter(this); // Enter saves from it too
     chkMono = CheckLeft(page, QStringLiteral("chkMono"), QStringLiteral("Monochrome"), QPoint(327, 79));
     btnBSAccept = Button(page, QStringLiteral("btnBSAccept"), QStringLiteral(" &Save"), QStyle::SP_DialogSaveButton,
                          QRect(488, 8, 86, 30));

@@ -26,6 +26,9 @@ void TSaveForm::SetupJpegTab()
     ShowPreview(imgJPeg);
     edtCompress->setText(QStringLiteral("100"));
     chkPEncode->setChecked(false);
+    // Enter saves through the button, whichever control has the focus but a button.
+    btnJSAccept->setDefault(true);
+    edtCompress->setFocus();
 }
 
 void TSaveForm::chkPEncodeClick()

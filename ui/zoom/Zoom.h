@@ -6,6 +6,8 @@
 // A band dragged over the picture cuts a sub-section, which becomes the picture zoomed; Reset
 // goes back to the sub-section as cut and then to the whole picture; Save hands the picture as
 // shown to the save window; Help shows a panel of help; the control panel can be dragged.
+// Keys: + (or =) and - zoom in and out, 0 or * fits, the arrows and Page Up and Page Down
+// scroll, Esc closes.
 #include <cstdint>
 #include <memory>
 #include "ui/common/ScreenWindow.h"

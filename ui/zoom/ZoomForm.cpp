@@ -38,6 +38,34 @@ QFont SmallFont(QFont font)
     font.setPixelSize(9);
     return font;
 }
+
+// The keys the window acts on besides Esc: the zoom buttons' and the scrolling ones.
+bool IsZoomKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus:
+    case Qt::Key_0:
+    case Qt::Key_Asterisk:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: return true;
+    default: return false;
+    }
+}
+
+// A box the user types in (the zoom step) or reads through (the help text) keeps the keys it
+// uses; what it leaves comes up to the window.
+bool KeepsKeys(const QObject* target)
+{
+    if (const auto* box = qobject_cast<const QLineEdit*>(target))
+        return !box->isReadOnly();
+    return qobject_cast<const QPlainTextEdit*>(target) != nullptr;
+}
 }
 
 TZoomForm::TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture) : TScreenWindow(owner, platform)
@@ -309,9 +337,14 @@ void TZoomForm::paintEvent(QPaintEvent* event)
 
 bool TZoomForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        if (watched == KeyWatch() || (watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched)))) {
-            Guard([this] { FormKeyDown(Qt::Key_Escape); });
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        const bool own =
+            watched == KeyWatch() || (watched->isWidgetType() && isAncestorOf(static_cast<QWidget*>(watched)));
+        // At the native window the key is still on its way to the focused control.
+        const QObject* target = watched == KeyWatch() ? focusWidget() : watched;
+        if (own && (key == Qt::Key_Escape || (IsZoomKey(key) && !KeepsKeys(target)))) {
+            Guard([this, key] { FormKeyDown(key); });
             return true;
         }
     }
@@ -412,9 +445,10 @@ bool TZoomForm::MovePanelByMouse(QEvent* event)
 
 void TZoomForm::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape || IsZoomKey(key)) {
         event->accept();
-        Guard([this] { FormKeyDown(Qt::Key_Escape); });
+        Guard([this, key] { FormKeyDown(key); });
         return;
     }
     QDialog::keyPressEvent(event);
@@ -422,8 +456,24 @@ void TZoomForm::keyPressEvent(QKeyEvent* event)
 
 void TZoomForm::FormKeyDown(int key)
 {
-    if (key == Qt::Key_Escape)
-        close();
+    QScrollBar* vert = VertScrollBar();
+    QScrollBar* horz = HorzScrollBar();
+    switch (key) {
+    case Qt::Key_Escape: close(); break;
+    // As a click on the button: Zoom Fit, disabled after a fit, does nothing then.
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: btnZIn->click(); break;
+    case Qt::Key_Minus: btnZOut->click(); break;
+    case Qt::Key_0:
+    case Qt::Key_Asterisk: btnZFit->click(); break;
+    case Qt::Key_Left: horz->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Right: horz->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_Up: vert->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Down: vert->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_PageUp: vert->triggerAction(QAbstractSlider::SliderPageStepSub); break;
+    case Qt::Key_PageDown: vert->triggerAction(QAbstractSlider::SliderPageStepAdd); break;
+    default: break;
+    }
 }
 
 void TZoomForm::btnCloseClick()
