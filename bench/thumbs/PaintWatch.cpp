@@ -35,6 +35,13 @@ int PaintWatch::Painted() const
     return n;
 }
 
+void PaintWatch::Forget()
+{
+    m_paintedGeneration.fill(0);
+    m_completeAt = -1;
+    firstCellAt = -1;
+}
+
 bool PaintWatch::Complete() const
 {
     return !m_names.isEmpty() && Painted() == m_names.size();

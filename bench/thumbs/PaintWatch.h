@@ -22,6 +22,8 @@ public:
     double WaitPage(int timeoutMs);
     // Cells of the awaited page drawn with their picture so far.
     int Painted() const;
+    // Forgets what was drawn: after a resize, a cell counts once drawn from a copy of its new size.
+    void Forget();
 
     // After each paint pass, with the number of cells of the awaited page drawn so far.
     std::function<void(int)> OnPass;

@@ -226,6 +226,7 @@ int RunParent(const QStringList& args)
         // window's thread.
         for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint})
             ok &= run.Child(QStringLiteral("slowdisk"), p, {folders.photos25});
+        ok &= run.Child(QStringLiteral("resize"), DecodePath::Threads, {folders.photos25, folders.photos100});
         {
             // The shared thumbnail cache, in a folder of its own each round: empty, then filled.
             QTemporaryDir cache;

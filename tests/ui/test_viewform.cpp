@@ -197,16 +197,13 @@ private slots:
 
     void resizeKeepsThePage_data()
     {
-        QTest::addColumn<QSize>("asked");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("larger") << QSize(1024, 740) << QSize(1024, 740);
-        QTest::newRow("much larger") << QSize(1600, 1000) << QSize(1600, 1000);
-        QTest::newRow("wider only") << QSize(1200, 549) << QSize(1200, 549);
-        QTest::newRow("never below the start size") << QSize(600, 900) << QSize(782, 900);
+        QTest::newRow("larger") << QSize(1024, 740);
+        QTest::newRow("much larger") << QSize(1600, 1000);
+        QTest::newRow("wider only") << QSize(1200, 549);
     }
     void resizeKeepsThePage()
     {
-        QFETCH(QSize, asked);
         QFETCH(QSize, size);
         Window w;
         for (int i = 0; i < 14; ++i)
@@ -216,7 +213,11 @@ private slots:
         w.form->Decoder().Drain();
         TImage* cell = w.form->Thumbnail(2);
         const QSize before = cell->size();
-        w.form->resize(asked);
+        // A first new size decodes at once; the next, as a border drag goes on, waits.
+        w.form->resize(size + QSize(40, 40));
+        QVERIFY(!cell->DecodesHeld());
+        QCOMPARE(w.form->Decoder().Pending() > 0, cell->size() != before);
+        w.form->resize(size);
         QCOMPARE(w.form->size(), size);
         // At once: the same first picture, cells laid out for the new size, the old copy
         // drawn scaled while no decode is asked for.
@@ -224,7 +225,7 @@ private slots:
         QCOMPARE(w.form->pnlImage->size(), size - QSize(210, 30));
         QCOMPARE(cell->width() > before.width(), size.width() > 782);
         const TThumbnail* thumbnail = ThumbnailOf(cell->Picture().Graphic());
-        QCOMPARE(thumbnail->Shown().size(), before);
+        QVERIFY(thumbnail->Shown().size() != cell->size());
         QVERIFY(cell->DecodesHeld());
         const QImage drawn = cell->grab().toImage();
         QVERIFY(drawn.pixelColor(drawn.width() / 2, drawn.height() / 2) != QColor(Qt::white));

@@ -301,16 +301,20 @@ void TViewForm::FormResize()
 
 void TViewForm::RelayoutPage()
 {
+    // One new size (a maximise) decodes for it at once. Sizes that follow it quickly (a border
+    // drag resizes many times a second) hold their decodes until the last one has settled.
+    const bool settling = m_settle->Active();
     LayoutGrid();
     for (int k = 1; k <= PageSize; ++k) {
         TImage* img = m_images[size_t(k - 1)];
-        img->HoldDecodes(true);
+        img->HoldDecodes(settling);
         // A cell whose header is still being read is shaped when it comes back.
         if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && thumbnail->FactsKnown())
             ThumbnailSized(img);
     }
     ShowChoice();
-    // A border drag resizes many times a second; the decodes wait for the last size.
+    if (!settling)
+        StartCellDecodes();
     constexpr int kSettleMs = 80;
     m_settle->Start(kSettleMs);
 }
@@ -318,6 +322,11 @@ void TViewForm::RelayoutPage()
 void TViewForm::SettleSize()
 {
     m_settle->Stop();
+    StartCellDecodes();
+}
+
+void TViewForm::StartCellDecodes()
+{
     for (TImage* img : m_images) {
         img->HoldDecodes(false);
         const TGraphic* graphic = img->Picture().Graphic();

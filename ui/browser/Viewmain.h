@@ -226,6 +226,7 @@ private:
     // scaled, and new copies decoded once the size has settled.
     void RelayoutPage();
     void SettleSize();
+    void StartCellDecodes(); // for every shown cell whose copy is not of its size
     // The bounds of page cell k in the grid, before it is shaped to its picture.
     ControlGeometry CellGeometry(int k) const;
     // Shapes a cell to its picture once a worker has read the picture's header.
