@@ -1,0 +1,15 @@
+#pragma once
+// PNG files through libspng: the facts of the header chunks and the first image, 8 bits a
+// channel, reduced while decoding when a smaller size is asked.
+#include <QByteArray>
+#include <QSize>
+#include "picture/RasterCodec.h"
+
+inline constexpr const char* kPngInvalid = "PNG image is not valid";
+
+// The facts of the chunks `head` holds (it may end anywhere after the image header). Throws
+// Failure(kPngInvalid) when the signature or image header is damaged and
+// Failure(kOutOfResources) for a size beyond the limits.
+RasterFacts ReadPngFacts(const QByteArray& head);
+// The image, as RasterImage says; throws only as ReadPngFacts does, for the header.
+RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& stop);

@@ -1,0 +1,291 @@
+// PNG files: those ImageMagick writes in every colour type and depth, read back and compared
+// pixel for pixel with its own reading; the facts of their chunks; damaged and hostile files.
+#include <QColorSpace>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <zlib.h>
+#include "ErrorOf.h"
+#include "JpegSegments.h"
+#include "MagickReference.h"
+#include "TestFiles.h"
+#include "picture/Failure.h"
+#include "picture/PngCodec.h"
+
+namespace {
+
+QByteArray Be32(uint32_t v)
+{
+    const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(b, 4);
+}
+
+QByteArray Chunk(const char* type, const QByteArray& data)
+{
+    const QByteArray body = QByteArray(type, 4) + data;
+    return Be32(uint32_t(data.size())) + body +
+        Be32(uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))));
+}
+
+// A PNG with `extra` chunks after its image header.
+QByteArray WithChunks(const QByteArray& png, const QByteArray& extra)
+{
+    return png.left(33) + extra + png.mid(33);
+}
+
+QByteArray Ihdr(uint32_t width, uint32_t height, int depth = 8, int type = 6)
+{
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) +
+        Chunk("IHDR", Be32(width) + Be32(height) + char(depth) + char(type) + QByteArray(3, '\0'));
+}
+
+// The TIFF data of an EXIF block whose IFD0 holds the orientation, as an eXIf chunk has them.
+QByteArray TiffOrientation(int orientation, bool bigEndian)
+{
+    return jpegseg::ExifData(orientation, bigEndian).mid(6);
+}
+
+QByteArray Compressed(const QByteArray& raw)
+{
+    return qCompress(raw).mid(4); // a zlib stream behind Qt's length prefix
+}
+
+// A 1x1 grey picture whose zlib stream goes on for `zeros` bytes after the two it needs.
+QByteArray ZipBomb(qint64 zeros)
+{
+    z_stream z {};
+    deflateInit(&z, 1);
+    QByteArray out;
+    const QByteArray block(1 << 20, '\0');
+    char buffer[1 << 16];
+    for (qint64 left = zeros + 2; left > 0 || z.avail_in > 0;) {
+        if (z.avail_in == 0) {
+            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(block.constData()));
+            z.avail_in = uInt(std::min<qint64>(left, block.size()));
+            left -= z.avail_in;
+        }
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof buffer;
+        deflate(&z, Z_NO_FLUSH);
+        out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
+    }
+    for (int ret = Z_OK; ret != Z_STREAM_END;) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof buffer;
+        ret = deflate(&z, Z_FINISH);
+        out.append(buffer, qsizetype(sizeof buffer - z.avail_out));
+    }
+    deflateEnd(&z);
+    return Ihdr(1, 1, 8, 0) + Chunk("IDAT", out) + Chunk("IEND", {});
+}
+
+// Pixels no encoder can squeeze, with every alpha.
+QImage Noise(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    uint32_t v = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            v = v * 1664525u + 1013904223u;
+            image.setPixel(x, y, v);
+        }
+    return image;
+}
+
+QByteArray QtPng(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+class TestPngCodec : public QObject {
+    Q_OBJECT
+private slots:
+    void matchesConvert_data();
+    void matchesConvert();
+    void chunkFacts_data();
+    void chunkFacts();
+    void damaged_data();
+    void damaged();
+};
+
+void TestPngCodec::matchesConvert_data()
+{
+    QTest::addColumn<QStringList>("make");
+    QTest::addColumn<QString>("colourType");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<bool>("alpha");
+    QTest::addColumn<QSize>("atLeast");
+    QTest::addColumn<int>("factor");
+    const QStringList rose {"rose:"};
+    const QStringList grey = rose + QStringList {"-colorspace", "Gray", "-define", "png:color-type=0"};
+    const QStringList alphaRows = rose + QStringList {"-alpha", "set", "-channel", "A", "-fx", "j/h", "+channel"};
+    const QStringList gradient16 {"-size", "61x47", "gradient:#102030-#f0e0d0", "-depth", "16"};
+    const QStringList gradientAlpha16 {"-size", "61x47", "gradient:rgba(255,0,0,0.2)-rgba(0,0,255,0.9)", "-depth",
+                                       "16"};
+    const QSize full;
+    QTest::newRow("RGB, 8 bits") << rose + QStringList {"PNG24:%1"} << "RGB" << 8 << false << full << 1;
+    QTest::newRow("RGB, 16 bits") << gradient16 + QStringList {"PNG48:%1"} << "RGB" << 16 << false << full << 1;
+    QTest::newRow("RGBA, 8 bits") << alphaRows + QStringList {"PNG32:%1"} << "RGBA" << 8 << true << full << 1;
+    QTest::newRow("RGBA, 16 bits") << gradientAlpha16 + QStringList {"PNG64:%1"} << "RGBA" << 16 << true << full << 1;
+    QTest::newRow("palette, 8 bits") << rose + QStringList {"-colors", "50", "PNG8:%1"} << "palette" << 8 << false
+                                     << full << 1;
+    QTest::newRow("palette, 4 bits") << rose + QStringList {"-colors", "12", "-define", "png:bit-depth=4", "PNG8:%1"}
+                                     << "palette" << 4 << false << full << 1;
+    QTest::newRow("palette with tRNS") << rose +
+            QStringList {"-fuzz", "15%", "-transparent", "rgb(220,60,60)", "-colors", "40", "PNG8:%1"}
+                                       << "palette" << 8 << true << full << 1;
+    QTest::newRow("grey, 8 bits") << grey + QStringList {"-depth", "8", "%1"} << "grey" << 8 << false << full << 1;
+    QTest::newRow("grey, 2 bits") << grey + QStringList {"-depth", "2", "-define", "png:bit-depth=2", "%1"} << "grey"
+                                  << 2 << false << full << 1;
+    QTest::newRow("grey+alpha") << alphaRows + QStringList {"-colorspace", "Gray", "-define", "png:color-type=4", "%1"}
+                                << "grey+alpha" << 8 << true << full << 1;
+    QTest::newRow("interlaced RGBA") << alphaRows + QStringList {"-interlace", "PNG", "PNG32:%1"} << "RGBA" << 8 << true
+                                     << full << 1;
+    QTest::newRow("interlaced RGBA, 16 bits")
+        << gradientAlpha16 + QStringList {"-interlace", "PNG", "PNG64:%1"} << "RGBA" << 16 << true << full << 1;
+    // 70 x 46: the factor is the smaller of the two sides' quotients; edge blocks are partial.
+    QTest::newRow("reduced by 2") << alphaRows + QStringList {"PNG32:%1"} << "RGBA" << 8 << true << QSize(20, 20) << 2;
+    QTest::newRow("reduced by 3, partial edge blocks")
+        << alphaRows + QStringList {"PNG32:%1"} << "RGBA" << 8 << true << QSize(20, 15) << 3;
+    QTest::newRow("interlaced, reduced by 2")
+        << alphaRows + QStringList {"-interlace", "PNG", "PNG32:%1"} << "RGBA" << 8 << true << QSize(30, 20) << 2;
+    QTest::newRow("larger size asked") << rose + QStringList {"PNG24:%1"} << "RGB" << 8 << false << QSize(100, 100)
+                                       << 1;
+}
+
+void TestPngCodec::matchesConvert()
+{
+    if (!HaveConvert())
+        QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+    QFETCH(QStringList, make);
+    QFETCH(QString, colourType);
+    QFETCH(int, bits);
+    QFETCH(bool, alpha);
+    QFETCH(QSize, atLeast);
+    QFETCH(int, factor);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("made.png");
+    make.last() = make.last().arg(path);
+    RunConvert(make);
+    const QByteArray bytes = ReadBytes(path);
+    QVERIFY(!bytes.isEmpty());
+
+    const RasterFacts facts = ReadPngFacts(bytes);
+    QCOMPARE(facts.colourType, colourType);
+    QCOMPARE(facts.bitsPerChannel, bits);
+    QCOMPARE(facts.alpha, alpha);
+    QCOMPARE(facts.frames, 1);
+    const QImage want = ConvertReads(path, QSize(facts.width, facts.height), {}, bits == 16);
+    QVERIFY(!want.isNull());
+
+    const RasterImage got = DecodePng(bytes, atLeast, {});
+    QCOMPARE(got.error, QString());
+    QCOMPARE(got.image.format(), QImage::Format_ARGB32);
+    QCOMPARE(PixelDifference(got.image, factor == 1 ? want : BoxReduced(want, factor)), QString());
+}
+
+void TestPngCodec::chunkFacts_data()
+{
+    QTest::addColumn<QByteArray>("chunks");
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<int>("loops");
+    const QByteArray srgb = QColorSpace(QColorSpace::SRgb).iccProfile();
+    const auto iccp = [](const QByteArray& name, const QByteArray& icc) {
+        return Chunk("iCCP", name + '\0' + '\0' + Compressed(icc));
+    };
+    QTest::newRow("colour profile") << iccp("sRGB", srgb) << srgb << 1 << 1 << 0;
+    QTest::newRow("profile beyond 4 MiB") << iccp("big", QByteArray((4 << 20) + 1, 'p')) << QByteArray() << 1 << 1 << 0;
+    QTest::newRow("profile without a name") << iccp("", srgb) << QByteArray() << 1 << 1 << 0;
+    QTest::newRow("orientation, big-endian") << Chunk("eXIf", TiffOrientation(6, true)) << QByteArray() << 6 << 1 << 0;
+    QTest::newRow("orientation, little-endian")
+        << Chunk("eXIf", TiffOrientation(8, false)) << QByteArray() << 8 << 1 << 0;
+    QTest::newRow("orientation behind an EXIF name")
+        << Chunk("eXIf", QByteArray("Exif\0\0", 6) + TiffOrientation(3, true)) << QByteArray() << 3 << 1 << 0;
+    QTest::newRow("animation") << Chunk("acTL", Be32(12) + Be32(3)) << QByteArray() << 1 << 12 << 3;
+}
+
+void TestPngCodec::chunkFacts()
+{
+    QFETCH(QByteArray, chunks);
+    QFETCH(QByteArray, profile);
+    QFETCH(int, orientation);
+    QFETCH(int, frames);
+    QFETCH(int, loops);
+    const QByteArray png = WithChunks(QtPng(Noise(5, 4)), chunks);
+    const RasterFacts f = ReadPngFacts(png);
+    QCOMPARE(f.iccProfile, profile);
+    QCOMPARE(f.orientation, orientation);
+    QCOMPARE(f.frames, frames);
+    QCOMPARE(f.loops, loops);
+    QCOMPARE(QSize(f.width, f.height), QSize(5, 4));
+    // The pixels do not depend on what the chunks say.
+    QCOMPARE(PixelDifference(DecodePng(png, {}, {}).image, Noise(5, 4)), QString());
+}
+
+void TestPngCodec::damaged_data()
+{
+    QTest::addColumn<QByteArray>("png");
+    QTest::addColumn<QImage>("picture");   // what the file holds
+    QTest::addColumn<QString>("thrown");   // the failure's text starts so; empty: nothing thrown
+    QTest::addColumn<bool>("errorWanted"); // the decoding reports a reason
+    QTest::addColumn<int>("stopAfter");    // rows the stop lets through, -1 for no stop
+    QTest::addColumn<int>("goodRows");     // top rows that must be the picture's
+    const QImage picture = Noise(64, 64);
+    const QByteArray noise = QtPng(picture);
+    QImage black(1, 1, QImage::Format_ARGB32);
+    black.fill(Qt::black);
+    const QString invalid = QString::fromLatin1(kPngInvalid), tooLarge = QString::fromLatin1(kOutOfResources);
+    QTest::newRow("cut in the image data")
+        << noise.left(noise.size() * 6 / 10) << picture << QString() << true << -1 << 30;
+    QTest::newRow("cut before the image data") << noise.left(40) << picture << QString() << true << -1 << 0;
+    QTest::newRow("stopped") << noise << picture << QString() << true << 5 << 5;
+    QTest::newRow("not a PNG") << QByteArray("GIF89a\x01\0\x01\0\0\0\0;", 14) << QImage() << invalid << false << -1
+                               << 0;
+    QTest::newRow("width 0") << Ihdr(0, 5) << QImage() << invalid << false << -1 << 0;
+    QTest::newRow("side beyond the limit") << Ihdr(65536, 1) << QImage() << tooLarge << false << -1 << 0;
+    QTest::newRow("area beyond the limit") << Ihdr(40000, 40000) << QImage() << tooLarge << false << -1 << 0;
+    QTest::newRow("image data far beyond the picture")
+        << ZipBomb(qint64(256) << 20) << black << QString() << false << -1 << 1;
+}
+
+void TestPngCodec::damaged()
+{
+    QFETCH(QByteArray, png);
+    QFETCH(QImage, picture);
+    QFETCH(QString, thrown);
+    QFETCH(bool, errorWanted);
+    QFETCH(int, stopAfter);
+    QFETCH(int, goodRows);
+    QVERIFY(ErrorOf([&] { ReadPngFacts(png); }).startsWith(thrown));
+    RasterImage got;
+    int calls = 0;
+    const StopAsked stop = [&] { return calls++ >= stopAfter; };
+    const QString error = ErrorOf([&] { got = DecodePng(png, {}, stopAfter < 0 ? StopAsked() : stop); });
+    QCOMPARE(error.isEmpty(), thrown.isEmpty());
+    QVERIFY(error.startsWith(thrown));
+    if (!thrown.isEmpty())
+        return;
+    QCOMPARE(!got.error.isEmpty(), errorWanted);
+    if (stopAfter >= 0)
+        QCOMPARE(got.error, QStringLiteral("Stopped"));
+    if (goodRows == 0) {
+        QVERIFY(got.image.isNull());
+        return;
+    }
+    const QRect top(0, 0, picture.width(), goodRows);
+    QCOMPARE(PixelDifference(got.image.copy(top), picture.copy(top)), QString());
+    // Rows the file does not reach stay transparent.
+    if (errorWanted)
+        QCOMPARE(got.image.pixel(0, got.image.height() - 1), 0u);
+}
+
+QTEST_GUILESS_MAIN(TestPngCodec)
+#include "test_png_codec.moc"
