@@ -61,7 +61,8 @@ inline int MaxDifference(const QImage& a, const QImage& b, int from = 0, int to 
     return most;
 }
 
-// A picture with detail in every row (so files are not tiny), opaque or with varying alpha.
+// A picture with detail in every row (so files are not tiny), opaque (saved without an alpha
+// channel) or with varying alpha.
 inline QImage SamplePicture(int width, int height, bool alpha, int seed = 0)
 {
     QImage image(width, height, QImage::Format_ARGB32);
@@ -70,5 +71,5 @@ inline QImage SamplePicture(int width, int height, bool alpha, int seed = 0)
             image.setPixel(x, y,
                            qRgba((x * 4 + seed) & 255, (y * 5) & 255, (x * y + seed * 7) % 251,
                                  alpha ? (x * 255 / std::max(1, width - 1)) : 255));
-    return image;
+    return alpha ? image : image.convertToFormat(QImage::Format_RGB32);
 }
