@@ -30,6 +30,8 @@ fuzz_extensions() {
     icon) echo ico ;;
     jpeg) echo jpg ;;
     roundtrip) echo "bmp jpg" ;;
+    webp) echo webp ;;
+    tiff) echo "tif tiff" ;;
   esac
 }
 

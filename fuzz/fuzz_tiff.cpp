@@ -1,0 +1,12 @@
+// Fuzz target: a TIFF file's facts, then its first page decoded at its size and reduced to a
+// thumbnail (from a reduced copy when the file holds one), with a stop after as many asks as
+// the last byte picks when its low bit is set.
+#include "FuzzCommon.h"
+#include "RasterTarget.h"
+#include "picture/TiffCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::ReadAndDecode(fuzz::Bytes(data, size), fuzz::Knob(data, size), kTiffInvalid, ReadTiffFacts, DecodeTiff);
+    return 0;
+}
