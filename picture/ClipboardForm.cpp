@@ -28,7 +28,11 @@ ClipboardForm MakeClipboardForm(TGraphic& graphic)
     case GraphicKind::Jpeg: return FromBitmap(JpegOf(&graphic)->Bitmap());
     case GraphicKind::Icon: throw Failure("Clipboard does not support Icons");
     case GraphicKind::Metafile:
-    case GraphicKind::Thumbnail: break;
+    case GraphicKind::Thumbnail:
+    case GraphicKind::Png: // these load as bitmaps
+    case GraphicKind::Gif:
+    case GraphicKind::Webp:
+    case GraphicKind::Tiff: break;
     }
     throw Failure("Clipboard does not support this picture");
 }

@@ -15,7 +15,9 @@ void TPicture::LoadFromFile(const QString& path)
 void TPicture::LoadThumbnail(const QString& path)
 {
     const std::optional<GraphicKind> kind = KindForExtension(QFileInfo(path).suffix());
-    if (!kind || (*kind != GraphicKind::Jpeg && *kind != GraphicKind::Bitmap && *kind != GraphicKind::Icon)) {
+    if (!kind ||
+        (*kind != GraphicKind::Jpeg && *kind != GraphicKind::Bitmap && *kind != GraphicKind::Icon &&
+         !IsOtherKind(*kind))) {
         LoadFromFile(path); // fails as loading such a file does
         return;
     }
@@ -27,7 +29,9 @@ void TPicture::LoadThumbnail(const QString& path)
 void TPicture::SetThumbnailFile(const QString& path, std::function<QSize(QSize picture)> targetFor)
 {
     const std::optional<GraphicKind> kind = KindForExtension(QFileInfo(path).suffix());
-    if (!kind || (*kind != GraphicKind::Jpeg && *kind != GraphicKind::Bitmap && *kind != GraphicKind::Icon))
+    if (!kind ||
+        (*kind != GraphicKind::Jpeg && *kind != GraphicKind::Bitmap && *kind != GraphicKind::Icon &&
+         !IsOtherKind(*kind)))
         throw Failure(QStringLiteral("Unknown picture file extension (%1)").arg(ExtensionOf(path)));
     auto thumbnail = std::make_unique<TThumbnail>();
     thumbnail->SetFile(path, *kind, std::move(targetFor));

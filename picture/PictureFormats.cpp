@@ -4,6 +4,7 @@
 #include "picture/Failure.h"
 #include "picture/Icon.h"
 #include "picture/JpegImage.h"
+#include "picture/RasterBitmap.h"
 
 namespace {
 struct FormatRow {
@@ -13,6 +14,11 @@ struct FormatRow {
 };
 // Registration order; look-ups walk it from the last row to the first.
 const FormatRow kRows[] = {
+    {"tiff", "TIFF Image File", GraphicKind::Tiff},
+    {"tif", "TIFF Image File", GraphicKind::Tiff},
+    {"webp", "WebP Image File", GraphicKind::Webp},
+    {"gif", "GIF Image File", GraphicKind::Gif},
+    {"png", "PNG Image File", GraphicKind::Png},
     {"wmf", "Metafiles", GraphicKind::Metafile},
     {"emf", "Enhanced Metafiles", GraphicKind::Metafile},
     {"ico", "Icons", GraphicKind::Icon},
@@ -38,6 +44,10 @@ std::unique_ptr<TGraphic> CreateGraphic(GraphicKind kind)
     case GraphicKind::Jpeg: return std::make_unique<TJpegImage>();
     case GraphicKind::Bitmap: return std::make_unique<TBitmap>();
     case GraphicKind::Icon: return std::make_unique<TIcon>();
+    case GraphicKind::Png:
+    case GraphicKind::Gif:
+    case GraphicKind::Webp:
+    case GraphicKind::Tiff: return std::make_unique<TRasterBitmap>(kind);
     case GraphicKind::Metafile:
     case GraphicKind::Thumbnail: break;
     }
@@ -60,6 +70,21 @@ QString FileMask(std::optional<GraphicKind> kind)
         if (!kind || kRows[i].kind == *kind)
             parts << QStringLiteral("*.%1").arg(QLatin1String(kRows[i].extension));
     return parts.join(';');
+}
+
+QString OtherFileMask()
+{
+    QStringList parts;
+    for (int i = kRowCount - 1; i >= 0; --i)
+        if (IsOtherKind(kRows[i].kind))
+            parts << QStringLiteral("*.%1").arg(QLatin1String(kRows[i].extension));
+    return parts.join(';');
+}
+
+bool IsOtherKind(GraphicKind kind)
+{
+    return kind == GraphicKind::Png || kind == GraphicKind::Gif || kind == GraphicKind::Webp ||
+        kind == GraphicKind::Tiff;
 }
 
 QString DialogFilter(std::optional<GraphicKind> kind)
@@ -91,7 +116,11 @@ bool IsImageExtension(const QString& ext)
     QString e = ext; // the caller's string keeps ".jpeg"
     if (e == QLatin1String(".jpeg"))
         e = QStringLiteral(".jpg");
-    return e == QLatin1String(".jpg") || e == QLatin1String(".bmp") || e == QLatin1String(".ico");
+    if (e == QLatin1String(".jpg") || e == QLatin1String(".bmp") || e == QLatin1String(".ico"))
+        return true;
+    const std::optional<GraphicKind> kind =
+        e.startsWith(QLatin1Char('.')) && e == e.toLower() ? KindForExtension(e.mid(1)) : std::nullopt;
+    return kind && IsOtherKind(*kind);
 }
 
 QString LowerExtensionOf(const QString& name)

@@ -19,13 +19,16 @@ std::unique_ptr<TGraphic> CreateGraphic(GraphicKind kind);
 
 // nullopt = all kinds.
 QString FileMask(std::optional<GraphicKind> kind);
+// The kinds beyond JPEG, bitmap and icon that are shown (PNG, GIF, WebP, TIFF): the "Other" type.
+bool IsOtherKind(GraphicKind kind);
+QString OtherFileMask();
 QString DialogFilter(std::optional<GraphicKind> kind);
 
 // The extension of a file name or path with its period, as written ("" when the last part
 // of the path has none): "a/b.JPG" gives ".JPG".
 QString ExtensionOf(const QString& name);
-// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".bmp", ".ico"
-// exactly (callers lower-case first).
+// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".bmp", ".ico",
+// ".png", ".gif", ".webp", ".tif", ".tiff" exactly (callers lower-case first).
 bool IsImageExtension(const QString& ext);
 // The extension lower-cased in A-Z only; other letters keep their case.
 QString LowerExtensionOf(const QString& name);

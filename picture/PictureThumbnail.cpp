@@ -12,6 +12,7 @@
 #include "picture/IconCodec.h"
 #include "picture/Limits.h"
 #include "picture/PictureBudget.h"
+#include "picture/RasterRead.h"
 #include "picture/Orientation.h"
 #include "picture/ScreenFacts.h"
 #include "picture/ThumbnailCache.h"
@@ -90,6 +91,13 @@ QSize IconChosenSize(const QByteArray& head)
     }
     const int chosen = IconChoose(entries, screen.bitsPerPixel, screen.iconWidth, screen.iconHeight);
     return QSize(entries[size_t(chosen)].width, entries[size_t(chosen)].height);
+}
+
+// The library-read kind the bytes are, where their extension names another such kind.
+GraphicKind ContentKind(const QByteArray& bytes, GraphicKind named)
+{
+    const std::optional<GraphicKind> content = KindForContent(bytes);
+    return content && IsRasterKind(*content) ? *content : named;
 }
 
 int64_t ScaledSide(int64_t side, int denom)
@@ -184,6 +192,23 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
         out.fitted = icon.Image(); // an icon is drawn at its own size
         return;
     }
+    case GraphicKind::Png:
+    case GraphicKind::Gif:
+    case GraphicKind::Webp:
+    case GraphicKind::Tiff: {
+        const GraphicKind kind = ContentKind(bytes, job.kind);
+        const RasterFacts facts = ReadRasterFacts(kind, bytes);
+        // The reader's reduced copy (at most the stored size) and the one made to draw it.
+        const BudgetHold hold(budget, DecodeBytes(facts.width, facts.height, 32), stop);
+        if (!hold.Ok())
+            throw Failure(kOutOfResources);
+        const StopAsked stopAsked = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+        ReadyPicture ready =
+            DecodeRasterPicture(kind, bytes, job.reducedDecode ? job.target : QSize(), Qt::white, stopAsked);
+        out.error = ready.error;
+        out.fitted = Reduced(ready.image, job.target);
+        return;
+    }
     case GraphicKind::Metafile:
     case GraphicKind::Thumbnail: break;
     }
@@ -219,6 +244,23 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind)
         const QSize s = IconChosenSize(head);
         f.width = s.width();
         f.height = s.height();
+        return f;
+    }
+    case GraphicKind::Png:
+    case GraphicKind::Gif:
+    case GraphicKind::Webp:
+    case GraphicKind::Tiff: {
+        const GraphicKind content = ContentKind(head, kind);
+        const RasterFacts r = ReadRasterFacts(content, head);
+        const QSize upright = UprightSize(QSize(r.width, r.height), r.orientation);
+        f.width = upright.width();
+        f.height = upright.height();
+        f.orientation = ValidOrientation(r.orientation);
+        f.bitsPerChannel = r.bitsPerChannel;
+        f.colourType = r.colourType;
+        f.frames = r.frames;
+        if (content != kind)
+            f.content = content;
         return f;
     }
     case GraphicKind::Metafile:

@@ -1,6 +1,7 @@
 #pragma once
 // What a page cell knows of its picture file from the file's header.
 #include <cstdint>
+#include <QString>
 #include "picture/Bitmap.h"
 #include "picture/Graphic.h"
 
@@ -13,4 +14,10 @@ struct ThumbnailFacts {
     bool decoded = false;                            // the rest is known once the file was decoded
     TPixelFormat pixelFormat = TPixelFormat::Device; // bitmap
     bool monochrome = false;                         // bitmap
+    // PNG, GIF, WebP, TIFF header: bits a channel, colour type, frames or pages; the kind its
+    // bytes are when the extension says another.
+    int bitsPerChannel = 0;
+    QString colourType;
+    int frames = 1;
+    GraphicKind content = GraphicKind::Thumbnail; // Thumbnail: as the extension says
 };

@@ -54,6 +54,10 @@ QString KindName(GraphicKind kind)
     case GraphicKind::Jpeg: return QStringLiteral("jpeg");
     case GraphicKind::Bitmap: return QStringLiteral("bitmap");
     case GraphicKind::Icon: return QStringLiteral("icon");
+    case GraphicKind::Png: return QStringLiteral("png");
+    case GraphicKind::Gif: return QStringLiteral("gif");
+    case GraphicKind::Webp: return QStringLiteral("webp");
+    case GraphicKind::Tiff: return QStringLiteral("tiff");
     case GraphicKind::Metafile:
     case GraphicKind::Thumbnail: break;
     }

@@ -102,7 +102,7 @@ bool OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err)
     try {
         if (!form.OpenAt(start.folder, start.fileName))
             err << "lumivue: \"" << DisplayName(start.fileName) << "\" is not a picture the viewer shows"
-                << " (.jpg, .jpeg, .bmp, .ico); showing its folder\n";
+                << " (.jpg, .jpeg, .bmp, .ico, .png, .gif, .webp, .tif, .tiff); showing its folder\n";
         else
             chosen = !start.fileName.isEmpty();
     } catch (...) {

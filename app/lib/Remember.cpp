@@ -48,7 +48,7 @@ RememberedView RememberedOf(const TViewForm& form)
 void ApplyRemembered(TViewForm& form, const RememberedView& view)
 {
     // Out-of-range values (an edited or older file) are not choices.
-    if (view.typeItem >= 0 && view.typeItem < 4 && view.typeItem != form.rdgType->ItemIndex()) {
+    if (view.typeItem >= 0 && view.typeItem < 5 && view.typeItem != form.rdgType->ItemIndex()) {
         form.rdgType->SetItemIndex(view.typeItem);
         form.rdgTypeClick();
     }

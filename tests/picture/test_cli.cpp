@@ -217,8 +217,8 @@ void TestCli::info_data()
                                 << 1;
     QTest::newRow("icon") << "i.ico" << block({"file: i.ico", "kind: icon", "width: 16", "height: 16"}) << 0;
     QTest::newRow("bad icon") << "bad.ico" << block({"file: bad.ico", "error: Icon image is not valid"}) << 1;
-    QTest::newRow("unknown extension") << "a.png"
-                                       << block({"file: a.png", "error: Unknown picture file extension (.png)"}) << 1;
+    QTest::newRow("unknown extension") << "a.pcx"
+                                       << block({"file: a.pcx", "error: Unknown picture file extension (.pcx)"}) << 1;
 }
 
 void TestCli::info()
@@ -327,8 +327,8 @@ void TestCli::renderFailures_data()
     QTest::newRow("empty JPEG") << QStringList {"render", "empty.jpg", "x.png"} << 1
                                 << QStringLiteral("JPEG error #%1\n").arg(JpegEmptyInputCode());
     QTest::newRow("bad icon") << QStringList {"render", "bad.ico", "x.png"} << 1 << "Icon image is not valid\n";
-    QTest::newRow("unknown extension") << QStringList {"render", "a.gif", "x.png"} << 1
-                                       << "Unknown picture file extension (.gif)\n";
+    QTest::newRow("unknown extension") << QStringList {"render", "a.pcx", "x.png"} << 1
+                                       << "Unknown picture file extension (.pcx)\n";
     QTest::newRow("fit without height") << QStringList {"render", "a.bmp", "x.png", "--fit", "30"} << 2 << "";
     QTest::newRow("unknown option") << QStringList {"render", "a.bmp", "x.png", "--size", "3"} << 2 << "";
 }

@@ -148,7 +148,8 @@ private slots:
         QCOMPARE(w.Part<QPushButton>("btnFCancel")->text(), QStringLiteral("Cancel"));
         QVERIFY(!w.Part<QPushButton>("btnFCancel")->isEnabled());
         QCOMPARE(w.Part<TRadioGroup>("rdgExt")->title(), QStringLiteral(" File Type"));
-        QCOMPARE(w.Part<TRadioGroup>("rdgExt")->Items(), QStringList({"All Graphics", "Jpeg", "Bitmap", "Icon"}));
+        QCOMPARE(w.Part<TRadioGroup>("rdgExt")->Items(),
+                 QStringList({"All Graphics", "Jpeg", "Bitmap", "Icon", "Other"}));
         QCOMPARE(w.Panel().TypeIndex(), 0);
         QCOMPARE(w.Panel().FoundText(), QStringLiteral("Found : "));
         QVERIFY(!w.Panel().FoundShown());

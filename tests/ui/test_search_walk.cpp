@@ -118,7 +118,10 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("all: jpg") << "a.jpg" << 0 << true;
         QTest::newRow("all: jpeg") << "a.jpeg" << 0 << true;
-        QTest::newRow("all: gif") << "a.gif" << 0 << false;
+        QTest::newRow("all: pcx") << "a.pcx" << 0 << false;
+        QTest::newRow("all: gif") << "a.gif" << 0 << true;
+        QTest::newRow("other: tiff") << "a.TIFF" << 4 << true;
+        QTest::newRow("other: jpg") << "a.jpg" << 4 << false;
         QTest::newRow("all: metafile not searched") << "a.wmf" << 0 << false;
         QTest::newRow("all: no extension") << "jpg" << 0 << false;
         QTest::newRow("all: last period counts") << "a.jpg.txt" << 0 << false;
@@ -201,7 +204,7 @@ private slots:
         FakeTree tree;
         tree.Add(
             "/s/",
-            {"CAT.jpg", "cat.jpeg", "bobcat.ico", "cut.jpg", "cat.gif", ".hidden.jpg", "sub/", ".cache/", "locked/"});
+            {"CAT.jpg", "cat.jpeg", "bobcat.ico", "cut.jpg", "cat.pcx", ".hidden.jpg", "sub/", ".cache/", "locked/"});
         tree.Add("/s/sub/", {"Cat.bmp"});
         tree.Add("/s/.cache/", {"cat-thumb.jpg"}); // inside a hidden folder: never entered
         // "/s/locked/" has no listing: passed over without a word.

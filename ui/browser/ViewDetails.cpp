@@ -46,6 +46,18 @@ void TViewForm::GatherImageDetails()
             FreshFacts.monochrome = true;
         }
     }
+    if (SubPanelFor(ImageInfo.Ext) == DetailSubPanel::Other) {
+        if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && thumbnail->FactsKnown()) {
+            const ThumbnailFacts& f = thumbnail->Facts();
+            ImageInfo.Width = thumbnail->Width();
+            ImageInfo.Height = thumbnail->Height();
+            ImageInfo.Orientation = f.orientation;
+            ImageInfo.KindText = KindText(f.source, f.content);
+            ImageInfo.ColourText = QStringLiteral("%1, %2-bit").arg(f.colourType).arg(f.bitsPerChannel);
+            ImageInfo.Frames = f.frames;
+            FreshFacts.sides = FreshFacts.other = true;
+        }
+    }
     if (ImageInfo.Ext == QLatin1String(".jpg") || ImageInfo.Ext == QLatin1String(".jpeg")) {
         // The picture loaded for the thumbnail already knows these; the file is not read again.
         if (const TJpegImage* jpeg = JpegOf(img->Picture().Graphic())) {

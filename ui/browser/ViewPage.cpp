@@ -230,10 +230,10 @@ void TViewForm::MoveClick(QToolButton* sender)
 void TViewForm::rdgTypeClick()
 {
     const int item = rdgType->ItemIndex();
-    // "All Graphics", "Jpeg", "Bitmap", "Icon": the registry's masks.
+    // "All Graphics", "Jpeg", "Bitmap", "Icon": the registry's masks; "Other": the kinds beyond.
     static const std::optional<GraphicKind> kinds[] = {std::nullopt, GraphicKind::Jpeg, GraphicKind::Bitmap,
                                                        GraphicKind::Icon};
-    FileListBox1->SetMask(FileMask(kinds[item >= 0 && item < 4 ? item : 0]));
+    FileListBox1->SetMask(item == 4 ? OtherFileMask() : FileMask(kinds[item >= 0 && item < 4 ? item : 0]));
 }
 
 void TViewForm::rdgCountClick()

@@ -107,8 +107,8 @@ void TViewForm::BuildFilePanel()
     DirectoryListBox1 = new TDirectoryListBox(m_platform, pnlFile);
     pnlImageControl = new QWidget(pnlFile);
     rdgType = new TRadioGroup(m_platform, QStringLiteral(" File Type"), pnlImageControl);
-    rdgType->SetItems(
-        {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"), QStringLiteral("Icon")});
+    rdgType->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
+                       QStringLiteral("Icon"), QStringLiteral("Other")});
     rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
     rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
                         QStringLiteral("25")});

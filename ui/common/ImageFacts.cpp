@@ -1,5 +1,6 @@
 #include "ui/common/ImageFacts.h"
 #include <cmath>
+#include "picture/PictureFormats.h"
 
 namespace {
 // Callers check the length first; little-endian as the file stores them.
@@ -100,11 +101,35 @@ QString OrientationText(int orientation)
     }
 }
 
+QString KindText(GraphicKind named, GraphicKind content)
+{
+    const auto name = [](GraphicKind kind) -> QString {
+        switch (kind) {
+        case GraphicKind::Png: return QStringLiteral("PNG");
+        case GraphicKind::Gif: return QStringLiteral("GIF");
+        case GraphicKind::Webp: return QStringLiteral("WebP");
+        case GraphicKind::Tiff: return QStringLiteral("TIFF");
+        case GraphicKind::Jpeg: return QStringLiteral("JPEG");
+        case GraphicKind::Bitmap: return QStringLiteral("Bitmap");
+        case GraphicKind::Icon: return QStringLiteral("Icon");
+        case GraphicKind::Metafile:
+        case GraphicKind::Thumbnail: break;
+        }
+        return QString();
+    };
+    if (content == GraphicKind::Thumbnail || content == named)
+        return name(named);
+    return QStringLiteral("%1, read as %2 (its content)").arg(name(named), name(content));
+}
+
 DetailSubPanel SubPanelFor(const QString& ext)
 {
     if (ext == QLatin1String(".bmp"))
         return DetailSubPanel::Bitmap;
     if (ext == QLatin1String(".ico"))
         return DetailSubPanel::None;
+    if (const std::optional<GraphicKind> kind = ext.size() > 1 ? KindForExtension(ext.mid(1)) : std::nullopt;
+        kind && IsOtherKind(*kind) && IsImageExtension(ext))
+        return DetailSubPanel::Other;
     return DetailSubPanel::Jpeg;
 }

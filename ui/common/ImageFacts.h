@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include "picture/Graphic.h"
 #include "ui/common/PageModel.h"
 
 // Bytes of a bitmap file worth reading for its header: the 14-byte file header and the
@@ -36,7 +37,11 @@ QDate DateOfValue(double value);
 // upright file, else the turn and mirror that show it upright ("Rotated 90°", "Mirrored").
 QString OrientationText(int orientation);
 
-enum class DetailSubPanel { None, Bitmap, Jpeg };
-// ".bmp" shows the bitmap sub-panel, ".ico" none, every other extension (an empty cell's too)
-// the JPEG one.
+// The kind a file is named as, and the kind its bytes are where they differ (Thumbnail: the
+// same): "PNG", or "PNG, read as GIF (its content)".
+QString KindText(GraphicKind named, GraphicKind content);
+
+enum class DetailSubPanel { None, Bitmap, Jpeg, Other };
+// ".bmp" shows the bitmap sub-panel, ".ico" none, ".png", ".gif", ".webp", ".tif" and ".tiff"
+// the other kinds' one, every other extension (an empty cell's too) the JPEG one.
 DetailSubPanel SubPanelFor(const QString& ext);

@@ -30,6 +30,11 @@ struct TImageInfo {
     bool Monochrome = false;
     bool Progressive = false;
     int Orientation = 1; // a JPEG file's EXIF orientation (1: shown as stored)
+    // A PNG, GIF, WebP or TIFF file: its kind (and the kind its bytes are, where they differ),
+    // its colours as stored, and its frames or pages.
+    QString KindText;
+    QString ColourText;
+    int Frames = 0;
 };
 
 struct TSearchInfo {

@@ -44,6 +44,7 @@ void TDetailsPanel::ShowFacts(const TImageInfo& ImageInfo, const TFreshFacts& Fr
 {
     pnlBitMap->hide();
     pnlJPeg->hide();
+    pnlOther->hide();
     show();
     edtDName->setText(DisplayName(ImageInfo.FileName));
     edtDName->setCursorPosition(0);
@@ -65,6 +66,13 @@ void TDetailsPanel::ShowFacts(const TImageInfo& ImageInfo, const TFreshFacts& Fr
                                                   : QString());
         chkDMono->setChecked(FreshFacts.monochrome && ImageInfo.Monochrome);
         pnlBitMap->show();
+        break;
+    case DetailSubPanel::Other:
+        edtDKind->setText(FreshFacts.other ? ImageInfo.KindText : QString());
+        edtDColours->setText(FreshFacts.other ? ImageInfo.ColourText : QString());
+        edtDFrames->setText(number(FreshFacts.other, ImageInfo.Frames));
+        edtDOtherOrient->setText(FreshFacts.other ? OrientationText(ImageInfo.Orientation) : QString());
+        pnlOther->show();
         break;
     case DetailSubPanel::None: break;
     }
@@ -94,6 +102,10 @@ TDetailsPanel::Reading TDetailsPanel::Shown() const
     r.jpegPart = pnlJPeg->isVisibleTo(this);
     r.progressive = chkDPEncode->isChecked();
     r.orientation = edtDOrient->text();
+    r.otherPart = pnlOther->isVisibleTo(this);
+    r.kind = edtDKind->text();
+    r.colours = edtDColours->text();
+    r.frames = edtDFrames->text();
     return r;
 }
 
@@ -162,12 +174,29 @@ void TDetailsPanel::Build()
     jpegGrid->addWidget(edtDOrient, 1, 1);
     grid->addWidget(pnlJPeg, 6, 0, 1, 3);
 
+    pnlOther = new QWidget(frame);
+    pnlOther->setObjectName(QStringLiteral("pnlOther"));
+    auto* otherGrid = new QGridLayout(pnlOther);
+    otherGrid->setContentsMargins(0, 0, 0, 0);
+    edtDKind = ReadOnlyBox(pnlOther, QStringLiteral("edtDKind"));
+    edtDColours = ReadOnlyBox(pnlOther, QStringLiteral("edtDColours"));
+    edtDFrames = ReadOnlyBox(pnlOther, QStringLiteral("edtDFrames"));
+    edtDOtherOrient = ReadOnlyBox(pnlOther, QStringLiteral("edtDOtherOrient"));
+    int row = 0;
+    for (const auto& [caption, box] : {std::pair {"Kind", edtDKind}, std::pair {"Colours", edtDColours},
+                                       std::pair {"Frames", edtDFrames}, std::pair {"Orientation", edtDOtherOrient}}) {
+        otherGrid->addWidget(Caption(pnlOther, QString::fromLatin1(caption)), row, 0);
+        otherGrid->addWidget(box, row++, 1);
+    }
+    grid->addWidget(pnlOther, 7, 0, 1, 3);
+
     btnDetailOK = new QPushButton(QStringLiteral("OK"), frame);
     btnDetailOK->setObjectName(QStringLiteral("btnDetailOK"));
-    grid->addWidget(btnDetailOK, 7, 1, Qt::AlignHCenter);
+    grid->addWidget(btnDetailOK, 8, 1, Qt::AlignHCenter);
     ConnectGuarded(m_platform, btnDetailOK, &QPushButton::clicked, this, [this] { btnDetailOKClick(); });
 
     pnlBitMap->hide();
     pnlJPeg->hide();
+    pnlOther->hide();
     adjustSize();
 }

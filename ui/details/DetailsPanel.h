@@ -18,6 +18,7 @@ struct TFreshFacts {
     bool bitCount = false;    // BitCount
     bool monochrome = false;  // Monochrome
     bool progressive = false; // Progressive, Orientation
+    bool other = false;       // KindText, ColourText, Frames, Orientation
 };
 
 class TDetailsPanel : public QWidget {
@@ -39,6 +40,8 @@ public:
         bool jpegPart = false; // the encoding box and orientation are shown
         bool progressive = false;
         QString orientation;
+        bool otherPart = false; // the kind, colours and frames are shown
+        QString kind, colours, frames;
     };
     Reading Shown() const;
 
@@ -58,4 +61,9 @@ private:
     QWidget* pnlJPeg = nullptr;
     QCheckBox* chkDPEncode = nullptr;
     QLineEdit* edtDOrient = nullptr;
+    QWidget* pnlOther = nullptr;
+    QLineEdit* edtDKind = nullptr;
+    QLineEdit* edtDColours = nullptr;
+    QLineEdit* edtDFrames = nullptr;
+    QLineEdit* edtDOtherOrient = nullptr;
 };

@@ -26,6 +26,7 @@ QString ExtFilterForItem(int item)
     case 1: return QStringLiteral(".jpg");
     case 2: return QStringLiteral(".bmp");
     case 3: return QStringLiteral(".ico");
+    case 4: return QStringLiteral(".other");
     default: return QStringLiteral(".*");
     }
 }
@@ -33,7 +34,13 @@ QString ExtFilterForItem(int item)
 bool AcceptsEntry(const QString& name, const QString& extFilter)
 {
     const QString ext = LowerExtensionOf(name);
-    return extFilter == QLatin1String(".*") ? IsImageExtension(ext) : ext == extFilter;
+    if (extFilter == QLatin1String(".*"))
+        return IsImageExtension(ext);
+    if (extFilter == QLatin1String(".other")) {
+        const std::optional<GraphicKind> kind = ext.isEmpty() ? std::nullopt : KindForExtension(ext.mid(1));
+        return kind && IsOtherKind(*kind) && IsImageExtension(ext);
+    }
+    return ext == extFilter;
 }
 
 QString WithTrailingSeparator(const QString& folder)

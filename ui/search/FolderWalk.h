@@ -15,8 +15,8 @@ namespace SearchRules {
 QString TrimText(const QString& text);
 // True when the text names an extension: a "." after its last "/".
 bool HasExtension(const QString& text);
-// The type filter of a choice: 0 ".*" (any image type), 1 ".jpg", 2 ".bmp", 3 ".ico".
-// Any other choice counts as the first.
+// The type filter of a choice: 0 ".*" (any image type), 1 ".jpg", 2 ".bmp", 3 ".ico", 4
+// ".other" (PNG, GIF, WebP and TIFF). Any other choice counts as the first.
 QString ExtFilterForItem(int item);
 // Whether a name passes the type filter: ".*" takes every image extension, any other
 // filter exactly its own extension.

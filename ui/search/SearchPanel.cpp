@@ -83,8 +83,8 @@ void TSearchPanel::Build()
 
     rdgExt = new TRadioGroup(m_platform, QStringLiteral(" File Type"), this);
     rdgExt->setObjectName(QStringLiteral("rdgExt"));
-    rdgExt->SetItems(
-        {QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"), QStringLiteral("Icon")});
+    rdgExt->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
+                      QStringLiteral("Icon"), QStringLiteral("Other")});
     rdgExt->SetItemIndex(0);
     // As tall as its buttons need in the font in use; what lies below moves down with it.
     const int extHeight = std::max(112, rdgExt->sizeHint().height());

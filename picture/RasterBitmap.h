@@ -1,0 +1,17 @@
+#pragma once
+// A PNG, GIF, WebP or TIFF file at full size: its first frame or page decoded, upright and in
+// sRGB, over white where it is transparent, held as a 24-bit bitmap so that every window, save
+// and print takes it as it takes a bitmap.
+#include "picture/Bitmap.h"
+
+class TRasterBitmap : public TBitmap {
+public:
+    explicit TRasterBitmap(GraphicKind source) : m_source(source) {}
+    // The file's kind (the graphic's own kind is Bitmap).
+    GraphicKind Source() const { return m_source; }
+    // A file whose bytes are another of these kinds is read as what its bytes are.
+    void LoadFromBytes(const QByteArray& bytes) override;
+
+private:
+    GraphicKind m_source;
+};

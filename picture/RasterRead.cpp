@@ -1,0 +1,122 @@
+#include "picture/RasterRead.h"
+#include <QPainter>
+#include "picture/ColourProfile.h"
+#include "picture/Failure.h"
+#include "picture/GifCodec.h"
+#include "picture/Orientation.h"
+#include "picture/PngCodec.h"
+#include "picture/TiffCodec.h"
+#include "picture/WebpCodec.h"
+
+namespace {
+
+bool StartsWith(const QByteArray& head, const char* signature, qsizetype at = 0)
+{
+    return head.mid(at, qsizetype(qstrlen(signature))) == QByteArray(signature);
+}
+
+// The stored pixels turned upright by the orientation's steps.
+QImage Upright(const QImage& stored, int orientation)
+{
+    if (ValidOrientation(orientation) == kOrientationAsStored || stored.isNull())
+        return stored;
+    const OrientationSteps steps = StepsOf(orientation);
+    const QSize size = UprightSize(stored.size(), orientation);
+    QImage upright(size, stored.format());
+    if (upright.isNull())
+        throw Failure(kOutOfResources);
+    const int sw = stored.width(), sh = stored.height();
+    for (int y = 0; y < size.height(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(upright.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            int sx = steps.transpose ? y : x;
+            int sy = steps.transpose ? x : y;
+            if (steps.mirrorX)
+                sx = sw - 1 - sx;
+            if (steps.mirrorY)
+                sy = sh - 1 - sy;
+            out[x] = reinterpret_cast<const QRgb*>(stored.constScanLine(sy))[sx];
+        }
+    }
+    return upright;
+}
+
+RasterImage DecodeStored(GraphicKind kind, const QByteArray& data, QSize atLeast, const StopAsked& stop)
+{
+    switch (kind) {
+    case GraphicKind::Png: return DecodePng(data, atLeast, stop);
+    case GraphicKind::Gif: return DecodeGif(data, atLeast, stop);
+    case GraphicKind::Webp: return DecodeWebp(data, atLeast, stop);
+    case GraphicKind::Tiff: return DecodeTiff(data, atLeast, stop);
+    default: break;
+    }
+    throw Failure("Unknown picture kind");
+}
+
+} // namespace
+
+bool IsRasterKind(GraphicKind kind)
+{
+    return kind == GraphicKind::Png || kind == GraphicKind::Gif || kind == GraphicKind::Webp ||
+        kind == GraphicKind::Tiff;
+}
+
+std::optional<GraphicKind> KindForContent(const QByteArray& head)
+{
+    if (StartsWith(head, "\x89PNG\r\n\x1a\n"))
+        return GraphicKind::Png;
+    if (StartsWith(head, "GIF87a") || StartsWith(head, "GIF89a"))
+        return GraphicKind::Gif;
+    if (StartsWith(head, "RIFF") && StartsWith(head, "WEBP", 8))
+        return GraphicKind::Webp;
+    if (StartsWith(head, "II*") || (StartsWith(head, "MM") && head.size() > 3 && head[2] == 0 && head[3] == 42))
+        return GraphicKind::Tiff;
+    if (StartsWith(head, "\xff\xd8\xff"))
+        return GraphicKind::Jpeg;
+    if (StartsWith(head, "BM"))
+        return GraphicKind::Bitmap;
+    if (head.size() >= 4 && head[0] == 0 && head[1] == 0 && head[2] == 1 && head[3] == 0)
+        return GraphicKind::Icon;
+    return std::nullopt;
+}
+
+RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
+{
+    switch (kind) {
+    case GraphicKind::Png: return ReadPngFacts(head);
+    case GraphicKind::Gif: return ReadGifFacts(head);
+    case GraphicKind::Webp: return ReadWebpFacts(head);
+    case GraphicKind::Tiff: return ReadTiffFacts(head);
+    default: break;
+    }
+    throw Failure("Unknown picture kind");
+}
+
+ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
+                                 const StopAsked& stop)
+{
+    ReadyPicture ready;
+    ready.facts = ReadRasterFacts(kind, data);
+    const int orientation = ValidOrientation(ready.facts.orientation);
+    // The readers reduce the stored picture: the asked size turned back to stored sides.
+    const QSize storedAtLeast = atLeast.isValid() && SwapsSides(orientation) ? atLeast.transposed() : atLeast;
+    RasterImage decoded = DecodeStored(kind, data, storedAtLeast, stop);
+    ready.error = decoded.error;
+    if (decoded.image.isNull())
+        return ready;
+    QImage image = decoded.image.convertToFormat(QImage::Format_ARGB32);
+    decoded.image = QImage();
+    if (const std::optional<QColorTransform> toSrgb = ProfileToSrgb(ready.facts.iccProfile))
+        image.applyColorTransform(*toSrgb);
+    image = Upright(image, orientation);
+    // Transparent parts show what lies behind the picture where it is drawn.
+    QImage shown(image.size(), QImage::Format_RGB32);
+    if (shown.isNull())
+        throw Failure(kOutOfResources);
+    shown.fill(background);
+    QPainter painter(&shown);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    ready.image = std::move(shown);
+    return ready;
+}

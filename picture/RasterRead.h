@@ -1,0 +1,26 @@
+#pragma once
+// The kinds read through a library of their own (PNG, GIF, WebP, TIFF) as the rest of the
+// picture layer sees them: which kind a file's bytes are, its facts, and its first frame or
+// page made ready to show (upright, in sRGB, over the background where it is transparent).
+#include <optional>
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include "picture/Graphic.h"
+#include "picture/RasterCodec.h"
+
+bool IsRasterKind(GraphicKind kind);
+// The kind the bytes' signature says (any kind the registry reads); none for unknown bytes.
+std::optional<GraphicKind> KindForContent(const QByteArray& head);
+// The header's facts; throws Failure for bytes that are not a valid picture of that kind.
+RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head);
+
+struct ReadyPicture {
+    QImage image;  // Format_RGB32, upright; null when nothing could be decoded
+    QString error; // empty when the whole picture was read
+    RasterFacts facts;
+};
+// The first frame or page, reduced while decoding toward `atLeast` (upright; none: full size).
+// Throws Failure when the header is not valid or the picture is too large.
+ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
+                                 const StopAsked& stop = {});

@@ -1,0 +1,136 @@
+// PNG, GIF, WebP and TIFF files in the main window, offscreen: listed under "All Graphics" and
+// "Other", drawn on the page, opened full screen, told in the details; read by their content
+// when their name says another kind. The files are made with ImageMagick at test time.
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include "controls/FileListBox.h"
+#include "controls/ImageControl.h"
+#include "controls/RadioGroup.h"
+#include "MainWindowFixture.h"
+#include "ui/fullscreen/Full.h"
+
+namespace {
+
+const QColor kLeft(200, 30, 40), kRight(20, 60, 210);
+
+struct Kinds : MainWindowFixture<> {
+    // A 64 x 48 picture, red on the left and blue on the right, written as `name` by its extension.
+    bool Make(const QString& name)
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(kLeft);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 32; x < 64; ++x)
+                image.setPixelColor(x, y, kRight);
+        const QString png = Path(QStringLiteral("source.png"));
+        if (!image.save(png))
+            return false;
+        const int code = QProcess::execute(QStringLiteral("convert"), {png, Path(name)});
+        QFile::remove(png);
+        return code == 0;
+    }
+    void ShowType(int item)
+    {
+        form->rdgType->SetItemIndex(item);
+        form->rdgTypeClick();
+        form->Decoder().Drain();
+    }
+};
+
+bool Near(QColor a, QColor b)
+{
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 40;
+}
+
+} // namespace
+
+class TestOtherKinds : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
+            QSKIP("ImageMagick's convert is missing: scripts/setup.sh installs it");
+    }
+
+    void listedUnderOtherAndAll()
+    {
+        Kinds k;
+        for (const char* name : {"a.jpg", "b.bmp", "d.png", "e.gif", "f.webp", "g.tif", "h.tiff"})
+            QVERIFY2(k.Make(QString::fromLatin1(name)), name);
+        QFile notes(k.Path(QStringLiteral("i.txt")));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        k.OpenWindow();
+        QCOMPARE(k.form->rdgType->Items().last(), QStringLiteral("Other"));
+        k.ShowType(4);
+        QCOMPARE(k.form->FileListBox1->Items(), QStringList({"d.png", "e.gif", "f.webp", "g.tif", "h.tiff"}));
+        k.ShowType(0);
+        QCOMPARE(k.form->FileListBox1->Count(), 7);
+    }
+
+    void shownAndTold_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("source"); // the file made; "" when it is the name
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("PNG") << "p.png"
+                             << ""
+                             << "PNG";
+        QTest::newRow("GIF") << "p.gif"
+                             << ""
+                             << "GIF";
+        QTest::newRow("WebP") << "p.webp"
+                              << ""
+                              << "WebP";
+        QTest::newRow("TIFF") << "p.tiff"
+                              << ""
+                              << "TIFF";
+        QTest::newRow("PNG bytes named .gif") << "p.gif"
+                                              << "made.png"
+                                              << "GIF, read as PNG (its content)";
+    }
+    void shownAndTold()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, source);
+        Kinds k;
+        QVERIFY(k.Make(source.isEmpty() ? name : source));
+        if (!source.isEmpty())
+            QVERIFY(QFile::rename(k.Path(source), k.Path(name)));
+        k.OpenWindow();
+        TImage* cell = k.form->Thumbnail(1);
+        QCOMPARE(cell->Hint(), name);
+        const QImage drawn = cell->grab().toImage();
+        const QRect picture = cell->PictureRect();
+        QCOMPARE(picture.size(), QSize(64, 48));
+        QVERIFY(Near(drawn.pixelColor(picture.left() + 16, picture.center().y()), kLeft));
+        QVERIFY(Near(drawn.pixelColor(picture.left() + 48, picture.center().y()), kRight));
+        // The details, from the header the page read.
+        k.platform.menuChoices = {QStringLiteral("Details")};
+        k.form->AllImageClick(cell);
+        const TDetailsPanel::Reading details = k.form->Details().Shown();
+        QVERIFY(details.otherPart);
+        QTEST(details.kind, "kind");
+        QCOMPARE(details.width, QStringLiteral("64"));
+        QCOMPARE(details.frames, QStringLiteral("1"));
+        // Full screen, at its own size.
+        QSize shown;
+        QVERIFY(k.During<TFullForm>([&] { k.form->OpenChosen(); },
+                                    [&](TFullForm& full) {
+                                        shown = full.imgFull->Picture().Graphic()->Width() > 0
+                                            ? QSize(full.imgFull->Picture().Width(), full.imgFull->Picture().Height())
+                                            : QSize();
+                                    }));
+        QCOMPARE(shown, QSize(64, 48));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    TestOtherKinds test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_other_kinds.moc"
