@@ -30,6 +30,8 @@ fuzz_extensions() {
     icon) echo ico ;;
     jpeg) echo jpg ;;
     roundtrip) echo "bmp jpg" ;;
+    png) echo png ;;
+    gif) echo gif ;;
   esac
 }
 
