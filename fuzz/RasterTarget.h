@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include "FuzzCommon.h"
+#include "picture/ColourProfile.h"
 #include "picture/Failure.h"
 #include "picture/Limits.h"
 #include "picture/RasterCodec.h"
@@ -39,6 +40,8 @@ inline void ReadAndDecode(const QByteArray& bytes, uint8_t knob, const char* inv
         Require(f.width > 0 && f.width <= PictureLimits::kMaxSide, "width within the limit");
         Require(f.height > 0 && f.height <= PictureLimits::kMaxSide, "height within the limit");
         Require(f.orientation >= 1 && f.orientation <= 8, "an orientation from 1 to 8");
+        Require(f.iccProfile.size() <= kMaxColourProfile, "a colour profile within its limit");
+        Require(f.frames >= 1 && f.delaysMs.size() <= PictureLimits::kMaxGifFrames, "frames counted within the limit");
         if (int64_t(f.width) * f.height > kMaxDecodePixels)
             return;
         int asked = 0;

@@ -32,6 +32,8 @@ fuzz_extensions() {
     roundtrip) echo "bmp jpg" ;;
     webp) echo webp ;;
     tiff) echo "tif tiff" ;;
+    png) echo png ;;
+    gif) echo gif ;;
   esac
 }
 

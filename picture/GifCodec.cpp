@@ -112,7 +112,7 @@ public:
     void Add(const GifByteType* indices, int visible)
     {
         for (int x = 0; x < visible; ++x)
-            m_row[size_t(m_desc.Left + x)] = m_palette[indices[x]];
+            m_row[size_t(m_desc.Left) + size_t(x)] = m_palette[indices[x]];
         m_out.AddRow(m_row.data());
         std::fill(m_row.begin(), m_row.end(), 0u);
     }

@@ -3,8 +3,8 @@
 // hostile files built here.
 #include <QTemporaryDir>
 #include <QtTest>
-#include "ErrorOf.h"
 #include "MagickReference.h"
+#include "RasterDamage.h"
 #include "TestFiles.h"
 #include "picture/Failure.h"
 #include "picture/GifCodec.h"
@@ -150,57 +150,29 @@ void TestGifCodec::matchesConvert()
 
 void TestGifCodec::damaged_data()
 {
-    QTest::addColumn<QByteArray>("gif");
-    QTest::addColumn<QString>("thrown");   // the failure's text starts so; empty: nothing thrown
-    QTest::addColumn<bool>("errorWanted"); // the decoding reports a reason
-    QTest::addColumn<int>("stopAfter");    // rows the stop lets through, -1 for no stop
-    QTest::addColumn<int>("goodRows");     // top rows that must be the picture's
-    QTest::addColumn<int>("frames");       // counted by the facts, -1 not asked
+    AddDamageColumns();
     const QByteArray whole = Screen(64, 64) + Frame(64, 64, Indices()) + ';';
+    const QImage picture = Pixels(), none;
+    QImage green(1, 1, QImage::Format_ARGB32);
+    green.fill(qRgb(0, 255, 0)); // index 0
     const QString invalid = QString::fromLatin1(kGifInvalid), tooLarge = QString::fromLatin1(kOutOfResources);
-    QTest::newRow("cut in the image data") << whole.left(whole.size() * 6 / 10) << QString() << true << -1 << 30 << 1;
-    QTest::newRow("stopped") << whole << QString() << true << 5 << 5 << 1;
+    QTest::newRow("cut in the image data")
+        << whole.left(whole.size() * 6 / 10) << picture << QString() << true << -1 << 30 << 1;
+    QTest::newRow("stopped") << whole << picture << QString() << true << 5 << 5 << 1;
     QTest::newRow("frame beyond the screen")
-        << Screen(64, 32) + Frame(64, 64, Indices()) + ';' << QString() << false << -1 << 32 << 1;
-    QTest::newRow("not a GIF") << QByteArray("\x89PNG\r\n\x1a\n", 8) << invalid << false << -1 << 0 << -1;
-    QTest::newRow("screen width 0") << Screen(0, 5) + ';' << invalid << false << -1 << 0 << -1;
-    QTest::newRow("screen beyond the limit") << Screen(40000, 40000) << tooLarge << false << -1 << 0 << -1;
-    const QByteArray tiny = Frame(1, 1, QByteArray(1, '\0'));
-    QTest::newRow("frames without end") << Screen(1, 1) + tiny.repeated(20000) << QString() << false << -1 << 0
-                                        << 10000;
-    QTest::newRow("extensions without end")
-        << Screen(1, 1) + QByteArray("\x21\xfe\x01x\0", 5).repeated(100000) << QString() << true << -1 << 0 << 1;
+        << Screen(64, 32) + Frame(64, 64, Indices()) + ';' << picture << QString() << false << -1 << 32 << 1;
+    QTest::newRow("not a GIF") << QByteArray("\x89PNG\r\n\x1a\n", 8) << none << invalid << false << -1 << 0 << -1;
+    QTest::newRow("screen width 0") << Screen(0, 5) + ';' << none << invalid << false << -1 << 0 << -1;
+    QTest::newRow("screen beyond the limit") << Screen(40000, 40000) << none << tooLarge << false << -1 << 0 << -1;
+    QTest::newRow("frames without end") << Screen(1, 1) + Frame(1, 1, QByteArray(1, '\0')).repeated(20000) << green
+                                        << QString() << false << -1 << 1 << 10000;
+    QTest::newRow("extensions without end") << Screen(1, 1) + QByteArray("\x21\xfe\x01x\0", 5).repeated(100000) << none
+                                            << QString() << true << -1 << 0 << 1;
 }
 
 void TestGifCodec::damaged()
 {
-    QFETCH(QByteArray, gif);
-    QFETCH(QString, thrown);
-    QFETCH(bool, errorWanted);
-    QFETCH(int, stopAfter);
-    QFETCH(int, goodRows);
-    QFETCH(int, frames);
-    RasterFacts facts;
-    QVERIFY(ErrorOf([&] { facts = ReadGifFacts(gif); }).startsWith(thrown));
-    if (frames >= 0)
-        QCOMPARE(facts.frames, frames);
-    RasterImage got;
-    int calls = 0;
-    const StopAsked stop = [&] { return calls++ >= stopAfter; };
-    const QString error = ErrorOf([&] { got = DecodeGif(gif, {}, stopAfter < 0 ? StopAsked() : stop); });
-    QCOMPARE(error.isEmpty(), thrown.isEmpty());
-    QVERIFY(error.startsWith(thrown));
-    if (!thrown.isEmpty())
-        return;
-    QCOMPARE(!got.error.isEmpty(), errorWanted);
-    if (stopAfter >= 0)
-        QCOMPARE(got.error, QStringLiteral("Stopped"));
-    if (goodRows > 0) {
-        const QRect top(0, 0, got.image.width(), goodRows);
-        QCOMPARE(PixelDifference(got.image.copy(top), Pixels().copy(top)), QString());
-    }
-    if (errorWanted && !got.image.isNull()) // rows the file does not reach stay transparent
-        QCOMPARE(got.image.pixel(0, got.image.height() - 1), 0u);
+    CheckDamage(ReadGifFacts, DecodeGif);
 }
 
 QTEST_GUILESS_MAIN(TestGifCodec)
