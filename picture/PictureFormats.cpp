@@ -148,6 +148,11 @@ const TJpegImage* JpegOf(const TGraphic* graphic)
     return graphic && graphic->Kind() == GraphicKind::Jpeg ? static_cast<const TJpegImage*>(graphic) : nullptr;
 }
 
+const TRasterBitmap* RasterOf(const TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Bitmap ? dynamic_cast<const TRasterBitmap*>(graphic) : nullptr;
+}
+
 const TIcon* IconOf(const TGraphic* graphic)
 {
     return graphic && graphic->Kind() == GraphicKind::Icon ? static_cast<const TIcon*>(graphic) : nullptr;

@@ -38,3 +38,5 @@ const TBitmap* BitmapOf(const TGraphic* graphic);
 TJpegImage* JpegOf(TGraphic* graphic);
 const TJpegImage* JpegOf(const TGraphic* graphic);
 const TIcon* IconOf(const TGraphic* graphic);
+// A bitmap loaded from a PNG, GIF, WebP or TIFF file, or null.
+const class TRasterBitmap* RasterOf(const TGraphic* graphic);

@@ -14,5 +14,6 @@ void TRasterBitmap::LoadFromBytes(const QByteArray& bytes)
     std::shared_ptr<DibImage> dib = DibFromQImage(ready.image);
     ready.image = QImage();
     m_source = kind;
+    m_facts = std::move(ready.facts);
     SetDib(std::move(dib));
 }

@@ -3,15 +3,19 @@
 // sRGB, over white where it is transparent, held as a 24-bit bitmap so that every window, save
 // and print takes it as it takes a bitmap.
 #include "picture/Bitmap.h"
+#include "picture/RasterCodec.h"
 
 class TRasterBitmap : public TBitmap {
 public:
     explicit TRasterBitmap(GraphicKind source) : m_source(source) {}
     // The file's kind (the graphic's own kind is Bitmap).
     GraphicKind Source() const { return m_source; }
+    // The header's facts of the file loaded (frames or pages, colours as stored).
+    const RasterFacts& Facts() const { return m_facts; }
     // A file whose bytes are another of these kinds is read as what its bytes are.
     void LoadFromBytes(const QByteArray& bytes) override;
 
 private:
     GraphicKind m_source;
+    RasterFacts m_facts;
 };

@@ -7,6 +7,7 @@
 #include "picture/JpegCodec.h"
 #include "picture/JpegImage.h"
 #include "picture/PictureFormats.h"
+#include "picture/RasterBitmap.h"
 
 namespace {
 
@@ -20,9 +21,14 @@ QStringList Describe(const TPicture& picture)
 {
     TGraphic* g = picture.Graphic();
     QStringList lines;
-    lines << QStringLiteral("kind: %1").arg(KindName(g->Kind())) << QStringLiteral("width: %1").arg(picture.Width())
-          << QStringLiteral("height: %1").arg(picture.Height());
-    if (const TBitmap* bitmap = BitmapOf(picture.Graphic())) {
+    const TRasterBitmap* raster = RasterOf(g);
+    lines << QStringLiteral("kind: %1").arg(KindName(raster ? raster->Source() : g->Kind()))
+          << QStringLiteral("width: %1").arg(picture.Width()) << QStringLiteral("height: %1").arg(picture.Height());
+    if (raster) {
+        lines
+            << QStringLiteral("colours: %1, %2-bit").arg(raster->Facts().colourType).arg(raster->Facts().bitsPerChannel)
+            << QStringLiteral("frames: %1").arg(raster->Facts().frames);
+    } else if (const TBitmap* bitmap = BitmapOf(picture.Graphic())) {
         lines << QStringLiteral("pixel-format: %1").arg(PixelFormatName(bitmap->PixelFormat()))
               << QStringLiteral("monochrome: %1").arg(YesNo(bitmap->Monochrome()));
     } else if (const TJpegImage* jpeg = JpegOf(g)) {

@@ -175,6 +175,10 @@ void TestCli::initTestCase()
     WriteBytes(Path("g.jpg"), Jpeg(m_pattern, 90, true, false));
     WriteBytes(Path("empty.jpg"), QByteArray());
     WriteBytes(Path("i.ico"), GreenIcon());
+    QImage alpha(40, 20, QImage::Format_ARGB32);
+    alpha.fill(QColor(10, 200, 30, 128));
+    QVERIFY(alpha.save(Path("a.png")));
+    QVERIFY(QFile::copy(Path("a.png"), Path("png-bytes.gif")));
     WriteBytes(Path("bad.ico"), QByteArray("\0\0\2\0\1\0", 6));
     WriteBytes(Path("wide.bmp"), Bmp(Pattern(300, 100)));
     WriteBytes(Path("large.bmp"), Bmp(Pattern(1600, 1200)));
@@ -217,6 +221,14 @@ void TestCli::info_data()
                                 << 1;
     QTest::newRow("icon") << "i.ico" << block({"file: i.ico", "kind: icon", "width: 16", "height: 16"}) << 0;
     QTest::newRow("bad icon") << "bad.ico" << block({"file: bad.ico", "error: Icon image is not valid"}) << 1;
+    QTest::newRow("PNG with alpha") << "a.png"
+                                    << block({"file: a.png", "kind: png", "width: 40", "height: 20",
+                                              "colours: RGBA, 8-bit", "frames: 1"})
+                                    << 0;
+    QTest::newRow("PNG bytes named .gif")
+        << "png-bytes.gif"
+        << block({"file: png-bytes.gif", "kind: png", "width: 40", "height: 20", "colours: RGBA, 8-bit", "frames: 1"})
+        << 0;
     QTest::newRow("unknown extension") << "a.pcx"
                                        << block({"file: a.pcx", "error: Unknown picture file extension (.pcx)"}) << 1;
 }
