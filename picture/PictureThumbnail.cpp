@@ -93,6 +93,23 @@ QSize IconChosenSize(const QByteArray& head)
     return QSize(entries[size_t(chosen)].width, entries[size_t(chosen)].height);
 }
 
+// The kinds the shared cache keeps thumbnails of, and the type it records for them.
+bool Cacheable(GraphicKind kind)
+{
+    return kind == GraphicKind::Jpeg || IsRasterKind(kind);
+}
+
+QString MimeTypeOf(GraphicKind kind)
+{
+    switch (kind) {
+    case GraphicKind::Png: return QStringLiteral("image/png");
+    case GraphicKind::Gif: return QStringLiteral("image/gif");
+    case GraphicKind::Webp: return QStringLiteral("image/webp");
+    case GraphicKind::Tiff: return QStringLiteral("image/tiff");
+    default: return QStringLiteral("image/jpeg");
+    }
+}
+
 // The library-read kind the bytes are, where their extension names another such kind.
 GraphicKind ContentKind(const QByteArray& bytes, GraphicKind named)
 {
@@ -203,10 +220,18 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
         if (!hold.Ok())
             throw Failure(kOutOfResources);
         const StopAsked stopAsked = [stop] { return stop && stop->load(std::memory_order_relaxed); };
-        ReadyPicture ready =
-            DecodeRasterPicture(kind, bytes, job.reducedDecode ? job.target : QSize(), Qt::white, stopAsked);
+        // Reduced no further than the shared cache's thumbnail needs, when one is to be made.
+        QSize atLeast = job.reducedDecode ? job.target : QSize();
+        if (classSide > 0 && atLeast.isValid()) {
+            const QSize upright = UprightSize(QSize(facts.width, facts.height), facts.orientation);
+            atLeast = atLeast.expandedTo(upright.scaled(classSide, classSide, Qt::KeepAspectRatio));
+        }
+        ReadyPicture ready = DecodeRasterPicture(kind, bytes, atLeast, Qt::white, stopAsked);
+        out.denom = 1; // decoded, as no cached thumbnail is
         out.error = ready.error;
         out.fitted = Reduced(ready.image, job.target);
+        if (decoded)
+            *decoded = std::move(ready.image);
         return;
     }
     case GraphicKind::Metafile:
@@ -295,7 +320,7 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
         if (cellJob.targetFor) {
             // Where the shared cache may hold the thumbnail, the header alone is read, so a
             // cached one spares the rest; else the file is read once, for both.
-            const bool cacheMayServe = cellJob.kind == GraphicKind::Jpeg && !cellJob.options.grayscaleOut &&
+            const bool cacheMayServe = Cacheable(cellJob.kind) && !cellJob.options.grayscaleOut &&
                 !cellJob.options.quantize && ThumbnailCache::ForUser();
             if (!cacheMayServe)
                 whole = ReadRegularFile(cellJob.path, PictureLimits::kMaxDecodedBytes);
@@ -314,12 +339,12 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
         // for colours reduced to a palette screen's; a cell larger than every class has none.
         std::optional<ThumbnailCache> cache;
         ThumbnailSource source;
-        if (job.kind == GraphicKind::Jpeg && !job.options.grayscaleOut && !job.options.quantize &&
+        if (Cacheable(job.kind) && !job.options.grayscaleOut && !job.options.quantize &&
             ThumbnailClassSide(job.target) > 0 && (cache = ThumbnailCache::ForUser())) {
             // The file's facts without its bytes: a cached thumbnail spares reading it at all.
             ReadRegularFileStart(job.path, PictureLimits::kMaxDecodedBytes, 0, nullptr, &source.file);
             source.imageSize = job.pictureSize;
-            source.mimeType = QStringLiteral("image/jpeg");
+            source.mimeType = MimeTypeOf(job.kind);
             if (!source.Valid())
                 cache.reset();
         }
@@ -330,7 +355,11 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
             }
             const QImage thumb = cache->Find(source, job.target);
             if (!thumb.isNull()) {
-                out.fitted = Reduced(thumb.convertToFormat(QImage::Format_RGB32), job.target);
+                // Transparent parts over white, as the cells draw a decoded picture.
+                QImage opaque(thumb.size(), QImage::Format_RGB32);
+                opaque.fill(Qt::white);
+                QPainter(&opaque).drawImage(0, 0, thumb);
+                out.fitted = Reduced(opaque, job.target);
                 return out;
             }
             if (!cache->Writable(job.target))

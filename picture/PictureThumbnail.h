@@ -18,8 +18,9 @@ ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind);
 ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind);
 
 // Reads the job's file, decodes it (a JPEG at its DCT scale, turned upright, in sRGB) within
-// the job's budget and reduces it once to the target. A JPEG's thumbnail is first looked for
-// in the shared thumbnail cache (without reading the file), and one decoded is left there.
+// the job's budget and reduces it once to the target. The thumbnail of a JPEG, PNG, GIF, WebP
+// or TIFF file is first looked for in the shared thumbnail cache (without reading the file),
+// and one decoded is left there (over white where the picture is transparent).
 // Runs on any thread; touches no picture; never throws.
 DecodeResult RunThumbnailJob(const DecodeJob& job);
 

@@ -160,6 +160,31 @@ private slots:
         QCOMPARE(Open().decodes, 0);
     }
 
+    // The library-read kinds are kept too, under their own type.
+    void pngKept()
+    {
+        const QString png = m_dir.filePath("p.png");
+        QImage image(600, 400, QImage::Format_ARGB32);
+        image.fill(QColor(200, 20, 20, 255));
+        QVERIFY(image.save(png));
+        int decodes = 0;
+        for (int i = 0; i < 2; ++i) {
+            TThumbnail thumbnail;
+            thumbnail.LoadHeader(png, GraphicKind::Png);
+            const std::optional<DecodeJob> job = thumbnail.StartJob(QSize(120, 80));
+            QVERIFY(job);
+            const DecodeResult r = RunThumbnailJob(*job);
+            QCOMPARE(r.fitted.size(), QSize(120, 80));
+            QCOMPARE(r.fitted.pixelColor(60, 40), QColor(200, 20, 20));
+            decodes += r.denom != 0;
+        }
+        QCOMPARE(decodes, 1);
+        const QString uri = QString::fromLatin1(ThumbnailUri(QFile::encodeName(png)));
+        const QImage kept(Cache() + "/normal/" + ThumbnailFileName(uri.toLatin1()));
+        QCOMPARE(kept.size(), QSize(128, 85));
+        QCOMPARE(kept.text("Thumb::URI"), uri);
+    }
+
     void failureRecorded()
     {
         QByteArray jpeg = ReadBytes(Picture());
