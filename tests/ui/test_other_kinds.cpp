@@ -2,6 +2,7 @@
 // "Other", drawn on the page, opened full screen, told in the details; read by their content
 // when their name says another kind. The files are made with ImageMagick at test time.
 #include <QDir>
+#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -9,6 +10,7 @@
 #include "controls/ImageControl.h"
 #include "controls/RadioGroup.h"
 #include "MainWindowFixture.h"
+#include "TestFiles.h"
 #include "ui/fullscreen/Full.h"
 
 namespace {
@@ -124,6 +126,33 @@ private slots:
                                             : QSize();
                                     }));
         QCOMPARE(shown, QSize(64, 48));
+    }
+
+    // A page of hostile and damaged files of each kind opens, reports them and draws the rest.
+    void hostilePage()
+    {
+        Kinds k;
+        QVERIFY(k.Make(QStringLiteral("good.png")));
+        const QByteArray png = ReadBytes(k.Path(QStringLiteral("good.png")));
+        QVERIFY(k.Make(QStringLiteral("good.webp")));
+        const QByteArray webp = ReadBytes(k.Path(QStringLiteral("good.webp")));
+        QByteArray hugePng = png.left(33); // signature and IHDR, then the sides made huge
+        hugePng.replace(16, 8, QByteArray("\x00\x00\xea\x60\x00\x00\xea\x60", 8));
+        const QByteArray hugeGif = QByteArray("GIF89a\xff\xff\xff\xff\x00\x00\x00;", 14);
+        const QByteArray hugeTiff("II*\x00\x08\x00\x00\x00\x02\x00\x00\x01\x04\x00\x01\x00\x00\x00\x60\xea\x00\x00"
+                                  "\x01\x01\x04\x00\x01\x00\x00\x00\x60\xea\x00\x00\x00\x00\x00\x00",
+                                  38);
+        for (const auto& [name, bytes] : {std::pair {"a-huge.png", hugePng}, std::pair {"b-cut.png", png.left(60)},
+                                          std::pair {"c-huge.gif", hugeGif}, std::pair {"d-cut.webp", webp.left(40)},
+                                          std::pair {"e-huge.tif", hugeTiff}, std::pair {"f-empty.tiff", QByteArray()}})
+            WriteBytes(k.Path(QString::fromLatin1(name)), bytes);
+        k.OpenWindow();
+        QCOMPARE(k.form->edtImageCount->text(), QStringLiteral("8"));
+        QCOMPARE(k.form->Thumbnail(7)->Hint(), QStringLiteral("good.png"));
+        QVERIFY(k.form->Thumbnail(7)->Picture().Width() == 64);
+        QVERIFY(!k.platform.messages.empty());
+        for (const auto& m : k.platform.messages)
+            QVERIFY2(m.text.startsWith(QStringLiteral("Cannot load image")), qPrintable(m.text));
     }
 };
 
