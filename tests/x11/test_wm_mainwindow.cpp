@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
+#include "WindowManagerProbe.h"
 #include <QToolButton>
 #include "controls/ImageControl.h"
 #include "MainWindowFixture.h"
@@ -68,16 +69,7 @@ private slots:
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display with a window manager: run through ctest");
-        // A window shown while the window manager is still starting may be passed over.
-        QWidget probe;
-        probe.resize(100, 100);
-        bool framed = false;
-        for (int attempt = 0; attempt < 15 && !framed; ++attempt) {
-            probe.show();
-            framed = QTest::qWaitFor([&] { return probe.frameGeometry().height() > probe.height(); }, 2000);
-            probe.hide();
-        }
-        QVERIFY2(framed, "the window manager framed no window");
+        QVERIFY2(WindowManagerFrames(), "the window manager framed no window");
     }
 
     void newSizeKeepsThePage_data()

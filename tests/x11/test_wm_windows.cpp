@@ -3,6 +3,7 @@
 // size must come out as designed however late that is.
 #include <QGuiApplication>
 #include <QTest>
+#include "WindowManagerProbe.h"
 #include <QWidget>
 #include "platform/QtPlatform.h"
 #include "ui/dialogs/About.h"
@@ -14,17 +15,7 @@ private slots:
     {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display with a window manager: run through ctest");
-        // A window shown while the window manager is still starting may be passed over: shown
-        // again until one is framed, the manager is known to be at work.
-        QWidget probe;
-        probe.resize(100, 100);
-        bool framed = false;
-        for (int attempt = 0; attempt < 15 && !framed; ++attempt) {
-            probe.show();
-            framed = QTest::qWaitFor([&] { return probe.frameGeometry().height() > probe.height(); }, 2000);
-            probe.hide();
-        }
-        QVERIFY2(framed, "the window manager framed no window");
+        QVERIFY2(WindowManagerFrames(), "the window manager framed no window");
     }
 
     // Every showing, however the framing races it, ends folded at the designed outer size.
