@@ -1,4 +1,4 @@
-// Animated GIFs played in the full-screen window, driven offscreen through the scripted
+// Animated GIFs played in the full-screen and zoom windows, driven offscreen through the scripted
 // platform: the frame timer's intervals, the frames shown at each tick, the loop count and a
 // damaged frame ending the play. The files are made with ImageMagick at test time.
 #include <QTemporaryDir>
@@ -10,6 +10,8 @@
 #include "ToolPictures.h"
 #include "ui/common/AnimationPlayer.h"
 #include "ui/fullscreen/Full.h"
+#include "ui/zoom/Zoom.h"
+#include "ui/zoom/ZoomImage.h"
 
 namespace {
 
@@ -40,18 +42,24 @@ struct Player : MainWindowFixture<> {
     }
 };
 
-// The shown frame's middle as a letter: r, g, b, or k (black, the window's background).
+// A frame's middle as a letter: r, g, b, k (black) or w (white).
+QString Letter(QRgb c)
+{
+    const QList<QPair<QString, QRgb>> letters {{"r", qRgb(255, 0, 0)},
+                                               {"g", qRgb(0, 255, 0)},
+                                               {"b", qRgb(0, 0, 255)},
+                                               {"k", qRgb(0, 0, 0)},
+                                               {"w", qRgb(255, 255, 255)}};
+    for (const auto& [letter, colour] : letters)
+        if (qRgb(qRed(c), qGreen(c), qBlue(c)) == colour)
+            return letter;
+    return QStringLiteral("?");
+}
+
 QString Middle(TFullForm& full)
 {
     const TRasterBitmap* raster = RasterOf(full.imgFull->Picture().Graphic());
-    if (!raster)
-        return QStringLiteral("?");
-    const QRgb c = raster->Image().pixel(4, 4);
-    return c == qRgb(255, 0, 0) ? "r"
-        : c == qRgb(0, 255, 0)  ? "g"
-        : c == qRgb(0, 0, 255)  ? "b"
-        : c == qRgb(0, 0, 0)    ? "k"
-                                : "?";
+    return raster ? Letter(raster->Image().pixel(4, 4)) : QStringLiteral("?");
 }
 
 } // namespace
@@ -106,6 +114,33 @@ private slots:
                                         }
                                     }));
         QCOMPARE(seen, shown);
+    }
+
+    // The zoom window plays over white until a band is drawn, which shows the first frame.
+    void zoomPlaysUntilABand()
+    {
+        if (!HaveConvert())
+            QSKIP("ImageMagick's convert is not installed");
+        Player p;
+        QVERIFY(p.WriteFrames());
+        QVERIFY(RunIn(p.dir.path(), "convert -delay 25 -loop 0 h.png -delay 40 g.png anim.gif && rm ?.png"));
+        p.OpenWindow();
+        p.platform.menuChoices = {QStringLiteral("Zoom or Sub Section")};
+        QStringList seen;
+        QVERIFY(p.During<TZoomForm>([&] { p.form->AllImageClick(p.form->Thumbnail(1)); },
+                                    [&](TZoomForm& zoom) {
+                                        const PlatformTimer* timer = zoom.Player->Timer();
+                                        const auto look = [&] {
+                                            seen << Letter(zoom.imgZoom->Region(QRect(4, 4, 1, 1)).pixel(0, 0)) +
+                                                    (timer->Active() ? QString::number(timer->Interval()) : ".");
+                                        };
+                                        look();
+                                        p.platform.FireTimer(p.TimerIndex(timer));
+                                        look();
+                                        zoom.imgZoomMouseDown(Qt::LeftButton, QPoint(1, 1));
+                                        look();
+                                    }));
+        QCOMPARE(seen, QStringList({"w250", "g400", "w."}));
     }
 };
 
