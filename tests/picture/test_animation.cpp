@@ -1,6 +1,7 @@
 // Animated GIF and WebP frames against other programs' reading of the same files: the GIF's
 // composited frames as ImageMagick coalesces them (disposal modes included), the lossless
-// WebP's frames as the pictures it was made from.
+// WebP's frames as the pictures it was made from. A damaged frame is played in the window
+// tests (tests/ui/test_animation_play.cpp).
 #include <QTemporaryDir>
 #include <QTest>
 #include "picture/Animation.h"
@@ -111,37 +112,6 @@ private slots:
         int delay = 0;
         QVERIFY(animation.Next(shown, delay) && animation.Next(shown, delay));
         QCOMPARE(shown.pixel(2, 2), qRgb(0, 0, 0));
-    }
-
-    void damageEndsAtTheLastGoodFrame()
-    {
-        if (!HaveConvert())
-            QSKIP("ImageMagick's convert is not installed");
-        QTemporaryDir dir;
-        QVERIFY(WriteSources(dir.path()));
-        QVERIFY(RunIn(dir.path(), "convert -delay 10 a.png b.png c.png anim.gif"));
-        QByteArray bytes = Bytes(dir.filePath("anim.gif"));
-        // Cut a few bytes into the third frame's picture data.
-        qsizetype third = -1;
-        for (int i = 0; i < 3; ++i)
-            third = bytes.indexOf("\x21\xf9\x04", third + 1);
-        QVERIFY(third > 0);
-        bytes.truncate(third + 20);
-        Animation animation(bytes, Qt::black);
-        CanvasFrame frame;
-        QVERIFY(animation.NextCanvas(frame) && animation.NextCanvas(frame));
-        QVERIFY(!animation.NextCanvas(frame));
-        QVERIFY(!animation.Error().isEmpty());
-    }
-
-    void stillPicturesAreRefused()
-    {
-        if (!HaveConvert())
-            QSKIP("ImageMagick's convert is not installed");
-        QTemporaryDir dir;
-        QVERIFY(WriteSources(dir.path()));
-        QVERIFY(RunIn(dir.path(), "convert a.png still.gif"));
-        QVERIFY_THROWS_EXCEPTION(std::exception, Animation(Bytes(dir.filePath("still.gif")), Qt::black));
     }
 };
 
