@@ -34,6 +34,7 @@ fuzz_extensions() {
     tiff) echo "tif tiff" ;;
     png) echo png ;;
     gif) echo gif ;;
+    animation) echo "gif webp" ;;
   esac
 }
 
@@ -51,8 +52,9 @@ fuzz_collect_regressions() {
 
 # The committed corpus and the seeds of a target, the folders that exist.
 fuzz_corpus_dirs() {
-  local target="$1" d
-  for d in "$here/fuzz/corpus/$target" "$build/seeds/$target"; do
+  local target="$1" d kinds="$1"
+  [ "$target" = animation ] && kinds="gif webp" # the animations among those kinds' files
+  for d in $(for k in $kinds; do echo "$here/fuzz/corpus/$k" "$build/seeds/$k"; done); do
     [ -d "$d" ] && echo "$d"
   done
   return 0

@@ -1,9 +1,8 @@
 // GIF files through giflib, reading from memory. The facts walk the blocks without
 // decompressing a pixel; the decoding takes the first frame's rows as they come.
 #include "picture/GifCodec.h"
+#include "picture/GifRead.h"
 #include <algorithm>
-#include <cstring>
-#include <gif_lib.h>
 #include <memory>
 #include <vector>
 #include "picture/Failure.h"
@@ -11,83 +10,6 @@
 #include "picture/RasterRows.h"
 
 namespace {
-
-// The bytes giflib reads, never past their end (a short read is its truncation error).
-struct Source {
-    const QByteArray& data;
-    qsizetype at = 0;
-};
-
-int ReadBytes(GifFileType* gif, GifByteType* out, int wanted)
-{
-    auto* s = static_cast<Source*>(gif->UserData);
-    const qsizetype take = std::clamp<qsizetype>(wanted, 0, s->data.size() - s->at);
-    std::memcpy(out, s->data.constData() + s->at, size_t(take));
-    s->at += take;
-    return int(take);
-}
-
-struct GifClose {
-    void operator()(GifFileType* gif) const { DGifCloseFile(gif, nullptr); }
-};
-using Gif = std::unique_ptr<GifFileType, GifClose>;
-
-QString Reason(int code)
-{
-    if (code == D_GIF_ERR_NOT_ENOUGH_MEM)
-        return QString::fromLatin1(kOutOfResources);
-    const char* text = GifErrorString(code);
-    return QString::fromLatin1(kGifInvalid) + (text ? QLatin1String(": ") + QString::fromLatin1(text) : QString());
-}
-
-// The signature, the logical screen and its colour map; the screen's size checked.
-Gif Open(Source& source)
-{
-    int error = 0;
-    Gif gif(DGifOpen(&source, ReadBytes, &error));
-    if (!gif)
-        throw Failure(Reason(error));
-    CheckRasterSize(gif->SWidth, gif->SHeight, kGifInvalid);
-    return gif;
-}
-
-// A graphic control extension's fields (its first data block, length byte first).
-struct Control {
-    int delay = 0; // hundredths of a second
-    int transparent = -1;
-};
-
-Control ReadControl(const GifByteType* block)
-{
-    Control c;
-    if (block && block[0] >= 4) {
-        c.delay = block[2] | (block[3] << 8);
-        if (block[1] & 1)
-            c.transparent = block[4];
-    }
-    return c;
-}
-
-// Reads an extension's blocks to its end: the control fields when it is a graphic control,
-// the loop count when it is the looping application block. False on truncation.
-bool ReadExtension(GifFileType* gif, Control& control, int& loops)
-{
-    int code = 0;
-    GifByteType* block = nullptr;
-    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
-        return false;
-    if (code == GRAPHICS_EXT_FUNC_CODE)
-        control = ReadControl(block);
-    const bool looping = code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11 &&
-        (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
-    while (block) {
-        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-            return false;
-        if (looping && block && block[0] >= 3 && block[1] == 1)
-            loops = block[2] | (block[3] << 8);
-    }
-    return true;
-}
 
 int IndexBits(const ColorMapObject* map)
 {
@@ -98,7 +20,7 @@ int IndexBits(const ColorMapObject* map)
 // The first frame on the screen: rows of the screen's width, transparent outside the frame.
 class FrameRows {
 public:
-    FrameRows(const GifFileType* gif, const Control& control, RowReducer& out)
+    FrameRows(const GifFileType* gif, const GifControl& control, RowReducer& out)
         : m_desc(gif->Image), m_out(out), m_row(size_t(gif->SWidth), 0u)
     {
         const ColorMapObject* map = m_desc.ColorMap ? m_desc.ColorMap : gif->SColorMap;
@@ -127,11 +49,11 @@ private:
 
 // Decodes the frame whose header was just read, feeding the screen's rows to `out`; the
 // reason it ended early, or empty.
-QString DecodeFrame(GifFileType* gif, const Control& control, RowReducer& out, const StopAsked& stop)
+QString DecodeFrame(GifFileType* gif, const GifControl& control, RowReducer& out, const StopAsked& stop)
 {
     const GifImageDesc& d = gif->Image;
     if (!d.ColorMap && !gif->SColorMap)
-        return Reason(D_GIF_ERR_NO_COLOR_MAP);
+        return GifReason(D_GIF_ERR_NO_COLOR_MAP);
     // Every pixel of a frame is decompressed, even off the screen: its size is held to the
     // same limit as a picture's.
     if (d.Width <= 0 || d.Height <= 0 || int64_t(d.Width) * d.Height * 4 > PictureLimits::kMaxDecodedBytes)
@@ -150,7 +72,7 @@ QString DecodeFrame(GifFileType* gif, const Control& control, RowReducer& out, c
             return false;
         }
         if (DGifGetLine(gif, into, d.Width) == GIF_ERROR) {
-            error = Reason(gif->Error);
+            error = GifReason(gif->Error);
             return false;
         }
         return true;
@@ -191,21 +113,21 @@ QString DecodeFrame(GifFileType* gif, const Control& control, RowReducer& out, c
 
 RasterFacts ReadGifFacts(const QByteArray& head)
 {
-    Source source {head};
-    const Gif gif = Open(source);
+    GifSource source {head};
+    const GifHandle gif = OpenGif(source);
     RasterFacts f;
     f.width = gif->SWidth;
     f.height = gif->SHeight;
     f.colourType = QStringLiteral("palette");
     f.bitsPerChannel = IndexBits(gif->SColorMap);
     f.loops = 1; // played once unless a looping block says otherwise
-    Control control;
+    GifControl control;
     int frames = 0;
     GifRecordType type = UNDEFINED_RECORD_TYPE;
     while (frames < PictureLimits::kMaxGifFrames && DGifGetRecordType(gif.get(), &type) == GIF_OK &&
            type != TERMINATE_RECORD_TYPE) {
         if (type == EXTENSION_RECORD_TYPE) {
-            if (!ReadExtension(gif.get(), control, f.loops))
+            if (!ReadGifExtension(gif.get(), control, f.loops))
                 break;
             continue;
         }
@@ -220,7 +142,7 @@ RasterFacts ReadGifFacts(const QByteArray& head)
         ++frames;
         f.delaysMs.append(control.delay * 10);
         f.alpha = f.alpha || control.transparent >= 0;
-        control = Control();
+        control = GifControl();
         if (!whole)
             break;
     }
@@ -230,34 +152,34 @@ RasterFacts ReadGifFacts(const QByteArray& head)
 
 RasterImage DecodeGif(const QByteArray& data, QSize atLeast, const StopAsked& stop)
 {
-    Source source {data};
-    const Gif gif = Open(source);
+    GifSource source {data};
+    const GifHandle gif = OpenGif(source);
     GifFileType* g = gif.get();
     RowReducer out(g->SWidth, g->SHeight, ReduceFactor(QSize(g->SWidth, g->SHeight), atLeast));
     RasterImage result;
-    Control control;
+    GifControl control;
     int unusedLoops = 0;
     // Extensions before the first frame are read (the last graphic control is its own); a
     // file of extensions alone ends with the file.
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(g, &type) == GIF_ERROR) {
-            result.error = Reason(g->Error);
+            result.error = GifReason(g->Error);
             break;
         }
         if (type == EXTENSION_RECORD_TYPE) {
-            if (!ReadExtension(g, control, unusedLoops)) {
-                result.error = Reason(g->Error);
+            if (!ReadGifExtension(g, control, unusedLoops)) {
+                result.error = GifReason(g->Error);
                 break;
             }
             continue;
         }
         if (type != IMAGE_DESC_RECORD_TYPE) {
-            result.error = Reason(D_GIF_ERR_NO_IMAG_DSCR);
+            result.error = GifReason(D_GIF_ERR_NO_IMAG_DSCR);
             break;
         }
         if (DGifGetImageHeader(g) == GIF_ERROR)
-            result.error = Reason(g->Error);
+            result.error = GifReason(g->Error);
         else
             result.error = DecodeFrame(g, control, out, stop);
         break;

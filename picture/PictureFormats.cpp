@@ -153,6 +153,11 @@ const TRasterBitmap* RasterOf(const TGraphic* graphic)
     return graphic && graphic->Kind() == GraphicKind::Bitmap ? dynamic_cast<const TRasterBitmap*>(graphic) : nullptr;
 }
 
+TRasterBitmap* RasterOf(TGraphic* graphic)
+{
+    return graphic && graphic->Kind() == GraphicKind::Bitmap ? dynamic_cast<TRasterBitmap*>(graphic) : nullptr;
+}
+
 const TIcon* IconOf(const TGraphic* graphic)
 {
     return graphic && graphic->Kind() == GraphicKind::Icon ? static_cast<const TIcon*>(graphic) : nullptr;

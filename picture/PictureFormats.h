@@ -40,3 +40,4 @@ const TJpegImage* JpegOf(const TGraphic* graphic);
 const TIcon* IconOf(const TGraphic* graphic);
 // A bitmap loaded from a PNG, GIF, WebP or TIFF file, or null.
 const class TRasterBitmap* RasterOf(const TGraphic* graphic);
+class TRasterBitmap* RasterOf(TGraphic* graphic);

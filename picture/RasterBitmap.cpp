@@ -15,5 +15,29 @@ void TRasterBitmap::LoadFromBytes(const QByteArray& bytes)
     ready.image = QImage();
     m_source = kind;
     m_facts = std::move(ready.facts);
+    const bool animated = m_facts.frames > 1 && (kind == GraphicKind::Gif || kind == GraphicKind::Webp);
+    m_animation = animated ? bytes : QByteArray();
+    m_first = dib;
     SetDib(std::move(dib));
+}
+
+std::unique_ptr<TGraphic> TRasterBitmap::Clone() const
+{
+    auto copy = std::make_unique<TRasterBitmap>(m_source);
+    copy->m_facts = m_facts;
+    copy->m_animation = m_animation;
+    copy->m_first = m_first;
+    copy->SetDib(SharedDib());
+    return copy;
+}
+
+void TRasterBitmap::ShowFrame(const QImage& frame)
+{
+    SetDib(DibFromQImage(frame));
+}
+
+void TRasterBitmap::ShowFirstFrame()
+{
+    if (m_first && SharedDib() != m_first)
+        SetDib(m_first);
 }

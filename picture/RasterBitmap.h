@@ -14,8 +14,19 @@ public:
     const RasterFacts& Facts() const { return m_facts; }
     // A file whose bytes are another of these kinds is read as what its bytes are.
     void LoadFromBytes(const QByteArray& bytes) override;
+    // Keeps the source, facts and bytes (a plain bitmap's clone would drop them).
+    std::unique_ptr<TGraphic> Clone() const override;
+
+    // An animated GIF or WebP keeps its file's bytes for playing; empty for any other file.
+    const QByteArray& AnimationBytes() const { return m_animation; }
+    // A window playing the animation shows its frames in place of the first; ShowFirstFrame
+    // puts the first (over white) back before the picture is printed or saved.
+    void ShowFrame(const QImage& frame);
+    void ShowFirstFrame();
 
 private:
     GraphicKind m_source;
     RasterFacts m_facts;
+    QByteArray m_animation;
+    std::shared_ptr<const DibImage> m_first;
 };

@@ -92,6 +92,23 @@ RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
     throw Failure("Unknown picture kind");
 }
 
+QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background)
+{
+    if (const std::optional<QColorTransform> toSrgb = ProfileToSrgb(facts.iccProfile))
+        stored.applyColorTransform(*toSrgb);
+    const QImage image = Upright(stored, ValidOrientation(facts.orientation));
+    stored = QImage();
+    // Transparent parts show what lies behind the picture where it is drawn.
+    QImage shown(image.size(), QImage::Format_RGB32);
+    if (shown.isNull())
+        throw Failure(kOutOfResources);
+    shown.fill(background);
+    QPainter painter(&shown);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return shown;
+}
+
 ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
                                  const StopAsked& stop)
 {
@@ -104,19 +121,7 @@ ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize
     ready.error = decoded.error;
     if (decoded.image.isNull())
         return ready;
-    QImage image = decoded.image.convertToFormat(QImage::Format_ARGB32);
+    ready.image = ReadyFrame(decoded.image.convertToFormat(QImage::Format_ARGB32), ready.facts, background);
     decoded.image = QImage();
-    if (const std::optional<QColorTransform> toSrgb = ProfileToSrgb(ready.facts.iccProfile))
-        image.applyColorTransform(*toSrgb);
-    image = Upright(image, orientation);
-    // Transparent parts show what lies behind the picture where it is drawn.
-    QImage shown(image.size(), QImage::Format_RGB32);
-    if (shown.isNull())
-        throw Failure(kOutOfResources);
-    shown.fill(background);
-    QPainter painter(&shown);
-    painter.drawImage(0, 0, image);
-    painter.end();
-    ready.image = std::move(shown);
     return ready;
 }

@@ -15,6 +15,10 @@ std::optional<GraphicKind> KindForContent(const QByteArray& head);
 // The header's facts; throws Failure for bytes that are not a valid picture of that kind.
 RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head);
 
+// A decoded frame or page (Format_ARGB32, straight alpha, as stored) made ready to show: in
+// sRGB by the facts' profile, upright, over `background` where it is transparent.
+QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background);
+
 struct ReadyPicture {
     QImage image;  // Format_RGB32, upright; null when nothing could be decoded
     QString error; // empty when the whole picture was read

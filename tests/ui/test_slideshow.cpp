@@ -23,6 +23,9 @@
 #include "TestPictures.h"
 #include "controls/UpDownEdit.h"
 #include "MainWindowFixture.h"
+#include "MagickReference.h"
+#include "ToolPictures.h"
+#include "ui/common/AnimationPlayer.h"
 #include "ui/browser/Viewmain.h"
 #include "ui/fullscreen/Full.h"
 #include "controls/ImageControl.h"
@@ -181,6 +184,43 @@ private slots:
             QCOMPARE(full.imgFull->PictureRect(), ScreenRect(1024, 256));
         }));
         QVERIFY(s.platform.messages.empty());
+    }
+
+    // An animation longer than a slide stays until it has played once; a shorter one goes
+    // at the slide's time.
+    void animationStaysForALoop_data()
+    {
+        QTest::addColumn<int>("delay"); // hundredths of a second, three frames
+        QTest::addColumn<bool>("stays");
+        QTest::newRow("loop longer than the slide") << 80 << true;
+        QTest::newRow("loop shorter than the slide") << 10 << false;
+    }
+    void animationStaysForALoop()
+    {
+        QFETCH(int, delay);
+        QFETCH(bool, stays);
+        if (!HaveConvert())
+            QSKIP("ImageMagick's convert is not installed");
+        Slides s;
+        QVERIFY(
+            RunIn(s.dir.path(), QStringLiteral("convert -delay %1 -size 8x8 xc:red xc:lime xc:blue a.gif").arg(delay)));
+        s.Bitmap(QStringLiteral("b.bmp"), 40);
+        s.Open();
+        QVERIFY(s.Run(QStringLiteral("1"), [&](TFullForm& full) {
+            QVERIFY(full.Player->Playing());
+            QVERIFY(s.Tick(full));
+            QCOMPARE(full.ShownFile, QString::fromLatin1(stays ? "a.gif" : "b.bmp"));
+            if (!stays)
+                return;
+            int frames = -1;
+            for (int i = 0; i < s.platform.TimerCount(); ++i)
+                if (s.platform.Timer(i) == full.Player->Timer())
+                    frames = i;
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(s.platform.FireTimer(frames));
+            QVERIFY(s.Tick(full));
+            QCOMPARE(full.ShownFile, QStringLiteral("b.bmp"));
+        }));
     }
 
     void wrapsAroundAfterTheLast()

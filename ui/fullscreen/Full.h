@@ -15,6 +15,7 @@
 #include "platform/Guard.h"
 #include "ui/print/Placement.h"
 
+class AnimationPlayer;
 class Platform;
 class PlatformTimer;
 struct ProgressReport;
@@ -92,6 +93,10 @@ private:
 public:
     // --- end printing ---
 
+    // Plays an animated GIF or WebP over the window's black, unless the print panel is asked
+    // for (ui/fullscreen/FullPlay.cpp).
+    std::unique_ptr<AnimationPlayer> Player;
+
     TImage* imgFull = nullptr;      // in device-pixel mode
     QScrollArea* sbxFull = nullptr; // the scrollable area that holds imgFull
 
@@ -136,6 +141,11 @@ private:
     // Moves to the list's entry at index and shows it when it is a picture.
     void ShowListEntry(int32_t index);
     bool IsWindowKey(int key) const;
+    void BuildPlayer();
+    // Plays the shown picture when it is an animation (not in print mode).
+    void PlayPicture();
+    // Ends playing, the first frame shown again.
+    void StopPlaying();
     // Handles what is already queued first; false when the window has gone meanwhile.
     bool Settled();
 

@@ -10,8 +10,8 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include "controls/ImageControl.h"
-#include "controls/ImageControl.h"
 #include "platform/Platform.h"
+#include "ui/common/AnimationPlayer.h"
 
 TFullForm::TFullForm(QWidget* owner, Platform& platform, ImageList images)
     : TScreenWindow(owner, platform), Images(std::move(images))
@@ -63,6 +63,7 @@ void TFullForm::BuildWindow()
     layout->addWidget(sbxFull);
     BuildPrintPanel(); // over the picture, outside the layout
     BuildShowTimer();
+    BuildPlayer();
 }
 
 QScrollBar* TFullForm::VertScrollBar() const
@@ -99,6 +100,7 @@ void TFullForm::ShowClickedPicture()
     PictureWidth = imgFull->Picture().Width();
     PlacePicture();
     imgFull->Prepare();
+    PlayPicture();
 }
 
 namespace {
@@ -214,5 +216,6 @@ void TFullForm::closeEvent(QCloseEvent* event)
 void TFullForm::FormClose()
 {
     ShowTimer->Stop();
+    Player->Stop();
     imgFull->Picture().Clear();
 }

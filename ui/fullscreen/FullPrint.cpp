@@ -53,6 +53,7 @@ void TFullForm::BuildPrintPanel()
 
 void TFullForm::ShowPrintPanel()
 {
+    StopPlaying(); // the first frame is printed
     cbxPrinters->clear();
     cbxPrinters->addItems(m_platform.Printers());
     cbxPrinters->setCurrentIndex(m_platform.PrinterIndex());

@@ -5,6 +5,7 @@
 #include "ui/fullscreen/Full.h"
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
+#include "ui/common/AnimationPlayer.h"
 #include "ui/common/ImageFacts.h"
 #include "ui/common/PageModel.h"
 
@@ -35,6 +36,9 @@ void TFullForm::StartShow()
 
 void TFullForm::ShowTimerTimer()
 {
+    // An animation longer than a slide stays until it has played once.
+    if (Player->Playing() && !Player->LoopDone() && Player->LoopMs() > int64_t(SlideSeconds) * 1000)
+        return;
     if (CurrentIndex == LastIndex)
         CurrentIndex = 0;
     else if (CurrentIndex < LastIndex)

@@ -76,7 +76,9 @@ void TFullForm::LoadIntoFull(const QString& entry, bool fit)
         if (!target.isEmpty() && graphic->NeedsPrepare(target))
             graphic->Prepare(target);
     }
+    StopPlaying();
     imgFull->Picture().Assign(fresh); // shares the decoded data
+    PlayPicture();
 }
 
 void TFullForm::StepImage(bool forward)

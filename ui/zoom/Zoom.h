@@ -18,6 +18,7 @@
 #include "ui/common/PageModel.h"
 #include "platform/Guard.h"
 
+class AnimationPlayer;
 class Platform;
 class QFrame;
 class QLabel;
@@ -67,6 +68,9 @@ public:
     int32_t BaseHeight = 0; // the base bitmap's size, used by Zoom Fit
     int32_t BaseWidth = 0;
 
+    // Plays an animated GIF or WebP over white while the whole picture is the base; a band
+    // drawn or Save stops it on the first frame (ui/zoom/ZoomPlay.cpp).
+    std::unique_ptr<AnimationPlayer> Player;
     // Controls.
     TZoomImage* imgZoom = nullptr;
     QScrollArea* sbxZoom = nullptr; // the scrollable area that holds imgZoom
@@ -186,8 +190,16 @@ private:
     bool MovePanelByMouse(QEvent* event);
     QPoint DevicePoint(QPointF logical) const;
 
-    TPicture m_picture;              // the clicked thumbnail's picture until activation has taken it
-    bool m_busyUntilPainted = false; // the opening's busy cursor, until the picture is first drawn
+    void BuildPlayer();
+    // Plays m_picture when it is an animation; WholeBitmap then follows its frames.
+    void PlayPicture();
+    // Ends playing, the first frame the whole picture again.
+    void StopPlaying();
+    // A new WholeBitmap drawn when it is the base.
+    void ShowWholeFrame(std::shared_ptr<const DibImage> frame);
+    std::shared_ptr<const DibImage> m_firstFrame; // while playing
+    TPicture m_picture;                           // the clicked thumbnail's picture until activation has taken it
+    bool m_busyUntilPainted = false;              // the opening's busy cursor, until the picture is first drawn
     bool m_vertShown = false;
     bool m_horzShown = false;
     QPoint m_dragStart; // middle-button drag: where it began and the scroll positions then

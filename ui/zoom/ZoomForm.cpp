@@ -17,6 +17,7 @@
 #include "controls/UpDownEdit.h"
 #include "picture/SaveRules.h"
 #include "platform/Platform.h"
+#include "ui/common/AnimationPlayer.h"
 #include "ui/common/ButtonPictures.h"
 #include "ui/common/PopupTags.h"
 #include "ui/zoom/FocusOutline.h"
@@ -72,6 +73,7 @@ TZoomForm::TZoomForm(QWidget* owner, Platform& platform, const TPicture& picture
 {
     m_picture.Assign(picture);
     BuildWindow();
+    BuildPlayer();
 }
 
 TZoomForm::~TZoomForm()
@@ -305,6 +307,8 @@ void TZoomForm::FormActivate()
     } catch (...) {
         ReportFailure(m_platform, CurrentFailureText());
     }
+    if (WholeBitmap)
+        PlayPicture();
     // The thumbnail keeps its own picture; this copy has given what it had.
     m_picture.Clear();
     ZoomStep = 10;
@@ -493,6 +497,7 @@ void TZoomForm::closeEvent(QCloseEvent* event)
 
 void TZoomForm::FormClose()
 {
+    Player->Stop();
     imgZoom->Source().Clear();
     SubSectionBitmap.reset();
     WholeBitmap.reset();

@@ -22,6 +22,7 @@ constexpr int kDragMargin = 14; // a dragged panel's left edge stays this far in
 
 void TZoomForm::btnSaveClick()
 {
+    StopPlaying(); // the first frame is saved
     m_platform.PopupMenu(*pumSave, m_platform.CursorPos() - kMenuOffset);
 }
 

@@ -28,6 +28,7 @@ void TZoomForm::imgZoomMouseDown(Qt::MouseButton button, QPoint pos)
     const QSize zoomed = imgZoom->ZoomedSize();
     if (pos.x() > zoomed.width() || pos.y() > zoomed.height())
         return;
+    StopPlaying(); // the band cuts the first frame
     ReadScrollOffsets();
     // Held in window coordinates while dragged, as the band is drawn on the window.
     SelAnchor = pos - QPoint(HorzOffset, VertOffset);
