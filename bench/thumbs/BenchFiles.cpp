@@ -4,6 +4,8 @@
 #include <unistd.h>
 #include <QColorSpace>
 #include <QDir>
+#include <QProcess>
+#include <functional>
 #include <QFile>
 #include <QFileInfo>
 #include "picture/Bitmap.h"
@@ -205,6 +207,55 @@ BenchFolders PrepareBenchFolders(const QString& root)
         MarkReady(f.phone25p, 25);
     }
     return f;
+}
+
+namespace {
+
+bool Run(const QString& program, const QStringList& args)
+{
+    return QProcess::execute(program, args) == 0;
+}
+
+// The 25 photos again as `extension` files, each made from a PNG copy by `make` (null for
+// the PNG itself); the folder's path, or "" when a tool failed.
+QString MakeKindFolder(const QString& root, const QString& photos, const QString& extension,
+                       const std::function<bool(const QString& png, const QString& out)>& make)
+{
+    const QString folder = root + QStringLiteral("/") + extension + QStringLiteral("25");
+    if (Ready(folder, 25))
+        return folder;
+    Fresh(folder);
+    for (int i = 0; i < 25; ++i) {
+        std::fprintf(stderr, "\rmaking %s files: %d of 25", qPrintable(extension), i + 1);
+        const QString name = QStringLiteral("photo%1.").arg(i, 5, 10, QLatin1Char('0')) + extension;
+        const QString out = folder + QLatin1Char('/') + name;
+        const QString png = make ? folder + QStringLiteral("/source.png") : out;
+        if (!QImage(photos + QLatin1Char('/') + Name("photo", i)).save(png) || (make && !make(png, out)))
+            return QString();
+        if (make)
+            QFile::remove(png);
+    }
+    std::fprintf(stderr, "\n");
+    MarkReady(folder, 25);
+    return folder;
+}
+
+} // namespace
+
+void PrepareOtherKinds(BenchFolders& f, const QString& root)
+{
+    f.png25 = MakeKindFolder(root, f.photos25, QStringLiteral("png"), nullptr);
+    f.webp25 = MakeKindFolder(root, f.photos25, QStringLiteral("webp"), [](const QString& png, const QString& out) {
+        return Run(
+            QStringLiteral("cwebp"),
+            {QStringLiteral("-quiet"), QStringLiteral("-q"), QStringLiteral("80"), png, QStringLiteral("-o"), out});
+    });
+    f.tiff25 = MakeKindFolder(root, f.photos25, QStringLiteral("tif"), [](const QString& png, const QString& out) {
+        return Run(QStringLiteral("convert"), {png, QStringLiteral("-compress"), QStringLiteral("lzw"), out});
+    });
+    f.gif25 = MakeKindFolder(root, f.photos25, QStringLiteral("gif"), [](const QString& png, const QString& out) {
+        return Run(QStringLiteral("convert"), {png, QStringLiteral("-resize"), QStringLiteral("1155x866"), out});
+    });
 }
 
 qint64 FolderBytes(const QString& folder)

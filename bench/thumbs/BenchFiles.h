@@ -13,6 +13,9 @@ struct BenchFolders {
     QString phone25;    // 25 phone-sized photos, 4032 x 3024, tagged as stored upright
     QString phone25r;   // the same pixels tagged as taken turned (orientation 6: shown turned)
     QString phone25p;   // turned, and with a Display P3 colour profile as phones write
+    // The photos of photos25 in the other kinds (made with Qt, cwebp and ImageMagick when
+    // present; empty when a tool is missing): PNG, lossy WebP, LZW TIFF, and 1 MP GIFs.
+    QString png25, webp25, tiff25, gif25;
 };
 
 // The photo's pixels for a seed: deterministic, the same on every machine.
@@ -23,5 +26,7 @@ QByteArray WithOrientation(const QByteArray& jpeg, int orientation);
 QByteArray WithColourProfile(const QByteArray& jpeg, const QByteArray& icc);
 // Makes whatever is missing under `root`; progress lines go to stderr.
 BenchFolders PrepareBenchFolders(const QString& root);
+// The PNG, WebP, TIFF and GIF folders beside them.
+void PrepareOtherKinds(BenchFolders& folders, const QString& root);
 // Total size in bytes of the regular files in a folder.
 qint64 FolderBytes(const QString& folder);

@@ -63,7 +63,9 @@ void Print(const char* name, double value)
 QStringList PageNames(const QString& folder, int page, int pageSize = kPage)
 {
     const QStringList all =
-        QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        QDir(folder).entryList({QStringLiteral("*.jpg"), QStringLiteral("*.png"), QStringLiteral("*.webp"),
+                                QStringLiteral("*.tif"), QStringLiteral("*.gif")},
+                               QDir::Files, QDir::Name | QDir::IgnoreCase);
     return all.mid(page * pageSize, pageSize);
 }
 

@@ -71,7 +71,9 @@ QString Versions(bool haveVips)
 QStringList Files(const QString& folder)
 {
     QStringList out;
-    for (const QString& n : QDir(folder).entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::Name))
+    const QStringList kinds {QStringLiteral("*.jpg"), QStringLiteral("*.png"), QStringLiteral("*.webp"),
+                             QStringLiteral("*.tif"), QStringLiteral("*.gif")};
+    for (const QString& n : QDir(folder).entryList(kinds, QDir::Files, QDir::Name))
         out << folder + QLatin1Char('/') + n;
     return out;
 }
@@ -175,7 +177,8 @@ int RunParent(const QStringList& args)
     const QString root = Arg(args, QStringLiteral("--data"),
                              qEnvironmentVariable("LUMIVUE_BENCH_DATA", QStringLiteral("/tmp/lumivue-bench")));
     const int rounds = std::max(1, Arg(args, QStringLiteral("--rounds"), QStringLiteral("3")).toInt());
-    const BenchFolders folders = PrepareBenchFolders(root);
+    BenchFolders folders = PrepareBenchFolders(root);
+    PrepareOtherKinds(folders, root);
 
     BenchFacts facts;
     facts.cores = QThread::idealThreadCount();
@@ -242,6 +245,18 @@ int RunParent(const QStringList& args)
                             {{"page_ms", "cache_off_ms"}, {"page_cpu_ms", "cache_off_cpu_ms"}},
                             {{QStringLiteral("LUMIVUE_NO_THUMBNAIL_CACHE"), QStringLiteral("1")}});
         }
+        // The other kinds: a page of each, the window against vipsthumbnail at the cell's size.
+        QStringList kindFolders;
+        QMap<QString, QString> kindNames;
+        for (const auto& [folder, name] : {std::pair {folders.png25, "png"}, std::pair {folders.webp25, "webp"},
+                                           std::pair {folders.tiff25, "tiff"}, std::pair {folders.gif25, "gif"}}) {
+            if (folder.isEmpty())
+                continue;
+            kindNames.insert(QStringLiteral("page_ms.%1").arg(kindFolders.size()), QStringLiteral("%1_ms").arg(name));
+            kindFolders << folder;
+        }
+        if (!kindFolders.isEmpty())
+            ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, kindFolders, kindNames);
         std::fprintf(stderr, "  djpeg, vipsthumbnail\n");
         // vipsthumbnail makes thumbnails of the size the window draws them.
         const double w = run.MedianOf(QStringLiteral("threads.cell_width"));
@@ -254,6 +269,10 @@ int RunParent(const QStringList& args)
         run.Add(QStringLiteral("djpeg_eighth_serial"), RunDjpeg(photos, QStringLiteral("1/8"), 1));
         run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, facts.cell, n));
         run.Add(QStringLiteral("vips_serial"), RunVipsThumbnail(photos, facts.cell, 1));
+        for (const auto& [folder, name] : {std::pair {folders.png25, "png"}, std::pair {folders.webp25, "webp"},
+                                           std::pair {folders.tiff25, "tiff"}, std::pair {folders.gif25, "gif"}})
+            if (!folder.isEmpty())
+                run.Add(QStringLiteral("vips_%1").arg(name), RunVipsThumbnail(Files(folder), facts.cell, n));
         for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint, DecodePath::UiThread, DecodePath::FullSize}) {
             ok &= run.Child(QStringLiteral("paging"), p, {folders.photos100});
             ok &= run.Child(QStringLiteral("pagedown"), p, {folders.photos100});
