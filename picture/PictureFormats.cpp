@@ -2,9 +2,11 @@
 #include <QFileInfo>
 #include "picture/Bitmap.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
 #include "picture/Icon.h"
 #include "picture/JpegImage.h"
 #include "picture/RasterBitmap.h"
+#include "picture/RasterRead.h"
 
 namespace {
 struct FormatRow {
@@ -27,6 +29,7 @@ const FormatRow kRows[] = {
     {"jpg", "JPEG Image File", GraphicKind::Jpeg},
 };
 constexpr int kRowCount = int(std::size(kRows));
+constexpr qsizetype kSignatureBytes = 12; // the longest signature told apart (WebP's)
 }
 
 std::optional<GraphicKind> KindForExtension(const QString& extension)
@@ -60,7 +63,10 @@ std::unique_ptr<TGraphic> CreateGraphicForFile(const QString& path)
     const auto kind = KindForExtension(ext);
     if (!kind || *kind == GraphicKind::Metafile)
         throw Failure(QStringLiteral("Unknown picture file extension (.%1)").arg(ext));
-    return CreateGraphic(*kind);
+    // A file named for one kind that holds another is read as what it holds; one that cannot
+    // be opened here fails as its loader reports it.
+    const std::optional<QByteArray> head = ReadRegularFileHead(path, kSignatureBytes);
+    return CreateGraphic(head ? ReadAsKind(*head, *kind) : *kind);
 }
 
 QString FileMask(std::optional<GraphicKind> kind)

@@ -110,13 +110,6 @@ QString MimeTypeOf(GraphicKind kind)
     }
 }
 
-// The library-read kind the bytes are, where their extension names another such kind.
-GraphicKind ContentKind(const QByteArray& bytes, GraphicKind named)
-{
-    const std::optional<GraphicKind> content = KindForContent(bytes);
-    return content && IsRasterKind(*content) ? *content : named;
-}
-
 int64_t ScaledSide(int64_t side, int denom)
 {
     return (side + denom - 1) / denom;
@@ -213,7 +206,7 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
     case GraphicKind::Gif:
     case GraphicKind::Webp:
     case GraphicKind::Tiff: {
-        const GraphicKind kind = ContentKind(bytes, job.kind);
+        const GraphicKind kind = job.kind;
         const RasterFacts facts = ReadRasterFacts(kind, bytes);
         // The reader's reduced copy (at most the stored size) and the one made to draw it.
         const BudgetHold hold(budget, DecodeBytes(facts.width, facts.height, 32), stop);
@@ -242,10 +235,14 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
 
 } // namespace
 
-ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind)
+ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind named)
 {
     ThumbnailFacts f;
+    // The bytes decide the kind; the facts say when the name says another.
+    const GraphicKind kind = ReadAsKind(head, named);
     f.source = kind;
+    if (kind != named)
+        f.content = kind;
     switch (kind) {
     case GraphicKind::Jpeg:
         // A file of no bytes has no size; decoding it is what reports the fault.
@@ -257,12 +254,16 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind)
             f.orientation = h.orientation;
             f.grayscale = h.grayscale;
             f.multiScan = h.multiScan;
+            f.colourType = h.grayscale ? QStringLiteral("Grey") : QStringLiteral("Colour");
+            f.bitsPerChannel = 8;
         }
         return f;
     case GraphicKind::Bitmap: {
         const BitmapSize s = BitmapHeaderSize(head);
         f.width = int32_t(s.width);
         f.height = int32_t(s.height);
+        f.colourType = s.bitCount <= 8 ? QStringLiteral("Palette") : QStringLiteral("RGB");
+        f.bitsPerChannel = std::min(s.bitCount, 8);
         return f;
     }
     case GraphicKind::Icon: {
@@ -275,8 +276,7 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind)
     case GraphicKind::Gif:
     case GraphicKind::Webp:
     case GraphicKind::Tiff: {
-        const GraphicKind content = ContentKind(head, kind);
-        const RasterFacts r = ReadRasterFacts(content, head);
+        const RasterFacts r = ReadRasterFacts(kind, head);
         const QSize upright = UprightSize(QSize(r.width, r.height), r.orientation);
         f.width = upright.width();
         f.height = upright.height();
@@ -284,8 +284,6 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind kind)
         f.bitsPerChannel = r.bitsPerChannel;
         f.colourType = r.colourType;
         f.frames = r.frames;
-        if (content != kind)
-            f.content = content;
         return f;
     }
     case GraphicKind::Metafile:
@@ -327,6 +325,7 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
             const ThumbnailFacts facts =
                 whole ? ThumbnailFactsOf(*whole, cellJob.kind) : ReadThumbnailFacts(cellJob.path, cellJob.kind);
             sized = cellJob;
+            sized.kind = facts.source; // what the bytes are, whatever the name says
             sized.targetFor = nullptr;
             sized.pictureSize = QSize(facts.width, facts.height);
             sized.target = cellJob.targetFor(sized.pictureSize);

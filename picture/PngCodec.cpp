@@ -108,14 +108,6 @@ struct ContextFree {
     void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
 
-// A row as libspng gives it (RGBA, 8 bits a channel: 16-bit samples keep their high byte,
-// as other readers take them) to straight ARGB32.
-void ToArgb(const uint8_t* in, QRgb* out, int width)
-{
-    for (int x = 0; x < width; ++x, in += 4)
-        out[x] = qRgba(in[0], in[1], in[2], in[3]);
-}
-
 } // namespace
 
 RasterFacts ReadPngFacts(const QByteArray& head)
@@ -179,7 +171,6 @@ RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& st
     RowReducer out(width, height, ReduceFactor(QSize(width, height), atLeast));
     const std::unique_ptr<uint8_t[]> rows(new (std::nothrow)
                                               uint8_t[interlaced ? rowBytes * size_t(height) : rowBytes]());
-    std::vector<QRgb> argb(static_cast<size_t>(width));
     if (!rows)
         throw Failure(kOutOfResources);
 
@@ -202,17 +193,13 @@ RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& st
         if (e != 0 && e != SPNG_EOI)
             break;
         any = true;
-        if (!interlaced) {
-            ToArgb(row, argb.data(), width);
-            out.AddRow(argb.data());
-        }
+        if (!interlaced)
+            out.AddRgbaRow(row); // RGBA, 8 bits a channel: 16-bit samples keep their high byte
     }
     if (e != 0 && e != SPNG_EOI)
         result.error = Reason(e);
-    for (int y = 0; interlaced && any && y < height; ++y) {
-        ToArgb(rows.get() + rowBytes * size_t(y), argb.data(), width);
-        out.AddRow(argb.data());
-    }
+    for (int y = 0; interlaced && any && y < height; ++y)
+        out.AddRgbaRow(rows.get() + rowBytes * size_t(y));
     result.image = out.Finish();
     return result;
 }

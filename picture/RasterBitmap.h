@@ -3,6 +3,7 @@
 // sRGB, over white where it is transparent, held as a 24-bit bitmap so that every window, save
 // and print takes it as it takes a bitmap.
 #include "picture/Bitmap.h"
+#include <QColor>
 #include "picture/RasterCodec.h"
 
 class TRasterBitmap : public TBitmap {
@@ -23,10 +24,14 @@ public:
     // puts the first (over white) back before the picture is printed or saved.
     void ShowFrame(const QImage& frame);
     void ShowFirstFrame();
+    // The first frame over another background (a window's black), where it is transparent;
+    // false for an opaque picture, which stays as it is. ShowFirstFrame undoes it.
+    bool ShowOver(QColor background);
 
 private:
     GraphicKind m_source;
     RasterFacts m_facts;
     QByteArray m_animation;
     std::shared_ptr<const DibImage> m_first;
+    QByteArray m_alpha; // the first frame's opacity, a byte a pixel (empty: opaque)
 };

@@ -41,6 +41,25 @@ QImage Upright(const QImage& stored, int orientation)
     return upright;
 }
 
+// A byte a pixel of an ARGB32 picture's opacity; empty when every pixel is opaque.
+QByteArray OpacityOf(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return {};
+    const int w = image.width(), h = image.height();
+    QByteArray plane(qsizetype(w) * h, Qt::Uninitialized);
+    bool opaque = true;
+    auto* out = reinterpret_cast<uint8_t*>(plane.data());
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < w; ++x, ++out) {
+            *out = uint8_t(qAlpha(row[x]));
+            opaque = opaque && *out == 0xFF;
+        }
+    }
+    return opaque ? QByteArray() : plane;
+}
+
 RasterImage DecodeStored(GraphicKind kind, const QByteArray& data, QSize atLeast, const StopAsked& stop)
 {
     switch (kind) {
@@ -80,6 +99,11 @@ std::optional<GraphicKind> KindForContent(const QByteArray& head)
     return std::nullopt;
 }
 
+GraphicKind ReadAsKind(const QByteArray& head, GraphicKind named)
+{
+    return KindForContent(head).value_or(named);
+}
+
 RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
 {
     switch (kind) {
@@ -92,12 +116,14 @@ RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
     throw Failure("Unknown picture kind");
 }
 
-QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background)
+QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background, QByteArray* alpha)
 {
     if (const std::optional<QColorTransform> toSrgb = ProfileToSrgb(facts.iccProfile))
         stored.applyColorTransform(*toSrgb);
     const QImage image = Upright(stored, ValidOrientation(facts.orientation));
     stored = QImage();
+    if (alpha)
+        *alpha = OpacityOf(image);
     // Transparent parts show what lies behind the picture where it is drawn.
     QImage shown(image.size(), QImage::Format_RGB32);
     if (shown.isNull())
@@ -110,7 +136,7 @@ QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background)
 }
 
 ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
-                                 const StopAsked& stop)
+                                 const StopAsked& stop, bool keepAlpha)
 {
     ReadyPicture ready;
     ready.facts = ReadRasterFacts(kind, data);
@@ -121,7 +147,8 @@ ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize
     ready.error = decoded.error;
     if (decoded.image.isNull())
         return ready;
-    ready.image = ReadyFrame(decoded.image.convertToFormat(QImage::Format_ARGB32), ready.facts, background);
+    ready.image = ReadyFrame(decoded.image.convertToFormat(QImage::Format_ARGB32), ready.facts, background,
+                             keepAlpha ? &ready.alpha : nullptr);
     decoded.image = QImage();
     return ready;
 }

@@ -12,19 +12,25 @@
 bool IsRasterKind(GraphicKind kind);
 // The kind the bytes' signature says (any kind the registry reads); none for unknown bytes.
 std::optional<GraphicKind> KindForContent(const QByteArray& head);
+// The kind a file is read as: what its bytes say, else what its name says (`named`), whose
+// reader then reports the fault.
+GraphicKind ReadAsKind(const QByteArray& head, GraphicKind named);
 // The header's facts; throws Failure for bytes that are not a valid picture of that kind.
 RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head);
 
 // A decoded frame or page (Format_ARGB32, straight alpha, as stored) made ready to show: in
 // sRGB by the facts' profile, upright, over `background` where it is transparent.
-QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background);
+// `alpha`, when given, receives the upright picture's opacity, a byte a pixel row after row,
+// or nothing when the picture is opaque.
+QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background, QByteArray* alpha = nullptr);
 
 struct ReadyPicture {
     QImage image;  // Format_RGB32, upright; null when nothing could be decoded
     QString error; // empty when the whole picture was read
     RasterFacts facts;
+    QByteArray alpha; // with `keepAlpha`: the opacity, as ReadyFrame gives it
 };
 // The first frame or page, reduced while decoding toward `atLeast` (upright; none: full size).
 // Throws Failure when the header is not valid or the picture is too large.
 ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
-                                 const StopAsked& stop = {});
+                                 const StopAsked& stop = {}, bool keepAlpha = false);

@@ -33,22 +33,64 @@ RowReducer::RowReducer(int width, int height, int factor)
 
 void RowReducer::AddRow(const QRgb* row)
 {
+    if (m_factor == 1 && m_rows < m_height) {
+        std::memcpy(m_image.scanLine(m_rows++), row, size_t(m_width) * sizeof(QRgb));
+        return;
+    }
+    AddPixels([row](int x, uint32_t& r, uint32_t& g, uint32_t& b, uint32_t& a) {
+        const QRgb c = row[x];
+        r = uint32_t(qRed(c));
+        g = uint32_t(qGreen(c));
+        b = uint32_t(qBlue(c));
+        a = uint32_t(qAlpha(c));
+    });
+}
+
+void RowReducer::AddRgbaRow(const uint8_t* row)
+{
+    AddPixels([row](int x, uint32_t& r, uint32_t& g, uint32_t& b, uint32_t& a) {
+        const uint8_t* p = row + size_t(x) * 4;
+        r = p[0];
+        g = p[1];
+        b = p[2];
+        a = p[3];
+    });
+}
+
+template <class Get>
+void RowReducer::AddPixels(const Get& get)
+{
     if (m_rows >= m_height)
         return;
     ++m_rows;
     if (m_factor == 1) {
-        std::memcpy(m_image.scanLine(m_rows - 1), row, size_t(m_width) * sizeof(QRgb));
+        auto* out = reinterpret_cast<QRgb*>(m_image.scanLine(m_rows - 1));
+        uint32_t r = 0, g = 0, b = 0, a = 0;
+        for (int x = 0; x < m_width; ++x) {
+            get(x, r, g, b, a);
+            out[x] = qRgba(int(r), int(g), int(b), int(a));
+        }
         return;
     }
-    for (int x = 0; x < m_width; ++x) {
-        const QRgb c = row[x];
-        const uint64_t a = qAlpha(c);
-        uint64_t* s = &m_sums[size_t(x / m_factor) * 5];
-        s[0] += a;
-        s[1] += a * qRed(c);
-        s[2] += a * qGreen(c);
-        s[3] += a * qBlue(c);
-        s[4] += 1;
+    // A block's part of this row in 32 bits: at most kMaxSide pixels of 255 x 255 fit.
+    static_assert(uint64_t(PictureLimits::kMaxSide) * 255 * 255 <= UINT32_MAX);
+    uint64_t* s = m_sums.data();
+    for (int x0 = 0; x0 < m_width; x0 += m_factor, s += 5) {
+        const int n = std::min(m_factor, m_width - x0);
+        uint32_t sa = 0, sr = 0, sg = 0, sb = 0;
+        for (int x = x0; x < x0 + n; ++x) {
+            uint32_t r = 0, g = 0, b = 0, a = 0;
+            get(x, r, g, b, a);
+            sa += a;
+            sr += a * r;
+            sg += a * g;
+            sb += a * b;
+        }
+        s[0] += sa;
+        s[1] += sr;
+        s[2] += sg;
+        s[3] += sb;
+        s[4] += uint64_t(n);
     }
     if (++m_bandRows == m_factor || m_rows == m_height)
         FlushBand();

@@ -21,13 +21,17 @@ class RowReducer {
 public:
     // Throws Failure(kOutOfResources) when the output cannot be allocated.
     RowReducer(int width, int height, int factor);
-    // The next full-size row: `width` straight-alpha pixels.
+    // The next full-size row: `width` straight-alpha pixels, as ARGB32 or as RGBA bytes.
     void AddRow(const QRgb* row);
+    void AddRgbaRow(const uint8_t* row);
     // The output, with a block only partly reached averaged from the rows it got.
     QImage Finish();
     int RowsAdded() const { return m_rows; }
 
 private:
+    // Adds a row whose pixel x is `get(x, r, g, b, a)`.
+    template <class Get>
+    void AddPixels(const Get& get);
     void FlushBand();
 
     int m_width, m_height, m_factor;

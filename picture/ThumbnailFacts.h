@@ -6,7 +6,7 @@
 #include "picture/Graphic.h"
 
 struct ThumbnailFacts {
-    GraphicKind source = GraphicKind::Jpeg;
+    GraphicKind source = GraphicKind::Jpeg;          // the kind the file is read as (its bytes' kind)
     int32_t width = 0, height = 0;                   // the picture's upright size (0 x 0 for a JPEG file of no bytes)
     int orientation = 1;                             // JPEG header: the EXIF orientation
     bool grayscale = false;                          // JPEG header
@@ -14,8 +14,8 @@ struct ThumbnailFacts {
     bool decoded = false;                            // the rest is known once the file was decoded
     TPixelFormat pixelFormat = TPixelFormat::Device; // bitmap
     bool monochrome = false;                         // bitmap
-    // PNG, GIF, WebP, TIFF header: bits a channel, colour type, frames or pages; the kind its
-    // bytes are when the extension says another.
+    // Bits a channel and colour type as stored; a PNG, GIF, WebP, TIFF header's frames or
+    // pages; the kind its bytes are when the extension says another.
     int bitsPerChannel = 0;
     QString colourType;
     int frames = 1;

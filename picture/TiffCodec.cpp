@@ -257,23 +257,45 @@ struct Reducer {
 
     void Add(const uint32_t* abgr, QRgb* out)
     {
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = abgr[x];
-            if (factor == 1) {
+        if (factor == 1) {
+            for (int x = 0; x < width; ++x) {
+                const uint32_t p = abgr[x];
                 out[x] = straight ? qRgba(int(TIFFGetR(p)), int(TIFFGetG(p)), int(TIFFGetB(p)), int(TIFFGetA(p)))
                                   : Unpremultiplied(TIFFGetR(p), TIFFGetG(p), TIFFGetB(p), TIFFGetA(p));
-                continue;
             }
-            QRgb q = qRgba(int(TIFFGetR(p)), int(TIFFGetG(p)), int(TIFFGetB(p)), int(TIFFGetA(p)));
-            if (straight)
-                q = qPremultiply(q);
-            uint64_t* s = &sums[size_t(x / factor) * 4];
-            s[0] += qRed(q);
-            s[1] += qGreen(q);
-            s[2] += qBlue(q);
-            s[3] += qAlpha(q);
+            return;
         }
-        rows += factor > 1 ? 1 : 0;
+        if (straight)
+            Sum(abgr, [](uint32_t p) {
+                return qPremultiply(qRgba(int(TIFFGetR(p)), int(TIFFGetG(p)), int(TIFFGetB(p)), int(TIFFGetA(p))));
+            });
+        else
+            Sum(abgr, [](uint32_t p) {
+                return qRgba(int(TIFFGetR(p)), int(TIFFGetG(p)), int(TIFFGetB(p)), int(TIFFGetA(p)));
+            });
+        ++rows;
+    }
+
+    // Each block's part of the row summed in 32 bits first (at most kMaxSide values of 255).
+    template <class Premultiplied>
+    void Sum(const uint32_t* abgr, const Premultiplied& premultiplied)
+    {
+        uint64_t* s = sums.data();
+        for (int x0 = 0; x0 < width; x0 += factor, s += 4) {
+            const int end = x0 + std::min(factor, width - x0);
+            uint32_t r = 0, g = 0, b = 0, a = 0;
+            for (int x = x0; x < end; ++x) {
+                const QRgb q = premultiplied(abgr[x]);
+                r += uint32_t(qRed(q));
+                g += uint32_t(qGreen(q));
+                b += uint32_t(qBlue(q));
+                a += uint32_t(qAlpha(q));
+            }
+            s[0] += r;
+            s[1] += g;
+            s[2] += b;
+            s[3] += a;
+        }
     }
 
     void Flush(QRgb* out)

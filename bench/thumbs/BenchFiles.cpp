@@ -240,6 +240,23 @@ QString MakeKindFolder(const QString& root, const QString& photos, const QString
     return folder;
 }
 
+// Four pages of a kind without four times its files: 100 links to the 25 files.
+QString MakeLinkFolder(const QString& root, const QString& files, const QString& extension)
+{
+    const QString folder = root + QStringLiteral("/") + extension + QStringLiteral("100");
+    if (files.isEmpty() || Ready(folder, 100))
+        return files.isEmpty() ? QString() : folder;
+    Fresh(folder);
+    for (int i = 0; i < 100; ++i) {
+        const QString name = QStringLiteral("/photo%1.").arg(i, 5, 10, QLatin1Char('0')) + extension;
+        const QString target = files + QStringLiteral("/photo%1.").arg(i % 25, 5, 10, QLatin1Char('0')) + extension;
+        if (!QFile::link(target, folder + name))
+            return QString();
+    }
+    MarkReady(folder, 100);
+    return folder;
+}
+
 } // namespace
 
 void PrepareOtherKinds(BenchFolders& f, const QString& root)
@@ -256,6 +273,10 @@ void PrepareOtherKinds(BenchFolders& f, const QString& root)
     f.gif25 = MakeKindFolder(root, f.photos25, QStringLiteral("gif"), [](const QString& png, const QString& out) {
         return Run(QStringLiteral("convert"), {png, QStringLiteral("-resize"), QStringLiteral("1155x866"), out});
     });
+    f.png100 = MakeLinkFolder(root, f.png25, QStringLiteral("png"));
+    f.webp100 = MakeLinkFolder(root, f.webp25, QStringLiteral("webp"));
+    f.tiff100 = MakeLinkFolder(root, f.tiff25, QStringLiteral("tif"));
+    f.gif100 = MakeLinkFolder(root, f.gif25, QStringLiteral("gif"));
 }
 
 qint64 FolderBytes(const QString& folder)

@@ -16,6 +16,8 @@ struct BenchFolders {
     // The photos of photos25 in the other kinds (made with Qt, cwebp and ImageMagick when
     // present; empty when a tool is missing): PNG, lossy WebP, LZW TIFF, and 1 MP GIFs.
     QString png25, webp25, tiff25, gif25;
+    // Four pages of each: 100 links, each of the 25 files named four times.
+    QString png100, webp100, tiff100, gif100;
 };
 
 // The photo's pixels for a seed: deterministic, the same on every machine.

@@ -167,12 +167,15 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     Row("folder of the same first 25 files", {Num(small), Num(Get(f, "threads.small25_cpu_ms")), Ratio(small, small)});
 
     Head("A page of 25 of each other kind (4000 x 3000; GIF 1155 x 866), worker threads",
-         {"wall ms", "vips ms", "/vips"});
+         {"wall ms", "vips ms", "/vips", "4 pages ms", "peak MiB"});
     for (const char* kind : {"png", "webp", "tiff", "gif"}) {
         const QByteArray k(kind);
         const double ms = Get(f, QByteArray("threads." + k + "_ms").constData());
         const double baseline = Get(f, QByteArray("vips_" + k + ".ms").constData());
-        Row(k.constData(), {Num(ms), Num(baseline), Ratio(ms, baseline)});
+        Row(k.constData(),
+            {Num(ms), Num(baseline), Ratio(ms, baseline),
+             Num(Get(f, QByteArray("threads." + k + "_four_pages_ms").constData())),
+             Num(Get(f, QByteArray("threads." + k + "_peak_rss_mib").constData()))});
     }
 
     std::printf("\nGoals (ratios from this run)\n");
@@ -196,6 +199,8 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
                        ratio(Get(f, QByteArray("threads." + k + "_ms").constData()),
                              Get(f, QByteArray("vips_" + k + ".ms").constData())),
                        1.0, "x");
+        missed += Goal(QByteArray("peak RSS over four pages of " + k + " <= 64 MiB").constData(),
+                       Get(f, QByteArray("threads." + k + "_peak_rss_mib").constData()), 64, "MiB");
     }
     missed += Goal("resize to new thumbnails / cold page there <= 1.2", ratio(resized, large), 1.2, "x");
     return missed;

@@ -257,6 +257,17 @@ int RunParent(const QStringList& args)
         }
         if (!kindFolders.isEmpty())
             ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, kindFolders, kindNames);
+        // Four pages of each kind in a fresh process: the peak memory.
+        for (const auto& [folder, name] : {std::pair {folders.png100, "png"}, std::pair {folders.webp100, "webp"},
+                                           std::pair {folders.tiff100, "tiff"}, std::pair {folders.gif100, "gif"}}) {
+            if (folder.isEmpty())
+                continue;
+            const QString k = QString::fromLatin1(name);
+            ok &= run.Child(QStringLiteral("paging"), DecodePath::Threads, {folder},
+                            {{QStringLiteral("four_pages_ms"), k + QStringLiteral("_four_pages_ms")},
+                             {QStringLiteral("four_pages_cpu_ms"), k + QStringLiteral("_four_pages_cpu_ms")},
+                             {QStringLiteral("peak_rss_mib"), k + QStringLiteral("_peak_rss_mib")}});
+        }
         std::fprintf(stderr, "  djpeg, vipsthumbnail\n");
         // vipsthumbnail makes thumbnails of the size the window draws them.
         const double w = run.MedianOf(QStringLiteral("threads.cell_width"));

@@ -89,17 +89,36 @@ private slots:
         QCOMPARE(seen, shown);
     }
 
-    // Over white, until a band is drawn, which brings back the first frame.
-    void zoomPlaysUntilABand()
+    // Over white; a band being drawn, or the save menu, holds the first frame, and playing
+    // goes on from it once no sub-section was cut.
+    void zoomHoldsForBandAndSave_data()
     {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("band held") << 0 << "w.";
+        QTest::newRow("band too small, released") << 1 << "w250";
+        QTest::newRow("save menu closed") << 2 << "w250";
+    }
+    void zoomHoldsForBandAndSave()
+    {
+        QFETCH(int, action);
+        QFETCH(QString, last);
         if (!HaveConvert())
             QSKIP("ImageMagick's convert is not installed");
         QStringList seen;
         QVERIFY(Play<TZoomForm>(
             "-delay 25 -loop 0 xc:none -delay 40 xc:lime xc:blue", false, QStringLiteral("Zoom or Sub Section"), 2,
             seen, [](TZoomForm& zoom) { return zoom.imgZoom->Region(QRect(4, 4, 1, 1)).pixel(0, 0); },
-            [](TZoomForm& zoom) { zoom.imgZoomMouseDown(Qt::LeftButton, QPoint(1, 1)); }));
-        QCOMPARE(seen, QStringList({"w250", "g400", "w."}));
+            [action](TZoomForm& zoom) {
+                if (action == 2) {
+                    zoom.btnSaveClick();
+                    return;
+                }
+                zoom.imgZoomMouseDown(Qt::LeftButton, QPoint(1, 1));
+                if (action == 1)
+                    zoom.imgZoomMouseUp(QPoint(2, 2));
+            }));
+        QCOMPARE(seen, QStringList({"w250", "g400", last}));
     }
 };
 

@@ -12,6 +12,8 @@
 #include "MainWindowFixture.h"
 #include "TestFiles.h"
 #include "ui/fullscreen/Full.h"
+#include "ui/zoom/Zoom.h"
+#include "ui/zoom/ZoomImage.h"
 
 namespace {
 
@@ -92,6 +94,18 @@ private slots:
         QTest::newRow("PNG bytes named .gif") << "p.gif"
                                               << "made.png"
                                               << "GIF, read as PNG (its content)";
+        QTest::newRow("PNG bytes named .jpg") << "p.jpg"
+                                              << "made.png"
+                                              << "JPEG, read as PNG (its content)";
+        QTest::newRow("JPEG bytes named .png") << "p.png"
+                                               << "made.jpg"
+                                               << "PNG, read as JPEG (its content)";
+        QTest::newRow("bitmap bytes named .tif") << "p.tif"
+                                                 << "made.bmp"
+                                                 << "TIFF, read as Bitmap (its content)";
+        QTest::newRow("GIF bytes named .bmp") << "p.bmp"
+                                              << "made.gif"
+                                              << "Bitmap, read as GIF (its content)";
     }
     void shownAndTold()
     {
@@ -126,6 +140,33 @@ private slots:
                                             : QSize();
                                     }));
         QCOMPARE(shown, QSize(64, 48));
+    }
+
+    // Half-transparent red shows over what lies behind it: the page's white, the full-screen
+    // black, the zoom window's white.
+    void transparentOverItsPlace()
+    {
+        Kinds k;
+        QImage image(8, 8, QImage::Format_ARGB32);
+        image.fill(QColor(255, 0, 0, 128));
+        QVERIFY(image.save(k.Path(QStringLiteral("glass.png"))));
+        k.OpenWindow();
+        TImage* cell = k.form->Thumbnail(1);
+        const QRect picture = cell->PictureRect();
+        QVERIFY(Near(cell->grab().toImage().pixelColor(picture.center()), QColor(255, 127, 127)));
+        QColor full;
+        QVERIFY(k.During<TFullForm>([&] { k.form->OpenChosen(); },
+                                    [&](TFullForm& window) {
+                                        full = window.imgFull->grab().toImage().pixelColor(
+                                            window.imgFull->PictureRect().center());
+                                    }));
+        QVERIFY2(Near(full, QColor(128, 0, 0)), qPrintable(full.name()));
+        QColor zoomed;
+        k.platform.menuChoices = {QStringLiteral("Zoom or Sub Section")};
+        QVERIFY(k.During<TZoomForm>(
+            [&] { k.form->AllImageClick(cell); },
+            [&](TZoomForm& zoom) { zoomed = zoom.imgZoom->Region(QRect(4, 4, 1, 1)).pixel(0, 0); }));
+        QVERIFY2(Near(zoomed, QColor(255, 127, 127)), qPrintable(zoomed.name()));
     }
 
     // A page of hostile and damaged files of each kind opens, reports them and draws the rest.

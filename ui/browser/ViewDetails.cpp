@@ -22,6 +22,7 @@ void TViewForm::GatherImageDetails()
         return;
     ImageInfo.FileName = img->Hint();
     ImageInfo.Ext = ExtensionOf(ImageInfo.FileName).toLower();
+    ImageInfo.Misnamed = false;
     FreshFacts = {};
     if (!IsImageExtension(ImageInfo.Ext) || !ReadFileFacts(ImageInfo.FileName))
         return;
@@ -29,7 +30,10 @@ void TViewForm::GatherImageDetails()
     // A cell whose header a worker has not read yet: the click waits for it.
     if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && !thumbnail->FactsKnown())
         m_decodeQueue->Finish(img);
-    if (ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
+    // A file whose bytes are another kind than its name says is described as what it holds.
+    const TThumbnail* read = ThumbnailOf(img->Picture().Graphic());
+    ImageInfo.Misnamed = read && read->FactsKnown() && read->Facts().content != GraphicKind::Thumbnail;
+    if (!ImageInfo.Misnamed && ImageInfo.Ext == QLatin1String(".bmp") && ReadBitmapHeader(ImageInfo.FileName)) {
         FreshFacts.sides = FreshFacts.bitCount = true;
         // A cell's pixel format is known once its file is decoded: the click waits for that.
         if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic());
@@ -46,19 +50,22 @@ void TViewForm::GatherImageDetails()
             FreshFacts.monochrome = true;
         }
     }
-    if (SubPanelFor(ImageInfo.Ext) == DetailSubPanel::Other) {
+    if (ImageInfo.Misnamed || SubPanelFor(ImageInfo.Ext) == DetailSubPanel::Other) {
         if (const TThumbnail* thumbnail = ThumbnailOf(img->Picture().Graphic()); thumbnail && thumbnail->FactsKnown()) {
             const ThumbnailFacts& f = thumbnail->Facts();
             ImageInfo.Width = thumbnail->Width();
             ImageInfo.Height = thumbnail->Height();
             ImageInfo.Orientation = f.orientation;
-            ImageInfo.KindText = KindText(f.source, f.content);
-            ImageInfo.ColourText = QStringLiteral("%1, %2-bit").arg(f.colourType).arg(f.bitsPerChannel);
+            const std::optional<GraphicKind> named = KindForExtension(ImageInfo.Ext.mid(1));
+            ImageInfo.KindText = KindText(named.value_or(f.source), f.content);
+            ImageInfo.ColourText = f.colourType.isEmpty()
+                ? QString()
+                : QStringLiteral("%1, %2-bit").arg(f.colourType).arg(f.bitsPerChannel);
             ImageInfo.Frames = f.frames;
             FreshFacts.sides = FreshFacts.other = true;
         }
     }
-    if (ImageInfo.Ext == QLatin1String(".jpg") || ImageInfo.Ext == QLatin1String(".jpeg")) {
+    if (!ImageInfo.Misnamed && (ImageInfo.Ext == QLatin1String(".jpg") || ImageInfo.Ext == QLatin1String(".jpeg"))) {
         // The picture loaded for the thumbnail already knows these; the file is not read again.
         if (const TJpegImage* jpeg = JpegOf(img->Picture().Graphic())) {
             ImageInfo.Width = jpeg->Width();

@@ -1,9 +1,10 @@
 #pragma once
 // Plays an animated GIF or WebP a window shows: frames at their delays, as many loops as the
-// file asks, on a platform timer. One frame is decoded a tick, on the window's thread; the
-// window shows each frame as OnFrame hands it over.
+// file asks, on a platform timer. The first frame is decoded when playing starts; each later
+// one is decoded on a worker while the frame before it shows, so a tick only hands it over.
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <QColor>
 #include <QImage>
@@ -24,7 +25,12 @@ public:
     // frame over `background` and plays on; false (nothing playing) otherwise.
     bool Start(const TGraphic* graphic, QColor background);
     void Stop();
+    // Pause holds the frames (the caller shows what it needs meanwhile); Resume plays them
+    // again from the first. Resume does nothing unless paused.
+    void Pause();
+    void Resume();
     bool Playing() const { return m_animation != nullptr; }
+    bool Paused() const { return m_paused; }
     // One loop's length as played, in milliseconds (0 when nothing plays).
     int64_t LoopMs() const { return m_loopMs; }
     // A whole loop has been shown since Start, or playing ended.
@@ -35,14 +41,27 @@ public:
     // A frame to show (Format_RGB32, upright, in sRGB, over the background).
     std::function<void(const QImage&)> OnFrame;
 
+    // A frame as decoded ahead: `wrapped` when the frames ended and the first came again,
+    // `ended` when none came (damage, or no frames), `failed` when memory ran out.
+    struct Ahead {
+        QImage frame;
+        int delayMs = 0;
+        bool wrapped = false, ended = false, failed = false;
+    };
+
 private:
     void Tick();
-    // Shows the next frame (the first when `fromStart`) and times it; false when there is none.
-    bool ShowNext(bool fromStart);
+    // Shows the first frame and plays on; false when it does not decode.
+    bool PlayFromStart();
+    void Show(const Ahead& ahead);
+    // Waits for the frame being decoded ahead and drops it.
+    void DropAhead();
 
     Platform& m_platform;
     std::unique_ptr<PlatformTimer> m_timer;
     std::unique_ptr<Animation> m_animation;
+    std::future<Ahead> m_ahead; // the next frame, decoded on a worker while this one shows
+    bool m_paused = false;
     int m_loopsPlayed = 0;
     int64_t m_loopMs = 0;
 };

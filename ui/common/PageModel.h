@@ -33,6 +33,7 @@ struct TImageInfo {
     // A PNG, GIF, WebP or TIFF file: its kind (and the kind its bytes are, where they differ),
     // its colours as stored, and its frames or pages.
     QString KindText;
+    bool Misnamed = false; // its bytes are another kind than its extension says: shown as Other
     QString ColourText;
     int Frames = 0;
 };

@@ -55,7 +55,7 @@ void TDetailsPanel::ShowFacts(const TImageInfo& ImageInfo, const TFreshFacts& Fr
     const QDate day = DateOfValue(ImageInfo.FileDate);
     edtDDate->setText(FreshFacts.file && day.isValid() ? QLocale().toString(day, m_platform.ShortDateFormat())
                                                        : QString());
-    switch (SubPanelFor(ImageInfo.Ext)) {
+    switch (ImageInfo.Misnamed ? DetailSubPanel::Other : SubPanelFor(ImageInfo.Ext)) {
     case DetailSubPanel::Jpeg:
         chkDPEncode->setChecked(FreshFacts.progressive && ImageInfo.Progressive);
         edtDOrient->setText(FreshFacts.progressive ? OrientationText(ImageInfo.Orientation) : QString());

@@ -193,11 +193,13 @@ private:
     void BuildPlayer();
     // Plays m_picture when it is an animation; WholeBitmap then follows its frames.
     void PlayPicture();
-    // Ends playing, the first frame the whole picture again.
+    // Holds playing, the first frame the whole picture again; ResumePlaying plays again
+    // from the first frame unless a sub-section has been cut meanwhile.
     void StopPlaying();
+    void ResumePlaying();
     // A new WholeBitmap drawn when it is the base.
     void ShowWholeFrame(std::shared_ptr<const DibImage> frame);
-    std::shared_ptr<const DibImage> m_firstFrame; // while playing
+    std::shared_ptr<const DibImage> m_firstFrame; // of an animation
     TPicture m_picture;                           // the clicked thumbnail's picture until activation has taken it
     bool m_busyUntilPainted = false;              // the opening's busy cursor, until the picture is first drawn
     bool m_vertShown = false;

@@ -23,6 +23,7 @@ constexpr int kDragMargin = 14; // a dragged panel's left edge stays this far in
 void TZoomForm::btnSaveClick()
 {
     StopPlaying(); // the first frame is saved
+    const ScopeExit playOn([this] { ResumePlaying(); });
     m_platform.PopupMenu(*pumSave, m_platform.CursorPos() - kMenuOffset);
 }
 

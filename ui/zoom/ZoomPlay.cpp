@@ -1,5 +1,6 @@
 // The zoom window playing an animated GIF or WebP: each frame becomes the whole picture, drawn
-// from at the zoom it stands at; a sub-section, once cut, stays as cut.
+// from at the zoom it stands at; a sub-section, once cut, stays as cut. Saving and cutting
+// hold the first frame while they take it; the whole picture plays on after them.
 #include "ui/common/AnimationPlayer.h"
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
@@ -19,10 +20,15 @@ void TZoomForm::PlayPicture()
 
 void TZoomForm::StopPlaying()
 {
-    Player->Stop();
+    Player->Pause();
     if (m_firstFrame)
-        ShowWholeFrame(std::move(m_firstFrame));
-    m_firstFrame.reset();
+        ShowWholeFrame(m_firstFrame);
+}
+
+void TZoomForm::ResumePlaying()
+{
+    if (!HasSubSection)
+        Player->Resume();
 }
 
 void TZoomForm::ShowWholeFrame(std::shared_ptr<const DibImage> frame)

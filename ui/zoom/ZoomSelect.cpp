@@ -1,5 +1,6 @@
 // The zoom window's sub-section: the selection band dragged over the picture, the cut that
 // makes the part inside it the new base, and Reset back to the cut and to the whole picture.
+#include "base/ScopeExit.h"
 #include <algorithm>
 #include <cstdlib>
 #include <QScrollBar>
@@ -47,6 +48,7 @@ void TZoomForm::imgZoomMouseUp(QPoint pos)
 {
     if (!Selecting)
         return;
+    const ScopeExit playOn([this] { ResumePlaying(); }); // unless a sub-section was cut
     // A click or a tiny drag is no selection.
     if (SelRect.width() < kMinBand && SelRect.height() < kMinBand) {
         SelBand->Remove();
@@ -102,8 +104,10 @@ void TZoomForm::btnResetClick()
     // A zoomed sub-section goes back to the cut; the cut at 100 per cent, or the whole
     // picture, goes back to the whole picture. The sub-section is kept for nothing but a
     // later cut to replace.
-    if (HasSubSection && ZoomRatio == 100)
+    if (HasSubSection && ZoomRatio == 100) {
         HasSubSection = false;
+        ResumePlaying();
+    }
     const TBitmap& base = BaseBitmap();
     if (!base.Empty())
         ShowBase(base);
