@@ -32,6 +32,9 @@ fuzz_extensions() {
     roundtrip) echo "bmp jpg" ;;
     webp) echo webp ;;
     tiff) echo "tif tiff" ;;
+    heif) echo "heic heif avif" ;;
+    jxl) echo jxl ;;
+    raw) echo "dng cr2 nef" ;;
     png) echo png ;;
     gif) echo gif ;;
     animation) echo "gif webp" ;;

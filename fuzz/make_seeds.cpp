@@ -19,6 +19,7 @@
 #include "picture/JpegImage.h"
 #include "picture/ScreenFacts.h"
 #include "test_jpeg_files.h"
+#include "DngWriter.h"
 #include "JpegSegments.h"
 
 namespace {
@@ -303,6 +304,25 @@ void ExifSeeds()
 
 } // namespace
 
+// Small DNGs: a mosaic with a JPEG preview, turned and not, and one whose preview is larger
+// than its picture.
+void RawSeeds()
+{
+    const auto jpeg = [](int w, int h) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        Picture(w, h).save(&buffer, "JPEG", 80);
+        return bytes;
+    };
+    for (const int orientation : {1, 6}) {
+        dng::Shot shot;
+        shot.orientation = orientation;
+        Write("raw", QStringLiteral("16x12-turn%1.dng").arg(orientation),
+              dng::Writer().Make(Picture(16, 12), jpeg(16, 12), shot));
+    }
+    Write("raw", "preview-larger.dng", dng::Writer().Make(Picture(8, 6), jpeg(32, 24), dng::Shot {}));
+}
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {
@@ -315,6 +335,7 @@ int main(int argc, char** argv)
     IconSeeds();
     JpegSeeds({"jpeg", "roundtrip"});
     ExifSeeds();
+    RawSeeds();
     std::printf("make_seeds: %d files in %s\n", g_written, argv[1]);
     return 0;
 }

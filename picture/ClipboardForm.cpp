@@ -32,7 +32,11 @@ ClipboardForm MakeClipboardForm(TGraphic& graphic)
     case GraphicKind::Png: // these load as bitmaps
     case GraphicKind::Gif:
     case GraphicKind::Webp:
-    case GraphicKind::Tiff: break;
+    case GraphicKind::Tiff:
+    case GraphicKind::Heif:
+    case GraphicKind::Avif:
+    case GraphicKind::Jxl:
+    case GraphicKind::Raw: break;
     }
     throw Failure("Clipboard does not support this picture");
 }

@@ -1,5 +1,7 @@
 #include "picture/Exif.h"
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <libexif/exif-data.h>
 #include "picture/Orientation.h"
 
@@ -30,4 +32,17 @@ int ExifOrientation(const uint8_t* data, size_t size)
         value = ValidOrientation(exif_get_short(e->data, exif_data_get_byte_order(exif)));
     exif_data_unref(exif);
     return value;
+}
+
+int ExifBlockOrientation(const uint8_t* data, size_t size)
+{
+    if (!data || size == 0)
+        return kOrientationAsStored;
+    std::vector<uint8_t> segment(kExifId, kExifId + sizeof kExifId);
+    if (IsExifSegment(data, size)) {
+        data += sizeof kExifId;
+        size -= sizeof kExifId;
+    }
+    segment.insert(segment.end(), data, data + std::min(size, kMaxSegment - sizeof kExifId));
+    return ExifOrientation(segment.data(), segment.size());
 }

@@ -9,3 +9,7 @@ bool IsExifSegment(const uint8_t* data, size_t size);
 // tag, a damaged segment, a value out of range, a segment longer than a JPEG marker can be)
 // gives 1: the pixels are shown as stored.
 int ExifOrientation(const uint8_t* data, size_t size);
+// The same from EXIF data kept outside a JPEG segment (a PNG, WebP, HEIF or JPEG XL file's
+// EXIF block): the TIFF structure with or without "Exif\0\0" before it. Only the start of a
+// longer block is read: IFD0 comes first.
+int ExifBlockOrientation(const uint8_t* data, size_t size);

@@ -13,7 +13,7 @@ class QPainter;
 // Thumbnail: a page cell's reduced copy of a file of one of the other kinds (picture/PictureThumbnail.h).
 // Png, Gif, Webp, Tiff: files read through a library of their own (picture/RasterRead.h), held
 // at full size as a bitmap.
-enum class GraphicKind { Metafile, Icon, Bitmap, Jpeg, Thumbnail, Png, Gif, Webp, Tiff };
+enum class GraphicKind { Metafile, Icon, Bitmap, Jpeg, Thumbnail, Png, Gif, Webp, Tiff, Heif, Avif, Jxl, Raw };
 
 struct ProgressReport {
     TProgressStage stage = TProgressStage::Starting;

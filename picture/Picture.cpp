@@ -2,12 +2,22 @@
 #include "picture/Bitmap.h"
 #include "picture/PictureFormats.h"
 #include "picture/PictureThumbnail.h"
+#include "picture/RasterBitmap.h"
 #include <QFileInfo>
 #include "picture/Failure.h"
 
 void TPicture::LoadFromFile(const QString& path)
 {
     auto graphic = CreateGraphicForFile(path);
+    graphic->LoadFromFile(path);
+    Take(std::move(graphic));
+}
+
+void TPicture::LoadViewFromFile(const QString& path, QSize view)
+{
+    auto graphic = CreateGraphicForFile(path);
+    if (TRasterBitmap* raster = RasterOf(graphic.get()))
+        raster->SetViewSize(view);
     graphic->LoadFromFile(path);
     Take(std::move(graphic));
 }

@@ -14,6 +14,9 @@ public:
 
     // Picks the kind by extension; only a successful load replaces the held graphic.
     void LoadFromFile(const QString& path);
+    // The same for a view that draws it fitted into `view` (device pixels): a camera raw
+    // file is then read from its embedded preview when that covers the view.
+    void LoadViewFromFile(const QString& path, QSize view);
     // A page cell's picture: the file's header facts now, its reduced copy later (TThumbnail).
     void LoadThumbnail(const QString& path);
     // The same without touching the file: its header is read on a decode worker with the

@@ -16,6 +16,20 @@ struct FormatRow {
 };
 // Registration order; look-ups walk it from the last row to the first.
 const FormatRow kRows[] = {
+    {"srw", "Camera Raw File", GraphicKind::Raw},
+    {"pef", "Camera Raw File", GraphicKind::Raw},
+    {"raf", "Camera Raw File", GraphicKind::Raw},
+    {"rw2", "Camera Raw File", GraphicKind::Raw},
+    {"orf", "Camera Raw File", GraphicKind::Raw},
+    {"arw", "Camera Raw File", GraphicKind::Raw},
+    {"nef", "Camera Raw File", GraphicKind::Raw},
+    {"cr3", "Camera Raw File", GraphicKind::Raw},
+    {"cr2", "Camera Raw File", GraphicKind::Raw},
+    {"dng", "Camera Raw File", GraphicKind::Raw},
+    {"jxl", "JPEG XL Image File", GraphicKind::Jxl},
+    {"avif", "AVIF Image File", GraphicKind::Avif},
+    {"heif", "HEIF Image File", GraphicKind::Heif},
+    {"heic", "HEIC Image File", GraphicKind::Heif},
     {"tiff", "TIFF Image File", GraphicKind::Tiff},
     {"tif", "TIFF Image File", GraphicKind::Tiff},
     {"webp", "WebP Image File", GraphicKind::Webp},
@@ -50,7 +64,11 @@ std::unique_ptr<TGraphic> CreateGraphic(GraphicKind kind)
     case GraphicKind::Png:
     case GraphicKind::Gif:
     case GraphicKind::Webp:
-    case GraphicKind::Tiff: return std::make_unique<TRasterBitmap>(kind);
+    case GraphicKind::Tiff:
+    case GraphicKind::Heif:
+    case GraphicKind::Avif:
+    case GraphicKind::Jxl:
+    case GraphicKind::Raw: return std::make_unique<TRasterBitmap>(kind);
     case GraphicKind::Metafile:
     case GraphicKind::Thumbnail: break;
     }
@@ -90,7 +108,8 @@ QString OtherFileMask()
 bool IsOtherKind(GraphicKind kind)
 {
     return kind == GraphicKind::Png || kind == GraphicKind::Gif || kind == GraphicKind::Webp ||
-        kind == GraphicKind::Tiff;
+        kind == GraphicKind::Tiff || kind == GraphicKind::Heif || kind == GraphicKind::Avif ||
+        kind == GraphicKind::Jxl || kind == GraphicKind::Raw;
 }
 
 QString DialogFilter(std::optional<GraphicKind> kind)
@@ -127,6 +146,15 @@ bool IsImageExtension(const QString& ext)
     const std::optional<GraphicKind> kind =
         e.startsWith(QLatin1Char('.')) && e == e.toLower() ? KindForExtension(e.mid(1)) : std::nullopt;
     return kind && IsOtherKind(*kind);
+}
+
+QString ShownExtensions()
+{
+    QStringList parts;
+    for (int i = kRowCount - 1; i >= 0; --i)
+        if (kRows[i].kind != GraphicKind::Metafile)
+            parts << QStringLiteral(".%1").arg(QLatin1String(kRows[i].extension));
+    return parts.join(QStringLiteral(", "));
 }
 
 QString LowerExtensionOf(const QString& name)

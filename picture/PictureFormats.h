@@ -30,6 +30,9 @@ QString ExtensionOf(const QString& name);
 // True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".bmp", ".ico",
 // ".png", ".gif", ".webp", ".tif", ".tiff" exactly (callers lower-case first).
 bool IsImageExtension(const QString& ext);
+// The extensions of the pictures shown, with their periods, in the registry's order:
+// ".jpg, .jpeg, .bmp, ..." for messages that name them.
+QString ShownExtensions();
 // The extension lower-cased in A-Z only; other letters keep their case.
 QString LowerExtensionOf(const QString& name);
 

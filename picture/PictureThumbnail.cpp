@@ -106,6 +106,10 @@ QString MimeTypeOf(GraphicKind kind)
     case GraphicKind::Gif: return QStringLiteral("image/gif");
     case GraphicKind::Webp: return QStringLiteral("image/webp");
     case GraphicKind::Tiff: return QStringLiteral("image/tiff");
+    case GraphicKind::Heif: return QStringLiteral("image/heif");
+    case GraphicKind::Avif: return QStringLiteral("image/avif");
+    case GraphicKind::Jxl: return QStringLiteral("image/jxl");
+    case GraphicKind::Raw: return QStringLiteral("image/x-dcraw");
     default: return QStringLiteral("image/jpeg");
     }
 }
@@ -205,7 +209,11 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
     case GraphicKind::Png:
     case GraphicKind::Gif:
     case GraphicKind::Webp:
-    case GraphicKind::Tiff: {
+    case GraphicKind::Tiff:
+    case GraphicKind::Heif:
+    case GraphicKind::Avif:
+    case GraphicKind::Jxl:
+    case GraphicKind::Raw: {
         const GraphicKind kind = job.kind;
         const RasterFacts facts = ReadRasterFacts(kind, bytes);
         // The reader's reduced copy (at most the stored size) and the one made to draw it.
@@ -217,7 +225,7 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
         QSize atLeast = job.reducedDecode ? job.target : QSize();
         if (classSide > 0 && atLeast.isValid()) {
             const QSize upright = UprightSize(QSize(facts.width, facts.height), facts.orientation);
-            atLeast = atLeast.expandedTo(upright.scaled(classSide, classSide, Qt::KeepAspectRatio));
+            atLeast = atLeast.expandedTo(upright.scaled(classSide, classSide, Qt::KeepAspectRatio).boundedTo(upright));
         }
         ReadyPicture ready = DecodeRasterPicture(kind, bytes, atLeast, Qt::white, stopAsked);
         out.denom = 1; // decoded, as no cached thumbnail is
@@ -275,7 +283,11 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind named)
     case GraphicKind::Png:
     case GraphicKind::Gif:
     case GraphicKind::Webp:
-    case GraphicKind::Tiff: {
+    case GraphicKind::Tiff:
+    case GraphicKind::Heif:
+    case GraphicKind::Avif:
+    case GraphicKind::Jxl:
+    case GraphicKind::Raw: {
         const RasterFacts r = ReadRasterFacts(kind, head);
         const QSize upright = UprightSize(QSize(r.width, r.height), r.orientation);
         f.width = upright.width();
@@ -284,6 +296,7 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind named)
         f.bitsPerChannel = r.bitsPerChannel;
         f.colourType = r.colourType;
         f.frames = r.frames;
+        f.shot = r.shot;
         return f;
     }
     case GraphicKind::Metafile:

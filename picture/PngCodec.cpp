@@ -88,17 +88,6 @@ QByteArray InflateProfile(const uint8_t* p, size_t n)
     return ret == Z_STREAM_END && out.size() <= kMaxColourProfile ? out : QByteArray();
 }
 
-// An eXIf chunk holds the TIFF data alone; the EXIF reader wants them behind "Exif\0\0"
-// (some writers put that in the chunk already).
-int OrientationOf(const uint8_t* p, size_t n)
-{
-    if (IsExifSegment(p, n))
-        return ExifOrientation(p, n);
-    QByteArray segment("Exif\0\0", 6);
-    segment.append(reinterpret_cast<const char*>(p), qsizetype(n));
-    return ExifOrientation(reinterpret_cast<const uint8_t*>(segment.constData()), size_t(segment.size()));
-}
-
 int ClampToInt(uint32_t v)
 {
     return int(std::min<uint32_t>(v, uint32_t(std::numeric_limits<int>::max())));
@@ -141,7 +130,7 @@ RasterFacts ReadPngFacts(const QByteArray& head)
         else if (IsType(type, "iCCP") && f.iccProfile.isEmpty())
             f.iccProfile = InflateProfile(data, length);
         else if (IsType(type, "eXIf"))
-            f.orientation = OrientationOf(data, length);
+            f.orientation = ExifBlockOrientation(data, length);
         else if (IsType(type, "acTL") && length == 8) {
             f.frames = std::max(1, ClampToInt(Be32(data)));
             f.loops = ClampToInt(Be32(data + 4));

@@ -8,7 +8,8 @@ void TRasterBitmap::LoadFromBytes(const QByteArray& bytes)
 {
     const std::optional<GraphicKind> content = KindForContent(bytes);
     const GraphicKind kind = content && IsRasterKind(*content) ? *content : m_source;
-    ReadyPicture ready = DecodeRasterPicture(kind, bytes, QSize(), Qt::white, {}, true);
+    const QSize atLeast = kind == GraphicKind::Raw ? m_viewSize : QSize();
+    ReadyPicture ready = DecodeRasterPicture(kind, bytes, atLeast, Qt::white, {}, true);
     // A damaged file shows what was decoded before the damage, as a partly decoded JPEG does.
     if (ready.image.isNull())
         throw Failure(ready.error.isEmpty() ? QStringLiteral("Picture is not valid") : ready.error);

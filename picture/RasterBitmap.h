@@ -13,6 +13,9 @@ public:
     GraphicKind Source() const { return m_source; }
     // The header's facts of the file loaded (frames or pages, colours as stored).
     const RasterFacts& Facts() const { return m_facts; }
+    // A view that draws the picture fitted into this size: a camera raw file is then read
+    // from its preview when that covers it (see DecodeRaw).
+    void SetViewSize(QSize view) { m_viewSize = view; }
     // A file whose bytes are another of these kinds is read as what its bytes are.
     void LoadFromBytes(const QByteArray& bytes) override;
     // Keeps the source, facts and bytes (a plain bitmap's clone would drop them).
@@ -34,4 +37,5 @@ private:
     QByteArray m_animation;
     std::shared_ptr<const DibImage> m_first;
     QByteArray m_alpha; // the first frame's opacity, a byte a pixel (empty: opaque)
+    QSize m_viewSize;
 };

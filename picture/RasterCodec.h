@@ -17,6 +17,7 @@ struct RasterFacts {
     int orientation = 1; // EXIF / TIFF orientation, 1 to 8
     QByteArray iccProfile;
     // Motion: the frames' delays in milliseconds (as stored) and the loop count (0 = for ever).
+    QString shot; // a camera raw file: camera, exposure time, aperture, ISO, focal length
     QList<int> delaysMs;
     int loops = 0;
 };

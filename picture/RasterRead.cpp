@@ -3,6 +3,9 @@
 #include "picture/ColourProfile.h"
 #include "picture/Failure.h"
 #include "picture/GifCodec.h"
+#include "picture/HeifCodec.h"
+#include "picture/JxlCodec.h"
+#include "picture/RawCodec.h"
 #include "picture/Orientation.h"
 #include "picture/PngCodec.h"
 #include "picture/TiffCodec.h"
@@ -67,6 +70,10 @@ RasterImage DecodeStored(GraphicKind kind, const QByteArray& data, QSize atLeast
     case GraphicKind::Gif: return DecodeGif(data, atLeast, stop);
     case GraphicKind::Webp: return DecodeWebp(data, atLeast, stop);
     case GraphicKind::Tiff: return DecodeTiff(data, atLeast, stop);
+    case GraphicKind::Heif:
+    case GraphicKind::Avif: return DecodeHeif(data, atLeast, stop);
+    case GraphicKind::Jxl: return DecodeJxl(data, atLeast, stop);
+    case GraphicKind::Raw: return DecodeRaw(data, atLeast, stop);
     default: break;
     }
     throw Failure("Unknown picture kind");
@@ -77,7 +84,8 @@ RasterImage DecodeStored(GraphicKind kind, const QByteArray& data, QSize atLeast
 bool IsRasterKind(GraphicKind kind)
 {
     return kind == GraphicKind::Png || kind == GraphicKind::Gif || kind == GraphicKind::Webp ||
-        kind == GraphicKind::Tiff;
+        kind == GraphicKind::Tiff || kind == GraphicKind::Heif || kind == GraphicKind::Avif ||
+        kind == GraphicKind::Jxl || kind == GraphicKind::Raw;
 }
 
 std::optional<GraphicKind> KindForContent(const QByteArray& head)
@@ -90,6 +98,10 @@ std::optional<GraphicKind> KindForContent(const QByteArray& head)
         return GraphicKind::Webp;
     if (StartsWith(head, "II*") || (StartsWith(head, "MM") && head.size() > 3 && head[2] == 0 && head[3] == 42))
         return GraphicKind::Tiff;
+    if (bool avif = false; IsHeifContent(head, &avif))
+        return avif ? GraphicKind::Avif : GraphicKind::Heif;
+    if (IsJxlContent(head))
+        return GraphicKind::Jxl;
     if (StartsWith(head, "\xff\xd8\xff"))
         return GraphicKind::Jpeg;
     if (StartsWith(head, "BM"))
@@ -101,7 +113,12 @@ std::optional<GraphicKind> KindForContent(const QByteArray& head)
 
 GraphicKind ReadAsKind(const QByteArray& head, GraphicKind named)
 {
-    return KindForContent(head).value_or(named);
+    const std::optional<GraphicKind> content = KindForContent(head);
+    // Most raw files are TIFF files of their own (and CR3 a media file LibRaw reads): the name
+    // tells them apart.
+    if (named == GraphicKind::Raw && (!content || *content == GraphicKind::Tiff))
+        return named;
+    return content.value_or(named);
 }
 
 RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
@@ -111,6 +128,10 @@ RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
     case GraphicKind::Gif: return ReadGifFacts(head);
     case GraphicKind::Webp: return ReadWebpFacts(head);
     case GraphicKind::Tiff: return ReadTiffFacts(head);
+    case GraphicKind::Heif:
+    case GraphicKind::Avif: return ReadHeifFacts(head);
+    case GraphicKind::Jxl: return ReadJxlFacts(head);
+    case GraphicKind::Raw: return ReadRawFacts(head);
     default: break;
     }
     throw Failure("Unknown picture kind");

@@ -19,5 +19,6 @@ struct ThumbnailFacts {
     int bitsPerChannel = 0;
     QString colourType;
     int frames = 1;
+    QString shot;                                 // a camera raw file: the camera and the exposure
     GraphicKind content = GraphicKind::Thumbnail; // Thumbnail: as the extension says
 };

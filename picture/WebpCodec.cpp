@@ -14,8 +14,6 @@
 namespace {
 
 constexpr size_t kFeedStep = 64 * 1024; // bytes given to the decoder between two asks of `stop`
-constexpr char kExifId[6] = {'E', 'x', 'i', 'f', '\0', '\0'};
-constexpr size_t kMaxExifSegment = 65533; // what the EXIF reader takes, its prefix included
 
 QString Reason(VP8StatusCode status)
 {
@@ -88,18 +86,6 @@ QByteArray Chunk(WebPDemuxer* demux, const char* fourcc)
     return bytes;
 }
 
-// The EXIF chunk holds the TIFF structure, most often without the "Exif" prefix a JPEG
-// segment has; the orientation sits near its start, so a longer chunk is read in part.
-int OrientationOf(const QByteArray& exif)
-{
-    if (exif.isEmpty())
-        return 1;
-    QByteArray segment =
-        exif.startsWith(QByteArray(kExifId, sizeof kExifId)) ? exif : QByteArray(kExifId, sizeof kExifId) + exif;
-    segment.truncate(qsizetype(kMaxExifSegment));
-    return ExifOrientation(reinterpret_cast<const uint8_t*>(segment.constData()), size_t(segment.size()));
-}
-
 // The smallest size of the picture's shape that covers `atLeast`; the picture's own size when
 // `atLeast` asks for no reduction.
 QSize ReducedSize(QSize full, QSize atLeast)
@@ -139,7 +125,8 @@ RasterFacts ReadWebpFacts(const QByteArray& head)
     const QByteArray icc = Chunk(p.demux.get(), "ICCP");
     if (icc.size() <= kMaxColourProfile)
         facts.iccProfile = icc;
-    facts.orientation = OrientationOf(Chunk(p.demux.get(), "EXIF"));
+    const QByteArray exif = Chunk(p.demux.get(), "EXIF");
+    facts.orientation = ExifBlockOrientation(reinterpret_cast<const uint8_t*>(exif.constData()), size_t(exif.size()));
     return facts;
 }
 

@@ -58,6 +58,10 @@ QString KindName(GraphicKind kind)
     case GraphicKind::Gif: return QStringLiteral("gif");
     case GraphicKind::Webp: return QStringLiteral("webp");
     case GraphicKind::Tiff: return QStringLiteral("tiff");
+    case GraphicKind::Heif: return QStringLiteral("heif");
+    case GraphicKind::Avif: return QStringLiteral("avif");
+    case GraphicKind::Jxl: return QStringLiteral("jxl");
+    case GraphicKind::Raw: return QStringLiteral("raw");
     case GraphicKind::Metafile:
     case GraphicKind::Thumbnail: break;
     }

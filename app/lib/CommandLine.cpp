@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include "base/FileNames.h"
 #include "picture/Failure.h"
+#include "picture/PictureFormats.h"
 #include "platform/FileServices.h"
 #include "ui/browser/Viewmain.h"
 
@@ -102,7 +103,7 @@ bool OpenStart(TViewForm& form, const StartRequest& start, QTextStream& err)
     try {
         if (!form.OpenAt(start.folder, start.fileName))
             err << "lumivue: \"" << DisplayName(start.fileName) << "\" is not a picture the viewer shows"
-                << " (.jpg, .jpeg, .bmp, .ico, .png, .gif, .webp, .tif, .tiff); showing its folder\n";
+                << " (" << ShownExtensions() << "); showing its folder\n";
         else
             chosen = !start.fileName.isEmpty();
     } catch (...) {

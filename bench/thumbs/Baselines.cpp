@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -119,6 +120,36 @@ Timed RunVipsThumbnail(const QStringList& files, const QString& size, int proces
     for (int i = 0; i < files.size(); ++i)
         commands[i % groups] << files[i];
     return RunAll(QStringLiteral("vipsthumbnail"), commands, groups);
+}
+
+Timed RunHeifThumbnailer(const QStringList& files, int side, int processes)
+{
+    QTemporaryDir out;
+    if (!HaveProgram(QStringLiteral("heif-thumbnailer")) || !out.isValid())
+        return {};
+    QList<QStringList> commands;
+    for (int i = 0; i < files.size(); ++i)
+        commands << QStringList {QStringLiteral("-s"), QString::number(side), files[i],
+                                 out.filePath(QStringLiteral("%1.png").arg(i))};
+    return RunAll(QStringLiteral("heif-thumbnailer"), commands, processes);
+}
+
+Timed RunRawPreviews(const QStringList& files, int processes)
+{
+    QTemporaryDir out;
+    if (!HaveProgram(QStringLiteral("simple_dcraw")) || !HaveProgram(QStringLiteral("djpeg")) || !out.isValid())
+        return {};
+    QList<QStringList> commands;
+    for (int i = 0; i < files.size(); ++i) {
+        // dcraw_emu writes the preview beside its input: a link in the scratch folder.
+        const QString link = out.filePath(QStringLiteral("%1.dng").arg(i));
+        if (!QFile::link(files[i], link))
+            return {};
+        commands << QStringList {
+            QStringLiteral("-c"),
+            QStringLiteral("simple_dcraw -e '%1' && djpeg -scale 1/8 -outfile /dev/null '%1.thumb.jpg'").arg(link)};
+    }
+    return RunAll(QStringLiteral("sh"), commands, processes);
 }
 
 double MonotonicMs()

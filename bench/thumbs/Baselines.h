@@ -26,6 +26,11 @@ Timed RunVipsThumbnail(const QStringList& files, const QString& size, int proces
 Timed RunColdStart(const QString& program, const QStringList& args, QMap<QString, double>* values, QString* errorText);
 // The monotonic clock all processes share, in ms.
 double MonotonicMs();
+// heif-thumbnailer making a thumbnail of at most `side` pixels of each file, one file a process.
+Timed RunHeifThumbnailer(const QStringList& files, int side, int processes = 1);
+// A camera's way to a thumbnail without developing: the raw file's preview extracted by
+// LibRaw's simple_dcraw, then djpeg -scale 1/8 of it, one file a shell.
+Timed RunRawPreviews(const QStringList& files, int processes = 1);
 
 // Runs a program and collects the "name value" lines it prints; false when it fails.
 // `environment`: what to change in this process's environment for it ("NAME" → value; an empty

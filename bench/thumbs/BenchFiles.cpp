@@ -1,4 +1,5 @@
 #include "BenchFiles.h"
+#include "DngWriter.h"
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -219,7 +220,7 @@ bool Run(const QString& program, const QStringList& args)
 // The 25 photos again as `extension` files, each made from a PNG copy by `make` (null for
 // the PNG itself); the folder's path, or "" when a tool failed.
 QString MakeKindFolder(const QString& root, const QString& photos, const QString& extension,
-                       const std::function<bool(const QString& png, const QString& out)>& make)
+                       const std::function<bool(const QString& png, const QString& out, const QString& photo)>& make)
 {
     const QString folder = root + QStringLiteral("/") + extension + QStringLiteral("25");
     if (Ready(folder, 25))
@@ -230,7 +231,8 @@ QString MakeKindFolder(const QString& root, const QString& photos, const QString
         const QString name = QStringLiteral("photo%1.").arg(i, 5, 10, QLatin1Char('0')) + extension;
         const QString out = folder + QLatin1Char('/') + name;
         const QString png = make ? folder + QStringLiteral("/source.png") : out;
-        if (!QImage(photos + QLatin1Char('/') + Name("photo", i)).save(png) || (make && !make(png, out)))
+        const QString photo = photos + QLatin1Char('/') + Name("photo", i);
+        if (!QImage(photo).save(png) || (make && !make(png, out, photo)))
             return QString();
         if (make)
             QFile::remove(png);
@@ -262,17 +264,36 @@ QString MakeLinkFolder(const QString& root, const QString& files, const QString&
 void PrepareOtherKinds(BenchFolders& f, const QString& root)
 {
     f.png25 = MakeKindFolder(root, f.photos25, QStringLiteral("png"), nullptr);
-    f.webp25 = MakeKindFolder(root, f.photos25, QStringLiteral("webp"), [](const QString& png, const QString& out) {
-        return Run(
-            QStringLiteral("cwebp"),
-            {QStringLiteral("-quiet"), QStringLiteral("-q"), QStringLiteral("80"), png, QStringLiteral("-o"), out});
-    });
-    f.tiff25 = MakeKindFolder(root, f.photos25, QStringLiteral("tif"), [](const QString& png, const QString& out) {
-        return Run(QStringLiteral("convert"), {png, QStringLiteral("-compress"), QStringLiteral("lzw"), out});
-    });
-    f.gif25 = MakeKindFolder(root, f.photos25, QStringLiteral("gif"), [](const QString& png, const QString& out) {
-        return Run(QStringLiteral("convert"), {png, QStringLiteral("-resize"), QStringLiteral("1155x866"), out});
-    });
+    f.webp25 = MakeKindFolder(root, f.photos25, QStringLiteral("webp"),
+                              [](const QString& png, const QString& out, const QString&) {
+                                  return Run(QStringLiteral("cwebp"),
+                                             {QStringLiteral("-quiet"), QStringLiteral("-q"), QStringLiteral("80"), png,
+                                              QStringLiteral("-o"), out});
+                              });
+    f.tiff25 = MakeKindFolder(
+        root, f.photos25, QStringLiteral("tif"), [](const QString& png, const QString& out, const QString&) {
+            return Run(QStringLiteral("convert"), {png, QStringLiteral("-compress"), QStringLiteral("lzw"), out});
+        });
+    f.gif25 = MakeKindFolder(
+        root, f.photos25, QStringLiteral("gif"), [](const QString& png, const QString& out, const QString&) {
+            return Run(QStringLiteral("convert"), {png, QStringLiteral("-resize"), QStringLiteral("1155x866"), out});
+        });
+    f.heic25 = MakeKindFolder(root, f.photos25, QStringLiteral("heic"),
+                              [](const QString& png, const QString& out, const QString&) {
+                                  return Run(QStringLiteral("heif-enc"),
+                                             {QStringLiteral("-q"), QStringLiteral("80"), QStringLiteral("-t"),
+                                              QStringLiteral("320"), png, QStringLiteral("-o"), out});
+                              });
+    f.raw25 = MakeKindFolder(root, f.photos25, QStringLiteral("dng"),
+                             [](const QString& png, const QString& out, const QString& photo) {
+                                 QFile jpeg(photo);
+                                 if (!jpeg.open(QIODevice::ReadOnly))
+                                     return false;
+                                 WriteFile(out, dng::Writer().Make(QImage(png), jpeg.readAll(), dng::Shot {}));
+                                 return true;
+                             });
+    f.heic100 = MakeLinkFolder(root, f.heic25, QStringLiteral("heic"));
+    f.raw100 = MakeLinkFolder(root, f.raw25, QStringLiteral("dng"));
     f.png100 = MakeLinkFolder(root, f.png25, QStringLiteral("png"));
     f.webp100 = MakeLinkFolder(root, f.webp25, QStringLiteral("webp"));
     f.tiff100 = MakeLinkFolder(root, f.tiff25, QStringLiteral("tif"));

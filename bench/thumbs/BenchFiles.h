@@ -18,6 +18,9 @@ struct BenchFolders {
     QString png25, webp25, tiff25, gif25;
     // Four pages of each: 100 links, each of the 25 files named four times.
     QString png100, webp100, tiff100, gif100;
+    // The photos as a phone's HEIC (with its 320 x 240 thumbnail) and as a camera's DNG (the
+    // mosaic and the photo's JPEG as its preview), 25 and four pages of links.
+    QString heic25, raw25, heic100, raw100;
 };
 
 // The photo's pixels for a seed: deterministic, the same on every machine.

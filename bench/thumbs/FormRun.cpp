@@ -62,10 +62,10 @@ void Print(const char* name, double value)
 
 QStringList PageNames(const QString& folder, int page, int pageSize = kPage)
 {
-    const QStringList all =
-        QDir(folder).entryList({QStringLiteral("*.jpg"), QStringLiteral("*.png"), QStringLiteral("*.webp"),
-                                QStringLiteral("*.tif"), QStringLiteral("*.gif")},
-                               QDir::Files, QDir::Name | QDir::IgnoreCase);
+    const QStringList all = QDir(folder).entryList(
+        {QStringLiteral("*.jpg"), QStringLiteral("*.png"), QStringLiteral("*.webp"), QStringLiteral("*.tif"),
+         QStringLiteral("*.gif"), QStringLiteral("*.heic"), QStringLiteral("*.dng")},
+        QDir::Files, QDir::Name | QDir::IgnoreCase);
     return all.mid(page * pageSize, pageSize);
 }
 

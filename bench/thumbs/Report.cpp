@@ -46,6 +46,16 @@ int Goal(const char* text, double value, double limit, const char* unit)
     return met ? 0 : 1;
 }
 
+// The figure a kind's page is held against.
+QByteArray BaselineOf(const QByteArray& kind)
+{
+    if (kind == "heic")
+        return "heifthumb_heic.ms";
+    if (kind == "raw")
+        return "previews_raw.ms";
+    return "vips_" + kind + ".ms";
+}
+
 } // namespace
 
 int PrintReport(const BenchFacts& facts, const Figures& f)
@@ -166,12 +176,13 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     Row("folder of 10,000 files", {Num(big), Num(Get(f, "threads.small10000_cpu_ms")), Ratio(big, small)});
     Row("folder of the same first 25 files", {Num(small), Num(Get(f, "threads.small25_cpu_ms")), Ratio(small, small)});
 
-    Head("A page of 25 of each other kind (4000 x 3000; GIF 1155 x 866), worker threads",
-         {"wall ms", "vips ms", "/vips", "4 pages ms", "peak MiB"});
-    for (const char* kind : {"png", "webp", "tiff", "gif"}) {
+    Head("A page of 25 of each other kind (4000 x 3000; GIF 1155 x 866), worker threads; the baseline is "
+         "vipsthumbnail, heif-thumbnailer for HEIC, the preview extracted and djpeg -scale 1/8 for raw",
+         {"wall ms", "baseline ms", "/baseline", "4 pages ms", "peak MiB"});
+    for (const char* kind : {"png", "webp", "tiff", "gif", "heic", "raw"}) {
         const QByteArray k(kind);
         const double ms = Get(f, QByteArray("threads." + k + "_ms").constData());
-        const double baseline = Get(f, QByteArray("vips_" + k + ".ms").constData());
+        const double baseline = Get(f, BaselineOf(k).constData());
         Row(k.constData(),
             {Num(ms), Num(baseline), Ratio(ms, baseline),
              Num(Get(f, QByteArray("threads." + k + "_four_pages_ms").constData())),
@@ -193,11 +204,10 @@ int PrintReport(const BenchFacts& facts, const Figures& f)
     missed += Goal("Page Down to next page loaded <= 100 ms", Get(f, "threads.key_loaded_ms"), 100, "ms");
     missed += Goal("first page, 10,000 files / 25 files <= 1.5", ratio(big, small), 1.5, "x");
     missed += Goal("resize to the page relaid and drawn <= 50 ms", Get(f, "threads.relaid_ms"), 50, "ms");
-    for (const char* kind : {"png", "webp", "tiff", "gif"}) {
+    for (const char* kind : {"png", "webp", "tiff", "gif", "heic", "raw"}) {
         const QByteArray k(kind);
-        missed += Goal(QByteArray("page of 25 " + k + " / vipsthumbnail at once <= 1.0").constData(),
-                       ratio(Get(f, QByteArray("threads." + k + "_ms").constData()),
-                             Get(f, QByteArray("vips_" + k + ".ms").constData())),
+        missed += Goal(QByteArray("page of 25 " + k + " / its baseline at once <= 1.0").constData(),
+                       ratio(Get(f, QByteArray("threads." + k + "_ms").constData()), Get(f, BaselineOf(k).constData())),
                        1.0, "x");
         missed += Goal(QByteArray("peak RSS over four pages of " + k + " <= 64 MiB").constData(),
                        Get(f, QByteArray("threads." + k + "_peak_rss_mib").constData()), 64, "MiB");

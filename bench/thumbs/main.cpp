@@ -72,7 +72,8 @@ QStringList Files(const QString& folder)
 {
     QStringList out;
     const QStringList kinds {QStringLiteral("*.jpg"), QStringLiteral("*.png"), QStringLiteral("*.webp"),
-                             QStringLiteral("*.tif"), QStringLiteral("*.gif")};
+                             QStringLiteral("*.tif"), QStringLiteral("*.gif"), QStringLiteral("*.heic"),
+                             QStringLiteral("*.dng")};
     for (const QString& n : QDir(folder).entryList(kinds, QDir::Files, QDir::Name))
         out << folder + QLatin1Char('/') + n;
     return out;
@@ -248,8 +249,9 @@ int RunParent(const QStringList& args)
         // The other kinds: a page of each, the window against vipsthumbnail at the cell's size.
         QStringList kindFolders;
         QMap<QString, QString> kindNames;
-        for (const auto& [folder, name] : {std::pair {folders.png25, "png"}, std::pair {folders.webp25, "webp"},
-                                           std::pair {folders.tiff25, "tiff"}, std::pair {folders.gif25, "gif"}}) {
+        for (const auto& [folder, name] :
+             {std::pair {folders.png25, "png"}, std::pair {folders.webp25, "webp"}, std::pair {folders.tiff25, "tiff"},
+              std::pair {folders.gif25, "gif"}, std::pair {folders.heic25, "heic"}, std::pair {folders.raw25, "raw"}}) {
             if (folder.isEmpty())
                 continue;
             kindNames.insert(QStringLiteral("page_ms.%1").arg(kindFolders.size()), QStringLiteral("%1_ms").arg(name));
@@ -259,7 +261,8 @@ int RunParent(const QStringList& args)
             ok &= run.Child(QStringLiteral("pages"), DecodePath::Threads, kindFolders, kindNames);
         // Four pages of each kind in a fresh process: the peak memory.
         for (const auto& [folder, name] : {std::pair {folders.png100, "png"}, std::pair {folders.webp100, "webp"},
-                                           std::pair {folders.tiff100, "tiff"}, std::pair {folders.gif100, "gif"}}) {
+                                           std::pair {folders.tiff100, "tiff"}, std::pair {folders.gif100, "gif"},
+                                           std::pair {folders.heic100, "heic"}, std::pair {folders.raw100, "raw"}}) {
             if (folder.isEmpty())
                 continue;
             const QString k = QString::fromLatin1(name);
@@ -280,10 +283,17 @@ int RunParent(const QStringList& args)
         run.Add(QStringLiteral("djpeg_eighth_serial"), RunDjpeg(photos, QStringLiteral("1/8"), 1));
         run.Add(QStringLiteral("vips"), RunVipsThumbnail(photos, facts.cell, n));
         run.Add(QStringLiteral("vips_serial"), RunVipsThumbnail(photos, facts.cell, 1));
-        for (const auto& [folder, name] : {std::pair {folders.png25, "png"}, std::pair {folders.webp25, "webp"},
-                                           std::pair {folders.tiff25, "tiff"}, std::pair {folders.gif25, "gif"}})
+        for (const auto& [folder, name] :
+             {std::pair {folders.png25, "png"}, std::pair {folders.webp25, "webp"}, std::pair {folders.tiff25, "tiff"},
+              std::pair {folders.gif25, "gif"}, std::pair {folders.heic25, "heic"}, std::pair {folders.raw25, "raw"}})
             if (!folder.isEmpty())
                 run.Add(QStringLiteral("vips_%1").arg(name), RunVipsThumbnail(Files(folder), facts.cell, n));
+        // The kinds' own thumbnailers: libheif's, and a raw file's preview through djpeg.
+        if (!folders.heic25.isEmpty())
+            run.Add(QStringLiteral("heifthumb_heic"),
+                    RunHeifThumbnailer(Files(folders.heic25), int(std::max(w, h)), n));
+        if (!folders.raw25.isEmpty())
+            run.Add(QStringLiteral("previews_raw"), RunRawPreviews(Files(folders.raw25), n));
         for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint, DecodePath::UiThread, DecodePath::FullSize}) {
             ok &= run.Child(QStringLiteral("paging"), p, {folders.photos100});
             ok &= run.Child(QStringLiteral("pagedown"), p, {folders.photos100});

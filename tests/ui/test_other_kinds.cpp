@@ -1,6 +1,7 @@
 // PNG, GIF, WebP and TIFF files in the main window, offscreen: listed under "All Graphics" and
 // "Other", drawn on the page, opened full screen, told in the details; read by their content
 // when their name says another kind. The files are made with ImageMagick at test time.
+#include <QBuffer>
 #include <QDir>
 #include <QLineEdit>
 #include <QProcess>
@@ -9,6 +10,7 @@
 #include "controls/FileListBox.h"
 #include "controls/ImageControl.h"
 #include "controls/RadioGroup.h"
+#include "DngWriter.h"
 #include "MainWindowFixture.h"
 #include "TestFiles.h"
 #include "ui/fullscreen/Full.h"
@@ -31,7 +33,24 @@ struct Kinds : MainWindowFixture<> {
         const QString png = Path(QStringLiteral("source.png"));
         if (!image.save(png))
             return false;
-        const int code = QProcess::execute(QStringLiteral("convert"), {png, Path(name)});
+        if (name.endsWith(QLatin1String(".dng"))) {
+            QByteArray preview;
+            QBuffer buffer(&preview);
+            QFile file(Path(name));
+            return image.save(&buffer, "JPEG", 95) && file.open(QIODevice::WriteOnly) &&
+                file.write(dng::Writer().Make(image, preview, dng::Shot {})) > 0;
+        }
+        // The phone and camera kinds by their own encoders, the rest by ImageMagick.
+        const QStringList heic {QStringLiteral("-q"), QStringLiteral("90"), png, QStringLiteral("-o"), Path(name)};
+        const QStringList jxl {png, Path(name), QStringLiteral("-d"), QStringLiteral("0")};
+        const auto run = [](const QString& program, const QStringList& args) {
+            QProcess p;
+            p.start(program, args);
+            return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        };
+        const int code = name.endsWith(QLatin1String(".heic")) ? run(QStringLiteral("heif-enc"), heic)
+            : name.endsWith(QLatin1String(".jxl"))             ? run(QStringLiteral("cjxl"), jxl)
+                                                               : run(QStringLiteral("convert"), {png, Path(name)});
         QFile::remove(png);
         return code == 0;
     }
@@ -55,8 +74,9 @@ class TestOtherKinds : public QObject {
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
-            QSKIP("ImageMagick's convert is missing: scripts/setup.sh installs it");
+        for (const char* tool : {"convert", "heif-enc", "cjxl"})
+            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+                QSKIP("ImageMagick, heif-enc or cjxl is missing: scripts/setup.sh --test installs them");
     }
 
     void listedUnderOtherAndAll()
@@ -91,6 +111,15 @@ private slots:
         QTest::newRow("TIFF") << "p.tiff"
                               << ""
                               << "TIFF";
+        QTest::newRow("HEIC") << "p.heic"
+                              << ""
+                              << "HEIF";
+        QTest::newRow("JPEG XL") << "p.jxl"
+                                 << ""
+                                 << "JPEG XL";
+        QTest::newRow("camera raw") << "p.dng"
+                                    << ""
+                                    << "Camera raw";
         QTest::newRow("PNG bytes named .gif") << "p.gif"
                                               << "made.png"
                                               << "GIF, read as PNG (its content)";
@@ -131,6 +160,7 @@ private slots:
         QTEST(details.kind, "kind");
         QCOMPARE(details.width, QStringLiteral("64"));
         QCOMPARE(details.frames, QStringLiteral("1"));
+        QCOMPARE(details.camera.isEmpty(), !name.endsWith(QLatin1String(".dng")));
         // Full screen, at its own size.
         QSize shown;
         QVERIFY(k.During<TFullForm>([&] { k.form->OpenChosen(); },

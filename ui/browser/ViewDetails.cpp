@@ -62,6 +62,7 @@ void TViewForm::GatherImageDetails()
                 ? QString()
                 : QStringLiteral("%1, %2-bit").arg(f.colourType).arg(f.bitsPerChannel);
             ImageInfo.Frames = f.frames;
+            ImageInfo.ShotText = f.shot;
             FreshFacts.sides = FreshFacts.other = true;
         }
     }

@@ -109,6 +109,10 @@ QString KindText(GraphicKind named, GraphicKind content)
         case GraphicKind::Gif: return QStringLiteral("GIF");
         case GraphicKind::Webp: return QStringLiteral("WebP");
         case GraphicKind::Tiff: return QStringLiteral("TIFF");
+        case GraphicKind::Heif: return QStringLiteral("HEIF");
+        case GraphicKind::Avif: return QStringLiteral("AVIF");
+        case GraphicKind::Jxl: return QStringLiteral("JPEG XL");
+        case GraphicKind::Raw: return QStringLiteral("Camera raw");
         case GraphicKind::Jpeg: return QStringLiteral("JPEG");
         case GraphicKind::Bitmap: return QStringLiteral("Bitmap");
         case GraphicKind::Icon: return QStringLiteral("Icon");

@@ -36,6 +36,7 @@ struct TImageInfo {
     bool Misnamed = false; // its bytes are another kind than its extension says: shown as Other
     QString ColourText;
     int Frames = 0;
+    QString ShotText; // a camera raw file: camera, exposure time, aperture, ISO, focal length
 };
 
 struct TSearchInfo {

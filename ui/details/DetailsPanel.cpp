@@ -72,6 +72,10 @@ void TDetailsPanel::ShowFacts(const TImageInfo& ImageInfo, const TFreshFacts& Fr
         edtDColours->setText(FreshFacts.other ? ImageInfo.ColourText : QString());
         edtDFrames->setText(number(FreshFacts.other, ImageInfo.Frames));
         edtDOtherOrient->setText(FreshFacts.other ? OrientationText(ImageInfo.Orientation) : QString());
+        // A camera raw file's shot; other kinds have no such line.
+        edtDCamera->setText(FreshFacts.other ? ImageInfo.ShotText : QString());
+        edtDCamera->setVisible(!edtDCamera->text().isEmpty());
+        lblDCamera->setVisible(edtDCamera->isVisibleTo(pnlOther));
         pnlOther->show();
         break;
     case DetailSubPanel::None: break;
@@ -106,6 +110,7 @@ TDetailsPanel::Reading TDetailsPanel::Shown() const
     r.kind = edtDKind->text();
     r.colours = edtDColours->text();
     r.frames = edtDFrames->text();
+    r.camera = edtDCamera->isVisibleTo(this) ? edtDCamera->text() : QString();
     return r;
 }
 
@@ -182,10 +187,13 @@ void TDetailsPanel::Build()
     edtDColours = ReadOnlyBox(pnlOther, QStringLiteral("edtDColours"));
     edtDFrames = ReadOnlyBox(pnlOther, QStringLiteral("edtDFrames"));
     edtDOtherOrient = ReadOnlyBox(pnlOther, QStringLiteral("edtDOtherOrient"));
+    edtDCamera = ReadOnlyBox(pnlOther, QStringLiteral("edtDCamera"));
     int row = 0;
-    for (const auto& [caption, box] : {std::pair {"Kind", edtDKind}, std::pair {"Colours", edtDColours},
-                                       std::pair {"Frames", edtDFrames}, std::pair {"Orientation", edtDOtherOrient}}) {
-        otherGrid->addWidget(Caption(pnlOther, QString::fromLatin1(caption)), row, 0);
+    for (const auto& [caption, box] :
+         {std::pair {"Kind", edtDKind}, std::pair {"Colours", edtDColours}, std::pair {"Frames", edtDFrames},
+          std::pair {"Orientation", edtDOtherOrient}, std::pair {"Camera", edtDCamera}}) {
+        lblDCamera = Caption(pnlOther, QString::fromLatin1(caption));
+        otherGrid->addWidget(lblDCamera, row, 0);
         otherGrid->addWidget(box, row++, 1);
     }
     grid->addWidget(pnlOther, 7, 0, 1, 3);

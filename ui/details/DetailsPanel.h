@@ -7,6 +7,7 @@
 
 class Platform;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -42,6 +43,7 @@ public:
         QString orientation;
         bool otherPart = false; // the kind, colours and frames are shown
         QString kind, colours, frames;
+        QString camera; // shown for a camera raw file only
     };
     Reading Shown() const;
 
@@ -66,4 +68,6 @@ private:
     QLineEdit* edtDColours = nullptr;
     QLineEdit* edtDFrames = nullptr;
     QLineEdit* edtDOtherOrient = nullptr;
+    QLineEdit* edtDCamera = nullptr;
+    QLabel* lblDCamera = nullptr; // the last caption of the Other part, the camera's
 };

@@ -94,8 +94,12 @@ void TFullForm::ShowClickedPicture()
 {
     // A thumbnail keeps only its reduced copy: the picture is read from its file again, and a
     // file changed or gone meanwhile fails here as loading it does.
-    if (ClickedThumbnail && ClickedThumbnail->Picture().HasGraphic())
-        imgFull->Picture().LoadFromFile(ClickedThumbnail->Hint());
+    if (ClickedThumbnail && ClickedThumbnail->Picture().HasGraphic()) {
+        if (FitMode && !PrintMode)
+            imgFull->Picture().LoadViewFromFile(ClickedThumbnail->Hint(), DeviceScreen());
+        else
+            imgFull->Picture().LoadFromFile(ClickedThumbnail->Hint());
+    }
     PictureHeight = imgFull->Picture().Height();
     PictureWidth = imgFull->Picture().Width();
     PlacePicture();

@@ -62,7 +62,10 @@ void TFullForm::LoadIntoFull(const QString& entry, bool fit)
 {
     TPicture fresh;
     fresh.OnProgress = [this](const ProgressReport& report) { imgFull->PassProgress(report); };
-    fresh.LoadFromFile(entry);
+    if (fit)
+        fresh.LoadViewFromFile(entry, DeviceScreen());
+    else
+        fresh.LoadFromFile(entry);
     // Decoded before it replaces the shown picture, so a file that fails half-way leaves
     // the previous picture standing. The target is where it will be drawn.
     TGraphic* graphic = fresh.Graphic();
