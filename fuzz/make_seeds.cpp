@@ -318,9 +318,9 @@ void RawSeeds()
         dng::Shot shot;
         shot.orientation = orientation;
         Write("raw", QStringLiteral("16x12-turn%1.dng").arg(orientation),
-              dng::Writer().Make(Picture(16, 12), jpeg(16, 12), shot));
+              dng::Make(Picture(16, 12), jpeg(16, 12), shot));
     }
-    Write("raw", "preview-larger.dng", dng::Writer().Make(Picture(8, 6), jpeg(32, 24), dng::Shot {}));
+    Write("raw", "preview-larger.dng", dng::Make(Picture(8, 6), jpeg(32, 24), dng::Shot {}));
 }
 
 int main(int argc, char** argv)

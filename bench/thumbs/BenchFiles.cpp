@@ -289,7 +289,7 @@ void PrepareOtherKinds(BenchFolders& f, const QString& root)
                                  QFile jpeg(photo);
                                  if (!jpeg.open(QIODevice::ReadOnly))
                                      return false;
-                                 WriteFile(out, dng::Writer().Make(QImage(png), jpeg.readAll(), dng::Shot {}));
+                                 WriteFile(out, dng::Make(QImage(png), jpeg.readAll(), dng::Shot {}));
                                  return true;
                              });
     f.heic100 = MakeLinkFolder(root, f.heic25, QStringLiteral("heic"));

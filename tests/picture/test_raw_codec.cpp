@@ -24,7 +24,7 @@ class TestRawCodec : public QObject {
         QBuffer buffer(&jpeg);
         if (!preview.save(&buffer, "JPEG", 95))
             return {};
-        const QByteArray file = dng::Writer().Make(SamplePicture(64, 48, false), jpeg, shot);
+        const QByteArray file = dng::Make(SamplePicture(64, 48, false), jpeg, shot);
         QFile f(m_dir.filePath("p.dng"));
         return f.open(QIODevice::WriteOnly) && f.write(file) == file.size() ? file : QByteArray();
     }

@@ -38,7 +38,7 @@ struct Kinds : MainWindowFixture<> {
             QBuffer buffer(&preview);
             QFile file(Path(name));
             return image.save(&buffer, "JPEG", 95) && file.open(QIODevice::WriteOnly) &&
-                file.write(dng::Writer().Make(image, preview, dng::Shot {})) > 0;
+                file.write(dng::Make(image, preview, dng::Shot {})) > 0;
         }
         // The phone and camera kinds by their own encoders, the rest by ImageMagick.
         const QStringList heic {QStringLiteral("-q"), QStringLiteral("90"), png, QStringLiteral("-o"), Path(name)};
