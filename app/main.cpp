@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QTextStream>
 #include "base/FileNames.h"
 #include "app/lib/Application.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by scripts/fuzz-replay.sh and scripts/fuzz-campaign.sh (sourced, not run).
 # Expects $here (the project folder) and $build (the fuzz build folder).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry of picture file formats: which kind of graphic an extension loads as, the
 // file-dialog filters and file-list masks built from it, the one rule for a name's extension,

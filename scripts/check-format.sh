@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a C++ file of the project is not formatted as .clang-format says.
 # Usage: scripts/check-format.sh [source root]
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs clang-tidy as .clang-tidy says over the program's files (not the tests, benchmarks or
 # fuzz targets), with the compile commands of a build that has run. Fails on any finding.
 # Usage: scripts/check-tidy.sh BUILD_FOLDER

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test against a real print queue: starts a CUPS scheduler of its own on the loopback
 # interface, with its configuration, spool, cache and logs in a temporary folder, adds a
 # cups-pdf queue, runs the test with CUPS_SERVER pointing at it, and stops the scheduler.

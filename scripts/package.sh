@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a configured and built tree and checks that its dependencies
 # name the runtime packages of the libraries the programs link against.
 # Usage: scripts/package.sh [BUILD_DIR] [PACKAGE_DIR]; prints the package's path last.

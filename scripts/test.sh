@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up, builds and runs every test, then the same tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Fails when any test fails.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on the X display in DISPLAY with a window manager (openbox) managing its
 # windows, as on a desktop: framing, maximising and focus are the window manager's doing.
 # Started by ctest inside xvfb-run. Exits 77 (skipped) when openbox is missing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `save FILE OUT.bmp|OUT.jpg ...`: the save window's rules without the window.
 #include <QFileInfo>
 #include "CliCommands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivue-picture: the picture layer from the command line (facts, rendering, saving).
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The viewer's command line: at most one folder or file to start in, `--help` and `--version`.
 #include <QString>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a temporary folder and checks what lands there: exactly the expected
 # files, a menu entry and an AppStream file their validators pass, man pages that format
 # without warnings, and programs that start.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivue-picture run as a separate process: its output, its files and its exit status.
 // The input files are made here with the project's own encoders.
 #include <csignal>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF files: those ImageMagick writes (transparency, animation, frames inside the screen,
 // interlacing) compared pixel for pixel with its own reading of the first frame; damaged and
 // hostile files built here.

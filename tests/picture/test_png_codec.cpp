@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG files: those ImageMagick writes in every colour type and depth, read back and compared
 // pixel for pixel with its own reading; the facts of their chunks; damaged and hostile files.
 #include <QColorSpace>

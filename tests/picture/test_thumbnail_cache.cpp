@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared thumbnail cache over a cache folder of the test's own: URIs, what a lookup takes
 // or passes over, what a decode leaves behind, failures, and a cache that cannot be used.
 #include <QDateTime>

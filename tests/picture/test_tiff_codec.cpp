@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF files made by ImageMagick and the libtiff tools, decoded by us and compared with
 // ImageMagick's decoding; damaged and hostile files built here.
 #include <QColorSpace>

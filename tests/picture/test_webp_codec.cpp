@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WebP files made by the webp tools, decoded by us and compared with dwebp's decoding; damaged
 // and hostile files.
 #include <QColorSpace>

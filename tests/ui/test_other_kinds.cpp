@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG, GIF, WebP and TIFF files in the main window, offscreen: listed under "All Graphics" and
 // "Other", drawn on the page, opened full screen, told in the details; read by their content
 // when their name says another kind. The files are made with ImageMagick at test time.

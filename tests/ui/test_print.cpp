@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing from the full-screen window: the print panel and its jobs through the scripted
 // platform, then real jobs through Qt Print Support to the PDF file entry and, when
 // scripts/cups-test.sh provides one, to a print queue of a private CUPS scheduler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search's folder walk and its rules, without the window: trees are scripted listings
 // (so "/" can be walked safely) or real folders where links matter.
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real clipboard on an X display: after "Copy to Clipboard" another program (xclip) asks
 // for the picture as PNG. The program must keep answering while it reads, so the event loop
 // runs until xclip ends. Run by ctest under xvfb-run with the xcb platform.

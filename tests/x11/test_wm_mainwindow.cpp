@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window under a real window manager (openbox on a virtual display,
 // scripts/wm-run.sh): maximised or resized it keeps its page and lays it out anew, it lies
 // inside the screen at any scale factor, and it carries the program's icon.

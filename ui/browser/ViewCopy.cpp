@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Copy to Clipboard" and "Copy to" of the thumbnail popup: the clicked thumbnail's whole
 // picture onto the clipboard, and its file copied unchanged to a name the user chooses.
 #include <memory>

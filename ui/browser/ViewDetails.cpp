@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Facts about the clicked image and the details panel.
 #include <algorithm>
 #include <QCoreApplication>

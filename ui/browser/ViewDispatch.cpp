@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popup's door to the full-screen window: the entry's tag chooses the mode.
 #include <memory>
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail page: reloading the image list, loading a page, laying out its cells,
 // and the page moves.
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail click, the popup menu and its dispatch.
 #include <QAction>
 #include <QMenu>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide panel of the main window and the show's set-up before the full-screen window
 // opens: the seconds per slide and which list the show runs over.
 #include <cstdint>

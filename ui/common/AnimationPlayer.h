@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plays an animated GIF or WebP a window shows: frames at their delays, as many loops as the
 // file asks, on a platform timer. One frame is decoded a tick, on the window's thread; the

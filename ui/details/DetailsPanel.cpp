@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The details panel: its make-up and what it shows of a picture's facts.
 #include "ui/details/DetailsPanel.h"
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window's print panel: the printer choice, "&Print" and "&Return".
 #include <QApplication>
 #include <QComboBox>

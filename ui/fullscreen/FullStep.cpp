@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window's picture: placing it, its scroll ranges, and stepping through
 // the image list.
 #include <algorithm>

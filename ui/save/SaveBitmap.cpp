@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window's bitmap page: the pixel format, the monochrome rule and the bitmap save.
 #include <QCheckBox>
 #include <QComboBox>

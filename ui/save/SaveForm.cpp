@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window's make-up, opening and closing, and the steps both pages share.
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window's JPEG page: the quality, the progressive rule and the JPEG save.
 #include <QCheckBox>
 #include <QLineEdit>

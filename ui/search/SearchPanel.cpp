@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search area: its make-up, the search and its outcome. The walk itself and its rules
 // are in FolderWalk, free of widgets.
 #include "ui/search/SearchPanel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide panel: its make-up, its entries and its buttons.
 #include "ui/slideshow/SlidePanel.h"
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window: its make-up, opening, keys, mouse scrolling and closing.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom panel's Save menu, its help panel and the dragging of the panel.
 #include <QAction>
 #include "base/ScopeExit.h"

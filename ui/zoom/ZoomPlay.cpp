@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window playing an animated GIF or WebP: each frame becomes the whole picture, drawn
 // from at the zoom it stands at; a sub-section, once cut, stays as cut.
 #include "ui/common/AnimationPlayer.h"

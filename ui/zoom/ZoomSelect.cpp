@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window's sub-section: the selection band dragged over the picture, the cut that
 // makes the part inside it the new base, and Reset back to the cut and to the whole picture.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window's steps: zoom in and out, Zoom Fit, the read-outs, the scroll bars and the
 // pinning of the control panel.
 #include <cmath>
