@@ -8,7 +8,7 @@ fuzz_check_tools() {
   command -v clang++ >/dev/null || missing=1
   [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || missing=1
   if [ "$missing" -ne 0 ]; then
-    echo "fuzz: clang++ or its libFuzzer runtime is missing; run scripts/setup.sh first." >&2
+    echo "fuzz: clang++ or its libFuzzer runtime is missing; run scripts/setup.sh --test first." >&2
     exit 1
   fi
 }

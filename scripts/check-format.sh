@@ -4,7 +4,7 @@
 # Usage: scripts/check-format.sh [source root]
 set -euo pipefail
 root="${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
-command -v clang-format >/dev/null || { echo "clang-format is missing: scripts/setup.sh installs it"; exit 77; }
+command -v clang-format >/dev/null || { echo "clang-format is missing: scripts/setup.sh --test installs it"; exit 77; }
 cd "$root"
 find base picture platform controls ui app tools tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
   xargs -0 clang-format --dry-run -Werror

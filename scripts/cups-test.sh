@@ -15,11 +15,11 @@ set -uo pipefail
 skip() { echo "SKIPPED: $*"; exit 77; }
 
 [ $# -ge 1 ] || { echo "usage: $0 TEST-EXECUTABLE [ARGS...]" >&2; exit 2; }
-command -v cupsd >/dev/null || skip "cupsd is not installed (scripts/setup.sh installs cups)"
-command -v lpadmin >/dev/null || skip "lpadmin is not installed (scripts/setup.sh installs cups)"
+command -v cupsd >/dev/null || skip "cupsd is not installed (scripts/setup.sh --test installs cups)"
+command -v lpadmin >/dev/null || skip "lpadmin is not installed (scripts/setup.sh --test installs cups)"
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [ -f "$ppd" ] && [ -e /usr/lib/cups/backend/cups-pdf ] ||
-  skip "the cups-pdf backend is not installed (scripts/setup.sh installs printer-driver-cups-pdf)"
+  skip "the cups-pdf backend is not installed (scripts/setup.sh --test installs printer-driver-cups-pdf)"
 [ "$(id -u)" -eq 0 ] || skip "the cups-pdf backend needs a scheduler running as root"
 
 work=$(mktemp -d /tmp/lumivue-cups.XXXXXX) || skip "no temporary folder"

@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs what building, running and testing need on Debian 12 (run as root, or with sudo available).
+# Installs from Debian 12 what building and running the programs need (run as root, or with
+# sudo available); with --test also what the tests, the checks and the package's checks use.
+# Usage: scripts/setup.sh [--test]
 set -euo pipefail
-packages=(
-  build-essential cmake ninja-build pkg-config
+build=(
+  build-essential cmake ninja-build pkg-config dpkg-dev file
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libqt6svg6
-  libjpeg62-turbo-dev libjpeg-turbo-progs libexif-dev libspng-dev libgif-dev zlib1g-dev
-  libwebp-dev webp libtiff-dev libtiff-tools
-  xvfb xauth x11-utils xclip openbox imagemagick fonts-dejavu-core
+  libjpeg62-turbo-dev libexif-dev libspng-dev libgif-dev zlib1g-dev libwebp-dev libtiff-dev
+  librsvg2-bin
+)
+test=(
+  libjpeg-turbo-progs webp libtiff-tools imagemagick
+  xvfb xauth x11-utils xclip openbox fonts-dejavu-core
   clang clang-format clang-tidy libclang-rt-14-dev ccache
-  librsvg2-bin desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream lintian man-db
   poppler-utils cups printer-driver-cups-pdf
 )
+case "${1:-}" in
+  "") packages=("${build[@]}") ;;
+  --test) packages=("${build[@]}" "${test[@]}") ;;
+  *) echo "usage: scripts/setup.sh [--test]" >&2; exit 2 ;;
+esac
 bash "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" "${packages[@]}"

@@ -120,7 +120,7 @@ void TestGifCodec::matchesConvert_data()
 void TestGifCodec::matchesConvert()
 {
     if (!HaveConvert())
-        QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+        QSKIP("ImageMagick's convert is missing (scripts/setup.sh --test installs it)");
     QFETCH(QStringList, make);
     QFETCH(QList<int>, delays);
     QFETCH(int, loops);

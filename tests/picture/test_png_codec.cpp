@@ -129,7 +129,7 @@ void TestPngCodec::matchesConvert_data()
 void TestPngCodec::matchesConvert()
 {
     if (!HaveConvert())
-        QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+        QSKIP("ImageMagick's convert is missing (scripts/setup.sh --test installs it)");
     QFETCH(QStringList, make);
     QFETCH(QString, colourType);
     QFETCH(int, bits);

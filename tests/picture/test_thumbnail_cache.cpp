@@ -115,7 +115,7 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(target).path()));
         if (change == "convert") {
             if (QStandardPaths::findExecutable("convert").isEmpty())
-                QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+                QSKIP("ImageMagick's convert is missing (scripts/setup.sh --test installs it)");
             const QStringList args {
                 "-size", "128x96",       "xc:red", "-set",         "Thumb::URI", QString(uri).replace('%', "%%"),
                 "-set",  "Thumb::MTime", mtime,    "png:" + target};

@@ -36,7 +36,7 @@ private slots:
     {
         for (const char* tool : {"cwebp", "dwebp", "img2webp", "webpmux", "convert"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP("the webp tools or ImageMagick are missing (scripts/setup.sh installs them)");
+                QSKIP("the webp tools or ImageMagick are missing (scripts/setup.sh --test installs them)");
         QVERIFY(SamplePicture(64, 48, false).save(m_dir.filePath("s.png")));
         QVERIFY(SamplePicture(64, 48, false, 99).save(m_dir.filePath("b.png")));
         QVERIFY(SamplePicture(64, 48, true).save(m_dir.filePath("a.png")));

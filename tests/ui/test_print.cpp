@@ -75,7 +75,7 @@ QString Run(const QString& program, const QStringList& args)
 void CheckPdf(const QString& pdf, bool landscape, const QRectF& expected)
 {
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty(),
-             "pdfinfo is missing (scripts/setup.sh)");
+             "pdfinfo is missing (scripts/setup.sh --test)");
     const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
     const QRegularExpressionMatch size =

@@ -18,7 +18,7 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display: run through ctest, which starts it with xvfb-run");
         if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
-            QSKIP("xclip is missing: scripts/setup.sh installs it");
+            QSKIP("xclip is missing: scripts/setup.sh --test installs it");
     }
 
     void otherProgramPastesPicture()

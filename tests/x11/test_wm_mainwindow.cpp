@@ -156,7 +156,7 @@ private slots:
     {
         const QString rsvg = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
         if (rsvg.isEmpty())
-            QSKIP("rsvg-convert is missing: scripts/setup.sh installs it");
+            QSKIP("rsvg-convert is missing: scripts/setup.sh --test installs it");
         Window w;
         w.OpenWindow();
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
