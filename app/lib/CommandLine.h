@@ -15,6 +15,11 @@ struct StartRequest {
     bool remember = true; // read and keep the window's state between runs
 };
 
+// The arguments without Qt's own options (-platform NAME, -style NAME, -reverse, ...), which
+// the application object takes for itself: what the viewer's own reading is left with, before
+// that object exists.
+QStringList WithoutQtOptions(const QStringList& arguments);
+
 // Reads the arguments after the program's name. Help and version go to `out`; mistakes, and
 // a folder or file that cannot be opened (the start is then the usual one), go to `err`.
 StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err);
