@@ -28,8 +28,9 @@ QString DialogFilter(std::optional<GraphicKind> kind);
 // The extension of a file name or path with its period, as written ("" when the last part
 // of the path has none): "a/b.JPG" gives ".JPG".
 QString ExtensionOf(const QString& name);
-// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".bmp", ".ico",
-// ".png", ".gif", ".webp", ".tif", ".tiff" exactly (callers lower-case first).
+// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".jpe", ".jfif",
+// ".bmp", ".dib", ".ico", ".png", ".gif", ".webp", ".tif", ".tiff" exactly (callers
+// lower-case first).
 bool IsImageExtension(const QString& ext);
 // The extension lower-cased in A-Z only; other letters keep their case.
 QString LowerExtensionOf(const QString& name);

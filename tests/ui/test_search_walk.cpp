@@ -119,6 +119,8 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("all: jpg") << "a.jpg" << 0 << true;
         QTest::newRow("all: jpeg") << "a.jpeg" << 0 << true;
+        QTest::newRow("all: jfif") << "a.JFIF" << 0 << true;
+        QTest::newRow("all: dib") << "a.dib" << 0 << true;
         QTest::newRow("all: pcx") << "a.pcx" << 0 << false;
         QTest::newRow("all: gif") << "a.gif" << 0 << true;
         QTest::newRow("other: tiff") << "a.TIFF" << 4 << true;
