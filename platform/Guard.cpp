@@ -23,10 +23,10 @@ QString CurrentFailureText()
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
+        return QCoreApplication::translate("Guard", "Out of memory");
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {
-        return QStringLiteral("Unknown failure");
+        return QCoreApplication::translate("Guard", "Unknown failure");
     }
 }

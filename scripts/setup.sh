@@ -8,7 +8,7 @@ build=(
   build-essential cmake ninja-build pkg-config dpkg-dev file
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libqt6svg6
   libjpeg62-turbo-dev libexif-dev libspng-dev libgif-dev zlib1g-dev libwebp-dev libtiff-dev
-  librsvg2-bin
+  librsvg2-bin qt6-tools-dev qt6-l10n-tools
 )
 test=(
   libjpeg-turbo-progs webp libtiff-tools imagemagick
@@ -16,6 +16,7 @@ test=(
   clang clang-format clang-tidy libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian man-db
   poppler-utils cups printer-driver-cups-pdf
+  qt6-translations-l10n locales
 )
 case "${1:-}" in
   "") packages=("${build[@]}") ;;
@@ -23,3 +24,9 @@ case "${1:-}" in
   *) echo "usage: scripts/setup.sh [--test]" >&2; exit 2 ;;
 esac
 bash "$(dirname "${BASH_SOURCE[0]}")/apt-install.sh" "${packages[@]}"
+# The translation test runs under a German locale.
+if [ "${1:-}" = "--test" ] && ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

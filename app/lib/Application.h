@@ -22,6 +22,8 @@ public:
     static void InitPictureLayer(Platform& platform);
 
 private:
+    void LoadTranslations();
+
     Platform* m_platform = nullptr;
 };
 

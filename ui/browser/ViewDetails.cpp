@@ -98,7 +98,7 @@ bool TViewForm::ReadBitmapHeader(const QString& entry)
         return false;
     switch (ParseBitmapHeader(*head, ImageInfo)) {
     case BitmapHeaderResult::Read: return true;
-    case BitmapHeaderResult::Unknown: ShowError(m_platform, QStringLiteral("Unkown Bitmap")); return false;
+    case BitmapHeaderResult::Unknown: ShowError(m_platform, tr("Unkown Bitmap")); return false;
     case BitmapHeaderResult::Incomplete: break;
     }
     return false;

@@ -36,7 +36,7 @@ void TGBForm::FormCreate()
     setPalette(pal);
     setAutoFillBackground(true);
 
-    lblGB = new QLabel(QStringLiteral("Goodbye"), this);
+    lblGB = new QLabel(tr("Goodbye"), this);
     lblGB->setObjectName(QStringLiteral("lblGB"));
     lblGB->setGeometry(0, 0, kWidth, kHeight);
     lblGB->setAlignment(Qt::AlignCenter);

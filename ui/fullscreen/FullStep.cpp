@@ -119,7 +119,7 @@ void TFullForm::ShowListEntry(int32_t index)
         LoadIntoFull(entry, FitMode);
     } catch (...) {
         // The previous picture, its entry and size stay; the index stays on the failed entry.
-        ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
+        ShowError(m_platform, tr("Cannot load image : ") + entry);
         return;
     }
     ShownFile = entry;

@@ -35,7 +35,7 @@ void TPrintPlace::LoadPrinter()
     if (!names) {
         // The job goes on; a printer that really is gone fails when the job begins.
         m_platform.ShowMessage(MessageKind::Plain, QCoreApplication::applicationName(),
-                               QStringLiteral("Could not load printer"));
+                               QCoreApplication::translate("TPrintPlace", "Could not load printer"));
         return;
     }
     Device = names->device.left(kPrinterNameLength);

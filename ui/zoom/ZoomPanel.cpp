@@ -46,7 +46,7 @@ void TZoomForm::mniSaveClick(QAction* sender)
     try {
         shown = ShownPicture();
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Could not resize image"));
+        ShowError(m_platform, tr("Could not resize image"));
         return;
     }
     TSaveForm save(this, m_platform);
