@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names are the file system's bytes, which need not be valid UTF-8. A name keeps its
 // bytes in a QString this way: valid UTF-8 decodes as usual and each byte that is not part of

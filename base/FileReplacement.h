@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a new version of a file: the bytes go to a new file beside the target, which takes
 // the target's name only once it is complete, so a failed write leaves the old file as it was.

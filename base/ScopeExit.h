@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs a function on every way out of the scope it was made in, a failure passing through
 // included: the busy cursor taken back, the working folder set again, a state restored.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the outside programs the benchmarks compare against on Debian 12: libjpeg-turbo's
 # djpeg and vipsthumbnail. Optional: a benchmark leaves out a baseline whose program is missing.
 set -euo pipefail

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A control's bounds as the geometry rules leave them, and how it shows its picture.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/DecodeQueue.h"
 #include <algorithm>
 #include <QEvent>
@@ -393,9 +394,8 @@ void DecodeQueue::ReportRefused()
     for (size_t i = 0; i < std::min(kNamed, m_refused.size()); ++i)
         names << m_refused[i].second;
     if (m_refused.size() > kNamed)
-        names << QStringLiteral("%1 more").arg(m_refused.size() - kNamed);
+        names << tr("%1 more").arg(m_refused.size() - kNamed);
     m_refused.clear();
     ShowError(m_platform,
-              QStringLiteral("Cannot load image : %1 - %2")
-                  .arg(names.join(QStringLiteral(", ")), QLatin1String(kOutOfResources)));
+              tr("Cannot load image : %1 - %2").arg(names.join(QStringLiteral(", ")), QLatin1String(kOutOfResources)));
 }

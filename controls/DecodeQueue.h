@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Decoding a picture is never done inside a paint event: an image control that finds its
 // picture not ready for drawing asks this queue, and a page load asks it for each cell as soon

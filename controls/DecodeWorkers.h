@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The worker side of the decode queue: page cells' reduced copies and display-cache decodes of
 // JPEG pictures run on a thread pool of their own (DecodeThreads). A queue and its workers

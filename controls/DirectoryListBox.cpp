@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/DirectoryListBox.h"
 #include <QDir>
 #include <QKeyEvent>
@@ -59,7 +60,7 @@ void TDirectoryListBox::SetDirectory(const QString& path)
     // A folder that may be entered but not read would show as empty: it is refused as well.
     auto entries = m_platform.ListDirectory(dir, QStringLiteral("*"), ListFilter::Directories);
     if (!entries || !m_platform.SetCurrentFolder(dir))
-        throw Failure(QStringLiteral("Cannot open folder \"%1\"").arg(dir));
+        throw Failure(tr("Cannot open folder \"%1\"").arg(dir));
     m_dir = dir;
     Fill(entries);
     const auto handler = OnChange;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folder list: the current folder's ancestors from the root down, the folder itself,
 // then its sub-folders, each indented one step deeper than the one before. Opening an entry

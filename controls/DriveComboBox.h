@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drive list: the mounted volumes, the root "/" always among them.
 #include <functional>

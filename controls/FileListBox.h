@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file list: the files of one folder whose names match a ";"-separated wildcard mask,
 // hidden files left out, sorted by name without regard to case. The folder is read once,

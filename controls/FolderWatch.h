@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Follows the entries of one folder: pictures added, removed or renamed there are told once
 // per batch, at most every kBatchMs however fast they come (a copy filling the folder).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The image control: a picture holder drawn centred at its own size, or stretched to the
 // control's size, with a hint (tooltip), a tag, progress notification and incremental display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order in which the folder and file lists show names: letter case ignored, and names
 // that differ only in case in code order, so the order never depends on the listing's order.

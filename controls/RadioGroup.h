@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A titled group of radio buttons in one or more columns, chosen by index.
 #include <functional>

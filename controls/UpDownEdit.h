@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An edit box with up and down arrows. The text may be anything; the arrows step the
 // number in it by one, kept within Min and Max.

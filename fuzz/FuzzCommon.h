@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fuzz targets share: the input as bytes, the settings its last byte picks, and
 // the path a picture takes in the program (load, prepare for a size, draw).

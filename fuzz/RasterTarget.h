@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the targets of the library-read kinds share: the facts read, then the first frame or
 // page decoded at its size and reduced, every promise of the readers checked.

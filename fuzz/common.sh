@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by scripts/fuzz-replay.sh and scripts/fuzz-campaign.sh (sourced, not run).
 # Expects $here (the project folder) and $build (the fuzz build folder).
 
@@ -7,7 +8,7 @@ fuzz_check_tools() {
   command -v clang++ >/dev/null || missing=1
   [ -n "$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null)" ] || missing=1
   if [ "$missing" -ne 0 ]; then
-    echo "fuzz: clang++ or its libFuzzer runtime is missing; run scripts/setup.sh first." >&2
+    echo "fuzz: clang++ or its libFuzzer runtime is missing; run scripts/setup.sh --test first." >&2
     exit 1
   fi
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: an animated GIF or WebP played through, frame after frame, twice over (the
 // second time after a rewind), as the windows play it.
 #include "FuzzCommon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a Windows bitmap file loaded, prepared and drawn as the picture holder does.
 #include "FuzzCommon.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the EXIF segment of a camera photo. The input is an APP1 segment's data; its
 // Orientation tag is read alone and from a small JPEG file that carries the segment, and
 // the picture is decoded upright.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: what the details panel reads from a file without widgets: the bitmap header
 // from the file's first bytes, and a date value turned into its day and back.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a HEIC or AVIF file's facts, then its primary image (or a thumbnail that
 // covers the size asked) decoded and reduced, with a stop after as many asks as the last byte
 // picks when its low bit is set.

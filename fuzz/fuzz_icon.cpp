@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: an icon file loaded, prepared and drawn as the picture holder does.
 #include "FuzzCommon.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a PNG file's facts, then its first image at full size or reduced toward a
 // thumbnail (the last byte picks which, and whether the decoding is stopped part way).
 #include "FuzzCommon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a camera raw file's facts, then its preview or its development decoded and
 // reduced (the preview when it covers the size asked), with a stop after as many asks as the last byte
 // picks when its low bit is set.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a bitmap or JPEG file is loaded, converted to every pixel format but Custom,
 // written as a bitmap file and read back, and the pixels must come back unchanged; the
 // 24-bit form also goes out as a JPEG file that must read back at its size.

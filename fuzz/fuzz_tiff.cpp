@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a TIFF file's facts, then its first page decoded at its size and reduced to a
 // thumbnail (from a reduced copy when the file holds one), with a stop after as many asks as
 // the last byte picks when its low bit is set.

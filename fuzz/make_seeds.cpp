@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora of the fuzz targets into <out>/<target>/: bitmap files in every
 // pixel format the writer knows plus the forms it never writes (run-length data, bit fields,
 // core headers, an embedded colour profile), icon files of every image layout, and JPEG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/Animation.h"
 #include "picture/Failure.h"
 #include "picture/Limits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Animated GIF and WebP files played frame after frame: each frame is the whole canvas as it
 // stands after that frame (GIF disposal applied, WebP blended by libwebp's animation decoder),

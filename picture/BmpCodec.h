@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows bitmap file layout: reading (core and information headers, bit fields,
 // run-length-encoded 4- and 8-bit data) and writing.

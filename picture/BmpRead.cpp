@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a Windows bitmap file: core (12-byte) and information (40 bytes or more) headers,
 // colour tables, bit-field masks, uncompressed rows and run-length-encoded 4- and 8-bit data.
 // Every read is bounds-checked against the file; every size is checked before allocating.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a Windows bitmap file: run-length-encoded images read from a file and unchanged
 // go out as read behind a new file header; every other image device-independent.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/ClipboardForm.h"
 #include "picture/Bitmap.h"
 #include "picture/Failure.h"

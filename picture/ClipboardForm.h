@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The form in which a graphic goes onto the clipboard.
 #include <vector>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Embedded colour profiles (ICC): the colours a file means, turned into the sRGB the screen
 // shows. Only a profile's primaries are applied; its tone curve is taken as sRGB's, so dark

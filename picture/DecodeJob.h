@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The work a decode worker does for a picture, and what it hands back.
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The bitmap model: a device-independent bitmap in any of the pixel formats, or the
 // device-dependent (screen) form. Plain data, shared between bitmaps through

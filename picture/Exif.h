@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one EXIF fact the pictures use: how a photo's pixels are stored (its Orientation tag).
 #include <cstddef>

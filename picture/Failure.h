@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one failure type of the program: it carries the user-visible text.
 #include <stdexcept>

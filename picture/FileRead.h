@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a picture file whole. Only a regular file is read: a pipe or device with a
 // picture's name would block the caller or never end.

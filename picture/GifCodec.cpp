@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF files through giflib, reading from memory. The facts walk the blocks without
 // decompressing a pixel; the decoding takes the first frame's rows as they come.
 #include "picture/GifCodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // GIF files through giflib: the logical screen, the frames' delays and loop count, and the
 // first frame on the screen, reduced while decoding when a smaller size is asked.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A GIF's frames composited on its screen: each frame drawn over what the one before left,
 // after that one's disposal (its area cleared, or the canvas put back as it was before it).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // giflib reading from memory, shared by the GIF readers.
 #include "picture/GifRead.h"
 #include <algorithm>

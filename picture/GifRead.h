@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The giflib pieces the GIF readers share (the facts, the first frame, the animation's frames):
 // reading from memory, opening with the screen checked, and the extension blocks.

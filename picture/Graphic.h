@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The common face of the three kinds of graphic a picture holder can hold.
 #include <cstdint>

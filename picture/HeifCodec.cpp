@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading HEIF files: libheif parses the boxes and decodes (HEVC through libde265, AV1 through
 // dav1d or aom); the one thing read here by hand is whether the file carries turns or mirrors
 // of its own, which decides whether its EXIF orientation applies.

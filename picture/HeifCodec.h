@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // HEIF files through libheif: HEIC (HEVC) and AVIF (AV1) pictures from phones and cameras.
 // The primary image is shown, turned and mirrored as the file's own properties say (or by its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Icon file layout: header, directory and the images it points to.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every call into libjpeg lives in this file. libjpeg reports a fatal error by calling
 // error_exit, which must not return; ours longjmps back to the step that made the call.
 // So each step that calls libjpeg (the Step* functions) is a plain function with its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The libjpeg front: header reading, decoding and encoding of in-memory data.
 // libjpeg's error exit is turned into Failure("JPEG error #<code>"); nothing here

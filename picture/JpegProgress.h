@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // When libjpeg's progress hook turns into a "running" report. Kept apart from the codec
 // so the throttle can be tested with a fake tick.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading JPEG XL files: libjxl's decoder fed a piece at a time, so a stop is heard between
 // pieces and a file cut short keeps what was decoded; the pixels come out as stored (the
 // orientation is the shared step's) as 8-bit RGBA.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // JPEG XL files through libjxl: bare codestreams and the container, lossy and lossless; an
 // animation shows its first frame.

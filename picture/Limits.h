@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Limits every reader enforces before allocating, so a crafted header cannot
 // make the program allocate without bound. Documented in docs/architecture.md.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rounding rules shared by every geometry rule of the program.
 // Round takes a long double on purpose: a product first stored in a double

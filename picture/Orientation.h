@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a photo's stored pixels become the upright picture: the eight values of the EXIF
 // Orientation tag as a mirror of the stored rows and a swap of the sides, and the turning of

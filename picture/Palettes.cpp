@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed palettes of this platform: the 16 VGA colours and a 256-entry halftone palette.
 #include <cmath>
 #include "picture/DibImage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The picture holder: empty or exactly one graphic, which it owns.
 #include <functional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The memory the thumbnail decodes of a window may hold at once. The decoded-size limit
 // (picture/Limits.h) holds per file; this holds for the decodes of a page together, so a page

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/PictureFormats.h"
 #include <QFileInfo>
 #include "picture/Bitmap.h"
@@ -14,8 +15,12 @@ struct FormatRow {
     const char* description;
     GraphicKind kind;
 };
-// Registration order; look-ups walk it from the last row to the first.
+// Registration order; look-ups walk it from the last row to the first, so the other names
+// of JPEG files and bitmaps, first here, come last in every mask and filter.
 const FormatRow kRows[] = {
+    {"dib", "Bitmaps", GraphicKind::Bitmap},
+    {"jfif", "JPEG Image File", GraphicKind::Jpeg},
+    {"jpe", "JPEG Image File", GraphicKind::Jpeg},
     {"srw", "Camera Raw File", GraphicKind::Raw},
     {"pef", "Camera Raw File", GraphicKind::Raw},
     {"raf", "Camera Raw File", GraphicKind::Raw},
@@ -138,14 +143,10 @@ QString ExtensionOf(const QString& name)
 
 bool IsImageExtension(const QString& ext)
 {
-    QString e = ext; // the caller's string keeps ".jpeg"
-    if (e == QLatin1String(".jpeg"))
-        e = QStringLiteral(".jpg");
-    if (e == QLatin1String(".jpg") || e == QLatin1String(".bmp") || e == QLatin1String(".ico"))
-        return true;
+    // Every registered extension but the metafiles', written in lower case with its period.
     const std::optional<GraphicKind> kind =
-        e.startsWith(QLatin1Char('.')) && e == e.toLower() ? KindForExtension(e.mid(1)) : std::nullopt;
-    return kind && IsOtherKind(*kind);
+        ext.startsWith(QLatin1Char('.')) && ext == ext.toLower() ? KindForExtension(ext.mid(1)) : std::nullopt;
+    return kind && *kind != GraphicKind::Metafile;
 }
 
 QString ShownExtensions()

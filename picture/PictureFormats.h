@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The registry of picture file formats: which kind of graphic an extension loads as, the
 // file-dialog filters and file-list masks built from it, the one rule for a name's extension,
@@ -27,8 +28,9 @@ QString DialogFilter(std::optional<GraphicKind> kind);
 // The extension of a file name or path with its period, as written ("" when the last part
 // of the path has none): "a/b.JPG" gives ".JPG".
 QString ExtensionOf(const QString& name);
-// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".bmp", ".ico",
-// ".png", ".gif", ".webp", ".tif", ".tiff" exactly (callers lower-case first).
+// True for the extensions the browser shows as pictures: ".jpg", ".jpeg", ".jpe", ".jfif",
+// ".bmp", ".dib", ".ico", ".png", ".gif", ".webp", ".tif", ".tiff" exactly (callers
+// lower-case first).
 bool IsImageExtension(const QString& ext);
 // The extensions of the pictures shown, with their periods, in the registry's order:
 // ".jpg, .jpeg, .bmp, ..." for messages that name them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a page cell holds of a picture file: the facts its header gives and one copy reduced to
 // the cell, never the file's bytes nor a full-size bitmap. The header is read at page load (a

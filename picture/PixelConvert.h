@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pixel access and conversion between the bitmap model's forms: reading rows as RGB,
 // writing RGB into any depth (nearest colour for colour tables), and the new images that

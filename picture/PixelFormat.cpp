@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/PixelFormat.h"
 
 static const char* const kNames[] = {"Device", "1-bit",  "4-bit",  "8-bit", "15-bit",

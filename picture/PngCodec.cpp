@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG files. The facts come from our own walk over the chunks the head holds (it may stop
 // anywhere); the pixels from libspng, chosen over libpng because it reports errors by
 // return value (no longjmp across our frames), reads from memory without copying, hands

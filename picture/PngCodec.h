@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PNG files through libspng: the facts of the header chunks and the first image, 8 bits a
 // channel, reduced while decoding when a smaller size is asked.

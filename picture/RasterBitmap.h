@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A PNG, GIF, WebP or TIFF file at full size: its first frame or page decoded, upright and in
 // sRGB, over white where it is transparent, held as a 24-bit bitmap so that every window, save

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures of the kinds read through a library of their own (PNG, GIF, WebP, TIFF): what a
 // reader gives, before the shared steps (colour profile to sRGB, EXIF orientation, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The kinds read through a library of their own (PNG, GIF, WebP, TIFF) as the rest of the
 // picture layer sees them: which kind a file's bytes are, its facts, and its first frame or

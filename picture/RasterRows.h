@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the PNG and GIF readers share: the size check before anything is allocated, and the
 // output image filled row by row, reduced by box averages as the rows arrive.

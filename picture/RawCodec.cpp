@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading camera raw files: LibRaw opens the bytes (on its buffer stream, so nothing is read
 // past them), gives the facts, the embedded preview's bytes and the development.
 #include "picture/RawCodec.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Camera raw files (DNG, CR2, CR3, NEF, ARW, ORF, RW2, RAF, PEF, SRW) through LibRaw. A view
 // that a preview serves takes the largest preview the camera embedded (decoded by our JPEG

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a picture becomes a saved file, for every saver (the save window, the zoom window's
 // save, the command-line tool): the full-size bitmap of any graphic, the thumbnail size and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The few screen facts the picture layer needs, handed to it at start (and by tests)
 // instead of being read from a display.

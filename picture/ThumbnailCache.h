@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The thumbnail cache the desktop shares: file managers and viewers keep small PNG copies of
 // pictures under $XDG_CACHE_HOME/thumbnails, one folder a size class, each named after the MD5

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a page cell knows of its picture file from the file's header.
 #include <cstdint>

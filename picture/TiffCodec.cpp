@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading TIFF files from memory through libtiff. The file is read through our own procedures
 // over the bytes given (never past them, never mapped, never written); libtiff's messages go to
 // this handle only, never to the terminal; its RGBA interface decodes one strip or tile row at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TIFF files through libtiff, read from memory: the first page (or a reduced-resolution copy of
 // it stored in the file) in any photometric libtiff's RGBA interface knows, JPEG-compressed,

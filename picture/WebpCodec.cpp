@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading WebP files: the header and chunks through the demux library (which takes a file cut
 // short), the first frame's bitstream through libwebp's incremental decoder, fed a piece at a
 // time so a stop is heard and a file cut short keeps the rows it holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // WebP files through libwebp and its demux library: still pictures (lossy, lossless, with
 // alpha) and animations, whose first frame is shown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An animated WebP's frames through libwebp's animation decoder, which blends and disposes
 // them on its canvas.
 #include <cstring>

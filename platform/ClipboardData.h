@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the clipboard offers for a copied picture. Its PNG is encoded on a worker thread as
 // soon as the picture is copied, so a paste into another program, which asks the window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file-system services behind Platform, over POSIX and Qt. Both the real and the
 // scripted platform use them, so tests exercise the same code the program runs.

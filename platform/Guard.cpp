@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Guard.h"
 #include <QCoreApplication>
 #include <QCoreApplication>
@@ -22,10 +23,10 @@ QString CurrentFailureText()
     try {
         throw;
     } catch (const std::bad_alloc&) {
-        return QStringLiteral("Out of memory");
+        return QCoreApplication::translate("Guard", "Out of memory");
     } catch (const std::exception& e) {
         return QString::fromUtf8(e.what());
     } catch (...) {
-        return QStringLiteral("Unknown failure");
+        return QCoreApplication::translate("Guard", "Unknown failure");
     }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every handler runs inside a guard: a failure it does not catch itself reaches the
 // top-level error report instead of unwinding through Qt's frames (which are built

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two message boxes every window shows, with the application's name as caption:
 // information for refused input, an error for a failure.

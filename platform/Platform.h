@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every service the windows use by its desktop role goes through this one interface.
 // QtPlatform is the real one; ScriptedPlatform records and answers for tests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtPlatform.h"
 
 #include "platform/ClipboardData.h"
@@ -33,7 +34,8 @@ public:
     {
         const QStringList files = selectedFiles();
         if (!files.isEmpty() && FileServices::IsBlankFileName(files.constFirst())) {
-            QMessageBox::information(this, windowTitle(), QStringLiteral("Invalid file name"));
+            QMessageBox::information(this, windowTitle(),
+                                     QCoreApplication::translate("QtPlatform", "Invalid file name"));
             return;
         }
         QFileDialog::accept();
@@ -220,8 +222,9 @@ std::optional<QString> QtPlatform::RunSaveDialog(QWidget* parent, const SaveDial
     const QString folder = setup.folder.isEmpty() ? FileServices::CurrentFolder() : setup.folder;
     if (EncodeFileName(folder) != folder.toUtf8()) {
         ShowError(*this,
-                  QStringLiteral("Cannot save in the folder \"%1\": its name is not valid UTF-8, which the "
-                                 "save dialog needs. Rename the folder, or save from another one.")
+                  QCoreApplication::translate("QtPlatform",
+                                              "Cannot save in the folder \"%1\": its name is not valid UTF-8, which "
+                                              "the save dialog needs. Rename the folder, or save from another one.")
                       .arg(folder));
         return std::nullopt;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real platform: Qt Widgets for the desktop services, FileServices for the file system.
 #include "platform/Platform.h"

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtPrinters.h"
 
 #include <cstdio>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -85,8 +87,8 @@ public:
         m_painter = std::make_unique<QPainter>();
         if (!m_painter->begin(&m_printer)) {
             m_painter.reset();
-            Fail(m_target.isEmpty() ? QStringLiteral("Cannot print on %1").arg(m_name)
-                                    : QStringLiteral("Cannot write %1").arg(m_target));
+            Fail(m_target.isEmpty() ? QCoreApplication::translate("QtPrinters", "Cannot print on %1").arg(m_name)
+                                    : QCoreApplication::translate("QtPrinters", "Cannot write %1").arg(m_target));
         }
         return true;
     }
@@ -94,20 +96,20 @@ public:
     void DrawImage(const QRect& target, const QImage& image) override
     {
         if (!m_painter)
-            Fail(QStringLiteral("The print job on %1 has not begun").arg(m_name));
+            Fail(QCoreApplication::translate("QtPrinters", "The print job on %1 has not begun").arg(m_name));
         m_painter->drawImage(target, image);
         if (m_printer.printerState() == QPrinter::Error)
-            Fail(QStringLiteral("Printing on %1 failed").arg(m_name));
+            Fail(QCoreApplication::translate("QtPrinters", "Printing on %1 failed").arg(m_name));
     }
 
     void End() override
     {
         if (!m_painter)
-            Fail(QStringLiteral("The print job on %1 has not begun").arg(m_name));
+            Fail(QCoreApplication::translate("QtPrinters", "The print job on %1 has not begun").arg(m_name));
         const bool ended = m_painter->end();
         m_painter.reset();
         if (!ended || m_printer.printerState() == QPrinter::Error)
-            Fail(QStringLiteral("Printing on %1 failed").arg(m_name));
+            Fail(QCoreApplication::translate("QtPrinters", "Printing on %1 failed").arg(m_name));
         if (!m_temporary.isEmpty()) {
             // The finished file replaces the target only now, so a failed job leaves an
             // existing file alone.
@@ -115,7 +117,7 @@ public:
             umask(mask);
             chmod(QFile::encodeName(m_temporary).constData(), 0666 & ~mask);
             if (std::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) != 0)
-                Fail(QStringLiteral("Cannot write %1").arg(m_target));
+                Fail(QCoreApplication::translate("QtPrinters", "Cannot write %1").arg(m_target));
             m_temporary.clear();
         }
         m_ended = true;
@@ -128,8 +130,8 @@ private:
         // Shown to the user in the dialog, so with replacement characters.
         const QString suggested = DisplayName(QFileInfo(documentName).completeBaseName()) + QStringLiteral(".pdf");
         SaveDialogSetup setup;
-        setup.title = QStringLiteral("Print to PDF file");
-        setup.filter = QStringLiteral("PDF files (*.pdf)|*.pdf");
+        setup.title = QCoreApplication::translate("QtPrinters", "Print to PDF file");
+        setup.filter = QCoreApplication::translate("QtPrinters", "PDF files (*.pdf)|*.pdf");
         setup.fileName = suggested;
         const std::optional<QString> chosen = m_dialogs.RunSaveDialog(m_parent, setup);
         if (!chosen || chosen->isEmpty())
@@ -140,7 +142,7 @@ private:
         QTemporaryFile temporary(m_target + QStringLiteral(".XXXXXX"));
         temporary.setAutoRemove(false);
         if (!temporary.open())
-            Fail(QStringLiteral("Cannot write %1").arg(m_target));
+            Fail(QCoreApplication::translate("QtPrinters", "Cannot write %1").arg(m_target));
         m_temporary = temporary.fileName();
         temporary.close();
         m_printer.setOutputFileName(m_temporary);

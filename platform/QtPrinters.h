@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The printers through Qt Print Support: the installed queues (CUPS on Linux) and the PDF
 // file entry. The real platform serves its printer calls from here; a test platform may do

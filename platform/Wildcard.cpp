@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-name wildcard matching in the old desktop manner: "*" is any run of characters,
 // "?" exactly one, everything else literal, letter case ignored.
 #include "platform/Platform.h"

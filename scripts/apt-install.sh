@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the named Debian packages that are not installed yet: one `apt-get update`, then
 # one `apt-get install -y` of the missing ones (as root, or through sudo).
 # Usage: scripts/apt-install.sh package...

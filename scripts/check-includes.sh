@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a file includes a header of a layer that may not depend on it. A layer may
 # include its own headers and those of the layers it builds on:
 #   base < picture < platform < controls < ui < app;  tools builds on picture (and base) alone.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian package into a fresh minimal Debian 12 root, with apt resolving its
 # dependencies there, and runs the installed programs: proof that the package's Depends name
 # everything the programs need. Downloads a Debian 12 base from the mirror and takes minutes,

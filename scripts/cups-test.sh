@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test against a real print queue: starts a CUPS scheduler of its own on the loopback
 # interface, with its configuration, spool, cache and logs in a temporary folder, adds a
 # cups-pdf queue, runs the test with CUPS_SERVER pointing at it, and stops the scheduler.
@@ -14,11 +15,11 @@ set -uo pipefail
 skip() { echo "SKIPPED: $*"; exit 77; }
 
 [ $# -ge 1 ] || { echo "usage: $0 TEST-EXECUTABLE [ARGS...]" >&2; exit 2; }
-command -v cupsd >/dev/null || skip "cupsd is not installed (scripts/setup.sh installs cups)"
-command -v lpadmin >/dev/null || skip "lpadmin is not installed (scripts/setup.sh installs cups)"
+command -v cupsd >/dev/null || skip "cupsd is not installed (scripts/setup.sh --test installs cups)"
+command -v lpadmin >/dev/null || skip "lpadmin is not installed (scripts/setup.sh --test installs cups)"
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [ -f "$ppd" ] && [ -e /usr/lib/cups/backend/cups-pdf ] ||
-  skip "the cups-pdf backend is not installed (scripts/setup.sh installs printer-driver-cups-pdf)"
+  skip "the cups-pdf backend is not installed (scripts/setup.sh --test installs printer-driver-cups-pdf)"
 [ "$(id -u)" -eq 0 ] || skip "the cups-pdf backend needs a scheduler running as root"
 
 work=$(mktemp -d /tmp/lumivue-cups.XXXXXX) || skip "no temporary folder"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds every fuzz target and runs each for a given time (the campaigns; not part of the
 # test command). Usage: scripts/fuzz-campaign.sh [seconds per target, default 1800] [target...]
 # Each target keeps its growing corpus in <build>/campaign/<target>/corpus between campaigns

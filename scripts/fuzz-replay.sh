@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the fuzz targets with clang and replays, for each target, its committed corpus
 # (fuzz/corpus/<target>/), its regression files (tests/picture/regressions/) and the seeds
 # the project's encoders make, then a fixed number of mutations with a fixed seed. The same

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the tests that decode pictures on worker threads with ThreadSanitizer, in a build
 # folder of their own, and runs them. Fails when a test fails or a data race is reported.
 #   scripts/tsan.sh [build folder]      (default: build/tsan)

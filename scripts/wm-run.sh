@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on the X display in DISPLAY with a window manager (openbox) managing its
 # windows, as on a desktop: framing, maximising and focus are the window manager's doing.
 # Started by ctest inside xvfb-run. Exits 77 (skipped) when openbox is missing.
 set -euo pipefail
-command -v openbox >/dev/null || { echo "openbox is missing: scripts/setup.sh installs it"; exit 77; }
+command -v openbox >/dev/null || { echo "openbox is missing: scripts/setup.sh --test installs it"; exit 77; }
 config=$(mktemp -d)
 wm=
 trap '[ -n "$wm" ] && kill "$wm" 2>/dev/null; wait 2>/dev/null; rm -rf "$config"' EXIT

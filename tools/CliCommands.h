@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands of lumivue-picture; each returns the process's exit status.
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `info FILE...`: one block of "key: value" lines per file.
 #include <QStringList>
 #include "picture/Bitmap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `render FILE OUT.png [--fit WxH]`: the picture drawn as the viewer draws it, written as PNG.
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `save FILE OUT.bmp|OUT.jpg ...`: the save window's rules without the window.
 #include <QFileInfo>
 #include "CliCommands.h"
@@ -39,21 +40,24 @@ SaveOptions ReadOptions(const CommandLine& line, GraphicKind target)
         o.pixelFormat = f;
     }
     o.mono = line.flags.contains(QStringLiteral("mono"));
+    // Values the save rules refuse are mistakes in the command line as much as unknown ones.
+    if (o.pixelFormat == TPixelFormat::Custom)
+        throw UsageError {QStringLiteral("Invalid pixel format")};
     if (o.mono && o.pixelFormat && *o.pixelFormat != TPixelFormat::Bit1)
-        throw Failure("Cannot be mono unless 1-bit selected");
+        throw UsageError {QStringLiteral("Cannot be mono unless 1-bit selected")};
     if (line.values.contains(QStringLiteral("quality"))) {
         const auto q = ParseInt(line.values.value(QStringLiteral("quality")), 1, 100);
         if (!q)
-            throw Failure("Invalid compression rate");
+            throw UsageError {QStringLiteral("Invalid compression rate")};
         o.quality = *q;
     }
     o.progressive = line.flags.contains(QStringLiteral("progressive"));
     if (o.progressive && o.quality == 100)
-        throw Failure("Can only encode if quality less than 100");
+        throw UsageError {QStringLiteral("Can only encode if quality less than 100")};
     if (line.values.contains(QStringLiteral("thumbnail"))) {
         const auto m = ParseInt(line.values.value(QStringLiteral("thumbnail")), 1, PictureLimits::kMaxSide);
         if (!m)
-            throw Failure("Invalid max size");
+            throw UsageError {QStringLiteral("Invalid max size")};
         o.thumbnail = *m;
     }
     return o;

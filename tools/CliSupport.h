@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared pieces of the lumivue-picture commands: argument splitting, loading, and the
 // bitmap forms of a picture that the save and render commands work on.

@@ -1,12 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/lib/Application.h"
 #include "app/lib/Remember.h"
 #include <QIcon>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 #include "platform/Guard.h"
 #include "picture/JpegImage.h"
 #include "platform/Platform.h"
@@ -24,6 +28,25 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
     setDesktopFileName(QString::fromLatin1(kAppId));
     Q_INIT_RESOURCE(icon);
     setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kAppId), QIcon(QStringLiteral(":/lumivue/lumivue.svg"))));
+    LoadTranslations();
+}
+
+void TApplication::LoadTranslations()
+{
+    // Qt's own texts (file dialogs, message-box buttons) from the distribution's translations
+    // of Qt, and the program's from beside its installed data, each for the user's locale when
+    // there is one; English is built in.
+    const QLocale locale;
+    const std::pair<QString, QString> sources[] = {
+        {QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)},
+        {QStringLiteral("lumivue"), applicationDirPath() + QStringLiteral("/../share/lumivue/translations")}};
+    for (const auto& [name, folder] : sources) {
+        auto* translator = new QTranslator(this);
+        if (translator->load(locale, name, QStringLiteral("_"), folder))
+            installTranslator(translator);
+        else
+            delete translator;
+    }
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object: its title, the screen facts handed to the picture layer,
 // and the backstop that turns a failure escaping every guard into the top-level report.
@@ -21,6 +22,8 @@ public:
     static void InitPictureLayer(Platform& platform);
 
 private:
+    void LoadTranslations();
+
     Platform* m_platform = nullptr;
 };
 

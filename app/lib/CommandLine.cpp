@@ -1,6 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/lib/CommandLine.h"
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include <QDir>
 #include <QTextStream>
 #include "base/FileNames.h"
@@ -22,11 +25,14 @@ constexpr const char* kUsage = "Usage: lumivue [FOLDER | FILE]\n"
                                "Without an argument the viewer starts in the working folder; started in the\n"
                                "home folder, in the folder shown last, else the pictures folder.\n";
 
-// Why the path cannot be started in, empty when it can. Asked of the name's own bytes.
-QString ProblemWith(const QByteArray& path, const struct stat& st, bool exists)
+// Why the path cannot be started in, empty when it can. Asked of the name's own bytes;
+// `statError` is the errno of a failed stat, 0 when it succeeded.
+QString ProblemWith(const QByteArray& path, const struct stat& st, int statError)
 {
-    if (!exists)
+    if (statError == ENOENT)
         return QStringLiteral("no such file or folder");
+    if (statError != 0)
+        return QString::fromLocal8Bit(std::strerror(statError)); // "Permission denied", ...
     if (S_ISDIR(st.st_mode))
         return ::access(path.constData(), R_OK | X_OK) == 0 ? QString() : QStringLiteral("the folder cannot be read");
     if (!S_ISREG(st.st_mode))
@@ -40,6 +46,36 @@ StartRequest Mistake(QTextStream& err, const QString& text)
     err.flush();
     return StartRequest {true, 2, {}, {}};
 }
+}
+
+QStringList WithoutQtOptions(const QStringList& arguments)
+{
+    // As QGuiApplication and QApplication read them, with one dash or two; a value follows the
+    // option as the next argument or after "=".
+    static const QStringList withValue {
+        "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "geometry", "qwindowtitle",
+        "title",    "qwindowicon",        "icon",          "session", "display",         "name",     "visual",
+        "style",    "stylesheet",         "qmljsdebugger"};
+    static const QStringList alone {"reverse", "testability", "widgetcount", "nograb", "dograb", "sync"};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--")) {
+            kept += arguments.mid(i);
+            break;
+        }
+        const QString name = arg.startsWith(QLatin1String("--")) ? arg.mid(2)
+            : arg.startsWith(QLatin1Char('-'))                   ? arg.mid(1)
+                                                                 : QString();
+        const qsizetype equals = name.indexOf(QLatin1Char('='));
+        if (equals > 0 && withValue.contains(name.left(equals)))
+            continue;
+        if (withValue.contains(name))
+            ++i; // and its value
+        else if (!alone.contains(name))
+            kept.append(arg);
+    }
+    return kept;
 }
 
 StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -75,8 +111,8 @@ StartRequest ReadCommandLine(const QStringList& arguments, QTextStream& out, QTe
     const QString& given = paths.first();
     const QByteArray bytes = EncodeFileName(given);
     struct stat st {};
-    const bool exists = !bytes.isEmpty() && ::stat(bytes.constData(), &st) == 0;
-    if (const QString problem = ProblemWith(bytes, st, exists); !problem.isEmpty()) {
+    const int statError = bytes.isEmpty() ? ENOENT : ::stat(bytes.constData(), &st) == 0 ? 0 : errno;
+    if (const QString problem = ProblemWith(bytes, st, statError); !problem.isEmpty()) {
         err << "lumivue: cannot open \"" << DisplayName(given) << "\": " << problem
             << "; starting in the working folder\n";
         err.flush();

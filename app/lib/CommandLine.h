@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The viewer's command line: at most one folder or file to start in, `--help` and `--version`.
 #include <QString>
@@ -13,6 +14,11 @@ struct StartRequest {
     QString fileName;     // the file of that folder to show and choose; empty: none
     bool remember = true; // read and keep the window's state between runs
 };
+
+// The arguments without Qt's own options (-platform NAME, -style NAME, -reverse, ...), which
+// the application object takes for itself: what the viewer's own reading is left with, before
+// that object exists.
+QStringList WithoutQtOptions(const QStringList& arguments);
 
 // Reads the arguments after the program's name. Help and version go to `out`; mistakes, and
 // a folder or file that cannot be opened (the start is then the usual one), go to `err`.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the viewer keeps between runs: the main window's place, size and maximised state, the
 // page size, the file type and the folder last shown, with QSettings in the user's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the file search on a large generated tree against find(1) on the same tree.
 //
 //   lumivue-bench-search [--files N] [--folders N] [--text T] [--runs N] [--keep]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Outside programs run on the same files: libjpeg-turbo's djpeg and vipsthumbnail, and this
 // benchmark itself in a fresh process. Times are wall-clock milliseconds; CPU time is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmark's pictures, made with the program's own JPEG encoder: camera-sized photos
 // (gradients and noise, which compress about as a photo does) and a folder of thousands of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The measurements made on the real main window, each in a process of its own (the parent
 // starts this program again with --child). Results are printed as "name value" lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Watches the main window paint: which thumbnails have been drawn with their picture ready,
 // and when the page the benchmark waits for is complete. The time is taken after the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmark's one table: every figure, its ratio to each baseline, and the goals.
 #include <QMap>

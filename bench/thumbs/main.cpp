@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lumivue-bench-thumbs: how fast the main window shows pages of camera-sized photos, against
 // the full-size decoding of every thumbnail, djpeg and vipsthumbnail on the same files.
 //

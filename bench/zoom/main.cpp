@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window benchmark: a 12-MP and a 48-MP photo-like picture zoomed from fit to 200 per
 // cent in ten steps and back, then scrolled across at 200 per cent, in the real window
 // offscreen. Each step is timed from the click to the window painted, with the process's peak

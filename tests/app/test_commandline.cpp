@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -105,6 +108,12 @@ private slots:
             QStringLiteral("caf") + QChar(0xDCE9) + QStringLiteral(".jpg"); // as DecodeFileName gives it
         QTest::newRow("file not UTF-8") << QStringList {"pics/" + cafe} << false << 0 << "@/pics" << cafe << ""
                                         << "";
+        // Any other reason stat gives is the system's own words.
+        QTest::newRow("through a file: the system's reason") << QStringList {"@/pics/a.jpg/b.jpg"} << false << 0 << ""
+                                                             << ""
+                                                             << ""
+                                                             << "^lumivue: cannot open \"@/pics/a.jpg/b.jpg\": " +
+                QRegularExpression::escape(QString::fromLocal8Bit(std::strerror(ENOTDIR))) + ";";
         QTest::newRow("device: working folder") << QStringList {"/dev/null"} << false << 0 << ""
                                                 << ""
                                                 << ""
@@ -134,6 +143,27 @@ private slots:
             else
                 QVERIFY2(QRegularExpression(ResolvePattern(pattern)).match(text).hasMatch(), qPrintable(text));
         }
+    }
+
+    // Qt's options are left to the application object, the viewer's own kept in their order.
+    void qtOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("value as the next argument")
+            << QStringList {"-platform", "offscreen", "--fast"} << QStringList {"--fast"};
+        QTest::newRow("two dashes, value after =") << QStringList {"--style=fusion", "pics"} << QStringList {"pics"};
+        QTest::newRow("flags and values mixed")
+            << QStringList {"-reverse", "pics", "-qwindowtitle", "T", "--no-remember"}
+            << QStringList {"pics", "--no-remember"};
+        QTest::newRow("after --, names") << QStringList {"--", "-platform", "x"}
+                                         << QStringList {"--", "-platform", "x"};
+        QTest::newRow("not Qt's") << QStringList {"-platforms", "-h"} << QStringList {"-platforms", "-h"};
+    }
+    void qtOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QTEST(WithoutQtOptions(arguments), "kept");
     }
 };
 

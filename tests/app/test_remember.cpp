@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the viewer keeps between runs: the start folder's rules, and the window's state
 // written and read back into another window.
 #include <QDir>

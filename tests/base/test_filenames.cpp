@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File names kept as their bytes: decoding, encoding back and showing.
 #include <QtTest>
 #include "base/FileNames.h"

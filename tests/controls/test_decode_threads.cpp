@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Thumbnails decoded on worker threads: each finished picture lands on its own control, a
 // page that was left drops its decodes, and controls, pictures or the queue may go away while
 // workers run. Built with ThreadSanitizer by scripts/tsan.sh.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder list and the drive list: their entries, and opening a folder.
 #include <QDir>
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file list: what it lists, in which order, how often it reads the folder, and when
 // it reports a change.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image control and its decode queue: where the picture is drawn, that painting never
 // prepares (decodes) a picture, and how waiting decodes are dropped, reported and run.
 #include <QContextMenuEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The radio group and the edit box with arrows.
 #include <QLineEdit>
 #include <QRadioButton>

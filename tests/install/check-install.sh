@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a temporary folder and checks what lands there: exactly the expected
 # files, a menu entry and an AppStream file their validators pass, man pages that format
 # without warnings, and programs that start.
@@ -7,7 +8,7 @@ set -euo pipefail
 build="$1"
 for tool in desktop-file-validate appstreamcli; do
   if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed (scripts/setup.sh installs it)"
+    echo "SKIP: $tool is not installed (scripts/setup.sh --test installs it)"
     exit 77
   fi
 done
@@ -22,8 +23,10 @@ expected=(
   /usr/share/applications/$id.desktop
   /usr/share/metainfo/$id.metainfo.xml
   /usr/share/icons/hicolor/scalable/apps/$id.svg
-  /usr/share/man/man1/lumivue.1
-  /usr/share/man/man1/lumivue-picture.1
+  /usr/share/man/man1/lumivue.1.gz
+  /usr/share/man/man1/lumivue-picture.1.gz
+  /usr/share/doc/lumivue/changelog.gz
+  /usr/share/doc/lumivue/copyright
 )
 for size in 16 32 48 64 128 256; do
   expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -40,17 +43,22 @@ done
 # Warnings count as failures: a validator that only warns today rejects the file tomorrow.
 out="$(desktop-file-validate "$dest/usr/share/applications/$id.desktop" 2>&1)" || { echo "$out"; exit 1; }
 if [ -n "$out" ]; then echo "$out"; echo "FAIL: desktop-file-validate warns"; exit 1; fi
-appstreamcli validate --no-net --explain "$dest/usr/share/metainfo/$id.metainfo.xml"
+appstreamcli validate --no-net --pedantic --explain "$dest/usr/share/metainfo/$id.metainfo.xml"
 
 if command -v man >/dev/null; then
   for page in lumivue lumivue-picture; do
-    warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$dest/usr/share/man/man1/$page.1" 2>&1 >/dev/null)"
+    warnings="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$dest/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)"
     if [ -n "$warnings" ]; then echo "$warnings"; echo "FAIL: man page $page.1 has warnings"; exit 1; fi
   done
 fi
 
 # The installed viewer answers without a display; the tool refuses a missing file as it should.
 "$dest/usr/bin/lumivue" --version | grep -qE '^lumivue [0-9]+\.[0-9]+' || { echo "FAIL: lumivue --version"; exit 1; }
+# A mistake in the arguments is answered before a display is needed.
+status=0
+usage="$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$dest/usr/bin/lumivue" --fast 2>&1)" || status=$?
+[ "$status" -eq 2 ] && grep -q "^lumivue: unknown option '--fast'" <<<"$usage" ||
+  { echo "FAIL: lumivue --fast without a display exited $status: $usage"; exit 1; }
 status=0
 "$dest/usr/bin/lumivue-picture" info "$dest/none.jpg" >/dev/null || status=$?
 [ "$status" -eq 1 ] || { echo "FAIL: lumivue-picture info on a missing file exited $status, not 1"; exit 1; }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Animated GIF and WebP frames against other programs' reading of the same files: the GIF's
 // composited frames as ImageMagick coalesces them (disposal modes included), the lossless
 // WebP's frames as the pictures it was made from. A damaged frame is played in the window

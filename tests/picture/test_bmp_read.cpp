@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Windows bitmap files: every depth and header, colour tables, masks, hostile
 // headers, truncation and run-length-encoded data.
 #include <limits>

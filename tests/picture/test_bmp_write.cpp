@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing Windows bitmap files: every target pixel format through writing and reading,
 // files written back byte for byte, run-length-encoded and core-header files, palettes.
 #include <QTest>

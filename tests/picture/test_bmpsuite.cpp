@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conformance over the public BMP suite in the corpus folder (skipped when it is absent):
 // good files load and look like their references, questionable ones load or fail with one
 // of the reader's own texts, bad ones never crash.

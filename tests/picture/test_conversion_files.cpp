@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Written files: an independent reader agrees with ours, a failed save keeps the old file,
 // the clipboard form of each kind, and the size rules of each kind.
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a picture from a file that is not an ordinary picture file: a named pipe, a
 // folder, a file larger than any picture may decode to.
 #include <future>

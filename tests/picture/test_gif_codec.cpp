@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GIF files: those ImageMagick writes (transparency, animation, frames inside the screen,
 // interlacing) compared pixel for pixel with its own reading of the first frame; damaged and
 // hostile files built here.
@@ -119,7 +120,7 @@ void TestGifCodec::matchesConvert_data()
 void TestGifCodec::matchesConvert()
 {
     if (!HaveConvert())
-        QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+        QSKIP("ImageMagick's convert is missing (scripts/setup.sh --test installs it)");
     QFETCH(QStringList, make);
     QFETCH(QList<int>, delays);
     QFETCH(int, loops);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HEIC and AVIF files made by heif-enc (and, for turns and mirrors the file carries, by
 // libheif's encoder here), decoded by us and compared with heif-convert's decoding turned by
 // ImageMagick; damaged and hostile files.

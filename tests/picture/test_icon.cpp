@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Icon files: directory reading, the choice of image for the screen, decoding of every
 // image layout, drawing, and hostile files. Every file is built here.
 #include <QBuffer>

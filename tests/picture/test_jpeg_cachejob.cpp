@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG picture's display cache decoded away from the picture: the job it hands out, the
 // result taken back, stopping a job, and the full-size reference path.
 #include <thread>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libjpeg front's decoder: header facts, pixels against djpeg, truncated and hostile
 // files, CMYK colours, limits.
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libjpeg front's encoder: quality tables, progressive and greyscale files, colours.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // JPEG files for the JPEG tests, made with libjpeg directly (so the decoder is not tested
 // against its own encoder alone), and libjpeg-turbo's djpeg as an independent reference.

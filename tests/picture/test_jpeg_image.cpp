@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The JPEG picture: loading, decoding on need (full size or a reduced display cache),
 // copies, and writing back.
 #include <QPainter>

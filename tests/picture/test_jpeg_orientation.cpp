@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera photos: the EXIF orientation turns every form of the picture upright (size, full
 // decode, the reduced copies of both cache paths), a bad tag leaves it as stored, and an
 // embedded colour profile maps the colours to sRGB.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress of JPEG decoding and encoding: the per cent done, the 500 ms throttle on the
 // screen tick, the rows each report covers, and a handler that asks to stop.
 #include <QtTest>

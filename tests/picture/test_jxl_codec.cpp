@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG XL files made by cjxl, decoded by us and compared with djxl's decoding (turned back to
 // the stored orientation where the file has one); damaged files.
 #include <QBuffer>

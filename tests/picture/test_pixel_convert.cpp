@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap model's sizes and pixels: strides and limits, bit-field channels, nearest
 // colours, pixel-format, monochrome and size changes, palettes and the drawing image.
 #include <QElapsedTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG files: those ImageMagick writes in every colour type and depth, read back and compared
 // pixel for pixel with its own reading; the facts of their chunks; damaged and hostile files.
 #include <QColorSpace>
@@ -128,7 +129,7 @@ void TestPngCodec::matchesConvert_data()
 void TestPngCodec::matchesConvert()
 {
     if (!HaveConvert())
-        QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+        QSKIP("ImageMagick's convert is missing (scripts/setup.sh --test installs it)");
     QFETCH(QStringList, make);
     QFETCH(QString, colourType);
     QFETCH(int, bits);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera raw files written as small DNGs (a mosaic and a JPEG preview), decoded by us and
 // compared with LibRaw's own tool, dcraw_emu: the preview it extracts, the development it
 // makes; facts, damaged and hostile files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile files through the whole picture path (load, prepare for a thumbnail and for full
 // size, draw): the files kept in regressions/ with their expected outcome, and generated
 // files for the limits and for the classes of fault other decoders met that the codec tests

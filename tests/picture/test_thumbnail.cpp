@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A page cell's picture: header facts read from the start of a file (reading on when the header
 // is longer), and the reduced copy made from the file within a memory budget.
 #include <QtTest>

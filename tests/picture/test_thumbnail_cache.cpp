@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared thumbnail cache over a cache folder of the test's own: URIs, what a lookup takes
 // or passes over, what a decode leaves behind, failures, and a cache that cannot be used.
 #include <QDateTime>
@@ -114,7 +115,7 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(target).path()));
         if (change == "convert") {
             if (QStandardPaths::findExecutable("convert").isEmpty())
-                QSKIP("ImageMagick's convert is missing (scripts/setup.sh installs it)");
+                QSKIP("ImageMagick's convert is missing (scripts/setup.sh --test installs it)");
             const QStringList args {
                 "-size", "128x96",       "xc:red", "-set",         "Thumb::URI", QString(uri).replace('%', "%%"),
                 "-set",  "Thumb::MTime", mtime,    "png:" + target};

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TIFF files made by ImageMagick and the libtiff tools, decoded by us and compared with
 // ImageMagick's decoding; damaged and hostile files built here.
 #include <QColorSpace>
@@ -80,7 +81,7 @@ private slots:
     {
         for (const char* tool : {"convert", "tiffcp", "tiffset"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP("ImageMagick or the libtiff tools are missing (scripts/setup.sh installs them)");
+                QSKIP("ImageMagick or the libtiff tools are missing (scripts/setup.sh --test installs them)");
         QVERIFY(SamplePicture(64, 48, false).save(m_dir.filePath("s.png")));
         QVERIFY(SamplePicture(64, 48, false, 99).save(m_dir.filePath("b.png")));
         QVERIFY(SamplePicture(64, 48, true).save(m_dir.filePath("a.png")));

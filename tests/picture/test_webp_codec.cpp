@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WebP files made by the webp tools, decoded by us and compared with dwebp's decoding; damaged
 // and hostile files.
 #include <QColorSpace>
@@ -35,7 +36,7 @@ private slots:
     {
         for (const char* tool : {"cwebp", "dwebp", "img2webp", "webpmux", "convert"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
-                QSKIP("the webp tools or ImageMagick are missing (scripts/setup.sh installs them)");
+                QSKIP("the webp tools or ImageMagick are missing (scripts/setup.sh --test installs them)");
         QVERIFY(SamplePicture(64, 48, false).save(m_dir.filePath("s.png")));
         QVERIFY(SamplePicture(64, 48, false, 99).save(m_dir.filePath("b.png")));
         QVERIFY(SamplePicture(64, 48, true).save(m_dir.filePath("a.png")));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file services both platforms share: listing, file facts, copying, volumes.
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the real platform that run without a user: filters, the busy cursor, timers.
 #include <QtTest>
 

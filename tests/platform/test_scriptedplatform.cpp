@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scripted platform that every GUI test relies on: menus, timers and modal windows.
 #include <QtTest>
 

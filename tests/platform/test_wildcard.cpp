@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-name masks: the file list, the search and the file-type filter all rely on these rules.
 #include <QtTest>
 

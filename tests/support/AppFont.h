@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application's font at another point size until the scope is left, for windows made
 // meanwhile (a desktop's larger fonts).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds Windows bitmap files field by field for the codec tests, including broken ones.
 #include <cstdint>

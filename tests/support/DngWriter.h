@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small DNG writer for tests and the benchmark: the first directory holds a JPEG preview,
 // the camera's tags and an orientation; a sub-directory the 16-bit RGGB mosaic of a picture (no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The failure text a call ends with, or empty when it returns normally.
 #include <functional>

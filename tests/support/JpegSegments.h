@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Camera-style segments written into a JPEG file: an EXIF APP1 with an Orientation tag and
 // a colour profile split over APP2 markers. Header-only, so the fuzz seed maker uses it too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ImageMagick's convert as the independent encoder and decoder the PNG and GIF readers are
 // compared with (scripts/setup.sh installs it).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window on a temporary folder, driven offscreen through a scripted platform.
 #include <QCoreApplication>

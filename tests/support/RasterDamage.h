@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The check of a damaged or hostile file for the readers of library-read kinds, from the
 // columns AddDamageColumns makes.

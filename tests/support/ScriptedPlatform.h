@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A platform for offscreen tests. It never blocks: it records every message box, beep and
 // pointer movement, answers menus and save dialogs from a script, hands modal windows to a

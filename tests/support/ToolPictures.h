@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures made and decoded by other programs, to hold our readers' output against: shell
 // commands run in a test's folder, and the "width height" line plus RGBA bytes that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The older page load, for TViewForm::LoadCell: each file read whole on the window's thread,
 // its cell shaped to it at once and keeping the whole picture, its decode asked for at the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether a window manager frames windows on this display: a window shown while it is still
 // starting may be passed over, so a probe window is shown again until one is framed.

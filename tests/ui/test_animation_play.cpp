@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Animated GIFs played in the full-screen and zoom windows, driven offscreen through the
 // scripted platform: the frame timer's intervals, the frame shown after each tick, the loop
 // count and a damaged frame ending the play. The files are made with ImageMagick.

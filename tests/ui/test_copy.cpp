@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Copy to Clipboard" and "Copy to" from the thumbnail popup, offscreen through the scripted
 // platform, on real files.
 #include <QDir>

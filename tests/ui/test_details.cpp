@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The facts a thumbnail click gathers and the details panel, driven through the click on real files.
 #include <QCheckBox>
 #include <QFile>

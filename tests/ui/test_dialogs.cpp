@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help popup and the About, Help and Goodbye windows, offscreen through the scripted platform.
 #include <QApplication>
 #include <QLabel>

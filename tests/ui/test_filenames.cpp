@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window in a folder whose name, like its files' names, is not UTF-8: thumbnails drawn,
 // opened full screen and described by the names' bytes; list line, hint and details shown with U+FFFD.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window driven offscreen through the scripted platform, on real files:
 // opened from the thumbnail popup, stepped with the page keys, closed with Esc.
 #include <QDir>

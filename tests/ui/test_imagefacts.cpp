@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image facts that need no window: bitmap header fields, packed file dates, sub-panels.
 #include <cmath>
 #include <cstring>

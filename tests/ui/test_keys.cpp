@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window by keyboard alone, offscreen: the chosen thumbnail and its frame, the page's
 // keys and the window's own.
 #include <QFrame>

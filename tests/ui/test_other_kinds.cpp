@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PNG, GIF, WebP and TIFF files in the main window, offscreen: listed under "All Graphics" and
 // "Other", drawn on the page, opened full screen, told in the details; read by their content
 // when their name says another kind. The files are made with ImageMagick at test time.
@@ -92,6 +93,27 @@ private slots:
         QCOMPARE(k.form->FileListBox1->Items(), QStringList({"d.png", "e.gif", "f.webp", "g.tif", "h.tiff"}));
         k.ShowType(0);
         QCOMPARE(k.form->FileListBox1->Count(), 7);
+    }
+
+    // The other names of JPEG files and bitmaps, which desktops give those types, are listed
+    // under their kind and drawn as it.
+    void otherNamesOfJpegAndBitmap()
+    {
+        Kinds k;
+        for (const auto& [made, name] : {std::pair {"1.jpg", "a.jpe"}, std::pair {"2.jpg", "b.JFIF"},
+                                         std::pair {"3.bmp", "c.dib"}, std::pair {"4.jpg", "d.jpg"}}) {
+            QVERIFY(k.Make(QString::fromLatin1(made)));
+            QVERIFY(QFile::rename(k.Path(QString::fromLatin1(made)), k.Path(QString::fromLatin1(name))));
+        }
+        k.OpenWindow();
+        k.ShowType(1);
+        QCOMPARE(k.form->FileListBox1->Items(), QStringList({"a.jpe", "b.JFIF", "d.jpg"}));
+        k.ShowType(2);
+        QCOMPARE(k.form->FileListBox1->Items(), QStringList({"c.dib"}));
+        k.ShowType(0);
+        QCOMPARE(k.form->FileListBox1->Count(), 4);
+        for (int i = 1; i <= 4; ++i)
+            QCOMPARE(k.form->Thumbnail(i)->PictureRect().size(), QSize(64, 48));
     }
 
     void shownAndTold_data()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include <QTest>
 #include "ui/common/PageModel.h"
 
@@ -111,6 +112,10 @@ private slots:
         QTest::newRow("jpeg") << ".jpeg" << true;
         QTest::newRow("bmp") << ".bmp" << true;
         QTest::newRow("ico") << ".ico" << true;
+        QTest::newRow("jpe") << ".jpe" << true;
+        QTest::newRow("jfif") << ".jfif" << true;
+        QTest::newRow("dib") << ".dib" << true;
+        QTest::newRow("tiff") << ".tiff" << true;
         QTest::newRow("upper case not lowered") << ".JPG" << false;
         QTest::newRow("metafile") << ".emf" << false;
         QTest::newRow("empty") << "" << false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing from the full-screen window: the print panel and its jobs through the scripted
 // platform, then real jobs through Qt Print Support to the PDF file entry and, when
 // scripts/cups-test.sh provides one, to a print queue of a private CUPS scheduler.
@@ -74,7 +75,7 @@ QString Run(const QString& program, const QStringList& args)
 void CheckPdf(const QString& pdf, bool landscape, const QRectF& expected)
 {
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty(),
-             "pdfinfo is missing (scripts/setup.sh)");
+             "pdfinfo is missing (scripts/setup.sh --test)");
     const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
     const QRegularExpressionMatch size =

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a picture lands on the page, and the text-line metrics, from the printer's facts
 // alone: one row per case, the whole placement (orientation, scaling, centring) each time.
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window driven offscreen through the scripted platform, opened from the thumbnail
 // popup on real files; what it writes is read back with the program's own reader and, for a
 // few files, with ImageMagick's identify.

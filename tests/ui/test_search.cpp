@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search area of the main window, driven offscreen on folder trees the tests build.
 // Listings go through the real file services, re-sorted by name so the expected order of
 // the results is known; the test from "/" is a scripted listing and never reads the real root.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search's folder walk and its rules, without the window: trees are scripted listings
 // (so "/" can be walked safely) or real folders where links matter.
 #include <QFile>
@@ -118,6 +119,8 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("all: jpg") << "a.jpg" << 0 << true;
         QTest::newRow("all: jpeg") << "a.jpeg" << 0 << true;
+        QTest::newRow("all: jfif") << "a.JFIF" << 0 << true;
+        QTest::newRow("all: dib") << "a.dib" << 0 << true;
         QTest::newRow("all: pcx") << "a.pcx" << 0 << false;
         QTest::newRow("all: gif") << "a.gif" << 0 << true;
         QTest::newRow("other: tiff") << "a.TIFF" << 4 << true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide show driven offscreen through the scripted platform, on real files: the slide
 // panel, the set-up, the timed slides (the test fires the timer), keys and the pointer.
 #include <algorithm>

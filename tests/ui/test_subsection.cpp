@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window's sub-section, Reset, Save, help panel and panel dragging, driven offscreen
 // through the scripted platform on real files.
 #include <QDir>

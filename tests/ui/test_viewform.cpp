@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven offscreen through the scripted platform, on real files.
 #include <QApplication>
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's thumbnails decoded on worker threads: every cell shows its own file, the
 // loading light stays on while decodes of the page run, and a Page Down in the middle of a
 // page drops what was left of it. Built with ThreadSanitizer by scripts/tsan.sh.

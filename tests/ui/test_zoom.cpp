@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window driven offscreen through the scripted platform: opened from the thumbnail
 // popup on real files, stepped, fitted, scrolled and closed.
 #include <QApplication>

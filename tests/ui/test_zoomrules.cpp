@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window's arithmetic: the rounding of zoomed sides, the Zoom Fit step and the step box.
 #include <QTest>
 #include "ui/zoom/ZoomRules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a desktop shows it: on a real X display (a virtual one in the test run),
 // with the desktop's default font, its radio groups must show their captions and buttons
 // whole, and the size hints the window manager reads must fix the window's size.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real clipboard on an X display: after "Copy to Clipboard" another program (xclip) asks
 // for the picture as PNG. The program must keep answering while it reads, so the event loop
 // runs until xclip ends. Run by ctest under xvfb-run with the xcb platform.
@@ -17,7 +18,7 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X display: run through ctest, which starts it with xvfb-run");
         if (QStandardPaths::findExecutable(QStringLiteral("xclip")).isEmpty())
-            QSKIP("xclip is missing: scripts/setup.sh installs it");
+            QSKIP("xclip is missing: scripts/setup.sh --test installs it");
     }
 
     void otherProgramPastesPicture()

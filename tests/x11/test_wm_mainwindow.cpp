@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window under a real window manager (openbox on a virtual display,
 // scripts/wm-run.sh): maximised or resized it keeps its page and lays it out anew, it lies
 // inside the screen at any scale factor, and it carries the program's icon.
@@ -155,7 +156,7 @@ private slots:
     {
         const QString rsvg = QStandardPaths::findExecutable(QStringLiteral("rsvg-convert"));
         if (rsvg.isEmpty())
-            QSKIP("rsvg-convert is missing: scripts/setup.sh installs it");
+            QSKIP("rsvg-convert is missing: scripts/setup.sh --test installs it");
         Window w;
         w.OpenWindow();
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows under a real window manager (openbox on a virtual display, scripts/wm-run.sh): the
 // frame it adds is known only some time after a window is shown, and the window's outer
 // size must come out as designed however late that is.

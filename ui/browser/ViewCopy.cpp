@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Copy to Clipboard" and "Copy to" of the thumbnail popup: the clicked thumbnail's whole
 // picture onto the clipboard, and its file copied unchanged to a name the user chooses.
 #include <memory>
@@ -18,7 +19,7 @@ void TViewForm::mniCopytoClipboardClick()
     const TGraphic* shown = image ? image->Picture().Graphic() : nullptr;
     if (!shown || shown->Empty()) {
         // A thumbnail whose file failed to load: the clipboard keeps what it has.
-        ShowError(m_platform, QStringLiteral("There is no picture to copy."));
+        ShowError(m_platform, tr("There is no picture to copy."));
         return;
     }
     // The thumbnail keeps only its reduced copy: the picture is read from its file again, for
@@ -58,5 +59,5 @@ void TViewForm::mniCopytoClick()
     // Replacing is allowed: the dialog has asked already. The bytes go unchanged whatever
     // extension the new name has.
     if (!m_platform.CopyFile(source, *target, false))
-        ShowError(m_platform, source + QStringLiteral(" not saved."));
+        ShowError(m_platform, source + tr(" not saved."));
 }

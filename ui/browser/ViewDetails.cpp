@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Facts about the clicked image and the details panel.
 #include <algorithm>
 #include <QCoreApplication>
@@ -105,7 +106,7 @@ bool TViewForm::ReadBitmapHeader(const QString& entry)
         return false;
     switch (ParseBitmapHeader(*head, ImageInfo)) {
     case BitmapHeaderResult::Read: return true;
-    case BitmapHeaderResult::Unknown: ShowError(m_platform, QStringLiteral("Unkown Bitmap")); return false;
+    case BitmapHeaderResult::Unknown: ShowError(m_platform, tr("Unkown Bitmap")); return false;
     case BitmapHeaderResult::Incomplete: break;
     }
     return false;

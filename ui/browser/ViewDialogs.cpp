@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's doors to the help, about and goodbye windows.
 #include <QCloseEvent>
 #include "ui/dialogs/About.h"

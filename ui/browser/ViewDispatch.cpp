@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popup's door to the full-screen window: the entry's tag chooses the mode.
 #include <memory>
 #include <QAction>
@@ -50,7 +51,7 @@ void TViewForm::mniFullScreenClick(QAction* sender)
         m_platform.ShowModal(*full);
     full.reset();
     if (!show)
-        ShowInformation(m_platform, QStringLiteral("No Images found for SlideShow."));
+        ShowInformation(m_platform, tr("No Images found for SlideShow."));
     // Screen coordinates from the window's size alone, not its position.
     m_platform.SetCursorPos(QPoint(width() / 2, height() / 2));
 }

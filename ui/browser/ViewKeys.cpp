@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page and the window by keyboard: the chosen thumbnail and its frame, the keys that move
 // the choice and act on it, the window's own keys, and reading the folder again.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting in a given folder with one of its files shown, as the program's command line asks.
 #include <QDir>
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail page: reloading the image list, loading a page, laying out its cells,
 // and the page moves.
 #include <QCoreApplication>
@@ -48,7 +49,7 @@ void TViewForm::LoadDirectory()
 {
     try {
         if (DirectoryListBox1->Directory().isEmpty()) {
-            ShowInformation(m_platform, QStringLiteral("No directory"));
+            ShowInformation(m_platform, tr("No directory"));
             return;
         }
         ResetPaging(PicList);
@@ -59,7 +60,7 @@ void TViewForm::LoadDirectory()
         edtImageCount->repaint();
         LoadPage();
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Cannot load directory"));
+        ShowError(m_platform, tr("Cannot load directory"));
     }
 }
 
@@ -84,7 +85,7 @@ void TViewForm::LoadPage()
         }
         EndPageLoad();
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Cannot load image : ") + CurrentFailureText());
+        ShowError(m_platform, tr("Cannot load image : ") + CurrentFailureText());
     }
 }
 
@@ -109,7 +110,7 @@ void TViewForm::LoadThumbnail(int k)
     if (IsImageExtension(ext)) {
         TImage* img = Thumbnail(k);
         if (!img) {
-            ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
+            ShowError(m_platform, tr("Cannot load image : ") + entry);
         } else {
             try {
                 if (LoadCell) {
@@ -135,7 +136,7 @@ void TViewForm::LoadThumbnail(int k)
             } catch (...) {
                 const QString text = CurrentFailureText();
                 img->Picture().Clear();
-                ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry + QStringLiteral(" - ") + text);
+                ShowError(m_platform, tr("Cannot load image : ") + entry + QStringLiteral(" - ") + text);
             }
         }
     }
@@ -178,7 +179,7 @@ void TViewForm::LayoutGrid()
             img->show();
         }
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Cannot resize"));
+        ShowError(m_platform, tr("Cannot resize"));
     }
 }
 

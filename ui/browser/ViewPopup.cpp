@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail click, the popup menu and its dispatch.
 #include <QAction>
 #include <QMenu>
@@ -20,32 +21,30 @@ void TViewForm::BuildPopupMenus()
 {
     pumPicture = new QMenu(this);
     pumPicture->setObjectName(QStringLiteral("pumPicture"));
-    mniFullScreen =
-        AddEntry(pumPicture, QStringLiteral("mniFullScreen"), QStringLiteral("Show In Screen"), kTagShowInScreen);
-    mniShowFullSize =
-        AddEntry(pumPicture, QStringLiteral("mniShowFullSize"), QStringLiteral("Show Full Size"), kTagShowFullSize);
-    mniZoom = AddEntry(pumPicture, QStringLiteral("mniZoom"), QStringLiteral("Zoom or Sub Section"), kTagZoom);
-    mniDetails = AddEntry(pumPicture, QStringLiteral("mniDetails"), QStringLiteral("Details"), kTagDetails);
-    mniPrint = AddEntry(pumPicture, QStringLiteral("mniPrint"), QStringLiteral("Print As Is"), kTagPrintAsIs);
+    mniFullScreen = AddEntry(pumPicture, QStringLiteral("mniFullScreen"), tr("Show In Screen"), kTagShowInScreen);
+    mniShowFullSize = AddEntry(pumPicture, QStringLiteral("mniShowFullSize"), tr("Show Full Size"), kTagShowFullSize);
+    mniZoom = AddEntry(pumPicture, QStringLiteral("mniZoom"), tr("Zoom or Sub Section"), kTagZoom);
+    mniDetails = AddEntry(pumPicture, QStringLiteral("mniDetails"), tr("Details"), kTagDetails);
+    mniPrint = AddEntry(pumPicture, QStringLiteral("mniPrint"), tr("Print As Is"), kTagPrintAsIs);
     mniPrintFullPage =
-        AddEntry(pumPicture, QStringLiteral("mniPrintFullPage"), QStringLiteral("Print Full Page"), kTagPrintFullPage);
+        AddEntry(pumPicture, QStringLiteral("mniPrintFullPage"), tr("Print Full Page"), kTagPrintFullPage);
     mniCopytoClipboard =
-        AddEntry(pumPicture, QStringLiteral("mniCopytoClipboard"), QStringLiteral("Copy to Clipboard"), kTagClipboard);
-    QMenu* thumb = pumPicture->addMenu(QStringLiteral("Save Thumb Nail as"));
+        AddEntry(pumPicture, QStringLiteral("mniCopytoClipboard"), tr("Copy to Clipboard"), kTagClipboard);
+    QMenu* thumb = pumPicture->addMenu(tr("Save Thumb Nail as"));
     mniThumbNail = thumb->menuAction();
     mniThumbNail->setObjectName(QStringLiteral("mniThumbNail"));
     mniThumbNail->setData(kTagZoom);
-    mniTAsJpeg = AddEntry(thumb, QStringLiteral("mniTAsJpeg"), QStringLiteral("As Jpeg"), kSaveAsJpeg);
-    mniTAsBitmap = AddEntry(thumb, QStringLiteral("mniTAsBitmap"), QStringLiteral("As Bitmap"), kSaveAsBitmap);
-    QMenu* save = pumPicture->addMenu(QStringLiteral("Save File as"));
+    mniTAsJpeg = AddEntry(thumb, QStringLiteral("mniTAsJpeg"), tr("As Jpeg"), kSaveAsJpeg);
+    mniTAsBitmap = AddEntry(thumb, QStringLiteral("mniTAsBitmap"), tr("As Bitmap"), kSaveAsBitmap);
+    QMenu* save = pumPicture->addMenu(tr("Save File as"));
     mniSave = save->menuAction();
     mniSave->setObjectName(QStringLiteral("mniSave"));
     mniSave->setData(kTagSaveFile);
-    mniAsJpeg = AddEntry(save, QStringLiteral("mniAsJpeg"), QStringLiteral("As Jpeg"), kSaveAsJpeg);
-    mniAsBitmap = AddEntry(save, QStringLiteral("mniAsBitmap"), QStringLiteral("As Bitmap"), kSaveAsBitmap);
-    mniCopyto = AddEntry(pumPicture, QStringLiteral("mniCopyto"), QStringLiteral("Copy to"), kTagZoom);
+    mniAsJpeg = AddEntry(save, QStringLiteral("mniAsJpeg"), tr("As Jpeg"), kSaveAsJpeg);
+    mniAsBitmap = AddEntry(save, QStringLiteral("mniAsBitmap"), tr("As Bitmap"), kSaveAsBitmap);
+    mniCopyto = AddEntry(pumPicture, QStringLiteral("mniCopyto"), tr("Copy to"), kTagZoom);
     pumPicture->addSeparator()->setObjectName(QStringLiteral("N1"));
-    mniExit = AddEntry(pumPicture, QStringLiteral("mniExit"), QStringLiteral("Cancel"), kTagCancel);
+    mniExit = AddEntry(pumPicture, QStringLiteral("mniExit"), tr("Cancel"), kTagCancel);
 
     auto route = [this](QAction* a, auto handler) {
         ConnectGuarded(m_platform, a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
@@ -63,8 +62,8 @@ void TViewForm::BuildPopupMenus()
 
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
-    mniHelp = AddEntry(pumHelp, QStringLiteral("mniHelp"), QStringLiteral("&Help"), kTagZoom);
-    mniAbout = AddEntry(pumHelp, QStringLiteral("mniAbout"), QStringLiteral("&About"), kTagZoom);
+    mniHelp = AddEntry(pumHelp, QStringLiteral("mniHelp"), tr("&Help"), kTagZoom);
+    mniAbout = AddEntry(pumHelp, QStringLiteral("mniAbout"), tr("&About"), kTagZoom);
     ConnectGuarded(m_platform, mniHelp, &QAction::triggered, this, [this] { btnHelpClick(); });
     ConnectGuarded(m_platform, mniAbout, &QAction::triggered, this, [this] { btnInfoClick(); });
 }

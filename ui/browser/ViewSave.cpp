@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The popup's door to the save window: "Save Thumb Nail as" and "Save File as".
 #include <QAction>
 #include "base/ScopeExit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search area as the main window uses it: opened from the toolbar, its results the image
 // list while it is open, the folder's list again when it closes.
 #include <QEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide panel of the main window and the show's set-up before the full-screen window
 // opens: the seconds per slide and which list the show runs over.
 #include <cstdint>
@@ -43,7 +44,8 @@ std::optional<int32_t> ReadWholeNumber(const QString& text)
 // The result list holds no picture: empty, or the one line a search leaves when nothing matched.
 bool NoResults(const QListWidget& results)
 {
-    return results.count() == 0 || results.item(0)->text() == QLatin1String("No matches found");
+    return results.count() == 0 ||
+        results.item(0)->text() == QCoreApplication::translate("TSearchPanel", "No matches found");
 }
 
 } // namespace
@@ -67,7 +69,7 @@ bool TViewForm::SlideSetUp(TFullForm& full)
     const QString typed = pnlSlide->SecondsText();
     const std::optional<int32_t> seconds = ReadWholeNumber(typed);
     if (!seconds)
-        throw Failure(QStringLiteral("'%1' is not a valid integer value").arg(typed));
+        throw Failure(tr("'%1' is not a valid integer value").arg(typed));
     full.SlideSeconds = *seconds;
     full.IncludeSubs = pnlSlide->IncludeSubs();
     if (full.IncludeSubs) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/browser/Viewmain.h"
 #include <algorithm>
 #include <QApplication>
@@ -70,11 +71,11 @@ void TViewForm::BuildToolbar()
     pnlControl->setObjectName(QStringLiteral("pnlControl"));
     pnlControl->setAutoFillBackground(true);
     btnGo = MakeButton(pnlControl, ButtonPicture::GreenLight, QString());
-    btnStop = MakeButton(pnlControl, ButtonPicture::RedLight, QStringLiteral(" Loading "));
+    btnStop = MakeButton(pnlControl, ButtonPicture::RedLight, tr(" Loading "));
     btnStop->hide();
-    btnHelp = MakeButton(pnlControl, ButtonPicture::Help, QStringLiteral("Help"));
-    btnSlide = MakeButton(pnlControl, ButtonPicture::Slide, QStringLiteral("Slide Show"));
-    btnSearch = MakeButton(pnlControl, ButtonPicture::Search, QStringLiteral("Search for files"));
+    btnHelp = MakeButton(pnlControl, ButtonPicture::Help, tr("Help"));
+    btnSlide = MakeButton(pnlControl, ButtonPicture::Slide, tr("Slide Show"));
+    btnSearch = MakeButton(pnlControl, ButtonPicture::Search, tr("Search for files"));
     btnGo->move(4, 2);
     btnStop->move(4, 2);
     btnHelp->move(40, 2);
@@ -87,10 +88,10 @@ void TViewForm::BuildToolbar()
     pnlButtons = new QWidget(pnlControl);
     pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
     pnlButtons->setGeometry(0, 2, kNavigatorWidth, 26);
-    btnFirst = MakeButton(pnlButtons, ButtonPicture::First, QStringLiteral("First Image"));
-    btnUp = MakeButton(pnlButtons, ButtonPicture::Previous, QStringLiteral("Previous Image Screen"));
-    btnDown = MakeButton(pnlButtons, ButtonPicture::Next, QStringLiteral("Next Image Screen"));
-    btnLast = MakeButton(pnlButtons, ButtonPicture::Last, QStringLiteral("Last Image"));
+    btnFirst = MakeButton(pnlButtons, ButtonPicture::First, tr("First Image"));
+    btnUp = MakeButton(pnlButtons, ButtonPicture::Previous, tr("Previous Image Screen"));
+    btnDown = MakeButton(pnlButtons, ButtonPicture::Next, tr("Next Image Screen"));
+    btnLast = MakeButton(pnlButtons, ButtonPicture::Last, tr("Last Image"));
     const std::array<QToolButton*, 4> nav {btnFirst, btnUp, btnDown, btnLast};
     for (int i = 0; i < 4; ++i) {
         nav[i]->setFixedSize(kNavigatorWidth / 4 - 4, 26);
@@ -106,12 +107,11 @@ void TViewForm::BuildFilePanel()
     DriveComboBox1 = new TDriveComboBox(m_platform, pnlFile);
     DirectoryListBox1 = new TDirectoryListBox(m_platform, pnlFile);
     pnlImageControl = new QWidget(pnlFile);
-    rdgType = new TRadioGroup(m_platform, QStringLiteral(" File Type"), pnlImageControl);
-    rdgType->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
-                       QStringLiteral("Icon"), QStringLiteral("Other")});
-    rdgCount = new TRadioGroup(m_platform, QStringLiteral(" Image Display  "), pnlImageControl);
-    rdgCount->SetItems({QStringLiteral("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"),
-                        QStringLiteral("25")});
+    rdgType = new TRadioGroup(m_platform, tr(" File Type"), pnlImageControl);
+    rdgType->SetItems({tr("All Graphics"), tr("Jpeg"), tr("Bitmap"), tr("Icon"), tr("Other")});
+    rdgCount = new TRadioGroup(m_platform, tr(" Image Display  "), pnlImageControl);
+    rdgCount->SetItems(
+        {tr("Single"), QStringLiteral("4"), QStringLiteral("9"), QStringLiteral("16"), QStringLiteral("25")});
     // Side by side the two groups need more than the panel's width at a desktop font (a
     // caption alone can be wider than its group's share), so they are stacked, each across
     // the panel with its items in columns and as tall as its title and buttons need.
@@ -130,8 +130,8 @@ void TViewForm::BuildFilePanel()
     const int groupHeight = typeHeight + 2 + countHeight;
     const int rowHeight = std::max(20, QFontMetrics(font()).height() + 4);
     const int firstRow = groupHeight + 4, secondRow = firstRow + rowHeight + 2;
-    lblTotImage = new QLabel(QStringLiteral("Total Image Files"), pnlImageControl);
-    lblLast = new QLabel(QStringLiteral("Last"), pnlImageControl);
+    lblTotImage = new QLabel(tr("Total Image Files"), pnlImageControl);
+    lblLast = new QLabel(tr("Last"), pnlImageControl);
     // The labels as wide as their text needs in the font in use, the boxes taking the rest.
     const int labelWidth = std::max({110, lblTotImage->sizeHint().width(), lblLast->sizeHint().width()});
     const int boxLeft = 4 + labelWidth + 4, boxWidth = std::max(40, kFilePanelWidth - boxLeft - 2);

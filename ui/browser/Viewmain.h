@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: drive, folder and file lists on the left, a page of thumbnails on the
 // right, and the popup menu that leads to every other window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Plays an animated GIF or WebP a window shows: frames at their delays, as many loops as the
 // file asks, on a platform timer. The first frame is decoded when playing starts; each later

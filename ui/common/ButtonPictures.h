@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures of the toolbar buttons, drawn here so they never depend on an icon theme.
 #include <QIcon>

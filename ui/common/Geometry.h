@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Geometry rules that shape an image control to its picture: thumbnails in their cells
 // and pictures on the screen. Pure functions over a control's bounds so they test alone.

@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/common/ImageFacts.h"
+#include <QCoreApplication>
 #include <cmath>
 #include "picture/PictureFormats.h"
 
@@ -90,14 +92,14 @@ QDate DateOfValue(double value)
 QString OrientationText(int orientation)
 {
     switch (orientation) {
-    case 2: return QStringLiteral("Mirrored");
-    case 3: return QStringLiteral("Rotated 180°");
-    case 4: return QStringLiteral("Mirrored, rotated 180°");
-    case 5: return QStringLiteral("Mirrored, rotated 270°");
-    case 6: return QStringLiteral("Rotated 90°");
-    case 7: return QStringLiteral("Mirrored, rotated 90°");
-    case 8: return QStringLiteral("Rotated 270°");
-    default: return QStringLiteral("As stored");
+    case 2: return QCoreApplication::translate("ImageFacts", "Mirrored");
+    case 3: return QCoreApplication::translate("ImageFacts", "Rotated 180°");
+    case 4: return QCoreApplication::translate("ImageFacts", "Mirrored, rotated 180°");
+    case 5: return QCoreApplication::translate("ImageFacts", "Mirrored, rotated 270°");
+    case 6: return QCoreApplication::translate("ImageFacts", "Rotated 90°");
+    case 7: return QCoreApplication::translate("ImageFacts", "Mirrored, rotated 90°");
+    case 8: return QCoreApplication::translate("ImageFacts", "Rotated 270°");
+    default: return QCoreApplication::translate("ImageFacts", "As stored");
     }
 }
 
@@ -114,8 +116,8 @@ QString KindText(GraphicKind named, GraphicKind content)
         case GraphicKind::Jxl: return QStringLiteral("JPEG XL");
         case GraphicKind::Raw: return QStringLiteral("Camera raw");
         case GraphicKind::Jpeg: return QStringLiteral("JPEG");
-        case GraphicKind::Bitmap: return QStringLiteral("Bitmap");
-        case GraphicKind::Icon: return QStringLiteral("Icon");
+        case GraphicKind::Bitmap: return QCoreApplication::translate("ImageFacts", "Bitmap");
+        case GraphicKind::Icon: return QCoreApplication::translate("ImageFacts", "Icon");
         case GraphicKind::Metafile:
         case GraphicKind::Thumbnail: break;
         }
@@ -123,7 +125,7 @@ QString KindText(GraphicKind named, GraphicKind content)
     };
     if (content == GraphicKind::Thumbnail || content == named)
         return name(named);
-    return QStringLiteral("%1, read as %2 (its content)").arg(name(named), name(content));
+    return QCoreApplication::translate("ImageFacts", "%1, read as %2 (its content)").arg(name(named), name(content));
 }
 
 DetailSubPanel SubPanelFor(const QString& ext)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Facts about an image file that need no widget: the bitmap header as the details gather it,
 // the packed file date and its day, and which sub-panel of the details panel an extension gets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/common/ImageList.h"
 #include <QListWidget>
 #include "controls/FileListBox.h"

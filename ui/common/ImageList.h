@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The image list: the entries the thumbnails, the full-screen stepping, the slide show and the
 // save and print windows work through. In folder mode they are the folder's file list (bare

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page state of the main window and the rules that move a page through the image list.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tags of the thumbnail popup's entries. One handler serves several entries and tells
 // them apart by the tag: mniFullScreenClick by the view mode, mniSaveAsClick by the file kind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the windows over the whole screen (full screen, zoom) share: frameless, covering the
 // screen the opener names before they are mapped (and full-screen on that screen), the keys of

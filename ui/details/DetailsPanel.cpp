@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The details panel: its make-up and what it shows of a picture's facts.
 #include "ui/details/DetailsPanel.h"
 #include <algorithm>
@@ -143,18 +144,18 @@ void TDetailsPanel::Build()
     edtDWidth = ReadOnlyBox(frame, QStringLiteral("edtDWidth"));
     edtDSize = ReadOnlyBox(frame, QStringLiteral("edtDSize"));
     edtDDate = ReadOnlyBox(frame, QStringLiteral("edtDDate"));
-    grid->addWidget(Caption(frame, QStringLiteral("Name")), 0, 0);
+    grid->addWidget(Caption(frame, tr("Name")), 0, 0);
     grid->addWidget(edtDName, 0, 1, 1, 2);
-    grid->addWidget(Caption(frame, QStringLiteral("Height")), 1, 0);
+    grid->addWidget(Caption(frame, tr("Height")), 1, 0);
     grid->addWidget(edtDHeight, 1, 1);
-    grid->addWidget(Caption(frame, QStringLiteral("pixels")), 1, 2);
-    grid->addWidget(Caption(frame, QStringLiteral("Width")), 2, 0);
+    grid->addWidget(Caption(frame, tr("pixels")), 1, 2);
+    grid->addWidget(Caption(frame, tr("Width")), 2, 0);
     grid->addWidget(edtDWidth, 2, 1);
-    grid->addWidget(Caption(frame, QStringLiteral("pixels")), 2, 2);
-    grid->addWidget(Caption(frame, QStringLiteral("Size")), 3, 0);
+    grid->addWidget(Caption(frame, tr("pixels")), 2, 2);
+    grid->addWidget(Caption(frame, tr("Size")), 3, 0);
     grid->addWidget(edtDSize, 3, 1);
-    grid->addWidget(Caption(frame, QStringLiteral("bytes")), 3, 2);
-    grid->addWidget(Caption(frame, QStringLiteral("Date")), 4, 0);
+    grid->addWidget(Caption(frame, tr("bytes")), 3, 2);
+    grid->addWidget(Caption(frame, tr("Date")), 4, 0);
     grid->addWidget(edtDDate, 4, 1);
 
     pnlBitMap = new QWidget(frame);
@@ -162,8 +163,8 @@ void TDetailsPanel::Build()
     auto* bitGrid = new QGridLayout(pnlBitMap);
     bitGrid->setContentsMargins(0, 0, 0, 0);
     edtDBitCount = ReadOnlyBox(pnlBitMap, QStringLiteral("edtDBitCount"));
-    chkDMono = DisplayCheck(pnlBitMap, QStringLiteral("chkDMono"), QStringLiteral("Monochrome"));
-    bitGrid->addWidget(Caption(pnlBitMap, QStringLiteral("Pixel Format")), 0, 0);
+    chkDMono = DisplayCheck(pnlBitMap, QStringLiteral("chkDMono"), tr("Monochrome"));
+    bitGrid->addWidget(Caption(pnlBitMap, tr("Pixel Format")), 0, 0);
     bitGrid->addWidget(edtDBitCount, 0, 1);
     bitGrid->addWidget(chkDMono, 1, 0, 1, 2);
     grid->addWidget(pnlBitMap, 5, 0, 1, 3);
@@ -172,10 +173,10 @@ void TDetailsPanel::Build()
     pnlJPeg->setObjectName(QStringLiteral("pnlJPeg"));
     auto* jpegGrid = new QGridLayout(pnlJPeg);
     jpegGrid->setContentsMargins(0, 0, 0, 0);
-    chkDPEncode = DisplayCheck(pnlJPeg, QStringLiteral("chkDPEncode"), QStringLiteral("Progressive Encoding"));
+    chkDPEncode = DisplayCheck(pnlJPeg, QStringLiteral("chkDPEncode"), tr("Progressive Encoding"));
     edtDOrient = ReadOnlyBox(pnlJPeg, QStringLiteral("edtDOrient"));
     jpegGrid->addWidget(chkDPEncode, 0, 0, 1, 2);
-    jpegGrid->addWidget(Caption(pnlJPeg, QStringLiteral("Orientation")), 1, 0);
+    jpegGrid->addWidget(Caption(pnlJPeg, tr("Orientation")), 1, 0);
     jpegGrid->addWidget(edtDOrient, 1, 1);
     grid->addWidget(pnlJPeg, 6, 0, 1, 3);
 
@@ -190,15 +191,16 @@ void TDetailsPanel::Build()
     edtDCamera = ReadOnlyBox(pnlOther, QStringLiteral("edtDCamera"));
     int row = 0;
     for (const auto& [caption, box] :
-         {std::pair {"Kind", edtDKind}, std::pair {"Colours", edtDColours}, std::pair {"Frames", edtDFrames},
-          std::pair {"Orientation", edtDOtherOrient}, std::pair {"Camera", edtDCamera}}) {
-        lblDCamera = Caption(pnlOther, QString::fromLatin1(caption));
+         {std::pair {QT_TR_NOOP("Kind"), edtDKind}, std::pair {QT_TR_NOOP("Colours"), edtDColours},
+          std::pair {QT_TR_NOOP("Frames"), edtDFrames}, std::pair {QT_TR_NOOP("Orientation"), edtDOtherOrient},
+          std::pair {QT_TR_NOOP("Camera"), edtDCamera}}) {
+        lblDCamera = Caption(pnlOther, tr(caption));
         otherGrid->addWidget(lblDCamera, row, 0);
         otherGrid->addWidget(box, row++, 1);
     }
     grid->addWidget(pnlOther, 7, 0, 1, 3);
 
-    btnDetailOK = new QPushButton(QStringLiteral("OK"), frame);
+    btnDetailOK = new QPushButton(tr("OK"), frame);
     btnDetailOK->setObjectName(QStringLiteral("btnDetailOK"));
     grid->addWidget(btnDetailOK, 8, 1, Qt::AlignHCenter);
     ConnectGuarded(m_platform, btnDetailOK, &QPushButton::clicked, this, [this] { btnDetailOKClick(); });

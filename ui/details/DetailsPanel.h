@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The details panel over the image area: the clicked picture's name, sides, size and date,
 // and what only its kind has (a bitmap's pixel format, a JPEG's encoding and orientation).

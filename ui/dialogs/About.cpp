@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/About.h"
 #include <QEvent>
 #include <QLabel>
@@ -35,7 +36,7 @@ QLabel* MakePicture(QWidget* parent, const QImage& picture, QRect place)
 TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("AboutForm"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     // Only a close box in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     UseButtonFace(*this, platform);
@@ -44,16 +45,16 @@ TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m
     lblName = MakeLabel(this, QStringLiteral("Lumivue"), ArialFont(16, true), QPoint(81, 8), QColor(192, 0, 32));
     lblVersion =
         MakeLabel(this, QStringLiteral("Version 1.3"), ArialFont(13, true), QPoint(114, 31), QColor(0, 0, 128));
-    lblPurpose = MakeLabel(this, QStringLiteral("Image file search and display"), ArialFont(13, false), QPoint(74, 53));
+    lblPurpose = MakeLabel(this, tr("Image file search and display"), ArialFont(13, false), QPoint(74, 53));
     lblOwner1 = MakeLabel(this, QStringLiteral("\u00A9 The Lumivue developers"), ArialFont(11, false), QPoint(93, 78));
     lblOwner2 = MakeLabel(this, QStringLiteral("Contact: developers@lumivue.example.org"), ArialFont(11, false),
                           QPoint(38, 103));
     Image1 = MakePicture(this, MakeAboutDecoration(), QRect(98, 131, 114, 41));
 
-    btnUser = new QPushButton(QStringLiteral("User Agreement"), this);
+    btnUser = new QPushButton(tr("User Agreement"), this);
     btnUser->setGeometry(30, 186, 100, 30);
     btnUser->setAutoDefault(false);
-    btnOK = new QPushButton(MakeCheckMarkPicture(), QStringLiteral("OK"), this);
+    btnOK = new QPushButton(MakeCheckMarkPicture(), tr("OK"), this);
     btnOK->setGeometry(184, 186, 100, 30);
     btnOK->setDefault(true);
     ConnectGuarded(m_platform, btnUser, &QPushButton::clicked, this, [this] { btnUserClick(); });
@@ -76,21 +77,21 @@ TAboutForm::TAboutForm(Platform& platform, QWidget* parent) : QDialog(parent), m
 
 QString TAboutForm::UserAgreementText()
 {
-    return QStringLiteral("Lumivue is free of charge.\n"
-                          "\n"
-                          "It is provided as it is, without\n"
-                          "warranty of any kind, express or\n"
-                          "implied.\n"
-                          "\n"
-                          "You use it entirely at your own risk:\n"
-                          "the whole risk of any damage its use\n"
-                          "may cause lies with you.\n"
-                          "\n"
-                          "Its author is not liable for any damage,\n"
-                          "loss of data, loss of profit, business\n"
-                          "interruption or other financial loss,\n"
-                          "direct or indirect, that comes from\n"
-                          "using it or from being unable to use it.");
+    return tr("Lumivue is free of charge.\n"
+              "\n"
+              "It is provided as it is, without\n"
+              "warranty of any kind, express or\n"
+              "implied.\n"
+              "\n"
+              "You use it entirely at your own risk:\n"
+              "the whole risk of any damage its use\n"
+              "may cause lies with you.\n"
+              "\n"
+              "Its author is not liable for any damage,\n"
+              "loss of data, loss of profit, business\n"
+              "interruption or other financial loss,\n"
+              "direct or indirect, that comes from\n"
+              "using it or from being unable to use it.");
 }
 
 void TAboutForm::FormActivate()

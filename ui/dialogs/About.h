@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About window: name, purpose, version, two pictures and a user agreement that stays
 // folded away until "User Agreement" uncovers it.

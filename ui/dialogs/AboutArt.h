@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The About window's pictures, drawn here: a 32 x 32 logo, a 114 x 41 decorative strip and
 // the OK button's check mark. Both pictures use only the sixteen standard colours.

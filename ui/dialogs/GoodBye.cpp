@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/GoodBye.h"
 #include <QLabel>
 #include <QRegion>
@@ -35,7 +36,7 @@ void TGBForm::FormCreate()
     setPalette(pal);
     setAutoFillBackground(true);
 
-    lblGB = new QLabel(QStringLiteral("Goodbye"), this);
+    lblGB = new QLabel(tr("Goodbye"), this);
     lblGB->setObjectName(QStringLiteral("lblGB"));
     lblGB->setGeometry(0, 0, kWidth, kHeight);
     lblGB->setAlignment(Qt::AlignCenter);

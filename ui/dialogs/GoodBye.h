@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Goodbye window: a borderless red rounded plate reading "Goodbye", held on the screen
 // for three quarters of a second while the program ends.

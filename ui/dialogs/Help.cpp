@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs/Help.h"
 #include <QEvent>
 #include <QFile>
@@ -17,7 +18,7 @@ static void LoadDialogResources()
 THelpForm::THelpForm(Platform& platform, QWidget* parent) : QDialog(parent), m_platform(platform)
 {
     setObjectName(QStringLiteral("HelpForm"));
-    setWindowTitle(QStringLiteral(" Lumivue Help"));
+    setWindowTitle(tr(" Lumivue Help"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     UseButtonFace(*this, platform);
 

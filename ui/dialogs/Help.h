@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Help window: the program's help text, standing at the top right of the screen.
 #include <QDialog>

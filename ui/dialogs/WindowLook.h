@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small helpers the help, about and goodbye windows share: fonts with close stand-ins for
 // faces a desktop may lack, the button-face background, and outer (frame) sizes.

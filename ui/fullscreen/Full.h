@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The full-screen window: one picture over the whole screen on black, fitted to the screen
 // or at its own size with scroll bars. Page Up and Page Down, the arrows, Space, Backspace and

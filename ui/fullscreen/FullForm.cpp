@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window: its make-up, opening, keys and closing.
 #include "ui/fullscreen/Full.h"
 #include <cmath>

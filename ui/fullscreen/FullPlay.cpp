@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window playing an animated GIF or WebP: its frames replace the shown
 // bitmap's pixels in place, so placing, scrolling and stepping treat it as any picture. A
 // transparent still is shown over the window's black the same way.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window's print panel: the printer choice, "&Print" and "&Return".
 #include <QApplication>
 #include <QComboBox>
@@ -37,10 +38,10 @@ void TFullForm::BuildPrintPanel()
     cbxPrinters->setGeometry(8, 32, 216, 26);
     connect(cbxPrinters, &QComboBox::activated, this, [this] { Guard([this] { cbxPrintersClick(); }); });
 
-    btnPAccept = new QPushButton(MakeButtonPicture(ButtonPicture::GreenLight), QStringLiteral("&Print"), pnlPrinter);
+    btnPAccept = new QPushButton(MakeButtonPicture(ButtonPicture::GreenLight), tr("&Print"), pnlPrinter);
     btnPAccept->setObjectName(QStringLiteral("btnPAccept"));
     btnPAccept->setGeometry(8, 72, 104, 30);
-    btnPCancel = new QPushButton(MakeButtonPicture(ButtonPicture::RedLight), QStringLiteral("&Return"), pnlPrinter);
+    btnPCancel = new QPushButton(MakeButtonPicture(ButtonPicture::RedLight), tr("&Return"), pnlPrinter);
     btnPCancel->setObjectName(QStringLiteral("btnPCancel"));
     btnPCancel->setGeometry(120, 72, 104, 30);
     for (QPushButton* button : {btnPAccept, btnPCancel}) {
@@ -57,7 +58,7 @@ void TFullForm::ShowPrintPanel()
     cbxPrinters->clear();
     cbxPrinters->addItems(m_platform.Printers());
     cbxPrinters->setCurrentIndex(m_platform.PrinterIndex());
-    lblPrint->setText(PrintToPage ? QStringLiteral("Print to fit in page") : QStringLiteral("Print As Is"));
+    lblPrint->setText(PrintToPage ? tr("Print to fit in page") : tr("Print As Is"));
     pnlPrinter->show();
     pnlPrinter->raise();
     cbxPrinters->setFocus();
@@ -73,7 +74,7 @@ void TFullForm::cbxPrintersClick()
     // A second try: the device settings may not have been ready yet.
     m_platform.SelectPrinter(index);
     if (!m_platform.SelectedPrinterNames())
-        ShowError(m_platform, QStringLiteral(" Cannot load printer. "));
+        ShowError(m_platform, tr(" Cannot load printer. "));
 }
 
 void TFullForm::btnPAcceptClick(QObject* sender)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window as a slide show: the timer, one tick, and the pause while a
 // picture decodes.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The full-screen window's picture: placing it, its scroll ranges, and stepping through
 // the image list.
 #include <algorithm>
@@ -121,7 +122,7 @@ void TFullForm::ShowListEntry(int32_t index)
         LoadIntoFull(entry, FitMode);
     } catch (...) {
         // The previous picture, its entry and size stay; the index stays on the failed entry.
-        ShowError(m_platform, QStringLiteral("Cannot load image : ") + entry);
+        ShowError(m_platform, tr("Cannot load image : ") + entry);
         return;
     }
     ShownFile = entry;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One picture printed on one page of the selected printer: the job, its placement and the
 // drawing. A failure of the printer propagates after the job has been abandoned.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where a picture lands on a printed page: scaled to the printable area with its proportions
 // kept and centred ("Print Full Page"), or at one picture pixel per 1/96 inch from the

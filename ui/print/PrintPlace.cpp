@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/print/PrintPlace.h"
 #include <QCoreApplication>
 #include "picture/Numbers.h"
@@ -34,7 +35,7 @@ void TPrintPlace::LoadPrinter()
     if (!names) {
         // The job goes on; a printer that really is gone fails when the job begins.
         m_platform.ShowMessage(MessageKind::Plain, QCoreApplication::applicationName(),
-                               QStringLiteral("Could not load printer"));
+                               QCoreApplication::translate("TPrintPlace", "Could not load printer"));
         return;
     }
     Device = names->device.left(kPrinterNameLength);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page geometry of one print job: the printer's resolution, printable area, margins and
 // text-line metrics, read from the job's printer. Made for a job and dropped after it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The save window: writes the picture of a thumbnail, or the zoom window's picture, to a new
 // file, as a bitmap in a chosen pixel format (bitmap page) or as a JPEG file with a chosen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window's bitmap page: the pixel format, the monochrome rule and the bitmap save.
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +19,7 @@ constexpr int kBit1Item = int(TPixelFormat::Bit1);
 void TSaveForm::SetupBitmapTab()
 {
     pgcImage->setCurrentWidget(BitTab);
-    setWindowTitle(QStringLiteral(" Save image as Bitmap"));
+    setWindowTitle(tr(" Save image as Bitmap"));
     ShowPreview(imgBit);
     // The controls take the source's format without their handlers running.
     const QSignalBlocker comboQuiet(cbxBit);
@@ -63,7 +64,7 @@ void TSaveForm::chkMonoClick()
 {
     if (SelectedPixelFormat() == kBit1Item)
         return;
-    ShowInformation(m_platform, QStringLiteral("Cannot be mono unless 1-bit selected"));
+    ShowInformation(m_platform, tr("Cannot be mono unless 1-bit selected"));
     chkMono->setChecked(false);
 }
 
@@ -76,7 +77,7 @@ void TSaveForm::btnBSAcceptClick(QPushButton* sender)
     const int item = SelectedPixelFormat();
     if (item < 0 || item == int(TPixelFormat::Device) || item == int(TPixelFormat::Bit15) ||
         item == int(TPixelFormat::Custom)) {
-        ShowInformation(m_platform, QStringLiteral("Cannot use that Pixel format."));
+        ShowInformation(m_platform, tr("Cannot use that Pixel format."));
         return;
     }
     if (item == kBit1Item)

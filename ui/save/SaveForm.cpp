@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window's make-up, opening and closing, and the steps both pages share.
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,7 +106,7 @@ void TSaveForm::BuildWindow()
 {
     setObjectName(QStringLiteral("SaveForm"));
     setModal(true);
-    setWindowTitle(QStringLiteral("Save"));
+    setWindowTitle(tr("Save"));
     setFixedSize(590, 320);
     // The fixed places were laid out for the small desktop font (8 points at 96 dots an inch).
     QFont small = font();
@@ -118,8 +119,8 @@ void TSaveForm::BuildWindow()
     pgcImage->setDocumentMode(true);
     BitTab = BuildBitmapPage();
     JpegTab = BuildJpegPage();
-    pgcImage->addTab(BitTab, QStringLiteral("Save as Bitmap"));
-    pgcImage->addTab(JpegTab, QStringLiteral(" Save as Jpeg"));
+    pgcImage->addTab(BitTab, tr("Save as Bitmap"));
+    pgcImage->addTab(JpegTab, tr(" Save as Jpeg"));
     // The page is chosen by the entry that opened the window; the user cannot switch it. Nor
     // can Tab stop at the hidden tabs, where it would stay instead of going round the page.
     pgcImage->tabBar()->hide();
@@ -134,8 +135,8 @@ QWidget* TSaveForm::BuildBitmapPage()
     page->setObjectName(QStringLiteral("BitTab"));
     imgBit = Preview(m_platform, page, QStringLiteral("imgBit"));
     bvlBit = Bevel(page, QStringLiteral("bvlBit"), QRect(318, 9, 159, 93));
-    Heading(page, QStringLiteral("Change Properties"), QPoint(329, 16));
-    lblBSPF = Caption(page, QStringLiteral("lblBSPF"), QStringLiteral("Pixel Format"), QPoint(326, 52), 398);
+    Heading(page, tr("Change Properties"), QPoint(329, 16));
+    lblBSPF = Caption(page, QStringLiteral("lblBSPF"), tr("Pixel Format"), QPoint(326, 52), 398);
     cbxBit = new QComboBox(page);
     cbxBit->setObjectName(QStringLiteral("cbxBit"));
     cbxBit->setEditable(true);
@@ -145,11 +146,11 @@ QWidget* TSaveForm::BuildBitmapPage()
                       QStringLiteral("24-bit"), QStringLiteral("32-bit"), QStringLiteral("Custom")});
     cbxBit->setGeometry(398, 49, 73, 21);
     cbxBit->installEventFilter(this); // Enter saves from it too
-    chkMono = CheckLeft(page, QStringLiteral("chkMono"), QStringLiteral("Monochrome"), QPoint(327, 79));
-    btnBSAccept = Button(page, QStringLiteral("btnBSAccept"), QStringLiteral(" &Save"), QStyle::SP_DialogSaveButton,
-                         QRect(488, 8, 86, 30));
-    btnBSCancel = Button(page, QStringLiteral("btnBSCancel"), QStringLiteral(" &Return"), QStyle::SP_ArrowBack,
-                         QRect(488, 40, 86, 30));
+    chkMono = CheckLeft(page, QStringLiteral("chkMono"), tr("Monochrome"), QPoint(327, 79));
+    btnBSAccept =
+        Button(page, QStringLiteral("btnBSAccept"), tr(" &Save"), QStyle::SP_DialogSaveButton, QRect(488, 8, 86, 30));
+    btnBSCancel =
+        Button(page, QStringLiteral("btnBSCancel"), tr(" &Return"), QStyle::SP_ArrowBack, QRect(488, 40, 86, 30));
 
     ConnectGuarded(m_platform, cbxBit, &QComboBox::currentTextChanged, this, [this] { cbxBitChange(); });
     ConnectGuarded(m_platform, chkMono, &QCheckBox::clicked, this, [this] { chkMonoClick(); });
@@ -164,17 +165,17 @@ QWidget* TSaveForm::BuildJpegPage()
     page->setObjectName(QStringLiteral("JpegTab"));
     imgJPeg = Preview(m_platform, page, QStringLiteral("imgJPeg"));
     bvlJpeg = Bevel(page, QStringLiteral("bvlJpeg"), QRect(320, 9, 159, 104));
-    Heading(page, QStringLiteral("Change Properties"), QPoint(333, 16));
-    lblComp = Caption(page, QStringLiteral("lblComp"), QStringLiteral("Compression Quality"), QPoint(331, 52), 438);
+    Heading(page, tr("Change Properties"), QPoint(333, 16));
+    lblComp = Caption(page, QStringLiteral("lblComp"), tr("Compression Quality"), QPoint(331, 52), 438);
     edtCompress = new QLineEdit(QStringLiteral("100"), page);
     edtCompress->setObjectName(QStringLiteral("edtCompress"));
     edtCompress->setGeometry(438, 50, 31, 21);
-    chkPEncode = CheckLeft(page, QStringLiteral("chkPEncode"), QStringLiteral("Progressive Encoding"), QPoint(329, 82));
+    chkPEncode = CheckLeft(page, QStringLiteral("chkPEncode"), tr("Progressive Encoding"), QPoint(329, 82));
     chkPEncode->setFocusPolicy(Qt::ClickFocus); // the Tab key passes it by
-    btnJSAccept = Button(page, QStringLiteral("btnJSAccept"), QStringLiteral(" &Save"), QStyle::SP_DialogSaveButton,
-                         QRect(489, 8, 86, 30));
-    btnJSCancel = Button(page, QStringLiteral("btnJSCancel"), QStringLiteral(" &Return"), QStyle::SP_ArrowBack,
-                         QRect(489, 40, 86, 30));
+    btnJSAccept =
+        Button(page, QStringLiteral("btnJSAccept"), tr(" &Save"), QStyle::SP_DialogSaveButton, QRect(489, 8, 86, 30));
+    btnJSCancel =
+        Button(page, QStringLiteral("btnJSCancel"), tr(" &Return"), QStyle::SP_ArrowBack, QRect(489, 40, 86, 30));
 
     ConnectGuarded(m_platform, chkPEncode, &QCheckBox::clicked, this, [this] { chkPEncodeClick(); });
     ConnectGuarded(m_platform, btnJSAccept, &QPushButton::clicked, this, [this] { btnJSAcceptClick(btnJSAccept); });
@@ -189,8 +190,8 @@ void TSaveForm::BuildThumbPanel(QWidget* page)
     pnlThumb->setFrameStyle(QFrame::Panel | QFrame::Raised);
     pnlThumb->setAutoFillBackground(true);
     pnlThumb->setGeometry(320, 127, 160, 88);
-    Heading(pnlThumb, QStringLiteral("Thumb Nail"), QPoint(8, 6));
-    auto* caption = new QLabel(QStringLiteral("Max Size"), pnlThumb);
+    Heading(pnlThumb, tr("Thumb Nail"), QPoint(8, 6));
+    auto* caption = new QLabel(tr("Max Size"), pnlThumb);
     caption->move(8, 36);
     caption->adjustSize();
     // The arrows step within 3..3600 without wrapping; any typed text stays as typed.
@@ -200,7 +201,7 @@ void TSaveForm::BuildThumbPanel(QWidget* page)
     edtMax->SetMax(kMaxThumbnail);
     edtMax->SetPosition(100);
     edtMax->setGeometry(62, 32, 56, 22);
-    auto* pixels = new QLabel(QStringLiteral("Pixels"), pnlThumb);
+    auto* pixels = new QLabel(tr("Pixels"), pnlThumb);
     pixels->setObjectName(QStringLiteral("Label2"));
     pixels->move(122, 36);
     pixels->adjustSize();
@@ -285,7 +286,7 @@ bool TSaveForm::CheckSource(bool& closeAfter)
     closeAfter = false;
     // A thumbnail whose file failed to load holds nothing to save.
     if (!m_source.HasGraphic() || m_source.Graphic()->Empty()) {
-        ShowError(m_platform, QStringLiteral("Cannot save - the picture of this file could not be loaded"));
+        ShowError(m_platform, tr("Cannot save - the picture of this file could not be loaded"));
         closeAfter = true;
         return false;
     }
@@ -304,7 +305,7 @@ bool TSaveForm::ReadThumbnailMax(std::optional<int32_t>& max)
     // write something the user did not ask for.
     const QSize size = ThumbnailSize(m_source.Width(), m_source.Height(), value);
     if (!ok || value < kMinThumbnail || value > kMaxThumbnail || size.width() < 1 || size.height() < 1) {
-        ShowInformation(m_platform, QStringLiteral("Invalid max size"));
+        ShowInformation(m_platform, tr("Invalid max size"));
         return false;
     }
     max = value;
@@ -338,7 +339,7 @@ void TSaveForm::RunSave(const std::function<void()>& save)
     try {
         save();
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Cannot save - ") + CurrentFailureText());
+        ShowError(m_platform, tr("Cannot save - ") + CurrentFailureText());
     }
     close();
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save window's JPEG page: the quality, the progressive rule and the JPEG save.
 #include <QCheckBox>
 #include <QLineEdit>
@@ -21,7 +22,7 @@ int QualityOf(const QLineEdit* edit)
 
 void TSaveForm::SetupJpegTab()
 {
-    setWindowTitle(QStringLiteral(" Save image as JPeg"));
+    setWindowTitle(tr(" Save image as JPeg"));
     pgcImage->setCurrentWidget(JpegTab);
     ShowPreview(imgJPeg);
     edtCompress->setText(QStringLiteral("100"));
@@ -37,7 +38,7 @@ void TSaveForm::chkPEncodeClick()
     if (QualityOf(edtCompress) != 100)
         return;
     chkPEncode->setChecked(false);
-    ShowInformation(m_platform, QStringLiteral("Can only encode if quality less than 100"));
+    ShowInformation(m_platform, tr("Can only encode if quality less than 100"));
 }
 
 void TSaveForm::btnJSAcceptClick(QPushButton* sender)
@@ -48,7 +49,7 @@ void TSaveForm::btnJSAcceptClick(QPushButton* sender)
     }
     const int quality = QualityOf(edtCompress);
     if (quality < 1 || quality > 100) {
-        ShowInformation(m_platform, QStringLiteral("Invalid compression rate"));
+        ShowInformation(m_platform, tr("Invalid compression rate"));
         return;
     }
     std::optional<int32_t> max;

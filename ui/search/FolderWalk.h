@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The folder walk behind the file search and the rules for its name text and type filter.
 // No widgets: folders are listed through the platform, so a test can script any tree,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shortening a path for a narrow label by putting "..." (three periods, never the single
 // ellipsis character) in its middle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search area: its make-up, the search and its outcome. The walk itself and its rules
 // are in FolderWalk, free of widgets.
 #include "ui/search/SearchPanel.h"
@@ -20,7 +21,6 @@
 namespace {
 
 constexpr int kResultExtent = 700; // pixels the result list scrolls over, whatever its lines
-const QString kFound = QStringLiteral("Found : ");
 
 // Every line of the result list is as wide as the list's fixed extent. With uniform sizes
 // the list then measures one line instead of each of many thousand results.
@@ -77,21 +77,20 @@ void TSearchPanel::Build()
     edtSearch = new QLineEdit(this);
     edtSearch->setObjectName(QStringLiteral("edtSearch"));
     edtSearch->setGeometry(6, 28, 198, 22);
-    btnFSearch = Button(QStringLiteral("Search"), "btnFSearch", this, QRect(6, 56, 94, 26));
-    btnFCancel = Button(QStringLiteral("Cancel"), "btnFCancel", this, QRect(110, 56, 94, 26));
+    btnFSearch = Button(tr("Search"), "btnFSearch", this, QRect(6, 56, 94, 26));
+    btnFCancel = Button(tr("Cancel"), "btnFCancel", this, QRect(110, 56, 94, 26));
     btnFCancel->setEnabled(false);
 
-    rdgExt = new TRadioGroup(m_platform, QStringLiteral(" File Type"), this);
+    rdgExt = new TRadioGroup(m_platform, tr(" File Type"), this);
     rdgExt->setObjectName(QStringLiteral("rdgExt"));
-    rdgExt->SetItems({QStringLiteral("All Graphics"), QStringLiteral("Jpeg"), QStringLiteral("Bitmap"),
-                      QStringLiteral("Icon"), QStringLiteral("Other")});
+    rdgExt->SetItems({tr("All Graphics"), tr("Jpeg"), tr("Bitmap"), tr("Icon"), tr("Other")});
     rdgExt->SetItemIndex(0);
     // As tall as its buttons need in the font in use; what lies below moves down with it.
     const int extHeight = std::max(112, rdgExt->sizeHint().height());
     const int below = extHeight - 112;
     rdgExt->setGeometry(6, 88, 198, extHeight);
 
-    lblFound = new QLabel(kFound, this);
+    lblFound = new QLabel(tr("Found : "), this);
     lblFound->setObjectName(QStringLiteral("lblFound"));
     lblFound->setGeometry(6, 204 + below, 198, 18);
     lblFound->hide();
@@ -226,7 +225,7 @@ void TSearchPanel::Search()
     m_info.Cancelled = false;
     m_info.Pattern = SearchRules::TrimText(edtSearch->text());
     if (SearchRules::HasExtension(m_info.Pattern)) {
-        ShowInformation(m_platform, QStringLiteral("No file extensions please."));
+        ShowInformation(m_platform, tr("No file extensions please."));
         return;
     }
     m_info.Pattern += QLatin1Char('*');
@@ -250,12 +249,12 @@ void TSearchPanel::Search()
         WalkTree();
     }
     if (lbxFileSearch->count() == 0) {
-        lbxFileSearch->addItem(QStringLiteral("No matches found"));
+        lbxFileSearch->addItem(tr("No matches found"));
     } else if (m_info.Cancelled) {
         lbxFileSearch->clear();
-        lbxFileSearch->addItem(QStringLiteral("Search cancelled"));
+        lbxFileSearch->addItem(tr("Search cancelled"));
     } else {
-        lblFound->setText(kFound + QString::number(lbxFileSearch->count()));
+        lblFound->setText(tr("Found : ") + QString::number(lbxFileSearch->count()));
         lblFound->show();
     }
     // A closing window has no page to show; loading one would only delay the end.

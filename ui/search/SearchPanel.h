@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search area over the file panel: the start folder, the name text, the file type, Search
 // and Cancel, the count found and the result list. Its search walks the working folder's tree

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The slide panel: its make-up, its entries and its buttons.
 #include "ui/slideshow/SlidePanel.h"
 #include <QCheckBox>
@@ -34,7 +35,7 @@ void TSlidePanel::Build()
     setAutoFillBackground(true);
     resize(kPanelWidth, kPanelHeight);
 
-    lblSShow = Caption(this, QStringLiteral("Slide Show"), QRect(8, 6, 184, 18));
+    lblSShow = Caption(this, tr("Slide Show"), QRect(8, 6, 184, 18));
     lblSShow->setObjectName(QStringLiteral("lblSShow"));
     QFont titleFont = lblSShow->font();
     titleFont.setBold(true);
@@ -43,7 +44,7 @@ void TSlidePanel::Build()
     navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
     lblSShow->setPalette(navy);
 
-    Caption(this, QStringLiteral("Show"), QRect(8, 32, 40, 18));
+    Caption(this, tr("Show"), QRect(8, 32, 40, 18));
     // The arrows (UpDown1) step by one within 3..3600; a typed number stays as typed.
     edtShowTime = new TUpDownEdit(m_platform, this);
     edtShowTime->setObjectName(QStringLiteral("edtShowTime"));
@@ -51,23 +52,23 @@ void TSlidePanel::Build()
     edtShowTime->SetMax(3600);
     edtShowTime->SetPosition(kDefaultSeconds);
     edtShowTime->setGeometry(50, 30, 70, 22);
-    Caption(this, QStringLiteral("Seconds"), QRect(126, 32, 66, 18));
+    Caption(this, tr("Seconds"), QRect(126, 32, 66, 18));
 
-    chkSubs = new QCheckBox(QStringLiteral("Include Sub Directories"), this);
+    chkSubs = new QCheckBox(tr("Include Sub Directories"), this);
     chkSubs->setObjectName(QStringLiteral("chkSubs"));
     chkSubs->setLayoutDirection(Qt::RightToLeft); // the text stands left of the box
     chkSubs->setGeometry(8, 58, 184, 20);
 
-    btnSOK = new QPushButton(QStringLiteral("OK"), this);
+    btnSOK = new QPushButton(tr("OK"), this);
     btnSOK->setObjectName(QStringLiteral("btnSOK"));
     btnSOK->setDefault(true);
     btnSOK->setGeometry(8, 84, 88, 26);
-    btnSCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    btnSCancel = new QPushButton(tr("Cancel"), this);
     btnSCancel->setObjectName(QStringLiteral("btnSCancel"));
     btnSCancel->setGeometry(104, 84, 88, 26);
 
     // Covers the two buttons while the folder tree is searched.
-    pnlWait = new QLabel(QStringLiteral("Searching for Images"), this);
+    pnlWait = new QLabel(tr("Searching for Images"), this);
     pnlWait->setObjectName(QStringLiteral("pnlWait"));
     pnlWait->setAlignment(Qt::AlignCenter);
     pnlWait->setFrameStyle(QFrame::Panel | QFrame::Sunken);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The slide panel over the top left of the thumbnails: the seconds per slide and whether
 // the show takes the whole folder tree; OK starts the show, Cancel (or Esc) closes it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reduction by area averaging: each zoomed pixel is the mean of the source area it covers,
 // partly covered pixels weighted by their share. A zoomed pixel depends only on its own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A dotted focus-style rectangle drawn over whatever lies beneath it: the zoom window's
 // selection band and the control panel's drag outline. It takes no mouse input, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zoom window: one picture over the whole screen on white, enlarged or reduced in steps of
 // a chosen percentage, always from the base bitmap at 100 per cent, or fitted to the screen.

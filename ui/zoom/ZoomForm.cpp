@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window: its make-up, opening, keys, mouse scrolling and closing.
 #include <algorithm>
 #include <cmath>
@@ -156,7 +157,7 @@ void TZoomForm::BuildControlPanel()
     pnlControl->setPalette(FacePalette());
     pnlControl->resize(kPanelWidth, kPanelHeight);
 
-    lblZoom = new QLabel(QStringLiteral("Zoom"), pnlControl);
+    lblZoom = new QLabel(tr("Zoom"), pnlControl);
     lblZoom->setObjectName(QStringLiteral("lblZoom"));
     lblZoom->setGeometry(1, 1, kPanelWidth - 2, 17);
     lblZoom->setAlignment(Qt::AlignCenter);
@@ -201,8 +202,8 @@ void TZoomForm::BuildControlPanel()
         return box;
     };
 
-    btnZFit = button("btnZFit", QStringLiteral("Zoom Fit"), MakeZoomPicture(ZoomPicture::Fit));
-    lblZRate = new QLabel(QStringLiteral("Zoom Amount %"), pnlControl);
+    btnZFit = button("btnZFit", tr("Zoom Fit"), MakeZoomPicture(ZoomPicture::Fit));
+    lblZRate = new QLabel(tr("Zoom Amount %"), pnlControl);
     lblZRate->setObjectName(QStringLiteral("lblZRate"));
     lblZRate->setWordWrap(true);
     lblZRate->setAlignment(Qt::AlignCenter);
@@ -218,18 +219,18 @@ void TZoomForm::BuildControlPanel()
     edtZoomRate->Edit()->setFont(bold);
     edtZoomRate->setGeometry(4, y, kPanelWidth - 8, 22);
     y += 26;
-    btnZIn = button("btnZIn", QStringLiteral("Zoom In"), MakeZoomPicture(ZoomPicture::In));
-    btnZOut = button("btnZOut", QStringLiteral("Zoom Out"), MakeZoomPicture(ZoomPicture::Out));
-    btnReset = button("btnReset", QStringLiteral("Reset"), MakeZoomPicture(ZoomPicture::Reset));
-    btnSave = button("btnSave", QStringLiteral("Save"), MakeZoomPicture(ZoomPicture::Save));
-    btnHelp = button("btnHelp", QStringLiteral("Help"), MakeButtonPicture(ButtonPicture::Help));
-    edtMX = readout("edtMX", QStringLiteral("Mouse X"));
-    edtMY = readout("edtMY", QStringLiteral("Mouse Y"));
-    edtRatio = readout("edtRatio", QStringLiteral("Ratio"));
-    edtWidth = readout("edtWidth", QStringLiteral("Width"));
-    edtHeight = readout("edtHeight", QStringLiteral("Height"));
+    btnZIn = button("btnZIn", tr("Zoom In"), MakeZoomPicture(ZoomPicture::In));
+    btnZOut = button("btnZOut", tr("Zoom Out"), MakeZoomPicture(ZoomPicture::Out));
+    btnReset = button("btnReset", tr("Reset"), MakeZoomPicture(ZoomPicture::Reset));
+    btnSave = button("btnSave", tr("Save"), MakeZoomPicture(ZoomPicture::Save));
+    btnHelp = button("btnHelp", tr("Help"), MakeButtonPicture(ButtonPicture::Help));
+    edtMX = readout("edtMX", tr("Mouse X"));
+    edtMY = readout("edtMY", tr("Mouse Y"));
+    edtRatio = readout("edtRatio", tr("Ratio"));
+    edtWidth = readout("edtWidth", tr("Width"));
+    edtHeight = readout("edtHeight", tr("Height"));
     y += 2;
-    btnClose = button("btnClose", QStringLiteral("Return"), MakeZoomPicture(ZoomPicture::Return));
+    btnClose = button("btnClose", tr("Return"), MakeZoomPicture(ZoomPicture::Return));
 
     QWidget* order[] = {btnZFit, edtZoomRate->Edit(), btnZIn, btnZOut, btnReset, btnSave, btnHelp, btnClose};
     for (size_t i = 1; i < std::size(order); ++i)
@@ -258,7 +259,7 @@ void TZoomForm::BuildHelpPanel()
     mmoHelp->setPlainText(ZoomHelpText());
     mmoHelp->setGeometry(7, 8, 250, 452);
     pnlHelp->resize(265, 511);
-    btnOK = new QPushButton(QStringLiteral("OK"), pnlHelp);
+    btnOK = new QPushButton(tr("OK"), pnlHelp);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setGeometry((265 - 75) / 2, 472, 75, 27);
     // Enter presses it while the panel shows; a hidden default button takes no Enter.
@@ -271,10 +272,10 @@ void TZoomForm::BuildSaveMenu()
 {
     pumSave = new QMenu(this);
     pumSave->setObjectName(QStringLiteral("pumSave"));
-    mniJPeg = pumSave->addAction(QStringLiteral("As JPeg"));
+    mniJPeg = pumSave->addAction(tr("As JPeg"));
     mniJPeg->setObjectName(QStringLiteral("mniJPeg"));
     mniJPeg->setData(int(kSaveAsJpeg));
-    mniBitMap = pumSave->addAction(QStringLiteral("As Bitmap"));
+    mniBitMap = pumSave->addAction(tr("As Bitmap"));
     mniBitMap->setObjectName(QStringLiteral("mniBitMap"));
     mniBitMap->setData(int(kSaveAsBitmap));
     for (QAction* item : {mniJPeg, mniBitMap})

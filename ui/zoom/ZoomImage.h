@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zoom window's picture: the base bitmap zoomed to a size, drawn from the top-left corner
 // in device pixels, one picture pixel per device pixel at 100 per cent on any screen scale.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom panel's Save menu, its help panel and the dragging of the panel.
 #include <QAction>
 #include "base/ScopeExit.h"
@@ -46,7 +47,7 @@ void TZoomForm::mniSaveClick(QAction* sender)
     try {
         shown = ShownPicture();
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Could not resize image"));
+        ShowError(m_platform, tr("Could not resize image"));
         return;
     }
     TSaveForm save(this, m_platform);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window playing an animated GIF or WebP: each frame becomes the whole picture, drawn
 // from at the zoom it stands at; a sub-section, once cut, stays as cut. Saving and cutting
 // hold the first frame while they take it; the whole picture plays on after them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The zoom window's arithmetic, free of widgets so that tests call it directly. Ratios and
 // steps are per cent of the base bitmap's size; 64-bit so that a typed step of any size

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window's sub-section: the selection band dragged over the picture, the cut that
 // makes the part inside it the new base, and Reset back to the cut and to the whole picture.
 #include "base/ScopeExit.h"
 #include <algorithm>
 #include <cstdlib>
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <QToolButton>
 #include "platform/Messages.h"
@@ -12,7 +14,7 @@
 
 namespace {
 constexpr int kMinBand = 5; // a band narrower than this on a side cuts nothing
-const QString kTooNarrow = QStringLiteral("Selection too narrow");
+const char* const kTooNarrow = QT_TRANSLATE_NOOP("TZoomForm", "Selection too narrow");
 }
 
 QRect TZoomForm::NormaliseRect(QPoint a, QPoint b)
@@ -56,7 +58,7 @@ void TZoomForm::imgZoomMouseUp(QPoint pos)
     }
     if (SelRect.width() < kMinBand || SelRect.height() < kMinBand) {
         SelBand->Remove();
-        ShowInformation(m_platform, kTooNarrow);
+        ShowInformation(m_platform, tr(kTooNarrow));
         return;
     }
     TrackSelection(pos);
@@ -66,7 +68,7 @@ void TZoomForm::imgZoomMouseUp(QPoint pos)
     const QRect band =
         SelRect.translated(HorzOffset, VertOffset).intersected(QRect(QPoint(0, 0), imgZoom->ZoomedSize()));
     if (band.width() < kMinBand || band.height() < kMinBand) {
-        ShowInformation(m_platform, kTooNarrow);
+        ShowInformation(m_platform, tr(kTooNarrow));
         return;
     }
     // The band's dotted line is left out, and one more row and column at the right and bottom.
@@ -87,7 +89,7 @@ bool TZoomForm::CutSelection()
     try {
         cut = std::make_unique<TBitmap>(ZoomedPixels(SelRect));
     } catch (...) {
-        ShowError(m_platform, QStringLiteral("Could not copy selected area"));
+        ShowError(m_platform, tr("Could not copy selected area"));
         return false;
     }
     SubSectionBitmap = std::move(cut);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pixels of the zoom window's base bitmap and how any part of the zoomed picture is made
 // from them. The zoomed picture is never made whole: a paint draws only the part it shows,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The zoom window's steps: zoom in and out, Zoom Fit, the read-outs, the scroll bars and the
 // pinning of the control panel.
 #include <cmath>
@@ -60,7 +61,7 @@ bool TZoomForm::CheckZoomSize(int64_t dimension)
 {
     if (ZoomRules::ZoomSizeAllowed(dimension))
         return true;
-    ShowInformation(m_platform, QStringLiteral("Too Much Zoom Out"));
+    ShowInformation(m_platform, tr("Too Much Zoom Out"));
     return false;
 }
 
@@ -74,7 +75,7 @@ bool TZoomForm::ResampleBase(const TBitmap& source, TZoomImage& destination, int
         return false;
     // Beyond the picture layer's limit no whole zoomed picture could ever be cut or saved.
     if (h > PictureLimits::kMaxSide || w > PictureLimits::kMaxSide) {
-        ShowError(m_platform, QStringLiteral("Could not resize image"));
+        ShowError(m_platform, tr("Could not resize image"));
         return false;
     }
     Show(source, destination, int32_t(ratio), QSize(int(w), int(h)));
