@@ -21,7 +21,7 @@ using Grid = std::array<int, 4>; // row-major: [0][0], [0][1], [1][0], [1][1]
 
 Grid Apply(int op, const Grid& in)
 {
-    const auto at = [&](int r, int c) { return in[size_t(r * 2 + c)]; };
+    const auto at = [&](int r, int c) { return in[size_t(r) * 2 + size_t(c)]; };
     Grid out {};
     for (int r = 0; r < 2; ++r) {
         for (int c = 0; c < 2; ++c) {
@@ -36,7 +36,7 @@ Grid Apply(int op, const Grid& in)
             case TJXOP_ROT270: v = at(c, 1 - r); break;
             default: break;
             }
-            out[size_t(r * 2 + c)] = v;
+            out[size_t(r) * 2 + size_t(c)] = v;
         }
     }
     return out;

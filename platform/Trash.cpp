@@ -122,7 +122,7 @@ QByteArray WriteInfo(const TrashPlace& place, const QByteArray& name, const QByt
     const QByteArray stem = dot > 0 ? name.left(dot) : name;
     const QByteArray ext = dot > 0 ? name.mid(dot) : QByteArray();
     for (int n = 1; n < 10000; ++n) {
-        const QByteArray candidate = n == 1 ? name : stem + '.' + QByteArray::number(n) + ext;
+        QByteArray candidate = n == 1 ? name : stem + '.' + QByteArray::number(n) + ext;
         const QByteArray info = place.root + "/info/" + candidate + ".trashinfo";
         const int fd = ::open(info.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
