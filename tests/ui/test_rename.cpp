@@ -51,8 +51,9 @@ private slots:
         for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
             WriteTestJpeg(w.Path(QLatin1String(name)), 40, 30);
         const ThumbnailCache cache(cacheHome.filePath(QStringLiteral("thumbnails")));
-        QVERIFY(cache.Store(SourceOf(w.Path(QStringLiteral("b.jpg"))), QSize(40, 30),
-                            QImage(40, 30, QImage::Format_RGB32)));
+        QImage red(40, 30, QImage::Format_RGB32); // unlike any picture the page could make
+        red.fill(Qt::red);
+        QVERIFY(cache.Store(SourceOf(w.Path(QStringLiteral("b.jpg"))), QSize(40, 30), red));
         w.OpenWindow();
         w.form->ChooseThumbnail(2);
         bool selected = false, closed = false;
@@ -72,7 +73,7 @@ private slots:
         QTEST(w.form->Thumbnail(3)->Hint(), "third");
         if (closed) { // the cache entry moved with the file
             QCOMPARE(w.form->Thumbnail(w.form->PicList.Current)->Hint(), typed);
-            QVERIFY(!cache.Find(SourceOf(w.Path(typed)), QSize(40, 30)).isNull());
+            QCOMPARE(cache.Find(SourceOf(w.Path(typed)), QSize(40, 30)).pixelColor(0, 0), QColor(Qt::red));
             const QByteArray old = ThumbnailUri(EncodeFileName(w.Path(QStringLiteral("b.jpg"))));
             QVERIFY(!QFileInfo::exists(cache.Root() + QStringLiteral("/normal/") + ThumbnailFileName(old)));
         }
