@@ -290,3 +290,28 @@ bool ThumbnailCache::Write(const QString& folder, const QImage& image, const Thu
         return false;
     return WritePrivately(folder, ThumbnailFileName(uri), bytes);
 }
+
+void ThumbnailCache::Follow(const QString& from, const QString& to) const
+{
+    const QString oldUri = QString::fromLatin1(ThumbnailUri(EncodeFileName(from)));
+    const QByteArray newUri = ThumbnailUri(EncodeFileName(to));
+    QStringList folders;
+    for (const SizeClass& c : kClasses)
+        folders << m_root + QLatin1Char('/') + QLatin1String(c.folder);
+    folders << m_root + QLatin1Char('/') + QLatin1String(kFailFolder);
+    for (const QString& folder : folders) {
+        const QString old = folder + QLatin1Char('/') + ThumbnailFileName(oldUri.toLatin1());
+        QImage png;
+        if (!QFileInfo::exists(old) || !png.load(old, "png") || png.text(QStringLiteral("Thumb::URI")) != oldUri)
+            continue;
+        png.setText(QStringLiteral("Thumb::URI"), QString::fromLatin1(newUri));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        writer.setQuality(80);
+        if (writer.write(png))
+            WritePrivately(folder, ThumbnailFileName(newUri), bytes);
+        QFile::remove(old);
+    }
+}

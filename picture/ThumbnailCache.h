@@ -53,6 +53,11 @@ public:
     // Records that the file could not be made into a thumbnail, and why.
     bool StoreFailure(const ThumbnailSource& source, const QString& error) const;
 
+    // After a file was renamed from `from` to `to` (absolute paths): its thumbnails and failure
+    // record name the new path, so the renamed file is not decoded again. An entry that cannot
+    // be rewritten is removed, so none is left naming a file that is gone.
+    void Follow(const QString& from, const QString& to) const;
+
 private:
     // Files inside the cache itself are never cached.
     bool Holds(const ThumbnailSource& source) const;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -229,6 +230,28 @@ bool IsBlankFileName(const QString& path)
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString base = dot < 0 ? name : name.left(dot);
     return std::all_of(base.begin(), base.end(), [](QChar c) { return c.isSpace() || c == u'.'; });
+}
+
+bool MoveNoReplace(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without the flag: a hard link fails on an existing name just the same.
+    if (::link(from.constData(), to.constData()) != 0)
+        return false;
+    ::unlink(from.constData());
+    return true;
+}
+
+bool RenameFile(const QString& from, const QString& to, QString& why)
+{
+    if (MoveNoReplace(EncodeFileName(from), EncodeFileName(to)))
+        return true;
+    why = errno == EEXIST ? QStringLiteral("A file named \"%1\" is there already").arg(to.mid(to.lastIndexOf(u'/') + 1))
+                          : QString::fromLocal8Bit(std::strerror(errno));
+    return false;
 }
 
 QStringList MountedVolumes()

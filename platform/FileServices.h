@@ -30,6 +30,12 @@ std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const 
 // dots before its extension (" .bmp", ".jpg"), which would make an unseen or hidden file.
 bool IsBlankFileName(const QString& path);
 
+// Renames within a file system, never over an existing name (fails with errno EEXIST then).
+bool MoveNoReplace(const QByteArray& from, const QByteArray& to);
+// Gives a file a new name in its folder; false with the reason when the name is taken or the
+// folder refuses.
+bool RenameFile(const QString& from, const QString& to, QString& why);
+
 // Roots of the mounted volumes; "/" always comes first.
 QStringList MountedVolumes();
 

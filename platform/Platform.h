@@ -16,6 +16,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include "platform/Trash.h"
 
 class QAction;
 class QDialog;
@@ -140,6 +141,14 @@ public:
     virtual std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
                                                                ListFilter filter) = 0;
     virtual QStringList MountedVolumes() = 0;
+    // The desktop's trash (platform/Trash.h); a failure leaves the file and gives the reason.
+    virtual std::optional<TrashedFile> MoveToTrash(const QString& path, QString& why) = 0;
+    virtual bool RestoreFromTrash(const TrashedFile& file, QString& why) = 0;
+    virtual bool DeleteFile(const QString& path, QString& why) = 0;
+    // A new name for a file, never over an existing one; false with the reason.
+    virtual bool RenameFile(const QString& from, const QString& to, QString& why) = 0;
+    // A question answered Yes (true) or No.
+    virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
 
     // Printers: the installed print queues, then kPdfFilePrinter. The selected printer belongs
     // to the process: the default printer until another is selected, then that one until the

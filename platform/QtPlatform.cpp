@@ -285,3 +285,31 @@ QStringList QtPlatform::MountedVolumes()
 {
     return FileServices::MountedVolumes();
 }
+
+std::optional<TrashedFile> QtPlatform::MoveToTrash(const QString& path, QString& why)
+{
+    return Trash::MoveToTrash(path, why);
+}
+
+bool QtPlatform::RestoreFromTrash(const TrashedFile& file, QString& why)
+{
+    return Trash::Restore(file, why);
+}
+
+bool QtPlatform::DeleteFile(const QString& path, QString& why)
+{
+    return Trash::Delete(path, why);
+}
+
+bool QtPlatform::RenameFile(const QString& from, const QString& to, QString& why)
+{
+    return FileServices::RenameFile(from, to, why);
+}
+
+bool QtPlatform::AskYesNo(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, DisplayName(caption), DisplayName(text), QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

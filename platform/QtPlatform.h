@@ -43,6 +43,11 @@ public:
     std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
                                                        ListFilter filter) override;
     QStringList MountedVolumes() override;
+    std::optional<TrashedFile> MoveToTrash(const QString& path, QString& why) override;
+    bool RestoreFromTrash(const TrashedFile& file, QString& why) override;
+    bool DeleteFile(const QString& path, QString& why) override;
+    bool RenameFile(const QString& from, const QString& to, QString& why) override;
+    bool AskYesNo(const QString& caption, const QString& text) override;
 
     QStringList Printers() override { return m_printers.Printers(); }
     int PrinterIndex() override { return m_printers.PrinterIndex(); }

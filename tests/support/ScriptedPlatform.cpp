@@ -320,6 +320,36 @@ QStringList ScriptedPlatform::MountedVolumes()
     return volumes ? *volumes : FileServices::MountedVolumes();
 }
 
+std::optional<TrashedFile> ScriptedPlatform::MoveToTrash(const QString& path, QString& why)
+{
+    return Trash::MoveToTrash(path, why);
+}
+
+bool ScriptedPlatform::RestoreFromTrash(const TrashedFile& file, QString& why)
+{
+    return Trash::Restore(file, why);
+}
+
+bool ScriptedPlatform::DeleteFile(const QString& path, QString& why)
+{
+    return Trash::Delete(path, why);
+}
+
+bool ScriptedPlatform::RenameFile(const QString& from, const QString& to, QString& why)
+{
+    return FileServices::RenameFile(from, to, why);
+}
+
+bool ScriptedPlatform::AskYesNo(const QString&, const QString& text)
+{
+    questions << text;
+    if (answers.empty())
+        return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
 QString WithDefaultExtension(const QString& name, const QString& extension)
 {
     const QString last = name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);

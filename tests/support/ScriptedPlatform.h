@@ -58,6 +58,7 @@ public:
 
     std::vector<SaveDialogSetup> saveSetups; // every save dialog
     std::vector<QString> modals;             // class name of every window shown modally
+    QStringList questions;                   // the text of every Yes/No question
 
     struct PrintJobRecord {
         QString printer;
@@ -87,6 +88,8 @@ public:
     std::deque<std::optional<QString>> saveAnswers;
     // False: the clipboard cannot be taken, and SetClipboardImage fails.
     bool clipboardAvailable = true;
+    // Yes/No questions take their answers in order; an empty queue answers No.
+    std::deque<bool> answers;
     // Receives each modally shown window (already shown) and returns the result code.
     // Without one, ShowModal returns QDialog::Rejected at once and shows nothing.
     std::function<int(QDialog&)> onModal;
@@ -147,6 +150,11 @@ public:
     std::optional<std::vector<DirEntry>> ListDirectory(const QString& folder, const QString& mask,
                                                        ListFilter filter) override;
     QStringList MountedVolumes() override;
+    std::optional<TrashedFile> MoveToTrash(const QString& path, QString& why) override;
+    bool RestoreFromTrash(const TrashedFile& file, QString& why) override;
+    bool DeleteFile(const QString& path, QString& why) override;
+    bool RenameFile(const QString& from, const QString& to, QString& why) override;
+    bool AskYesNo(const QString& caption, const QString& text) override;
 
     QStringList Printers() override;
     int PrinterIndex() override;

@@ -46,6 +46,10 @@ void TViewForm::mniFullScreenClick(QAction* sender)
         full->SlideSeconds = 0;
         full->IncludeSubs = false;
     }
+    // Delete in the window trashes here, where the page closes the gap; not in a show over
+    // another list than the page's.
+    if (full->Images.From() == images.From())
+        full->OnTrash = [this](const QString& entry) { return TrashEntry(entry); };
     // The main window closed while the folder-tree search let messages through: no show.
     if (show && !Terminating)
         m_platform.ShowModal(*full);

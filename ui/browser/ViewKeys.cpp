@@ -11,6 +11,7 @@
 #include "controls/DirectoryListBox.h"
 #include "controls/FileListBox.h"
 #include "controls/ImageControl.h"
+#include "picture/LosslessTurn.h"
 #include "platform/Platform.h"
 #include "ui/browser/Viewmain.h"
 
@@ -82,6 +83,19 @@ bool TViewForm::PageKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Enter:
     case Qt::Key_Space: OpenChosen(); break;
     case Qt::Key_Menu: PopupAtChosen(); break;
+    case Qt::Key_F2: RenameEntry(ChosenEntry()); break;
+    case Qt::Key_R:
+    case Qt::Key_L:
+        if (modifiers != Qt::ControlModifier)
+            return false;
+        TurnEntry(ChosenEntry(), key == Qt::Key_R ? Turn::Right : Turn::Left);
+        break;
+    case Qt::Key_Delete:
+        if (modifiers & Qt::ShiftModifier)
+            DeleteChosen();
+        else if (!ChosenEntry().isEmpty())
+            TrashEntry(ChosenEntry());
+        break;
     case Qt::Key_F10:
         if (!(modifiers & Qt::ShiftModifier))
             return false;
@@ -179,6 +193,12 @@ bool TViewForm::WindowKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_F1: btnHelpClick(); return true;
     case Qt::Key_F5: ReadFolderAgain(); return true;
     case Qt::Key_F11: OpenChosen(); return true;
+    case Qt::Key_Z:
+        // With nothing to put back, a line being typed in keeps its own undo.
+        if (modifiers != Qt::ControlModifier || !CanUndoTrash())
+            return false;
+        UndoTrash();
+        return true;
     case Qt::Key_Q:
         if (modifiers != Qt::ControlModifier)
             return false;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The thumbnail click, the popup menu and its dispatch.
+#include <utility>
 #include <QAction>
 #include <QMenu>
 #include "controls/ImageControl.h"
+#include "picture/LosslessTurn.h"
 #include "platform/Platform.h"
 #include "ui/common/PopupTags.h"
 #include "ui/browser/Viewmain.h"
@@ -45,6 +47,13 @@ void TViewForm::BuildPopupMenus()
     mniCopyto = AddEntry(pumPicture, QStringLiteral("mniCopyto"), tr("Copy to"), kTagZoom);
     pumPicture->addSeparator()->setObjectName(QStringLiteral("N1"));
     mniExit = AddEntry(pumPicture, QStringLiteral("mniExit"), tr("Cancel"), kTagCancel);
+    // Acting on the file comes after the entries above, which keep their places.
+    pumPicture->addSeparator()->setObjectName(QStringLiteral("N2"));
+    mniTrash = AddEntry(pumPicture, QStringLiteral("mniTrash"), tr("Move to Trash"), kTagZoom);
+    mniRename = AddEntry(pumPicture, QStringLiteral("mniRename"), tr("Rename"), kTagZoom);
+    mniRotateRight = AddEntry(pumPicture, QStringLiteral("mniRotateRight"), tr("Rotate Right"), kTagZoom);
+    mniRotateLeft = AddEntry(pumPicture, QStringLiteral("mniRotateLeft"), tr("Rotate Left"), kTagZoom);
+    mniFlip = AddEntry(pumPicture, QStringLiteral("mniFlip"), tr("Flip"), kTagZoom);
 
     auto route = [this](QAction* a, auto handler) {
         ConnectGuarded(m_platform, a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
@@ -59,6 +68,12 @@ void TViewForm::BuildPopupMenus()
     ConnectGuarded(m_platform, mniDetails, &QAction::triggered, this, [this] { mniDetailsClick(); });
     ConnectGuarded(m_platform, mniCopytoClipboard, &QAction::triggered, this, [this] { mniCopytoClipboardClick(); });
     ConnectGuarded(m_platform, mniCopyto, &QAction::triggered, this, [this] { mniCopytoClick(); });
+    ConnectGuarded(m_platform, mniTrash, &QAction::triggered, this, [this] { mniTrashClick(); });
+    ConnectGuarded(m_platform, mniRename, &QAction::triggered, this, [this] { mniRenameClick(); });
+    for (const auto& [action, turn] : {std::pair {mniRotateRight, Turn::Right}, std::pair {mniRotateLeft, Turn::Left},
+                                       std::pair {mniFlip, Turn::Flip}})
+        ConnectGuarded(m_platform, action, &QAction::triggered, this,
+                       [this, turn = turn] { TurnEntry(ImageInfo.FileName, turn); });
 
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));

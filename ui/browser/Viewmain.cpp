@@ -205,6 +205,7 @@ void TViewForm::BuildImageArea()
     }
     pnlDetail = new TDetailsPanel(m_platform, pnlImage);
     BuildChoiceFrame();
+    BuildUndoNote();
 }
 
 void TViewForm::FormCreate()

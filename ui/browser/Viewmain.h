@@ -4,11 +4,14 @@
 // right, and the popup menu that leads to every other window.
 #include <array>
 #include <functional>
+#include <memory>
+#include <vector>
 #include <QPointer>
 #include <QWindow>
 #include <QWidget>
 #include "controls/ControlGeometry.h"
 #include "platform/Guard.h"
+#include "platform/Trash.h"
 #include "ui/common/ImageList.h"
 #include "ui/common/PageModel.h"
 #include "ui/details/DetailsPanel.h"
@@ -18,6 +21,7 @@
 class Platform;
 class QAction;
 class QCheckBox;
+class QFrame;
 class QPushButton;
 class QLabel;
 class QLineEdit;
@@ -31,6 +35,7 @@ class TFileListBox;
 class TImage;
 class TRadioGroup;
 struct ProgressReport;
+enum class Turn;
 
 class TViewForm : public QWidget {
     Q_OBJECT
@@ -148,6 +153,53 @@ public:
     // Reads the folder again (F5), the page kept at its first picture where that is still listed.
     void ReadFolderAgain();
     // --- end keyboard ---
+
+    // --- trash (ui/browser/ViewTrash.cpp) and rename ---
+    // The popup's "Move to Trash": the clicked thumbnail's file.
+    void mniTrashClick();
+    // An image-list entry's file to the trash, with an Undo; false, with the reason told,
+    // when it stays. The page closes the gap.
+    bool TrashEntry(const QString& entry);
+    // The chosen thumbnail's file deleted for good, after a question (Shift+Delete).
+    void DeleteChosen();
+    // The last trashed file put back (Ctrl+Z, the note's Undo); a beep when there is none.
+    void UndoTrash();
+    bool CanUndoTrash() const { return !m_trashed.empty(); }
+    // Rename (ui/browser/ViewRename.cpp): the popup's "Rename", and F2 on the chosen thumbnail.
+    void mniRenameClick();
+    void RenameEntry(const QString& entry);
+    QAction* mniRename = nullptr;
+    // Turning without loss (ui/browser/ViewTurn.cpp): popup entries and Ctrl+R, Ctrl+L.
+    void TurnEntry(const QString& entry, Turn turn);
+    QAction* mniRotateRight = nullptr;
+    QAction* mniRotateLeft = nullptr;
+    QAction* mniFlip = nullptr;
+    QFrame* pnlUndo = nullptr; // the note with its Undo, over the page's foot
+    QLabel* lblUndo = nullptr;
+    QPushButton* btnUndo = nullptr;
+    QAction* mniTrash = nullptr;
+
+private:
+    struct TrashRecord {
+        TrashedFile file;
+        QString entry;
+        int listIndex = 0; // where a search result stood, to stand there again
+    };
+    void BuildUndoNote();
+    void ShowUndoNote(const QString& text);
+    QString ChosenEntry() const;
+    // The entry's file is gone: the search results lose it and the page loads again where it
+    // stood, its choice at the same place.
+    void CloseGap(const QString& entry);
+    // The page again from its first picture, the choice on `entry` where the page shows it,
+    // else at the same place. `listChanged` false: the same entries, their files changed.
+    void ReloadAround(const QString& entry, bool listChanged = true);
+    void LoadPageFrom(int first);       // the list read as it stands, the page from `first`
+    std::vector<TrashRecord> m_trashed; // newest last
+    std::unique_ptr<class PlatformTimer> m_undoNote;
+
+public:
+    // --- end trash and rename ---
 
     // --- help, about and goodbye (ui/dialogs/ViewDialogs.cpp) ---
     void btnHelpClick();

@@ -7,6 +7,7 @@
 // Two later features share this window: a timed slide show and a print panel; their places
 // are marked below.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include "ui/common/ScreenWindow.h"
 #include <QPointer>
@@ -112,6 +113,12 @@ public:
     void StepImage(bool forward);
     // The image list's first picture (last false) or its last.
     void StepToEnd(bool last);
+    // Delete: the shown picture's file to the trash through OnTrash, and the next picture
+    // shown (after the last, the one before; the window closes when none is left).
+    void TrashShown();
+    // Set by the opener: trashes an entry of the image list, which no longer holds it after;
+    // false when the file stayed (the reason told). Unset, Delete only beeps.
+    std::function<bool(const QString& entry)> OnTrash;
     // Scroll ranges for a full-size picture; they only ever grow.
     void ShowScrollBars();
 

@@ -123,7 +123,8 @@ bool IsStepKey(int key)
     case Qt::Key_Up:
     case Qt::Key_Backspace:
     case Qt::Key_Home:
-    case Qt::Key_End: return true;
+    case Qt::Key_End:
+    case Qt::Key_Delete: return true;
     default: return false;
     }
 }
@@ -193,6 +194,7 @@ void TFullForm::FormKeyDown(int key)
     case Qt::Key_Space: StepImage(true); break;
     case Qt::Key_Home: StepToEnd(false); break;
     case Qt::Key_End: StepToEnd(true); break;
+    case Qt::Key_Delete: TrashShown(); break;
     default: break;
     }
 }

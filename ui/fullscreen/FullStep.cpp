@@ -110,6 +110,22 @@ void TFullForm::StepToEnd(bool last)
     ShowListEntry(index);
 }
 
+void TFullForm::TrashShown()
+{
+    if (!OnTrash || CurrentIndex < 0 || ShownFile.isEmpty() || ImageListEntry(CurrentIndex) != ShownFile) {
+        m_platform.Beep();
+        return;
+    }
+    if (!OnTrash(ShownFile))
+        return;
+    LastIndex = Images.Count() - 1;
+    if (LastIndex < 0) {
+        close();
+        return;
+    }
+    ShowListEntry(std::min(CurrentIndex, LastIndex));
+}
+
 void TFullForm::ShowListEntry(int32_t index)
 {
     CurrentIndex = index;

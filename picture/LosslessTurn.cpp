@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "picture/LosslessTurn.h"
+
+#include <array>
+#include <memory>
+#include <utility>
+#include <turbojpeg.h>
+#include "base/FileNames.h"
+#include "base/FileReplacement.h"
+#include "picture/Exif.h"
+#include "picture/Failure.h"
+#include "picture/FileRead.h"
+#include "picture/Limits.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+// The eight turns and mirrors acting on a 2 x 2 grid of labels: the corners tell them apart,
+// so two in a row compose to the one that moves the corners alike.
+using Grid = std::array<int, 4>; // row-major: [0][0], [0][1], [1][0], [1][1]
+
+Grid Apply(int op, const Grid& in)
+{
+    const auto at = [&](int r, int c) { return in[size_t(r) * 2 + size_t(c)]; };
+    Grid out {};
+    for (int r = 0; r < 2; ++r) {
+        for (int c = 0; c < 2; ++c) {
+            int v = at(r, c);
+            switch (op) {
+            case TJXOP_HFLIP: v = at(r, 1 - c); break;
+            case TJXOP_VFLIP: v = at(1 - r, c); break;
+            case TJXOP_TRANSPOSE: v = at(c, r); break;
+            case TJXOP_TRANSVERSE: v = at(1 - c, 1 - r); break;
+            case TJXOP_ROT90: v = at(1 - c, r); break;
+            case TJXOP_ROT180: v = at(1 - r, 1 - c); break;
+            case TJXOP_ROT270: v = at(c, 1 - r); break;
+            default: break;
+            }
+            out[size_t(r) * 2 + size_t(c)] = v;
+        }
+    }
+    return out;
+}
+
+int Compose(int first, int then)
+{
+    const Grid result = Apply(then, Apply(first, Grid {0, 1, 2, 3}));
+    for (int op = 0; op < TJ_NUMXOP; ++op)
+        if (Apply(op, Grid {0, 1, 2, 3}) == result)
+            return op;
+    return TJXOP_NONE;
+}
+
+// The transform that turns stored pixels upright, by EXIF Orientation value.
+int UprightOp(int orientation)
+{
+    constexpr std::array<int, 9> ops {TJXOP_NONE,      TJXOP_NONE,  TJXOP_HFLIP,      TJXOP_ROT180, TJXOP_VFLIP,
+                                      TJXOP_TRANSPOSE, TJXOP_ROT90, TJXOP_TRANSVERSE, TJXOP_ROT270};
+    return orientation >= 1 && orientation <= 8 ? ops[size_t(orientation)] : TJXOP_NONE;
+}
+
+int TurnOp(Turn turn)
+{
+    return turn == Turn::Right ? TJXOP_ROT90 : turn == Turn::Left ? TJXOP_ROT270 : TJXOP_HFLIP;
+}
+
+// The EXIF APP1 segment's data (after its length) among the markers before the first scan:
+// offset and size, or {0, 0}.
+std::pair<qsizetype, qsizetype> ExifSegment(const QByteArray& jpeg)
+{
+    const auto byte = [&](qsizetype i) { return uint8_t(jpeg[i]); };
+    qsizetype pos = 2;
+    while (pos + 4 <= jpeg.size() && byte(pos) == 0xFF && byte(pos + 1) != 0xDA) {
+        const qsizetype length = byte(pos + 2) << 8 | byte(pos + 3);
+        if (length < 2 || pos + 2 + length > jpeg.size())
+            break;
+        const auto* data = reinterpret_cast<const uint8_t*>(jpeg.constData() + pos + 4);
+        if (byte(pos + 1) == 0xE1 && IsExifSegment(data, size_t(length - 2)))
+            return {pos + 4, length - 2};
+        pos += 2 + length;
+    }
+    return {0, 0};
+}
+
+// Sets IFD0's Orientation to 1 in place (a SHORT keeps its size, so nothing else moves).
+void ResetOrientation(QByteArray& jpeg)
+{
+    const auto [start, size] = ExifSegment(jpeg);
+    const qsizetype tiff = start + 6;
+    const qsizetype end = start + size;
+    if (size < 14)
+        return;
+    const bool motorola = jpeg[tiff] == 'M';
+    const auto read = [&](qsizetype at, int bytes) {
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(uint8_t(jpeg[at + (motorola ? i : bytes - 1 - i)])) << (8 * (bytes - 1 - i));
+        return v;
+    };
+    const qsizetype ifd = tiff + qsizetype(read(tiff + 4, 4));
+    if (ifd < tiff + 8 || ifd + 2 > end)
+        return;
+    const uint32_t count = read(ifd, 2);
+    for (uint32_t i = 0; i < count && ifd + 2 + 12 * qsizetype(i + 1) <= end; ++i) {
+        const qsizetype entry = ifd + 2 + 12 * qsizetype(i);
+        if (read(entry, 2) == 0x0112 && read(entry + 2, 2) == 3) {
+            jpeg[entry + 8] = char(motorola ? 0 : 1);
+            jpeg[entry + 9] = char(motorola ? 1 : 0);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn)
+{
+    const auto [start, size] = ExifSegment(jpeg);
+    const int orientation =
+        size > 0 ? ExifOrientation(reinterpret_cast<const uint8_t*>(jpeg.constData() + start), size_t(size)) : 1;
+    const std::unique_ptr<void, int (*)(tjhandle)> handle(tjInitTransform(), tjDestroy);
+    if (!handle)
+        throw Failure("Out of system resources");
+    tjtransform transform {};
+    transform.op = Compose(UprightOp(orientation), TurnOp(turn));
+    transform.options = TJXOPT_PERFECT;
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    const int result = tjTransform(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                   static_cast<unsigned long>(jpeg.size()), 1, &out, &outSize, &transform, 0);
+    const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(out, tjFree);
+    if (result != 0) {
+        const QString reason = QString::fromLatin1(tjGetErrorStr2(handle.get()));
+        if (reason.contains(QLatin1String("not perfect")))
+            throw Failure("This picture cannot be turned without loss: its width or height is not a whole "
+                          "number of its coded blocks.");
+        throw Failure(QStringLiteral("The picture cannot be turned: ") + reason);
+    }
+    QByteArray turned(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    ResetOrientation(turned);
+    return turned;
+}
+
+void TurnJpegFile(const QString& path, Turn turn)
+{
+    const QByteArray bytes = ReadRegularFile(path, PictureLimits::kMaxDecodedBytes);
+    struct stat st {};
+    if (::stat(EncodeFileName(path).constData(), &st) == 0 && st.st_nlink > 1)
+        throw Failure(QStringLiteral("\"%1\" has %2 names (hard links); a turned copy would part them, so it is "
+                                     "left as it is.")
+                          .arg(DisplayName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)))
+                          .arg(st.st_nlink));
+    const QByteArray turned = TurnJpegBytes(bytes, turn);
+    FileReplacement replacement(path, FileReplacement::Fallback::None);
+    int error = replacement.Open(turned.size());
+    if (error == 0)
+        error = replacement.Write(turned.constData(), turned.size());
+    if (error == 0)
+        error = replacement.Commit();
+    if (error != 0)
+        throw Failure(QStringLiteral("Cannot turn \"%1\": %2").arg(DisplayName(path), FileReplacement::Reason(error)));
+}

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Turning a JPEG without loss, against libjpeg-turbo's own tools: djpeg's pixels of each turn
+// match jpegtran's, four right turns give the first pixels back, what the EXIF Orientation
+// showed is what turns, and a refusal leaves the file as it was.
+#include <QProcess>
+#include <QtTest>
+#include "JpegSegments.h"
+#include "picture/Exif.h"
+#include "picture/LosslessTurn.h"
+#include "TestFiles.h"
+#include "TestPictures.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QByteArray Run(const QString& tool, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(tool, arguments);
+    return p.waitForFinished(60000) && p.exitCode() == 0 ? p.readAllStandardOutput() : tool.toLatin1() + " failed";
+}
+} // namespace
+
+class TestLosslessTurn : public QObject {
+    Q_OBJECT
+private slots:
+    void turnsMatchJpegtran_data()
+    {
+        QTest::addColumn<int>("orientation"); // the file's EXIF Orientation
+        QTest::addColumn<QList<int>>("turns");
+        QTest::addColumn<QStringList>("jpegtran"); // on the stored pixels; empty: as they were
+        const int right = int(Turn::Right), left = int(Turn::Left), flip = int(Turn::Flip);
+        QTest::newRow("right") << 1 << QList {right} << QStringList {"-rotate", "90"};
+        QTest::newRow("left") << 1 << QList {left} << QStringList {"-rotate", "270"};
+        QTest::newRow("flip") << 1 << QList {flip} << QStringList {"-flip", "horizontal"};
+        QTest::newRow("four right") << 1 << QList {right, right, right, right} << QStringList();
+        QTest::newRow("right, left") << 1 << QList {right, left} << QStringList();
+        QTest::newRow("shown turned: right") << 6 << QList {right} << QStringList {"-rotate", "180"};
+        QTest::newRow("shown mirrored: flip") << 2 << QList {flip} << QStringList();
+        QTest::newRow("shown transposed: left") << 5 << QList {left} << QStringList {"-flip", "vertical"};
+    }
+    void turnsMatchJpegtran()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QList<int>, turns);
+        QFETCH(QStringList, jpegtran);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.jpg")), plain = dir.filePath(QStringLiteral("p.jpg"));
+        WriteTestJpeg(plain, 48, 32);
+        WriteBytes(path, jpegseg::WithOrientation(ReadBytes(plain), orientation));
+        ::chmod(QFile::encodeName(path).constData(), 0640);
+        for (int turn : turns)
+            TurnJpegFile(path, Turn(turn));
+        WriteBytes(plain, Run(QStringLiteral("jpegtran"), jpegtran + QStringList {"-perfect", plain}));
+        const QByteArray pixels = Run(QStringLiteral("djpeg"), {path});
+        QVERIFY(pixels.startsWith("P6")); // a picture, not a failure
+        QCOMPARE(pixels, Run(QStringLiteral("djpeg"), {plain}));
+        const QByteArray turned = ReadBytes(path);
+        const qsizetype exif = turned.indexOf(QByteArray("Exif\0\0", 6));
+        QCOMPARE(ExifOrientation(reinterpret_cast<const uint8_t*>(turned.constData() + exif), 40), 1);
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 07777) == 0640);
+    }
+
+    void refusalsLeaveTheFile_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("linked");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("not whole blocks") << QSize(40, 30) << false << "without loss";
+        QTest::newRow("two names") << QSize(48, 32) << true << "hard links";
+    }
+    void refusalsLeaveTheFile()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, linked);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.jpg"));
+        WriteTestJpeg(path, size.width(), size.height());
+        if (linked)
+            QCOMPARE(::link(qPrintable(path), qPrintable(dir.filePath(QStringLiteral("b.jpg")))), 0);
+        const QByteArray before = ReadBytes(path);
+        QString failure;
+        try {
+            TurnJpegFile(path, Turn::Right);
+        } catch (const std::exception& e) {
+            failure = QString::fromUtf8(e.what());
+        }
+        QVERIFY2(failure.contains(why), qPrintable(failure));
+        QCOMPARE(ReadBytes(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), linked ? 2 : 1); // nothing left beside it
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLosslessTurn)
+#include "test_lossless_turn.moc"

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Acting on the chosen picture's file from the page and the full-screen window: the page closes
+// the gap and keeps its place, Undo puts the file back, Shift+Delete asks first, a refusal
+// changes nothing, and Ctrl+R turns the picture the page then shows.
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include "controls/ImageControl.h"
+#include "MainWindowFixture.h"
+#include "TestPictures.h"
+#include "ui/fullscreen/Full.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct Page : MainWindowFixture<> {
+    QTemporaryDir data; // the trash's home, never the user's own
+    void Open()
+    {
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        for (int i = 0; i < 12; ++i)
+            WriteTestJpeg(Path(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))), 48, 32);
+        OpenWindow();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->pnlImage->setFocus();
+        form->ChooseThumbnail(3);
+    }
+    void Press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(form->windowHandle(), Qt::Key(key), modifiers);
+        form->Decoder().Drain();
+    }
+    int Trashed() const
+    {
+        return int(QDir(data.filePath(QStringLiteral("Trash/files"))).entryList(QDir::Files).size());
+    }
+};
+} // namespace
+
+class TestTrashKeys : public QObject {
+    Q_OBJECT
+private slots:
+    void actOnTheChosenPicture_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("third"); // the page's third picture after
+        QTest::addColumn<int>("trashed");
+        QTest::addColumn<bool>("note");
+        QTest::newRow("Delete") << "delete"
+                                << "p03.jpg" << 1 << true;
+        QTest::newRow("popup entry") << "popup"
+                                     << "p03.jpg" << 1 << true;
+        QTest::newRow("Ctrl+Z") << "undoKey"
+                                << "p02.jpg" << 0 << false;
+        QTest::newRow("the note's Undo") << "undoButton"
+                                         << "p02.jpg" << 0 << false;
+        QTest::newRow("Shift+Delete, No") << "shiftNo"
+                                          << "p02.jpg" << 0 << false;
+        QTest::newRow("Shift+Delete, Yes") << "shiftYes"
+                                           << "p03.jpg" << 0 << false;
+        QTest::newRow("read-only folder") << "readOnly"
+                                          << "p02.jpg" << 0 << false;
+        QTest::newRow("Ctrl+R") << "turn"
+                                << "p02.jpg" << 0 << false;
+    }
+    void actOnTheChosenPicture()
+    {
+        QFETCH(QString, action);
+        Page p;
+        p.Open();
+        const QByteArray folder = QFile::encodeName(p.dir.path());
+        if (action == QLatin1String("popup")) {
+            p.platform.menuChoices = {QStringLiteral("Move to Trash")};
+            p.Press(Qt::Key_Menu);
+            // The first entries keep their places (Cancel the last of them); the new ones follow.
+            const QStringList texts = p.platform.menus.at(0).texts;
+            QCOMPARE(texts.mid(texts.indexOf(QStringLiteral("Cancel"))),
+                     QStringList({"Cancel", "Move to Trash", "Rename", "Rotate Right", "Rotate Left", "Flip"}));
+        } else if (action.startsWith(QLatin1String("shift"))) {
+            p.platform.answers = {action == QLatin1String("shiftYes")};
+            p.Press(Qt::Key_Delete, Qt::ShiftModifier);
+            QCOMPARE(p.platform.questions.size(), 1);
+        } else if (action == QLatin1String("readOnly")) {
+            if (::geteuid() == 0)
+                QSKIP("root writes in a read-only folder");
+            ::chmod(folder.constData(), 0500);
+            p.Press(Qt::Key_Delete);
+            ::chmod(folder.constData(), 0700);
+            QVERIFY(p.platform.messages.at(0).text.endsWith(QStringLiteral("Permission denied")));
+        } else if (action == QLatin1String("turn")) {
+            p.Press(Qt::Key_R, Qt::ControlModifier);
+            const TPicture& shown = p.form->Thumbnail(3)->Picture();
+            QVERIFY(shown.Width() < shown.Height());
+        } else {
+            p.Press(Qt::Key_Delete);
+            if (action == QLatin1String("undoKey"))
+                p.Press(Qt::Key_Z, Qt::ControlModifier);
+            else if (action == QLatin1String("undoButton"))
+                p.form->btnUndo->click();
+            p.form->Decoder().Drain();
+        }
+        QTEST(p.form->Thumbnail(3)->Hint(), "third");
+        QCOMPARE(p.form->Thumbnail(1)->Hint(), QStringLiteral("p00.jpg"));
+        QCOMPARE(p.form->PicList.Current, 3);
+        QCOMPARE(QFileInfo::exists(p.Path(QStringLiteral("p02.jpg"))), p.form->Thumbnail(3)->Hint() == "p02.jpg");
+        QTEST(p.Trashed(), "trashed");
+        QTEST(p.form->pnlUndo->isVisible(), "note");
+    }
+
+    // Delete in full screen: the next picture shows; on the last, the one before.
+    void fullScreenShowsTheNext()
+    {
+        Page p;
+        p.Open();
+        p.form->ChooseThumbnail(2);
+        p.Press(Qt::Key_End);
+        p.Press(Qt::Key_Left);
+        QStringList shown;
+        QVERIFY(p.During<TFullForm>([&] { p.Press(Qt::Key_Return); },
+                                    [&](TFullForm& full) {
+                                        for (int i = 0; i < 2; ++i) {
+                                            QTest::keyClick(&full, Qt::Key_Delete);
+                                            shown << full.ShownFile;
+                                        }
+                                    }));
+        QCOMPARE(shown, QStringList({QStringLiteral("p11.jpg"), QStringLiteral("p09.jpg")}));
+        QCOMPARE(p.Trashed(), 2);
+    }
+};
+
+QTEST_MAIN(TestTrashKeys)
+#include "test_trash_keys.moc"

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Turning the clicked or chosen picture's file without loss (the popup's "Rotate Right",
+// "Rotate Left" and "Flip"; Ctrl+R, Ctrl+L): a JPEG by its coded blocks (picture/LosslessTurn.h).
+// The page shows it again from its file.
+#include <QAction>
+#include "picture/Failure.h"
+#include "picture/LosslessTurn.h"
+#include "picture/PictureFormats.h"
+#include "platform/Messages.h"
+#include "platform/Platform.h"
+#include "ui/browser/Viewmain.h"
+
+void TViewForm::TurnEntry(const QString& entry, Turn turn)
+{
+    if (entry.isEmpty())
+        return;
+    const QString ext = ExtensionOf(entry).toLower();
+    if (ext != QLatin1String(".jpg") && ext != QLatin1String(".jpeg") && ext != QLatin1String(".jpe")) {
+        ShowInformation(m_platform, QStringLiteral("Only JPEG pictures can be turned here."));
+        return;
+    }
+    try {
+        m_platform.SetBusyCursor(true);
+        TurnJpegFile(FullPath(entry), turn);
+        m_platform.SetBusyCursor(false);
+    } catch (const std::exception& failure) {
+        m_platform.SetBusyCursor(false);
+        ShowError(m_platform, QString::fromStdString(failure.what()));
+        return;
+    }
+    ReloadAround(entry, false);
+}
