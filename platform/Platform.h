@@ -74,7 +74,8 @@ struct PrinterNames {
 
 // One job on one printer, portrait until told otherwise. Drawing is in printer pixels with
 // the origin at the printable area's top-left corner. Failures throw std::runtime_error
-// carrying the text for the user; a job destroyed before End is abandoned.
+// carrying the text for the user; a job destroyed before End is abandoned. End hands the
+// page over; what becomes of it afterwards is told to the user by the platform.
 class PrintJob {
 public:
     virtual ~PrintJob() = default;
@@ -96,6 +97,8 @@ public:
     // Message boxes with a single OK button.
     virtual void ShowMessage(MessageKind kind, const QString& caption, const QString& text) = 0;
     virtual void Beep() = 0;
+    // A passing note that needs no answer (a print job done).
+    virtual void ShowNotice(const QString& text) = 0;
 
     // Mouse pointer.
     virtual QPoint CursorPos() = 0;
@@ -152,7 +155,8 @@ public:
 
     // Printers: the installed print queues, then kPdfFilePrinter. The selected printer belongs
     // to the process: the default printer until another is selected, then that one until the
-    // program ends.
+    // program ends. While the selected printer is missing from the list (a scheduler that
+    // is down lists none), the default printer, else the first entry, stands in for it.
     virtual QStringList Printers() = 0;
     virtual int PrinterIndex() = 0; // in the list Printers() last gave; -1 when it is gone
     virtual void SelectPrinter(int index) = 0;

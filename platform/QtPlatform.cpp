@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMimeData>
@@ -115,6 +116,22 @@ void QtPlatform::ShowMessage(MessageKind kind, const QString& caption, const QSt
     // Parented to the active window so that it is modal over it and centred on it.
     QMessageBox box(icon, DisplayName(caption), DisplayName(text), QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+void QtPlatform::ShowNotice(const QString& text)
+{
+    // A borderless label at the foot of the active window (or the screen) that goes by itself.
+    auto* note = new QLabel(DisplayName(text), nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+    note->setAttribute(Qt::WA_DeleteOnClose);
+    note->setAttribute(Qt::WA_ShowWithoutActivating);
+    note->setMargin(10);
+    note->setFrameStyle(QFrame::Box | QFrame::Plain);
+    note->adjustSize();
+    const QWidget* over = QApplication::activeWindow();
+    const QRect area = over ? over->frameGeometry() : QGuiApplication::primaryScreen()->availableGeometry();
+    note->move(area.center().x() - note->width() / 2, area.bottom() - note->height() - 40);
+    note->show();
+    QTimer::singleShot(4000, note, &QWidget::close);
 }
 
 void QtPlatform::Beep()

@@ -12,6 +12,7 @@ public:
 
     void ShowMessage(MessageKind kind, const QString& caption, const QString& text) override;
     void Beep() override;
+    void ShowNotice(const QString& text) override;
 
     QPoint CursorPos() override;
     void SetCursorPos(QPoint pos) override;

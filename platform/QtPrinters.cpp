@@ -1,182 +1,218 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/QtPrinters.h"
 
-#include <cstdio>
+#include <cmath>
 #include <stdexcept>
-#include <sys/stat.h>
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QPageLayout>
+#include <QLocale>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QTemporaryFile>
+#include <QPdfWriter>
 #include "base/FileNames.h"
+#include "base/FileReplacement.h"
+#include "platform/Messages.h"
 
 namespace {
+
+// The longest the window thread waits for the scheduler; a slower answer is used next time.
+constexpr auto kWindowWait = std::chrono::milliseconds(500);
+constexpr int kFollowSeconds = 120; // a job still queued after this is left to the queue
+// A scheduler silent this long is given up on (libcups's own time limits do not hold for one
+// that is stopped: it accepts the connection and never answers).
+constexpr long long kSilenceMs = 15000;
+constexpr int kDefaultDpi = 600;
+
+QString Tr(const char* text)
+{
+    return QCoreApplication::translate("QtPrinters", text);
+}
 
 [[noreturn]] void Fail(const QString& text)
 {
     throw std::runtime_error(text.toStdString());
 }
 
+int Px(double points, int dpi)
+{
+    return int(std::lround(points * dpi / 72.0));
+}
+
+QPageSize LocalPaper()
+{
+    return QPageSize(QLocale::system().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
+                                                                                        : QPageSize::A4);
+}
+
+// One job: the drawing is kept until End, then handed over whole; nothing reaches the
+// printer or the file before, so a job dropped half-way leaves nothing behind.
 class QtPrintJob : public PrintJob {
 public:
-    QtPrintJob(Platform& dialogs, QWidget* parent, const QString& printer)
-        : m_dialogs(dialogs), m_parent(parent), m_name(printer), m_printer(QPrinter::HighResolution)
+    using HandOver = std::function<void(QtPrinters::Handover)>;
+    QtPrintJob(Platform& dialogs, QWidget* parent, const QString& printer, const QPageSize& paper,
+               const QMarginsF& margins, int dpi, HandOver handOver)
+        : m_dialogs(dialogs), m_parent(parent), m_paper(paper), m_dpi(dpi), m_handOver(std::move(handOver))
     {
-        if (printer == kPdfFilePrinter)
-            m_printer.setOutputFormat(QPrinter::PdfFormat);
-        else
-            m_printer.setPrinterName(printer);
-        m_printer.setFullPage(false); // the origin at the printable area
-        m_printer.setPageOrientation(QPageLayout::Portrait);
-        m_portrait = m_printer.pageLayout();
-    }
-
-    ~QtPrintJob() override
-    {
-        if (m_ended)
-            return;
-        if (m_painter && m_painter->isActive()) {
-            m_printer.abort();
-            m_painter->end();
-        }
-        if (!m_temporary.isEmpty())
-            QFile::remove(m_temporary);
+        m_job.printer = printer;
+        // The printable area in the portrait page's pixels, right and bottom exclusive.
+        const QSizeF size(paper.sizePoints());
+        m_area = {Px(margins.left(), dpi), Px(margins.top(), dpi), Px(size.width() - margins.right(), dpi),
+                  Px(size.height() - margins.bottom(), dpi)};
+        m_sheet = QSize(Px(size.width(), dpi), Px(size.height(), dpi));
     }
 
     PageFacts Facts() override
     {
-        const QPageLayout layout = m_printer.pageLayout();
-        const int resolution = m_printer.resolution();
-        const QRect paint = layout.paintRectPixels(resolution);
         PageFacts facts;
-        facts.dpiX = m_printer.logicalDpiX();
-        facts.dpiY = m_printer.logicalDpiY();
-        facts.printable = paint.size();
-        facts.printableOffset = paint.topLeft();
-        facts.paper = layout.fullRectPixels(resolution).size();
+        facts.dpiX = facts.dpiY = m_dpi;
+        const int across = m_area.right - m_area.left, down = m_area.bottom - m_area.top;
+        if (!m_landscape) {
+            facts.printable = QSize(across, down);
+            facts.printableOffset = QPoint(m_area.left, m_area.top);
+            facts.paper = m_sheet;
+        } else {
+            // The page turned a quarter anticlockwise: its top edge along the sheet's left.
+            facts.printable = QSize(down, across);
+            facts.printableOffset = QPoint(m_sheet.height() - m_area.bottom, m_area.left);
+            facts.paper = m_sheet.transposed();
+        }
         return facts;
     }
 
-    void SetLandscape(bool landscape) override
-    {
-        if (!landscape) {
-            m_printer.setPageLayout(m_portrait);
-            return;
-        }
-        // The page turns as a whole: its printable area is the portrait one turned, so the
-        // extents measured in portrait hold. Qt keeps each margin on its side when only the
-        // orientation changes, so the margins are turned too (top becomes left).
-        QPageLayout turned = m_portrait;
-        turned.setOrientation(QPageLayout::Landscape);
-        const QMarginsF m = m_portrait.margins();
-        turned.setMinimumMargins(QMarginsF());
-        turned.setMargins(QMarginsF(m.top(), m.right(), m.bottom(), m.left()));
-        if (!m_printer.setPageLayout(turned))
-            m_printer.setPageOrientation(QPageLayout::Landscape);
-    }
+    void SetLandscape(bool landscape) override { m_landscape = landscape; }
 
     bool Begin(const QString& documentName) override
     {
-        if (m_name == kPdfFilePrinter && !ChooseFile(documentName))
+        if (m_job.printer == kPdfFilePrinter && !ChooseFile(documentName))
             return false;
-        m_printer.setDocName(DisplayName(documentName)); // shown in the print queue
-        m_painter = std::make_unique<QPainter>();
-        if (!m_painter->begin(&m_printer)) {
-            m_painter.reset();
-            Fail(m_target.isEmpty() ? QCoreApplication::translate("QtPrinters", "Cannot print on %1").arg(m_name)
-                                    : QCoreApplication::translate("QtPrinters", "Cannot write %1").arg(m_target));
-        }
+        m_job.title = DisplayName(documentName); // shown in the print queue
+        m_begun = true;
         return true;
     }
 
     void DrawImage(const QRect& target, const QImage& image) override
     {
-        if (!m_painter)
-            Fail(QCoreApplication::translate("QtPrinters", "The print job on %1 has not begun").arg(m_name));
-        m_painter->drawImage(target, image);
-        if (m_printer.printerState() == QPrinter::Error)
-            Fail(QCoreApplication::translate("QtPrinters", "Printing on %1 failed").arg(m_name));
+        if (!m_begun)
+            Fail(Tr("The print job on %1 has not begun").arg(m_job.printer));
+        m_job.drawings.push_back({target, image});
     }
 
     void End() override
     {
-        if (!m_painter)
-            Fail(QCoreApplication::translate("QtPrinters", "The print job on %1 has not begun").arg(m_name));
-        const bool ended = m_painter->end();
-        m_painter.reset();
-        if (!ended || m_printer.printerState() == QPrinter::Error)
-            Fail(QCoreApplication::translate("QtPrinters", "Printing on %1 failed").arg(m_name));
-        if (!m_temporary.isEmpty()) {
-            // The finished file replaces the target only now, so a failed job leaves an
-            // existing file alone.
-            const mode_t mask = umask(0);
-            umask(mask);
-            chmod(QFile::encodeName(m_temporary).constData(), 0666 & ~mask);
-            if (std::rename(QFile::encodeName(m_temporary).constData(), QFile::encodeName(m_target).constData()) != 0)
-                Fail(QCoreApplication::translate("QtPrinters", "Cannot write %1").arg(m_target));
-            m_temporary.clear();
-        }
-        m_ended = true;
+        if (!m_begun)
+            Fail(Tr("The print job on %1 has not begun").arg(m_job.printer));
+        m_job.dpi = m_dpi;
+        const bool ownPage = m_landscape && !m_job.file.isEmpty(); // a PDF file gets a landscape page
+        m_job.page = QPageLayout(m_paper, ownPage ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
+        const PageFacts facts = Facts();
+        if (m_landscape && !ownPage) // drawn turned onto the portrait sheet
+            m_job.toPaper = QTransform::fromTranslate(m_area.left, m_area.bottom).rotate(-90);
+        else
+            m_job.toPaper = QTransform::fromTranslate(facts.printableOffset.x(), facts.printableOffset.y());
+        m_begun = false;
+        m_handOver(std::move(m_job));
     }
 
 private:
-    // Asks for the PDF file and prepares a temporary file beside it; false when declined.
+    // Asks for the PDF file; false when declined. A folder that cannot take it fails now.
     bool ChooseFile(const QString& documentName)
     {
-        // Shown to the user in the dialog, so with replacement characters.
-        const QString suggested = DisplayName(QFileInfo(documentName).completeBaseName()) + QStringLiteral(".pdf");
         SaveDialogSetup setup;
-        setup.title = QCoreApplication::translate("QtPrinters", "Print to PDF file");
-        setup.filter = QCoreApplication::translate("QtPrinters", "PDF files (*.pdf)|*.pdf");
-        setup.fileName = suggested;
+        setup.title = Tr("Print to PDF file");
+        setup.filter = Tr("PDF files (*.pdf)|*.pdf");
+        // Shown to the user in the dialog, so with replacement characters.
+        setup.fileName = DisplayName(QFileInfo(documentName).completeBaseName()) + QStringLiteral(".pdf");
+        setup.defaultExtension = QStringLiteral("pdf"); // added before the overwrite question
         const std::optional<QString> chosen = m_dialogs.RunSaveDialog(m_parent, setup);
         if (!chosen || chosen->isEmpty())
             return false;
-        m_target = *chosen;
-        if (QFileInfo(m_target).suffix().isEmpty())
-            m_target += QStringLiteral(".pdf");
-        QTemporaryFile temporary(m_target + QStringLiteral(".XXXXXX"));
-        temporary.setAutoRemove(false);
-        if (!temporary.open())
-            Fail(QCoreApplication::translate("QtPrinters", "Cannot write %1").arg(m_target));
-        m_temporary = temporary.fileName();
-        temporary.close();
-        m_printer.setOutputFileName(m_temporary);
+        m_job.file = *chosen;
+        const QFileInfo folder(QFileInfo(m_job.file).absolutePath());
+        if (!folder.isDir() || !folder.isWritable())
+            Fail(Tr("Cannot write %1").arg(m_job.file));
         return true;
     }
 
+    struct Area {
+        int left, top, right, bottom;
+    };
+
     Platform& m_dialogs;
     QWidget* m_parent;
-    QString m_name;
-    QPrinter m_printer;
-    QPageLayout m_portrait;
-    std::unique_ptr<QPainter> m_painter;
-    QString m_target;    // the PDF file chosen
-    QString m_temporary; // written first, renamed over the target when complete
-    bool m_ended = false;
+    QPageSize m_paper;
+    int m_dpi;
+    HandOver m_handOver;
+    Area m_area {};
+    QSize m_sheet;
+    bool m_landscape = false;
+    bool m_begun = false;
+    QtPrinters::Handover m_job;
 };
+
+// The job's drawing as a PDF document; empty when it could not be made. Pictures go in
+// without loss: a bitmap's pixels reach the printer as they are.
+QByteArray RenderPdf(const QtPrinters::Handover& job)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(job.dpi);
+        writer.setTitle(job.title);
+        writer.setCreator(QCoreApplication::applicationName());
+        writer.setPageLayout(job.page);
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return QByteArray();
+        painter.setRenderHint(QPainter::LosslessImageRendering);
+        painter.setTransform(job.toPaper);
+        for (const QtPrinters::Drawing& drawing : job.drawings)
+            painter.drawImage(drawing.target, drawing.image);
+        if (!painter.end())
+            return QByteArray();
+    }
+    const QByteArray pdf = buffer.data();
+    return pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF") ? pdf : QByteArray();
+}
 
 } // namespace
 
+QtPrinters::QtPrinters(Platform& dialogs) : m_dialogs(dialogs)
+{
+    m_handovers.setMaxThreadCount(4); // a job followed for long does not hold up the next
+}
+
+QtPrinters::~QtPrinters()
+{
+    *m_stopping = true;
+    m_handovers.waitForDone();
+}
+
 QStringList QtPrinters::Printers()
 {
-    m_list = QPrinterInfo::availablePrinterNames();
-    m_list << kPdfFilePrinter;
+    if (!m_listCall)
+        m_listCall = std::make_unique<Pending<QueueList>>([](QString& why) { return ReadQueueList(why); });
+    if (m_listCall->Wait(kWindowWait)) {
+        const std::optional<QueueList> read = m_listCall->Value();
+        m_list = read ? read->names : QStringList();
+        m_standard = read ? read->standard : QString();
+        m_list << kPdfFilePrinter;
+        m_listCall.reset();
+    } else if (m_list.isEmpty()) {
+        m_list << kPdfFilePrinter; // the scheduler is slow: its queues come at the next look
+    }
     return m_list;
 }
 
 QString QtPrinters::Selected()
 {
-    if (!m_chosen) {
-        const QString standard = QPrinterInfo::defaultPrinterName();
-        const QStringList list = m_list.isEmpty() ? Printers() : m_list;
-        m_chosen = list.contains(standard) ? standard : list.front();
-    }
-    return *m_chosen;
+    if (m_list.isEmpty())
+        Printers();
+    const QString fallback = m_list.contains(m_standard) ? m_standard : m_list.front();
+    if (!m_chosen)
+        m_chosen = fallback;
+    // A chosen queue the scheduler no longer lists stays chosen for when it is back.
+    return m_list.contains(*m_chosen) ? *m_chosen : fallback;
 }
 
 int QtPrinters::PrinterIndex()
@@ -192,18 +228,125 @@ void QtPrinters::SelectPrinter(int index)
         m_chosen = m_list[index];
 }
 
+std::optional<QueueFacts> QtPrinters::Facts(const QString& name, QString& why)
+{
+    std::unique_ptr<Pending<QueueFacts>>& call = m_factCalls[name];
+    if (!call)
+        call = std::make_unique<Pending<QueueFacts>>([name](QString& reason) { return ReadQueueFacts(name, reason); });
+    if (!call->Wait(kWindowWait)) {
+        if (const auto known = m_facts.find(name); known != m_facts.end())
+            return known->second;
+        why = Tr("The print scheduler is slow to answer");
+        return std::nullopt;
+    }
+    std::optional<QueueFacts> facts = call->Value();
+    why = call->Why();
+    m_factCalls.erase(name);
+    if (facts)
+        m_facts[name] = *facts;
+    else
+        m_facts.erase(name);
+    return facts;
+}
+
 std::optional<PrinterNames> QtPrinters::SelectedPrinterNames()
 {
     const QString name = Selected();
     if (name == kPdfFilePrinter)
         return PrinterNames {name, QString(), QString()};
-    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-    if (info.isNull())
+    QString why;
+    const std::optional<QueueFacts> facts = Facts(name, why);
+    if (!facts)
         return std::nullopt;
-    return PrinterNames {info.printerName(), info.makeAndModel(), info.location()};
+    return PrinterNames {facts->name, facts->makeAndModel, facts->location};
 }
 
 std::unique_ptr<PrintJob> QtPrinters::CreatePrintJob(QWidget* parent)
 {
-    return std::make_unique<QtPrintJob>(m_dialogs, parent, Selected());
+    const QString name = Selected();
+    QPageSize paper = LocalPaper();
+    QMarginsF margins;
+    int dpi = kDefaultDpi;
+    QString why;
+    if (name != kPdfFilePrinter)
+        if (const std::optional<QueueFacts> facts = Facts(name, why)) {
+            // Unusable figures (margins that leave no page) are not the queue's to keep.
+            paper = QPageSize(facts->paper, QPageSize::Point, QString(), QPageSize::FuzzyMatch);
+            const QSizeF size = paper.size(QPageSize::Point);
+            if (facts->margins.left() + facts->margins.right() < size.width() &&
+                facts->margins.top() + facts->margins.bottom() < size.height())
+                margins = facts->margins;
+            if (facts->dpi >= 72 && facts->dpi <= 2400)
+                dpi = facts->dpi;
+        }
+    return std::make_unique<QtPrintJob>(m_dialogs, parent, name, paper, margins, dpi,
+                                        [this](Handover job) { Run(std::move(job)); });
+}
+
+void QtPrinters::Run(Handover job)
+{
+    m_handovers.start([this, job = std::move(job)] {
+        const QByteArray pdf = RenderPdf(job);
+        if (!job.file.isEmpty()) {
+            // Written aside and renamed over the old file only when whole.
+            FileReplacement file(job.file, FileReplacement::Fallback::None);
+            int error = 0;
+            if (!pdf.isEmpty() && (error = file.Open(pdf.size())) == 0 &&
+                (error = file.Write(pdf.constData(), pdf.size())) == 0 && (error = file.Commit()) == 0)
+                Tell(false, Tr("Wrote %1.").arg(job.file));
+            else
+                Tell(true,
+                     Tr("Cannot write %1.").arg(job.file) + QLatin1Char('\n') +
+                         (pdf.isEmpty() ? Tr("The document could not be made.") : FileReplacement::Reason(error)));
+            return;
+        }
+        JobFate fate;
+        if (pdf.isEmpty())
+            fate.reason = Tr("The document could not be made.");
+        else if (const std::optional<JobFate> followed = Follow(job, pdf))
+            fate = *followed;
+        else
+            return;
+        if (fate.done)
+            Tell(false, Tr("Printed on %1.").arg(job.printer));
+        else if (fate.waiting)
+            Tell(false, Tr("Sent to %1; the job waits in its queue.").arg(job.printer));
+        else
+            Tell(true, Tr("Cannot print on %1.").arg(job.printer) + QLatin1Char('\n') + fate.reason);
+    });
+}
+
+std::optional<JobFate> QtPrinters::Follow(const Handover& job, const QByteArray& pdf)
+{
+    // The hand-over runs on a thread of its own, which a silent scheduler may hold for ever;
+    // this one only watches it, and tells the user when it has given up.
+    auto watch = std::make_shared<JobWatch>();
+    watch->heard = SteadyMs();
+    Pending<JobFate> call([watch, stopping = m_stopping, printer = job.printer, title = job.title, pdf](QString&) {
+        return std::optional<JobFate>(PrintPdf(printer, title, pdf, kFollowSeconds, *stopping, *watch));
+    });
+    while (!call.Wait(std::chrono::milliseconds(200))) {
+        if (*m_stopping)
+            return std::nullopt;
+        if (SteadyMs() - watch->heard > kSilenceMs) {
+            watch->abandoned = true;
+            JobFate silent;
+            silent.reason = Tr("The print scheduler does not answer.");
+            return silent;
+        }
+    }
+    return call.Value();
+}
+
+void QtPrinters::Tell(bool failed, const QString& text)
+{
+    QMetaObject::invokeMethod(
+        &m_notices,
+        [this, failed, text] {
+            if (failed)
+                ShowError(m_dialogs, text);
+            else
+                m_dialogs.ShowNotice(text);
+        },
+        Qt::QueuedConnection);
 }

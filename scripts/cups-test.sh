@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs a test against a real print queue: starts a CUPS scheduler of its own on the loopback
-# interface, with its configuration, spool, cache and logs in a temporary folder, adds a
-# cups-pdf queue, runs the test with CUPS_SERVER pointing at it, and stops the scheduler.
+# Runs a test against real print queues: starts a CUPS scheduler of its own on the loopback
+# interface, with its configuration, spool, cache and logs in a temporary folder, adds cups-pdf
+# queues (A4, Letter, A4 with unequal margins, one refusing jobs), runs the test with
+# CUPS_SERVER pointing at it, and stops the scheduler. The test drives the scheduler through
+# a control script it is given (kill, start, freeze, thaw, fill and empty the spool).
 # Exit code 77 (skipped) when no scheduler can be started here, saying why.
 #
 # Where the PDF files land: the cups-pdf backend always reads /etc/cups/cups-pdf.conf (its
@@ -24,17 +26,22 @@ ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 
 work=$(mktemp -d /tmp/lumivue-cups.XXXXXX) || skip "no temporary folder"
 chmod 755 "$work" # the filters run as lp and read the spool below it
-cupsd_pid=""
 cleanup() {
-  if [ -n "$cupsd_pid" ]; then
-    kill "$cupsd_pid" 2>/dev/null
-    wait "$cupsd_pid" 2>/dev/null
-  fi
+  pkill -KILL -f "cupsd -[cC] $work/" 2>/dev/null
+  sleep 0.2
+  mountpoint -q "$work/spool" && umount "$work/spool"
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-mkdir -p "$work"/{root,spool/tmp,cache,state,log}
+mkdir -p "$work"/{root,spool,cache,state,log}
+# A small spool of its own, so the test can fill it; without one the full-spool case skips.
+spool_size=""
+if mount -t tmpfs -o size=16m,mode=0710 lumivue-spool "$work/spool" 2>/dev/null; then
+  spool_size=16m
+fi
+mkdir -p "$work/spool/tmp"
+chmod 1770 "$work/spool/tmp"
 port=$((20000 + RANDOM % 20000))
 cat >"$work/cups-files.conf" <<CONF
 ServerRoot $work/root
@@ -56,6 +63,8 @@ CONF
 cat >"$work/cupsd.conf" <<CONF
 Listen 127.0.0.1:$port
 Browsing Off
+# Queues are saved at once, so a scheduler killed and started again still has them.
+DirtyCleanInterval 0
 DefaultAuthType None
 <Location />
   Order allow,deny
@@ -67,21 +76,44 @@ DefaultAuthType None
 </Location>
 CONF
 
-cupsd -f -c "$work/cupsd.conf" -s "$work/cups-files.conf" >"$work/log/cupsd.out" 2>&1 &
-cupsd_pid=$!
 export CUPS_SERVER="127.0.0.1:$port"
-for _ in $(seq 100); do
-  lpstat -r 2>/dev/null | grep -q "is running" && break
-  kill -0 "$cupsd_pid" 2>/dev/null || break
-  sleep 0.1
-done
-if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+# The control script: start and kill the scheduler, fill and empty its spool.
+control="$work/control.sh"
+cat >"$control" <<CONTROL
+#!/bin/sh
+case "\$1" in
+  start)
+    cupsd -c "$work/cupsd.conf" -s "$work/cups-files.conf" >>"$work/log/cupsd.out" 2>&1 || exit 1
+    for _ in \$(seq 100); do
+      lpstat -h "$CUPS_SERVER" -r 2>/dev/null | grep -q "is running" && exit 0
+      sleep 0.1
+    done
+    exit 1 ;;
+  kill) pkill -KILL -f "cupsd -[cC] $work/" ; sleep 0.2 ;;
+  freeze) pkill -STOP -f "cupsd -[cC] $work/" ;;
+  thaw) pkill -CONT -f "cupsd -[cC] $work/" ;;
+  fill) cat /dev/zero >"$work/spool/filler" 2>/dev/null; exit 0 ;;
+  empty) rm -f "$work/spool/filler" ;;
+  remove) lpadmin -h "$CUPS_SERVER" -x LumivueGone ;;
+  *) exit 2 ;;
+esac
+CONTROL
+chmod 755 "$control"
+if ! "$control" start; then
   cat "$work/log/cupsd.out" "$work/log/error_log" 2>/dev/null | tail -5
   skip "the CUPS scheduler could not start"
 fi
 
-queue=LumivueTestPDF
-lpadmin -p "$queue" -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add the cups-pdf queue"
+# A4 as the driver has it (the whole sheet printable), Letter by default, and A4 with 18 pt
+# left and right and 36 pt top and bottom the printer cannot reach.
+sed 's|^\*ImageableArea A4/A4: .*|*ImageableArea A4/A4: "18 36 577 806"|' "$ppd" >"$work/margins.ppd"
+queue=LumivueA4
+lpadmin -p LumivueA4 -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add the cups-pdf queue"
+lpadmin -p LumivueLetter -E -v cups-pdf:/ -P "$ppd" -o PageSize=Letter 2>/dev/null || skip "cannot add a queue"
+lpadmin -p LumivueMargins -E -v cups-pdf:/ -P "$work/margins.ppd" 2>/dev/null || skip "cannot add a queue"
+lpadmin -p LumivueGone -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add a queue"
+lpadmin -p LumivueRefuses -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add a queue"
+cupsreject -h "$CUPS_SERVER" LumivueRefuses 2>/dev/null || skip "cannot make a queue refuse jobs"
 
 # The folder cups-pdf writes the job's user's files into.
 out=$(sed -n 's/^[[:space:]]*Out[[:space:]]\+//p' /etc/cups/cups-pdf.conf 2>/dev/null | tail -1)
@@ -91,8 +123,9 @@ home=$(getent passwd "$user" | cut -d: -f6)
 out=${out//\$\{HOME\}/$home}
 out=${out//\$\{USER\}/$user}
 
-echo "scheduler on $CUPS_SERVER, queue $queue, files in $out"
-LUMIVUE_CUPS_QUEUE="$queue" LUMIVUE_CUPS_OUT="$out" QT_QPA_PLATFORM=offscreen "$@"
+echo "scheduler on $CUPS_SERVER, queue $queue and others, files in $out, spool ${spool_size:-not its own}"
+LUMIVUE_CUPS_QUEUE="$queue" LUMIVUE_CUPS_OUT="$out" LUMIVUE_CUPS_CONTROL="$control" \
+  LUMIVUE_CUPS_SPOOL_OWN="${spool_size:+1}" QT_QPA_PLATFORM=offscreen "$@"
 status=$?
 [ $status -ne 0 ] && tail -20 "$work/log/error_log" 2>/dev/null
 exit $status

@@ -39,6 +39,7 @@ public:
         QString caption, text;
     };
     std::vector<Message> messages;
+    QStringList notices;
     int beeps = 0;
     std::vector<QPoint> cursorSets;   // every SetCursorPos
     std::vector<QPoint> pointerMoves; // every MovePointerBy, as (dx, dy)
@@ -119,6 +120,7 @@ public:
     // --- Platform ---
     void ShowMessage(MessageKind kind, const QString& caption, const QString& text) override;
     void Beep() override;
+    void ShowNotice(const QString& text) override { notices << text; }
 
     QPoint CursorPos() override;
     void SetCursorPos(QPoint pos) override;

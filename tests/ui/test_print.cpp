@@ -2,6 +2,7 @@
 // Printing from the full-screen window: the print panel and its jobs through the scripted
 // platform, then real jobs through Qt Print Support to the PDF file entry and, when
 // scripts/cups-test.sh provides one, to a print queue of a private CUPS scheduler.
+#include <cmath>
 #include <QComboBox>
 #include <QDir>
 #include <QFrame>
@@ -70,57 +71,127 @@ QString Run(const QString& program, const QStringList& args)
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-// Checks a printed PDF: one page of the job's orientation, the picture's colour covering
-// `expected` (points from the page's top-left corner) within a few points.
-void CheckPdf(const QString& pdf, bool landscape, const QRectF& expected)
+// The page of a one-page PDF in points, portrait or as shown (its rotation applied).
+QSizeF PageOf(const QString& pdf)
 {
-    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty(),
-             "pdfinfo is missing (scripts/setup.sh --test)");
     const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
-    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+    if (!info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
+        return QSizeF();
     const QRegularExpressionMatch size =
         QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts")).match(info);
-    QVERIFY2(size.hasMatch(), qPrintable(info));
     const int rotation = QRegularExpression(QStringLiteral("Page rot:\\s+(\\d+)")).match(info).captured(1).toInt();
-    const bool wide = (size.captured(1).toDouble() > size.captured(2).toDouble()) != (rotation % 180 == 90);
-    QCOMPARE(wide, landscape);
+    const QSizeF page(size.captured(1).toDouble(), size.captured(2).toDouble());
+    return rotation % 180 == 90 ? page.transposed() : page;
+}
 
+// The box of all that is not white on the page as pdftoppm draws it, in points from the
+// page's top-left corner, measured to a quarter point.
+QRectF InkedBox(const QString& pdf)
+{
     const QTemporaryDir work;
     const QString prefix = work.filePath(QStringLiteral("page"));
     Run(QStringLiteral("pdftoppm"),
-        {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-singlefile"), pdf, prefix});
-    const QImage page(prefix + QStringLiteral(".ppm"));
-    QVERIFY2(!page.isNull(), "pdftoppm gave no page");
+        {QStringLiteral("-r"), QStringLiteral("288"), QStringLiteral("-singlefile"), QStringLiteral("-aa"),
+         QStringLiteral("no"), pdf, prefix});
+    const QImage page = QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
     QRect inked;
-    for (int y = 0; y < page.height(); ++y)
+    for (int y = 0; y < page.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(page.constScanLine(y));
         for (int x = 0; x < page.width(); ++x)
-            if (const QColor c = page.pixelColor(x, y); c.blue() > 150 && c.red() < 80)
+            if (qRed(line[x]) + qGreen(line[x]) + qBlue(line[x]) < 720) // partly inked counts
                 inked |= QRect(x, y, 1, 1);
-    const QRectF got(inked); // edges as points: right = left + width
-    const double slack = 3;
-    QVERIFY2(QLineF(got.topLeft(), expected.topLeft()).length() <= slack &&
-                 QLineF(got.bottomRight(), expected.bottomRight()).length() <= slack,
-             qPrintable(QString::asprintf("picture at (%g, %g, %g, %g), expected (%g, %g, %g, %g) points", got.left(),
-                                          got.top(), got.right(), got.bottom(), expected.left(), expected.top(),
-                                          expected.right(), expected.bottom())));
+    }
+    const QRectF box(inked);
+    return QRectF(box.topLeft() / 4, box.size() / 4);
 }
 
-// Where the window's last job put the picture, in points on the paper of that orientation.
-struct Printed {
-    QRectF picture;
-    QSizeF paper;
-};
-Printed PrintedPoints(Platform& platform, const TFullForm& full, bool landscape)
+// Where the picture belongs on the sheet by the placement rules, worked out here in points
+// from the sheet and what the printer cannot reach: scaled to the printable area with its
+// proportions kept and centred, or at 96 picture pixels an inch from its corner. A wide
+// picture prints on the page turned a quarter anticlockwise (its top along the sheet's left
+// edge), or on a landscape sheet when `ownSheet`.
+QRectF Placed(QSizeF paper, QMarginsF margins, QSize picture, bool toPage, bool ownSheet)
 {
-    const std::unique_ptr<PrintJob> probe = platform.CreatePrintJob(nullptr);
-    probe->SetLandscape(landscape);
-    const PageFacts facts = probe->Facts();
-    const TPrintRect& r = full.PrintRect;
-    const QPoint at = facts.printableOffset;
-    const double sx = 72.0 / facts.dpiX, sy = 72.0 / facts.dpiY;
-    return {QRectF(QPointF((r.left + at.x()) * sx, (r.top + at.y()) * sy),
-                   QPointF((r.right + at.x()) * sx, (r.bottom + at.y()) * sy)),
-            QSizeF(facts.paper.width() * sx, facts.paper.height() * sy)};
+    const QRectF area(QPointF(margins.left(), margins.top()),
+                      QPointF(paper.width() - margins.right(), paper.height() - margins.bottom()));
+    const bool landscape = picture.width() > picture.height();
+    const QSizeF page = landscape ? area.size().transposed() : area.size();
+    const QSizeF size = toPage ? QSizeF(picture).scaled(page, Qt::KeepAspectRatio) : QSizeF(picture) * 0.75;
+    const QRectF on(
+        toPage ? QPointF((page.width() - size.width()) / 2, (page.height() - size.height()) / 2) : QPointF(), size);
+    if (!landscape)
+        return on.translated(area.topLeft());
+    if (ownSheet)
+        return on.translated(paper.height() - area.bottom(), area.left());
+    return QRectF(QPointF(area.left() + on.top(), area.bottom() - on.right()),
+                  QPointF(area.left() + on.bottom(), area.bottom() - on.left()));
+}
+
+QString Describe(const QRectF& r)
+{
+    return QString::asprintf("(%.2f, %.2f, %.2f, %.2f)", r.left(), r.top(), r.right(), r.bottom());
+}
+
+bool Near(const QRectF& a, const QRectF& b)
+{
+    return std::abs(a.left() - b.left()) <= 0.5 && std::abs(a.top() - b.top()) <= 0.5 &&
+        std::abs(a.right() - b.right()) <= 0.5 && std::abs(a.bottom() - b.bottom()) <= 0.5;
+}
+
+// The only picture embedded in a PDF, as pdfimages gives it out.
+QImage EmbeddedPicture(const QString& pdf)
+{
+    const QTemporaryDir work;
+    Run(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, work.filePath(QStringLiteral("i"))});
+    const QStringList found = QDir(work.path()).entryList({QStringLiteral("i-*.png")}, QDir::Files);
+    return found.size() == 1 ? QImage(work.filePath(found.front())).convertToFormat(QImage::Format_RGB32) : QImage();
+}
+
+// The outcome of the platform's last job: its notice, or the text of its message (a printer
+// whose settings could not be read is mentioned first and the job goes on).
+QString Outcome(ScriptedPlatform& platform)
+{
+    const auto told = [&] {
+        return !platform.notices.isEmpty() ||
+            std::any_of(platform.messages.begin(), platform.messages.end(),
+                        [](const auto& m) { return m.text != QStringLiteral("Could not load printer"); });
+    };
+    (void)QTest::qWaitFor(told, 90000);
+    if (!platform.notices.isEmpty())
+        return platform.notices.back();
+    return platform.messages.empty() ? QStringLiteral("no outcome") : platform.messages.back().text;
+}
+
+// The scheduler script's control: start, kill, fill (the spool), empty.
+bool Control(const QString& what)
+{
+    return QProcess::execute(qEnvironmentVariable("LUMIVUE_CUPS_CONTROL"), {what}) == 0;
+}
+
+// The PDF a cups-pdf queue wrote for the job named `stem`, once pdfinfo can read it.
+QString QueueOutput(const QString& stem)
+{
+    const QDir out(qEnvironmentVariable("LUMIVUE_CUPS_OUT"));
+    QString pdf;
+    (void)QTest::qWaitFor(
+        [&] {
+            const QStringList found = out.entryList({stem + QStringLiteral("*.pdf")}, QDir::Files);
+            pdf = found.isEmpty() ? QString() : out.filePath(found.front());
+            return !pdf.isEmpty() && !PageOf(pdf).isEmpty();
+        },
+        60000);
+    return pdf;
+}
+
+// A picture whose every pixel differs from its neighbours, in the ink's colours.
+QImage Checkered(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(20 + 7 * x % 60, 40 + 5 * y % 110, 200 + (x + y) % 50));
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    return image;
 }
 } // namespace
 
@@ -268,96 +339,214 @@ private slots:
     }
 
     // Real jobs to the PDF file entry: one page, the right way round, the picture where the
-    // placement put it. The choice of the entry lasts into the next window.
+    // placement rules put it on an A4 sheet with nothing out of reach, its pixels as they
+    // are. The choice of the entry lasts into the next window.
     void pdfFile_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("landscape");
-        QTest::newRow("full page, tall") << kFullPage << 120 << 160 << false;
-        QTest::newRow("full page, wide") << kFullPage << 300 << 100 << true;
-        QTest::newRow("as is, wide") << kAsIs << 300 << 150 << true;
+        QTest::addColumn<QSize>("picture");
+        QTest::newRow("full page, tall") << kFullPage << QSize(120, 160);
+        QTest::newRow("full page, wide") << kFullPage << QSize(300, 100);
+        QTest::newRow("as is, wide") << kAsIs << QSize(300, 150);
+        QTest::newRow("full page, 3 x 2") << kFullPage << QSize(3, 2);
     }
     void pdfFile()
     {
         QFETCH(QString, entry);
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(bool, landscape);
+        QFETCH(QSize, picture);
         Printing<RealPrinters> p;
-        p.Open(QStringLiteral("a.bmp"), width, height);
+        const QImage pixels = Checkered(picture.width(), picture.height());
+        TBitmap(DibFromQImage(pixels)).SaveToFile(p.Path(QStringLiteral("a.bmp")));
+        p.OpenWindow();
         const QString pdf = p.Path(QStringLiteral("out.pdf"));
-        QRectF expected;
         QVERIFY(p.Show(entry, [&](TFullForm& full) { Pick(full, QStringLiteral("PDF file")); }));
         QVERIFY(p.Show(entry, [&](TFullForm& full) {
             QCOMPARE(full.cbxPrinters->currentText(), QStringLiteral("PDF file"));
             p.platform.saveAnswers = {pdf};
             full.btnPAccept->click();
-            expected = PrintedPoints(p.platform, full, landscape).picture;
         }));
-        QVERIFY2(p.platform.messages.empty(),
-                 qPrintable(p.platform.messages.empty() ? QString() : p.platform.messages[0].text));
+        QCOMPARE(Outcome(p.platform), QStringLiteral("Wrote %1.").arg(pdf));
         QCOMPARE(p.platform.saveSetups.at(0).fileName, QStringLiteral("a.pdf"));
-        CheckPdf(pdf, landscape, expected);
+        QCOMPARE(p.platform.saveSetups.at(0).defaultExtension, QStringLiteral("pdf"));
+        const bool landscape = picture.width() > picture.height();
+        const QSizeF a4(595, 842);
+        QCOMPARE(PageOf(pdf), landscape ? a4.transposed() : a4);
+        const QRectF expected = Placed(a4, QMarginsF(), picture, entry == kFullPage, true);
+        const QRectF got = InkedBox(pdf);
+        QVERIFY2(Near(got, expected), qPrintable(Describe(got) + QStringLiteral(" against ") + Describe(expected)));
+        QCOMPARE(EmbeddedPicture(pdf), pixels);
         // Only the finished file is left in the folder.
         QCOMPARE(QDir(p.dir.path()).entryList({QStringLiteral("out.pdf*")}, QDir::Files),
                  QStringList {QStringLiteral("out.pdf")});
     }
 
-    // A PDF file that cannot be written: the message, no file, the window still there.
+    // A PDF file that cannot be written: the message, the old file as it was, nothing left
+    // beside it, the window still there. A full disk is a small file system of the test's
+    // own, so it needs the right to mount one.
+    void pdfFileCannotBeWritten_data()
+    {
+        QTest::addColumn<bool>("fullDisk");
+        QTest::newRow("folder missing") << false;
+        QTest::newRow("disk full") << true;
+    }
     void pdfFileCannotBeWritten()
     {
+        QFETCH(bool, fullDisk);
         Printing<RealPrinters> p;
-        p.Open(QStringLiteral("a.bmp"), 40, 30);
-        const QString pdf = p.Path(QStringLiteral("missing/out.pdf"));
+        p.Open(QStringLiteral("a.bmp"), 400, 300);
+        const QString disk = p.Path(QStringLiteral("disk"));
+        QString pdf = p.Path(QStringLiteral("missing/out.pdf"));
+        const QByteArray old(3000, 'x');
+        if (fullDisk) {
+            QDir().mkpath(disk);
+            if (QProcess::execute(QStringLiteral("mount"),
+                                  {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                   QStringLiteral("size=64k"), QStringLiteral("lumivue-test"), disk}) != 0)
+                QSKIP("no right to mount a small file system here");
+            pdf = disk + QStringLiteral("/out.pdf");
+            QFile file(pdf);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+            file.close();
+            QProcess::execute(QStringLiteral("sh"),
+                              {QStringLiteral("-c"), QStringLiteral("cat /dev/zero >\"$1/filler\""),
+                               QStringLiteral("fill"), disk}); // ends when the disk is full
+            QVERIFY(QFileInfo(disk + QStringLiteral("/filler")).size() > 0);
+        }
         QVERIFY(p.Show(kFullPage, [&](TFullForm& full) {
             Pick(full, QStringLiteral("PDF file"));
             p.platform.saveAnswers = {pdf};
             full.btnPAccept->click();
             QVERIFY(full.isVisible());
         }));
-        QCOMPARE(p.platform.messages.size(), size_t(1));
-        QCOMPARE(p.platform.messages[0].text, QStringLiteral("Cannot write %1.").arg(pdf));
-        QVERIFY(!QFileInfo::exists(pdf));
+        const QString outcome = Outcome(p.platform);
+        QStringList left;
+        QByteArray kept;
+        if (fullDisk) {
+            if (QFile file(pdf); file.open(QIODevice::ReadOnly))
+                kept = file.readAll();
+            left = QDir(disk).entryList(QDir::Files);
+            QProcess::execute(QStringLiteral("umount"), {disk});
+        }
+        QVERIFY2(outcome.startsWith(QStringLiteral("Cannot write %1.").arg(pdf)), qPrintable(outcome));
+        if (fullDisk) {
+            QVERIFY2(outcome.contains(QStringLiteral("No space left on device")), qPrintable(outcome));
+            QCOMPARE(kept, old);
+            QCOMPARE(left, (QStringList {QStringLiteral("filler"), QStringLiteral("out.pdf")}));
+        } else {
+            QVERIFY(!QFileInfo::exists(pdf));
+        }
     }
 
-    // Run by scripts/cups-test.sh, which starts a scheduler with a PDF queue and names the
-    // queue and the folder its files land in.
-    void cupsQueue()
+    // The rest is run by scripts/cups-test.sh, which starts a scheduler with cups-pdf
+    // queues and names the folder their files land in.
+
+    // Each queue's own paper and printable area: the picture where the placement rules put
+    // it, measured on the sheet the queue wrote; a bitmap's pixels as they are.
+    void queuePages_data()
     {
-        const QString queue = qEnvironmentVariable("LUMIVUE_CUPS_QUEUE");
-        const QString out = qEnvironmentVariable("LUMIVUE_CUPS_OUT");
-        if (queue.isEmpty() || out.isEmpty())
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<QSizeF>("paper");
+        QTest::addColumn<QMarginsF>("margins");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QSize>("picture");
+        const QSizeF a4(595, 842), letter(612, 792);
+        const QMarginsF none, unequal(18, 36, 18, 36);
+        const QString a4Queue = QStringLiteral("LumivueA4"), letterQueue = QStringLiteral("LumivueLetter"),
+                      marginQueue = QStringLiteral("LumivueMargins");
+        QTest::newRow("A4, tall, full page") << a4Queue << a4 << none << kFullPage << QSize(120, 160);
+        QTest::newRow("A4, wide, as is") << a4Queue << a4 << none << kAsIs << QSize(160, 120);
+        QTest::newRow("Letter, tall, full page") << letterQueue << letter << none << kFullPage << QSize(120, 160);
+        QTest::newRow("Letter, wide, full page") << letterQueue << letter << none << kFullPage << QSize(300, 100);
+        QTest::newRow("margins, tall, full page") << marginQueue << a4 << unequal << kFullPage << QSize(100, 300);
+        QTest::newRow("margins, wide, full page") << marginQueue << a4 << unequal << kFullPage << QSize(160, 120);
+        QTest::newRow("margins, wide, as is") << marginQueue << a4 << unequal << kAsIs << QSize(160, 120);
+    }
+    void queuePages()
+    {
+        QFETCH(QString, queue);
+        QFETCH(QSizeF, paper);
+        QFETCH(QMarginsF, margins);
+        QFETCH(QString, entry);
+        QFETCH(QSize, picture);
+        if (qEnvironmentVariableIsEmpty("LUMIVUE_CUPS_CONTROL"))
             QSKIP("no print scheduler of the tests' own: scripts/cups-test.sh runs this one");
         Printing<RealPrinters> p;
-        const QString stem = QStringLiteral("lumivue-queue-%1").arg(QCoreApplication::applicationPid());
-        p.Open(stem + QStringLiteral(".bmp"), 160, 120);
-        Printed printed;
-        QVERIFY(p.Show(kAsIs, [&](TFullForm& full) {
+        const QString stem = QStringLiteral("lumivue-%1-%2")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(QTest::currentDataTag())
+                                 .replace(QLatin1Char(' '), QLatin1Char('-'))
+                                 .remove(QLatin1Char(','));
+        const QImage pixels = Checkered(picture.width(), picture.height());
+        TBitmap(DibFromQImage(pixels)).SaveToFile(p.Path(stem + QStringLiteral(".bmp")));
+        p.OpenWindow();
+        QVERIFY(p.Show(entry, [&](TFullForm& full) {
             Pick(full, queue);
             full.btnPAccept->click();
-            printed = PrintedPoints(p.platform, full, true);
         }));
-        QVERIFY2(p.platform.messages.empty(),
-                 qPrintable(p.platform.messages.empty() ? QString() : p.platform.messages[0].text));
-        // The queue's backend writes the file in place: it counts once pdfinfo can read it.
-        QString pdf;
-        const bool arrived = QTest::qWaitFor(
-            [&] {
-                const QStringList found = QDir(out).entryList({stem + QStringLiteral("*.pdf")}, QDir::Files);
-                pdf = found.isEmpty() ? QString() : QDir(out).filePath(found.front());
-                return !pdf.isEmpty() && !Run(QStringLiteral("pdfinfo"), {pdf}).isEmpty();
-            },
-            60000);
-        QVERIFY2(arrived, qPrintable(QStringLiteral("no PDF from the queue in %1").arg(out)));
-        // A queue prints on the sheet as it is fed: portrait, with a landscape page turned a
-        // quarter anticlockwise onto it (its top edge along the sheet's left edge).
-        const QRectF& r = printed.picture;
-        const double across = printed.paper.width();
-        const QRectF turned(QPointF(r.top(), across - r.right()), QPointF(r.bottom(), across - r.left()));
-        CheckPdf(pdf, false, turned);
+        QCOMPARE(Outcome(p.platform), QStringLiteral("Printed on %1.").arg(queue));
+        const QString pdf = QueueOutput(stem);
+        QVERIFY2(!pdf.isEmpty(), "no PDF from the queue");
+        QCOMPARE(PageOf(pdf), paper); // the sheet as it is fed: portrait
+        const QRectF expected = Placed(paper, margins, picture, entry == kFullPage, false);
+        const QRectF got = InkedBox(pdf);
+        QVERIFY2(Near(got, expected), qPrintable(Describe(got) + QStringLiteral(" against ") + Describe(expected)));
+        // The queue's converter may keep the picture turned, with the page turning it back.
+        const QImage embedded = EmbeddedPicture(pdf);
+        QVERIFY(embedded == pixels || embedded.transformed(QTransform().rotate(90)) == pixels ||
+                embedded.transformed(QTransform().rotate(-90)) == pixels);
         QFile::remove(pdf);
+    }
+
+    // A job the scheduler does not take: the message with its reason, and the next job on a
+    // working queue prints. A scheduler that is down lists no queue: "PDF file" is chosen.
+    void queueTrouble_data()
+    {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<QString>("before"); // the control's step once the queue is picked
+        QTest::addColumn<QString>("after");
+        QTest::newRow("refuses jobs") << QStringLiteral("LumivueRefuses") << QString() << QString();
+        QTest::newRow("scheduler killed")
+            << QStringLiteral("LumivueA4") << QStringLiteral("kill") << QStringLiteral("start");
+        QTest::newRow("scheduler frozen")
+            << QStringLiteral("LumivueA4") << QStringLiteral("freeze") << QStringLiteral("thaw");
+        QTest::newRow("queue removed") << QStringLiteral("LumivueGone") << QStringLiteral("remove") << QString();
+        QTest::newRow("spool full") << QStringLiteral("LumivueA4") << QStringLiteral("fill") << QStringLiteral("empty");
+    }
+    void queueTrouble()
+    {
+        QFETCH(QString, queue);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        if (qEnvironmentVariableIsEmpty("LUMIVUE_CUPS_CONTROL"))
+            QSKIP("no print scheduler of the tests' own: scripts/cups-test.sh runs this one");
+        if (before == QStringLiteral("fill") && qEnvironmentVariableIsEmpty("LUMIVUE_CUPS_SPOOL_OWN"))
+            QSKIP("the scheduler's spool is not a file system of its own to fill");
+        Printing<RealPrinters> p;
+        const QString stem = QStringLiteral("lumivue-trouble-%1").arg(QCoreApplication::applicationPid());
+        p.Open(stem + QStringLiteral(".bmp"), 160, 120);
+        QVERIFY(p.Show(kFullPage, [&](TFullForm& full) {
+            Pick(full, queue);
+            QVERIFY(before.isEmpty() || Control(before));
+            full.btnPAccept->click();
+            const QString outcome = Outcome(p.platform);
+            qInfo("%s", qPrintable(outcome));
+            QVERIFY2(outcome.startsWith(QStringLiteral("Cannot print on %1.\n").arg(queue)) &&
+                         outcome.size() > queue.size() + 20,
+                     qPrintable(outcome));
+            if (before == QStringLiteral("kill")) {
+                QtPrinters fresh {p.platform};
+                QCOMPARE(fresh.Printers(), QStringList {kPdfFilePrinter});
+                QCOMPARE(fresh.PrinterIndex(), 0);
+            }
+            QVERIFY(after.isEmpty() || Control(after));
+        }));
+        p.platform.messages.clear();
+        QVERIFY(p.Show(kFullPage, [&](TFullForm& full) {
+            Pick(full, QStringLiteral("LumivueA4"));
+            full.btnPAccept->click();
+        }));
+        QCOMPARE(Outcome(p.platform), QStringLiteral("Printed on LumivueA4."));
+        QFile::remove(QueueOutput(stem));
     }
 };
 
