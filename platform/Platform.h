@@ -150,6 +150,11 @@ public:
     virtual bool DeleteFile(const QString& path, QString& why) = 0;
     // A new name for a file, never over an existing one; false with the reason.
     virtual bool RenameFile(const QString& from, const QString& to, QString& why) = 0;
+    // The file handed to the desktop, without waiting for it: the application chooser (the
+    // portal's OpenURI with "ask", else xdg-open), or the file manager showing it in its
+    // folder (FileManager1.ShowItems, else xdg-open on the folder). False when nothing started.
+    virtual bool OpenWith(const QString& path) = 0;
+    virtual bool ShowInFolder(const QString& path) = 0;
     // A question answered Yes (true) or No.
     virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
 

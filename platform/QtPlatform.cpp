@@ -17,7 +17,9 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMessageBox>
+#include <algorithm>
 #include <QPalette>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
@@ -329,4 +331,38 @@ bool QtPlatform::AskYesNo(const QString& caption, const QString& text)
                     QApplication::activeWindow());
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+// A file's URI from its bytes: ASCII only, so the shell and D-Bus pass it unchanged.
+QString FileUri(const QString& path)
+{
+    return QString::fromLatin1("file://" + EncodeFileName(path).toPercentEncoding("/"));
+}
+
+// Runs a desktop call in a shell of its own, the fallback after "||"; nothing waits for it.
+bool StartDesktopCall(const QString& script, const QStringList& arguments)
+{
+    return QProcess::startDetached(QStringLiteral("/bin/sh"),
+                                   QStringList {QStringLiteral("-c"), script, QStringLiteral("sh")} + arguments);
+}
+} // namespace
+
+bool QtPlatform::OpenWith(const QString& path)
+{
+    return StartDesktopCall(QStringLiteral("gdbus call --session --dest org.freedesktop.portal.Desktop "
+                                           "--object-path /org/freedesktop/portal/desktop "
+                                           "--method org.freedesktop.portal.OpenURI.OpenURI '' \"$1\" "
+                                           "\"{'ask': <true>}\" >/dev/null 2>&1 || exec xdg-open \"$1\""),
+                            {FileUri(path)});
+}
+
+bool QtPlatform::ShowInFolder(const QString& path)
+{
+    const QString folder = path.left(std::max<qsizetype>(1, path.lastIndexOf(QLatin1Char('/'))));
+    return StartDesktopCall(QStringLiteral("gdbus call --session --dest org.freedesktop.FileManager1 "
+                                           "--object-path /org/freedesktop/FileManager1 "
+                                           "--method org.freedesktop.FileManager1.ShowItems \"['$1']\" '' "
+                                           ">/dev/null 2>&1 || exec xdg-open \"$2\""),
+                            {FileUri(path), FileUri(folder)});
 }

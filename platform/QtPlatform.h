@@ -49,6 +49,8 @@ public:
     bool DeleteFile(const QString& path, QString& why) override;
     bool RenameFile(const QString& from, const QString& to, QString& why) override;
     bool AskYesNo(const QString& caption, const QString& text) override;
+    bool OpenWith(const QString& path) override;
+    bool ShowInFolder(const QString& path) override;
 
     QStringList Printers() override { return m_printers.Printers(); }
     int PrinterIndex() override { return m_printers.PrinterIndex(); }

@@ -6,6 +6,7 @@
 #include "base/FileNames.h"
 #include "platform/ClipboardData.h"
 #include "platform/QtPlatform.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <chrono>
@@ -18,6 +19,26 @@
 class TestQtPlatform : public QObject {
     Q_OBJECT
 private slots:
+    // Without a portal or a file manager on the bus, the file (or its folder) goes to xdg-open.
+    void desktopCallsFallBackToXdgOpen()
+    {
+        QTemporaryDir bin;
+        WriteBytes(bin.filePath(QStringLiteral("gdbus")), "#!/bin/sh\nexit 1\n");
+        WriteBytes(bin.filePath(QStringLiteral("xdg-open")), "#!/bin/sh\nprintf '%s ' \"$1\" >> \"$0.out\"\n");
+        for (const char* tool : {"gdbus", "xdg-open"})
+            ::chmod(QFile::encodeName(bin.filePath(QLatin1String(tool))).constData(), 0755);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        const QString file = bin.filePath(QStringLiteral("a b.jpg")),
+                      out = bin.filePath(QStringLiteral("xdg-open.out"));
+        QtPlatform platform;
+        QVERIFY(platform.OpenWith(file));
+        QTRY_VERIFY(!ReadBytes(out).isEmpty()); // one at a time: the order is checked
+        QVERIFY(platform.ShowInFolder(file));
+        qputenv("PATH", path);
+        QTRY_COMPARE(ReadBytes(out),
+                     QUrl::fromLocalFile(file).toEncoded() + ' ' + QUrl::fromLocalFile(bin.path()).toEncoded() + ' ');
+    }
     void dialogFilter_data();
     void dialogFilter();
     void busyCursorNests();

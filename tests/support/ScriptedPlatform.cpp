@@ -340,6 +340,18 @@ bool ScriptedPlatform::RenameFile(const QString& from, const QString& to, QStrin
     return FileServices::RenameFile(from, to, why);
 }
 
+bool ScriptedPlatform::OpenWith(const QString& path)
+{
+    handedOver << QStringLiteral("with ") + path;
+    return true;
+}
+
+bool ScriptedPlatform::ShowInFolder(const QString& path)
+{
+    handedOver << QStringLiteral("folder ") + path;
+    return true;
+}
+
 bool ScriptedPlatform::AskYesNo(const QString&, const QString& text)
 {
     questions << text;

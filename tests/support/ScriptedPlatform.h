@@ -60,6 +60,7 @@ public:
     std::vector<SaveDialogSetup> saveSetups; // every save dialog
     std::vector<QString> modals;             // class name of every window shown modally
     QStringList questions;                   // the text of every Yes/No question
+    QStringList handedOver;                  // "with PATH" or "folder PATH", in order
 
     struct PrintJobRecord {
         QString printer;
@@ -157,6 +158,8 @@ public:
     bool DeleteFile(const QString& path, QString& why) override;
     bool RenameFile(const QString& from, const QString& to, QString& why) override;
     bool AskYesNo(const QString& caption, const QString& text) override;
+    bool OpenWith(const QString& path) override;
+    bool ShowInFolder(const QString& path) override;
 
     QStringList Printers() override;
     int PrinterIndex() override;

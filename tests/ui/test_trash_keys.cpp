@@ -72,12 +72,20 @@ private slots:
         p.Open();
         const QByteArray folder = QFile::encodeName(p.dir.path());
         if (action == QLatin1String("popup")) {
-            p.platform.menuChoices = {QStringLiteral("Move to Trash")};
+            // The desktop is handed the full path; then the file goes to the trash.
+            p.platform.menuChoices = {QStringLiteral("Show in Folder"), QStringLiteral("Open With\u2026"),
+                                      QStringLiteral("Move to Trash")};
+            p.Press(Qt::Key_Menu);
+            p.Press(Qt::Key_Menu);
+            const QString chosen = p.Path(QStringLiteral("p02.jpg"));
+            QCOMPARE(p.platform.handedOver,
+                     QStringList({QStringLiteral("folder ") + chosen, QStringLiteral("with ") + chosen}));
             p.Press(Qt::Key_Menu);
             // The first entries keep their places (Cancel the last of them); the new ones follow.
             const QStringList texts = p.platform.menus.at(0).texts;
             QCOMPARE(texts.mid(texts.indexOf(QStringLiteral("Cancel"))),
-                     QStringList({"Cancel", "Move to Trash", "Rename", "Rotate Right", "Rotate Left", "Flip"}));
+                     QStringList({"Cancel", "Move to Trash", "Rename", "Rotate Right", "Rotate Left", "Flip",
+                                  QStringLiteral("Open With\u2026"), "Show in Folder"}));
         } else if (action.startsWith(QLatin1String("shift"))) {
             p.platform.answers = {action == QLatin1String("shiftYes")};
             p.Press(Qt::Key_Delete, Qt::ShiftModifier);

@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QMenu>
 #include "controls/ImageControl.h"
+#include "base/FileNames.h"
 #include "picture/LosslessTurn.h"
+#include "platform/Messages.h"
 #include "platform/Platform.h"
 #include "ui/common/PopupTags.h"
 #include "ui/browser/Viewmain.h"
@@ -54,6 +56,8 @@ void TViewForm::BuildPopupMenus()
     mniRotateRight = AddEntry(pumPicture, QStringLiteral("mniRotateRight"), tr("Rotate Right"), kTagZoom);
     mniRotateLeft = AddEntry(pumPicture, QStringLiteral("mniRotateLeft"), tr("Rotate Left"), kTagZoom);
     mniFlip = AddEntry(pumPicture, QStringLiteral("mniFlip"), tr("Flip"), kTagZoom);
+    mniOpenWith = AddEntry(pumPicture, QStringLiteral("mniOpenWith"), tr("Open With\u2026"), kTagZoom);
+    mniShowInFolder = AddEntry(pumPicture, QStringLiteral("mniShowInFolder"), tr("Show in Folder"), kTagZoom);
 
     auto route = [this](QAction* a, auto handler) {
         ConnectGuarded(m_platform, a, &QAction::triggered, this, [this, a, handler] { (this->*handler)(a); });
@@ -75,12 +79,24 @@ void TViewForm::BuildPopupMenus()
         ConnectGuarded(m_platform, action, &QAction::triggered, this,
                        [this, turn = turn] { TurnEntry(ImageInfo.FileName, turn); });
 
+    ConnectGuarded(m_platform, mniOpenWith, &QAction::triggered, this, [this] { HandOver(false); });
+    ConnectGuarded(m_platform, mniShowInFolder, &QAction::triggered, this, [this] { HandOver(true); });
+
     pumHelp = new QMenu(this);
     pumHelp->setObjectName(QStringLiteral("pumHelp"));
     mniHelp = AddEntry(pumHelp, QStringLiteral("mniHelp"), tr("&Help"), kTagZoom);
     mniAbout = AddEntry(pumHelp, QStringLiteral("mniAbout"), tr("&About"), kTagZoom);
     ConnectGuarded(m_platform, mniHelp, &QAction::triggered, this, [this] { btnHelpClick(); });
     ConnectGuarded(m_platform, mniAbout, &QAction::triggered, this, [this] { btnInfoClick(); });
+}
+
+void TViewForm::HandOver(bool toFolder)
+{
+    if (ImageInfo.FileName.isEmpty())
+        return;
+    const QString path = FullPath(ImageInfo.FileName);
+    if (!(toFolder ? m_platform.ShowInFolder(path) : m_platform.OpenWith(path)))
+        ShowError(m_platform, tr("The desktop could not be asked to open \"%1\".").arg(DisplayName(path)));
 }
 
 void TViewForm::AllImageClick(TImage* sender)

@@ -174,6 +174,10 @@ public:
     QAction* mniRotateRight = nullptr;
     QAction* mniRotateLeft = nullptr;
     QAction* mniFlip = nullptr;
+    // "Open With…" (false) and "Show in Folder" (true): the clicked file handed to the desktop.
+    void HandOver(bool toFolder);
+    QAction* mniOpenWith = nullptr;
+    QAction* mniShowInFolder = nullptr;
     QFrame* pnlUndo = nullptr; // the note with its Undo, over the page's foot
     QLabel* lblUndo = nullptr;
     QPushButton* btnUndo = nullptr;
