@@ -92,7 +92,51 @@ private slots:
         QCOMPARE(ReadBytes(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), linked ? 2 : 1); // nothing left beside it
     }
+
+    // A turn killed at any moment leaves the picture as it was or as turned, whole: a process
+    // turning a 40 MB photo over and over is killed 50 times, at moments spread over a turn.
+    void killedMidTurn()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("big.jpg"));
+        QImage noise(5120, 3840, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            QRandomGenerator::global()->fillRange(reinterpret_cast<quint32*>(noise.scanLine(y)), noise.width());
+        QVERIFY(noise.save(path, "JPEG", 100));
+        QList<QByteArray> states {ReadBytes(path)};
+        QVERIFY2(states[0].size() > 35'000'000, qPrintable(QString::number(states[0].size())));
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 3; ++i)
+            states << TurnJpegBytes(states.back(), Turn::Right);
+        const int turnMs = int(clock.elapsed() / 3) + 100; // the child's start-up too
+        for (int run = 0; run < 50; ++run) {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("LUMIVUE_TURN_FOREVER"), path);
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(child.waitForStarted());
+            QThread::msleep(QRandomGenerator::global()->bounded(2 * turnMs));
+            child.kill();
+            QVERIFY(child.waitForFinished());
+            QVERIFY2(states.contains(ReadBytes(path)), qPrintable(QStringLiteral("run %1").arg(run)));
+            for (const QString& left : QDir(dir.path()).entryList(QDir::Files)) // the killed turn's file
+                if (left != QStringLiteral("big.jpg"))
+                    QFile::remove(dir.filePath(left));
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLosslessTurn)
+int main(int argc, char** argv)
+{
+    // The process killedMidTurn kills: it turns the file until then.
+    if (const QByteArray path = qgetenv("LUMIVUE_TURN_FOREVER"); !path.isEmpty())
+        for (;;)
+            TurnJpegFile(QFile::decodeName(path), Turn::Right);
+    QCoreApplication app(argc, argv);
+    TestLosslessTurn test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_lossless_turn.moc"
