@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/LosslessTurn.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <utility>
@@ -83,14 +84,15 @@ std::pair<qsizetype, qsizetype> ExifSegment(const QByteArray& jpeg)
     return {0, 0};
 }
 
-// Sets IFD0's Orientation to 1 in place (a SHORT keeps its size, so nothing else moves).
-void ResetOrientation(QByteArray& jpeg)
+// Sets IFD0's Orientation in place (a SHORT keeps its size, so nothing else moves); false
+// when the file has no such tag to set.
+bool SetOrientation(QByteArray& jpeg, int value)
 {
     const auto [start, size] = ExifSegment(jpeg);
     const qsizetype tiff = start + 6;
     const qsizetype end = start + size;
     if (size < 14)
-        return;
+        return false;
     const bool motorola = jpeg[tiff] == 'M';
     const auto read = [&](qsizetype at, int bytes) {
         uint32_t v = 0;
@@ -100,31 +102,73 @@ void ResetOrientation(QByteArray& jpeg)
     };
     const qsizetype ifd = tiff + qsizetype(read(tiff + 4, 4));
     if (ifd < tiff + 8 || ifd + 2 > end)
-        return;
+        return false;
     const uint32_t count = read(ifd, 2);
     for (uint32_t i = 0; i < count && ifd + 2 + 12 * qsizetype(i + 1) <= end; ++i) {
         const qsizetype entry = ifd + 2 + 12 * qsizetype(i);
         if (read(entry, 2) == 0x0112 && read(entry + 2, 2) == 3) {
-            jpeg[entry + 8] = char(motorola ? 0 : 1);
-            jpeg[entry + 9] = char(motorola ? 1 : 0);
-            return;
+            jpeg[entry + 8] = char(motorola ? 0 : value);
+            jpeg[entry + 9] = char(motorola ? value : 0);
+            return true;
         }
     }
+    return false;
+}
+
+// A file without EXIF gets a segment of its own holding only the Orientation, after SOI and
+// any JFIF segment (which readers expect first).
+QByteArray WithOrientationSegment(const QByteArray& jpeg, int value)
+{
+    static const char kSegment[] = "\xFF\xE1\x00\x22"
+                                   "Exif\0\0"
+                                   "MM\x00\x2A\x00\x00\x00\x08"                       // big-endian TIFF, IFD0 at 8
+                                   "\x00\x01"                                         // one entry
+                                   "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x00\x00\x00" // Orientation
+                                   "\x00\x00\x00\x00";                                // no next IFD
+    QByteArray segment(kSegment, sizeof kSegment - 1);
+    segment[4 + 6 + 8 + 2 + 9] = char(value);
+    qsizetype at = 2;
+    if (jpeg.size() >= 6 && uint8_t(jpeg[2]) == 0xFF && uint8_t(jpeg[3]) == 0xE0)
+        at = std::min<qsizetype>(jpeg.size(), 4 + (uint8_t(jpeg[4]) << 8 | uint8_t(jpeg[5])));
+    return jpeg.left(at) + segment + jpeg.mid(at);
+}
+
+// The Orientation value that shows the stored pixels as `op` turns them.
+int OrientationFor(int op)
+{
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        if (UprightOp(orientation) == op)
+            return orientation;
+    return 1;
 }
 
 } // namespace
 
-QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn)
+PartialBlocks::PartialBlocks()
+    : Failure("This picture cannot be turned without loss: its width or height is not a whole number of its "
+              "coded blocks.")
+{}
+
+QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn, TurnEdges edges)
 {
     const auto [start, size] = ExifSegment(jpeg);
     const int orientation =
         size > 0 ? ExifOrientation(reinterpret_cast<const uint8_t*>(jpeg.constData() + start), size_t(size)) : 1;
+    if (edges == TurnEdges::TagOnly) {
+        const int shown = OrientationFor(Compose(UprightOp(orientation), TurnOp(turn)));
+        QByteArray tagged = jpeg;
+        if (size == 0)
+            return WithOrientationSegment(jpeg, shown);
+        if (!SetOrientation(tagged, shown))
+            throw Failure("This picture's EXIF data have no orientation to change.");
+        return tagged;
+    }
     const std::unique_ptr<void, int (*)(tjhandle)> handle(tjInitTransform(), tjDestroy);
     if (!handle)
         throw Failure("Out of system resources");
     tjtransform transform {};
     transform.op = Compose(UprightOp(orientation), TurnOp(turn));
-    transform.options = TJXOPT_PERFECT;
+    transform.options = edges == TurnEdges::Trim ? TJXOPT_TRIM : TJXOPT_PERFECT;
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
     const int result = tjTransform(handle.get(), reinterpret_cast<const unsigned char*>(jpeg.constData()),
@@ -133,16 +177,15 @@ QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn)
     if (result != 0) {
         const QString reason = QString::fromLatin1(tjGetErrorStr2(handle.get()));
         if (reason.contains(QLatin1String("not perfect")))
-            throw Failure("This picture cannot be turned without loss: its width or height is not a whole "
-                          "number of its coded blocks.");
+            throw PartialBlocks();
         throw Failure(QStringLiteral("The picture cannot be turned: ") + reason);
     }
     QByteArray turned(reinterpret_cast<const char*>(out), qsizetype(outSize));
-    ResetOrientation(turned);
+    SetOrientation(turned, 1);
     return turned;
 }
 
-void TurnJpegFile(const QString& path, Turn turn)
+void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges)
 {
     const QByteArray bytes = ReadRegularFile(path, PictureLimits::kMaxDecodedBytes);
     struct stat st {};
@@ -151,7 +194,7 @@ void TurnJpegFile(const QString& path, Turn turn)
                                      "left as it is.")
                           .arg(DisplayName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)))
                           .arg(st.st_nlink));
-    const QByteArray turned = TurnJpegBytes(bytes, turn);
+    const QByteArray turned = TurnJpegBytes(bytes, turn, edges);
     FileReplacement replacement(path, FileReplacement::Fallback::None);
     int error = replacement.Open(turned.size());
     if (error == 0)

@@ -6,13 +6,27 @@
 #include <QByteArray>
 #include <QString>
 
+#include "picture/Failure.h"
+
 enum class Turn { Right, Left, Flip }; // a quarter turn clockwise, anticlockwise, left-right mirror
 
-// The JPEG's bytes turned. Throws Failure with the user's text when the picture cannot be
-// turned without loss (its size is not a whole number of coded blocks) or its data are damaged.
-QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn);
+// How a picture whose size is not a whole number of coded blocks is turned: not at all
+// (Whole), with the partial blocks at its right and bottom edges cut off (Trim: at most 15
+// pixels), or by its EXIF Orientation tag alone, the pixels untouched (TagOnly: viewers that
+// read the tag show it turned). The user chooses; Whole is the default.
+enum class TurnEdges { Whole, Trim, TagOnly };
+
+// Thrown for such a picture under TurnEdges::Whole, so the caller can offer the others.
+class PartialBlocks : public Failure {
+public:
+    PartialBlocks();
+};
+
+// The JPEG's bytes turned. Throws PartialBlocks (above), or Failure with the user's text when
+// its data are damaged.
+QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn, TurnEdges edges = TurnEdges::Whole);
 
 // The JPEG file turned: the new file is written beside it, synced and renamed over it, its
 // permissions kept, so an interrupted turn leaves the old file whole. A file with more than
 // one name (hard links) is refused: replacing it would part its names. Throws Failure.
-void TurnJpegFile(const QString& path, Turn turn);
+void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges = TurnEdges::Whole);

@@ -63,6 +63,46 @@ private slots:
         QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 07777) == 0640);
     }
 
+    // A picture of partial blocks (40 x 30) turned as the user chose: trimmed as jpegtran
+    // -trim does, or by its orientation tag alone with its pixels untouched (a file without
+    // EXIF gets the tag).
+    void partialBlocks_data()
+    {
+        QTest::addColumn<int>("edges");
+        QTest::addColumn<int>("turn");
+        QTest::addColumn<int>("before"); // the Orientation; 0: no EXIF
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QStringList>("jpegtran");
+        const int trim = int(TurnEdges::Trim), tag = int(TurnEdges::TagOnly);
+        const int right = int(Turn::Right), left = int(Turn::Left), flip = int(Turn::Flip);
+        QTest::newRow("trim") << trim << right << 1 << 1 << QStringList {"-rotate", "90", "-trim"};
+        QTest::newRow("tag") << tag << right << 1 << 6 << QStringList();
+        QTest::newRow("tag, no EXIF") << tag << flip << 0 << 2 << QStringList();
+        QTest::newRow("tag, shown turned") << tag << left << 6 << 1 << QStringList();
+    }
+    void partialBlocks()
+    {
+        QFETCH(int, edges);
+        QFETCH(int, turn);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        QFETCH(QStringList, jpegtran);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.jpg")), plain = dir.filePath(QStringLiteral("p.jpg"));
+        WriteTestJpeg(plain, 40, 30);
+        WriteBytes(path, before ? jpegseg::WithOrientation(ReadBytes(plain), before) : ReadBytes(plain));
+        TurnJpegFile(path, Turn(turn), TurnEdges(edges));
+        if (!jpegtran.isEmpty())
+            WriteBytes(plain, Run(QStringLiteral("jpegtran"), jpegtran + QStringList {plain}));
+        const QByteArray pixels = Run(QStringLiteral("djpeg"), {path});
+        QVERIFY(pixels.startsWith("P6"));
+        QCOMPARE(pixels, Run(QStringLiteral("djpeg"), {plain}));
+        const QByteArray turned = ReadBytes(path);
+        const qsizetype exif = turned.indexOf(QByteArray("Exif\0\0", 6));
+        QVERIFY(exif > 0);
+        QCOMPARE(ExifOrientation(reinterpret_cast<const uint8_t*>(turned.constData() + exif), 40), after);
+    }
+
     void refusalsLeaveTheFile_data()
     {
         QTest::addColumn<QSize>("size");

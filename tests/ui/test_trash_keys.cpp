@@ -64,6 +64,13 @@ private slots:
                                           << "p02.jpg" << 0 << false;
         QTest::newRow("Ctrl+R") << "turn"
                                 << "p02.jpg" << 0 << false;
+        // A picture of partial blocks: trimmed, turned by its tag, or left as it is.
+        QTest::newRow("Ctrl+R, trim") << "turn yes"
+                                      << "p02.jpg" << 0 << false;
+        QTest::newRow("Ctrl+R, by tag") << "turn no yes"
+                                        << "p02.jpg" << 0 << false;
+        QTest::newRow("Ctrl+R, declined") << "turn no no"
+                                          << "p02.jpg" << 0 << false;
     }
     void actOnTheChosenPicture()
     {
@@ -97,10 +104,16 @@ private slots:
             p.Press(Qt::Key_Delete);
             ::chmod(folder.constData(), 0700);
             QVERIFY(p.platform.messages.at(0).text.endsWith(QStringLiteral("Permission denied")));
-        } else if (action == QLatin1String("turn")) {
+        } else if (action.startsWith(QLatin1String("turn"))) {
+            const QStringList answers = action.split(QLatin1Char(' ')).mid(1);
+            if (!answers.isEmpty())
+                WriteTestJpeg(p.Path(QStringLiteral("p02.jpg")), 40, 30);
+            for (const QString& answer : answers)
+                p.platform.answers.push_back(answer == QLatin1String("yes"));
             p.Press(Qt::Key_R, Qt::ControlModifier);
+            QCOMPARE(p.platform.questions.size(), answers.size());
             const TPicture& shown = p.form->Thumbnail(3)->Picture();
-            QVERIFY(shown.Width() < shown.Height());
+            QCOMPARE(shown.Width() < shown.Height(), !action.endsWith(QLatin1String("no no")));
         } else {
             p.Press(Qt::Key_Delete);
             if (action == QLatin1String("undoKey"))

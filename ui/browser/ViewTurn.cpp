@@ -21,7 +21,25 @@ void TViewForm::TurnEntry(const QString& entry, Turn turn)
     }
     try {
         m_platform.SetBusyCursor(true);
-        TurnJpegFile(FullPath(entry), turn);
+        try {
+            TurnJpegFile(FullPath(entry), turn);
+        } catch (const PartialBlocks&) {
+            m_platform.SetBusyCursor(false);
+            // The user's choice: cut the partial blocks off, or turn by the tag alone.
+            TurnEdges edges = TurnEdges::TagOnly;
+            if (m_platform.AskYesNo(tr("Turn"),
+                                    tr("This picture's width or height is not a whole number of its "
+                                       "coded blocks. Turned without loss, it loses up to 15 pixels at "
+                                       "its edges. Turn it so?")))
+                edges = TurnEdges::Trim;
+            else if (!m_platform.AskYesNo(tr("Turn"),
+                                          tr("Turn it by its orientation tag alone instead? Its "
+                                             "pixels stay as they are; viewers that read the tag show "
+                                             "it turned.")))
+                return;
+            m_platform.SetBusyCursor(true);
+            TurnJpegFile(FullPath(entry), turn, edges);
+        }
         m_platform.SetBusyCursor(false);
     } catch (const std::exception& failure) {
         m_platform.SetBusyCursor(false);
