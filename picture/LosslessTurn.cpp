@@ -133,6 +133,83 @@ QByteArray WithOrientationSegment(const QByteArray& jpeg, int value)
     return jpeg.left(at) + segment + jpeg.mid(at);
 }
 
+// Reads and writes the TIFF numbers of an EXIF segment in its byte order.
+struct TiffBytes {
+    QByteArray& jpeg;
+    qsizetype tiff, end;
+    bool motorola;
+    bool Holds(qsizetype at, qsizetype bytes) const { return at >= tiff && bytes >= 0 && at + bytes <= end; }
+    uint32_t Read(qsizetype at, int bytes) const
+    {
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(uint8_t(jpeg[at + (motorola ? i : bytes - 1 - i)])) << (8 * (bytes - 1 - i));
+        return v;
+    }
+    void Write(qsizetype at, int bytes, uint32_t v)
+    {
+        for (int i = 0; i < bytes; ++i)
+            jpeg[at + (motorola ? i : bytes - 1 - i)] = char(v >> (8 * (bytes - 1 - i)));
+    }
+};
+
+// Turns the EXIF thumbnail (IFD1's JPEG) as the picture turns, so a preview read from it agrees
+// with the picture. It is turned in its place when no longer than before (the rest zeroed),
+// or replaced when it ends the segment; otherwise, or when it cannot be turned, it is left.
+void TurnThumbnail(QByteArray& jpeg, int op, tjhandle handle)
+{
+    const auto [start, size] = ExifSegment(jpeg);
+    if (size < 14)
+        return;
+    TiffBytes t {jpeg, start + 6, start + size, jpeg[start + 6] == 'M'};
+    const qsizetype ifd0 = t.tiff + qsizetype(t.Read(t.tiff + 4, 4));
+    if (!t.Holds(ifd0, 2))
+        return;
+    const qsizetype next = ifd0 + 2 + 12 * qsizetype(t.Read(ifd0, 2));
+    if (!t.Holds(next, 4) || t.Read(next, 4) == 0)
+        return;
+    const qsizetype ifd1 = t.tiff + qsizetype(t.Read(next, 4));
+    if (!t.Holds(ifd1, 2))
+        return;
+    qsizetype offsetAt = 0, lengthAt = 0;
+    for (uint32_t i = 0, n = t.Read(ifd1, 2); i < n && t.Holds(ifd1 + 2 + 12 * qsizetype(i), 12); ++i) {
+        const qsizetype entry = ifd1 + 2 + 12 * qsizetype(i);
+        if (t.Read(entry, 2) == 0x0201 && t.Read(entry + 2, 2) == 4)
+            offsetAt = entry + 8;
+        if (t.Read(entry, 2) == 0x0202 && t.Read(entry + 2, 2) == 4)
+            lengthAt = entry + 8;
+    }
+    if (offsetAt == 0 || lengthAt == 0)
+        return;
+    const qsizetype thumb = t.tiff + qsizetype(t.Read(offsetAt, 4)), length = qsizetype(t.Read(lengthAt, 4));
+    if (!t.Holds(thumb, length) || length < 4 || lengthAt >= thumb)
+        return;
+    tjtransform transform {};
+    transform.op = op;
+    transform.options = TJXOPT_TRIM;
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    const int result = tjTransform(handle, reinterpret_cast<const unsigned char*>(jpeg.constData() + thumb),
+                                   static_cast<unsigned long>(length), 1, &out, &outSize, &transform, 0);
+    const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(out, tjFree);
+    const auto turned = qsizetype(outSize);
+    if (result != 0 || turned <= 0)
+        return;
+    const QByteArray bytes(reinterpret_cast<const char*>(out), turned);
+    if (turned <= length) {
+        jpeg.replace(thumb, turned, bytes);
+        std::fill(jpeg.begin() + thumb + turned, jpeg.begin() + thumb + length, '\0');
+    } else if (thumb + length == t.end && size - length + turned + 2 <= 0xFFFF) {
+        jpeg.replace(thumb, length, bytes);
+        const qsizetype segment = size - length + turned + 2;
+        jpeg[start - 2] = char(segment >> 8);
+        jpeg[start - 1] = char(segment & 0xFF);
+    } else {
+        return;
+    }
+    t.Write(lengthAt, 4, uint32_t(turned));
+}
+
 // The Orientation value that shows the stored pixels as `op` turns them.
 int OrientationFor(int op)
 {
@@ -181,6 +258,7 @@ QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn, TurnEdges edges)
         throw Failure(QStringLiteral("The picture cannot be turned: ") + reason);
     }
     QByteArray turned(reinterpret_cast<const char*>(out), qsizetype(outSize));
+    TurnThumbnail(turned, transform.op, handle.get());
     SetOrientation(turned, 1);
     return turned;
 }

@@ -63,6 +63,43 @@ private slots:
         QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 07777) == 0640);
     }
 
+    // The EXIF thumbnail turns with the picture, as jpegtran -trim turns it alone: in its place
+    // when it shrinks, replaced when it grows (it ends the segment).
+    void thumbnailTurns_data()
+    {
+        QTest::addColumn<QSize>("thumbnail");
+        QTest::addColumn<int>("turn");
+        QTest::addColumn<QStringList>("jpegtran");
+        QTest::newRow("right") << QSize(32, 16) << int(Turn::Right) << QStringList {"-rotate", "90", "-trim"};
+        QTest::newRow("left, partial blocks")
+            << QSize(40, 20) << int(Turn::Left) << QStringList {"-rotate", "270", "-trim"};
+        QTest::newRow("flip") << QSize(16, 16) << int(Turn::Flip) << QStringList {"-flip", "horizontal", "-trim"};
+    }
+    void thumbnailTurns()
+    {
+        QFETCH(QSize, thumbnail);
+        QFETCH(int, turn);
+        QFETCH(QStringList, jpegtran);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.jpg")), small = dir.filePath(QStringLiteral("t.jpg"));
+        WriteTestJpeg(small, thumbnail.width(), thumbnail.height());
+        WriteTestJpeg(path, 48, 32);
+        WriteBytes(path,
+                   jpegseg::WithSegments(ReadBytes(path),
+                                         jpegseg::Marker(0xE1, jpegseg::ExifWithThumbnail(1, ReadBytes(small)))));
+        TurnJpegFile(path, Turn(turn));
+        const QByteArray turned = ReadBytes(path);
+        const qsizetype exif = turned.indexOf(QByteArray("Exif\0\0", 6));
+        const qsizetype start = turned.indexOf(QByteArray("\xFF\xD8\xFF", 3), exif);
+        const qsizetype end = turned.indexOf(QByteArray("\xFF\xD9", 2), start) + 2;
+        QVERIFY(exif > 0 && start > exif && end > start);
+        WriteBytes(dir.filePath(QStringLiteral("got.jpg")), turned.mid(start, end - start));
+        WriteBytes(small, Run(QStringLiteral("jpegtran"), jpegtran + QStringList {small}));
+        const QByteArray pixels = Run(QStringLiteral("djpeg"), {dir.filePath(QStringLiteral("got.jpg"))});
+        QVERIFY(pixels.startsWith("P6"));
+        QCOMPARE(pixels, Run(QStringLiteral("djpeg"), {small}));
+    }
+
     // A picture of partial blocks (40 x 30) turned as the user chose: trimmed as jpegtran
     // -trim does, or by its orientation tag alone with its pixels untouched (a file without
     // EXIF gets the tag).

@@ -17,6 +17,20 @@ inline QByteArray ExifData(int orientation, bool bigEndian = false)
     return out + QByteArray(6, '\0'); // padding and no next IFD
 }
 
+// Little-endian EXIF data with the Orientation in IFD0 and `thumbnail` (a JPEG) in IFD1, last.
+inline QByteArray ExifWithThumbnail(int orientation, const QByteArray& thumbnail)
+{
+    const auto le = [](uint32_t v, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char(v >> (8 * i));
+        return out;
+    };
+    return QByteArray("Exif\0\0II*\0", 10) + le(8, 4) + le(1, 2) + le(0x0112, 2) + le(3, 2) + le(1, 4) +
+        le(uint32_t(orientation), 4) + le(26, 4) + le(2, 2) + le(0x0201, 2) + le(4, 2) + le(1, 4) + le(56, 4) +
+        le(0x0202, 2) + le(4, 2) + le(1, 4) + le(uint32_t(thumbnail.size()), 4) + le(0, 4) + thumbnail;
+}
+
 inline QByteArray Marker(int code, const QByteArray& data)
 {
     const int n = int(data.size()) + 2;
