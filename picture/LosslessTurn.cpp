@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <turbojpeg.h>
 #include "base/FileNames.h"
 #include "base/FileReplacement.h"
+#include "picture/Bitmap.h"
 #include "picture/Exif.h"
 #include "picture/Failure.h"
 #include "picture/FileRead.h"
@@ -263,7 +265,11 @@ QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn, TurnEdges edges)
     return turned;
 }
 
-void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges)
+namespace {
+
+// The new content written beside the file and renamed over it; a file with several names is
+// refused, since replacing it would part them.
+void ReplaceWhole(const QString& path, const std::function<QByteArray(const QByteArray&)>& turn)
 {
     const QByteArray bytes = ReadRegularFile(path, PictureLimits::kMaxDecodedBytes);
     struct stat st {};
@@ -272,7 +278,7 @@ void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges)
                                      "left as it is.")
                           .arg(DisplayName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1)))
                           .arg(st.st_nlink));
-    const QByteArray turned = TurnJpegBytes(bytes, turn, edges);
+    const QByteArray turned = turn(bytes);
     FileReplacement replacement(path, FileReplacement::Fallback::None);
     int error = replacement.Open(turned.size());
     if (error == 0)
@@ -281,4 +287,75 @@ void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges)
         error = replacement.Commit();
     if (error != 0)
         throw Failure(QStringLiteral("Cannot turn \"%1\": %2").arg(DisplayName(path), FileReplacement::Reason(error)));
+}
+
+// One pixel's bits, whatever the bit count.
+uint32_t PixelBits(const uint8_t* row, int32_t x, int bits)
+{
+    if (bits >= 8) {
+        uint32_t v = 0;
+        for (int i = 0; i < bits / 8; ++i)
+            v |= uint32_t(row[size_t(x) * size_t(bits / 8) + size_t(i)]) << (8 * i);
+        return v;
+    }
+    const size_t at = size_t(x) * size_t(bits);
+    return uint32_t(row[at / 8] >> (8 - bits - int(at % 8))) & ((1u << bits) - 1);
+}
+
+void SetPixelBits(uint8_t* row, int32_t x, int bits, uint32_t v)
+{
+    if (bits >= 8) {
+        for (int i = 0; i < bits / 8; ++i)
+            row[size_t(x) * size_t(bits / 8) + size_t(i)] = uint8_t(v >> (8 * i));
+        return;
+    }
+    const size_t at = size_t(x) * size_t(bits);
+    const int shift = 8 - bits - int(at % 8);
+    row[at / 8] = uint8_t((row[at / 8] & ~(((1u << bits) - 1) << shift)) | (v << shift));
+}
+
+} // namespace
+
+std::shared_ptr<DibImage> TurnDib(const DibImage& in, Turn turn)
+{
+    const bool sides = turn != Turn::Flip;
+    auto out = NewDib(sides ? in.height : in.width, sides ? in.width : in.height, in.bitCount);
+    out->planes = in.planes;
+    out->device = in.device;
+    out->topDown = in.topDown;
+    out->coreHeader = in.coreHeader;
+    out->hasMasks = in.hasMasks;
+    out->redMask = in.redMask, out->greenMask = in.greenMask, out->blueMask = in.blueMask;
+    out->xPelsPerMeter = sides ? in.yPelsPerMeter : in.xPelsPerMeter;
+    out->yPelsPerMeter = sides ? in.xPelsPerMeter : in.yPelsPerMeter;
+    out->colors = in.colors;
+    for (int32_t y = 0; y < out->height; ++y) {
+        uint8_t* row = out->Row(y);
+        for (int32_t x = 0; x < out->width; ++x) {
+            // Where the pixel came from: clockwise, the old left column read upwards is the top row.
+            const int32_t sx = turn == Turn::Right ? y : turn == Turn::Left ? in.width - 1 - y : in.width - 1 - x;
+            const int32_t sy = turn == Turn::Right ? in.height - 1 - x : turn == Turn::Left ? x : y;
+            SetPixelBits(row, x, in.bitCount, PixelBits(in.Row(sy), sx, in.bitCount));
+        }
+    }
+    return out;
+}
+
+void TurnBitmapFile(const QString& path, Turn turn)
+{
+    ReplaceWhole(path, [&path, turn](const QByteArray& bytes) {
+        TBitmap bitmap;
+        bitmap.LoadFromBytes(bytes);
+        if (bitmap.Dib().profileMappedRows > 0)
+            throw Failure(QStringLiteral("\"%1\" carries a colour profile; turned, its colours would change, so it "
+                                         "is left as it is.")
+                              .arg(DisplayName(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1))));
+        TBitmap turned(TurnDib(bitmap.Dib(), turn));
+        return turned.SaveToBytes();
+    });
+}
+
+void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges)
+{
+    ReplaceWhole(path, [turn, edges](const QByteArray& bytes) { return TurnJpegBytes(bytes, turn, edges); });
 }

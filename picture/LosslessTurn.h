@@ -3,9 +3,11 @@
 // Turning a JPEG without decoding it: TurboJPEG's transform moves its coded blocks, so the
 // picture loses nothing however often it is turned. What the user sees is what turns: the
 // EXIF Orientation is applied in the same transform and the tag set to 1 (as stored).
+#include <memory>
 #include <QByteArray>
 #include <QString>
 
+#include "picture/DibImage.h"
 #include "picture/Failure.h"
 
 enum class Turn { Right, Left, Flip }; // a quarter turn clockwise, anticlockwise, left-right mirror
@@ -30,3 +32,11 @@ QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn, TurnEdges edges = Tu
 // permissions kept, so an interrupted turn leaves the old file whole. A file with more than
 // one name (hard links) is refused: replacing it would part its names. Throws Failure.
 void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges = TurnEdges::Whole);
+
+// A bitmap's pixels moved, in its own pixel format (any bit count, its colour table and bit
+// fields kept), so nothing is lost either.
+std::shared_ptr<DibImage> TurnDib(const DibImage& dib, Turn turn);
+// The bitmap file turned and written back as a bitmap, as TurnJpegFile writes. A bitmap whose
+// colours were mapped from an embedded profile is refused: written back, its colours would
+// change. Throws Failure.
+void TurnBitmapFile(const QString& path, Turn turn);

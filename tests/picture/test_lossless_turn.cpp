@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QtTest>
 #include "JpegSegments.h"
+#include "picture/Bitmap.h"
 #include "picture/Exif.h"
 #include "picture/LosslessTurn.h"
 #include "TestFiles.h"
@@ -138,6 +139,52 @@ private slots:
         const qsizetype exif = turned.indexOf(QByteArray("Exif\0\0", 6));
         QVERIFY(exif > 0);
         QCOMPARE(ExifOrientation(reinterpret_cast<const uint8_t*>(turned.constData() + exif), 40), after);
+    }
+
+    // A bitmap turns in its own pixel format, every pixel where the turn puts it: its file
+    // read back by ImageMagick shows the original turned as ImageMagick turns it.
+    void bitmapsTurn_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("turn");
+        QTest::addColumn<QString>("convert");
+        const QString right = QStringLiteral("-rotate 90"), left = QStringLiteral("-rotate -90"),
+                      flip = QStringLiteral("-flop");
+        QTest::newRow("1 bit, right") << 1 << int(Turn::Right) << right;
+        QTest::newRow("4 bits, left") << 4 << int(Turn::Left) << left;
+        QTest::newRow("8 bits, flip") << 8 << int(Turn::Flip) << flip;
+        QTest::newRow("24 bits, right") << 24 << int(Turn::Right) << right;
+        QTest::newRow("24 bits, left") << 24 << int(Turn::Left) << left;
+    }
+    void bitmapsTurn()
+    {
+        QFETCH(int, bits);
+        QFETCH(int, turn);
+        QFETCH(QString, convert);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.bmp")), want = dir.filePath(QStringLiteral("want.png"));
+        auto dib = NewDib(13, 7, uint16_t(bits)); // odd sizes: rows padded, pixels inside bytes
+        if (bits <= 8)
+            for (int i = 0; i < (1 << bits); ++i)
+                dib->colors.push_back(RgbQuad {uint8_t(i * 37), uint8_t(255 - i * 11), uint8_t(i * 5), 0});
+        for (size_t i = 0; i < dib->bits.size(); ++i)
+            dib->bits[i] = uint8_t(i * 151 + 7);
+        TBitmap(dib).SaveToFile(path);
+        const QString before = dir.filePath(QStringLiteral("before.bmp"));
+        QFile::copy(path, before);
+        TurnBitmapFile(path, Turn(turn));
+        TBitmap turned;
+        turned.LoadFromFile(path);
+        QCOMPARE(int(turned.Dib().bitCount), bits);
+        QVERIFY(QProcess::execute(QStringLiteral("convert"),
+                                  QStringList {before} + convert.split(QLatin1Char(' ')) + QStringList {want}) == 0);
+        // Pixels only: ImageMagick's PNG also names its colour space.
+        const auto pixels = [](const QImage& image) {
+            const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+            return std::make_pair(argb.size(),
+                                  QByteArray(reinterpret_cast<const char*>(argb.constBits()), argb.sizeInBytes()));
+        };
+        QVERIFY(pixels(DibToQImage(turned.Dib())) == pixels(QImage(want)));
     }
 
     void refusalsLeaveTheFile_data()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Turning the clicked or chosen picture's file without loss (the popup's "Rotate Right",
-// "Rotate Left" and "Flip"; Ctrl+R, Ctrl+L): a JPEG by its coded blocks (picture/LosslessTurn.h).
+// "Rotate Left" and "Flip"; Ctrl+R, Ctrl+L): a JPEG by its coded blocks, a bitmap by its pixels
+// in its own format (picture/LosslessTurn.h).
 // The page shows it again from its file.
 #include <QAction>
 #include "picture/Failure.h"
@@ -15,14 +16,18 @@ void TViewForm::TurnEntry(const QString& entry, Turn turn)
     if (entry.isEmpty())
         return;
     const QString ext = ExtensionOf(entry).toLower();
-    if (ext != QLatin1String(".jpg") && ext != QLatin1String(".jpeg") && ext != QLatin1String(".jpe")) {
-        ShowInformation(m_platform, QStringLiteral("Only JPEG pictures can be turned here."));
+    const bool bitmap = ext == QLatin1String(".bmp") || ext == QLatin1String(".dib");
+    if (ext != QLatin1String(".jpg") && ext != QLatin1String(".jpeg") && ext != QLatin1String(".jpe") && !bitmap) {
+        ShowInformation(m_platform, tr("Only JPEG and bitmap pictures can be turned here."));
         return;
     }
     try {
         m_platform.SetBusyCursor(true);
         try {
-            TurnJpegFile(FullPath(entry), turn);
+            if (bitmap)
+                TurnBitmapFile(FullPath(entry), turn);
+            else
+                TurnJpegFile(FullPath(entry), turn);
         } catch (const PartialBlocks&) {
             m_platform.SetBusyCursor(false);
             // The user's choice: cut the partial blocks off, or turn by the tag alone.
