@@ -30,6 +30,7 @@ struct Page : MainWindowFixture<> {
     void Press(int key, Qt::KeyboardModifiers modifiers = {})
     {
         QTest::keyClick(form->windowHandle(), Qt::Key(key), modifiers);
+        form->FinishTurns();
         form->Decoder().Drain();
     }
     int Trashed() const
@@ -71,6 +72,8 @@ private slots:
                                         << "p02.jpg" << 0 << false;
         QTest::newRow("Ctrl+R, declined") << "turn no no"
                                           << "p02.jpg" << 0 << false;
+        QTest::newRow("Ctrl+R twice at once") << "twice"
+                                              << "p02.jpg" << 0 << false;
     }
     void actOnTheChosenPicture()
     {
@@ -104,6 +107,15 @@ private slots:
             p.Press(Qt::Key_Delete);
             ::chmod(folder.constData(), 0700);
             QVERIFY(p.platform.messages.at(0).text.endsWith(QStringLiteral("Permission denied")));
+        } else if (action == QLatin1String("twice")) {
+            // The second comes while the first is under way: a beep, one turn.
+            for (int i = 0; i < 2; ++i)
+                QTest::keyClick(p.form->windowHandle(), Qt::Key_R, Qt::ControlModifier);
+            QCOMPARE(p.platform.beeps, 1);
+            p.form->FinishTurns();
+            p.form->Decoder().Drain();
+            const TPicture& shown = p.form->Thumbnail(3)->Picture();
+            QVERIFY(shown.Width() < shown.Height());
         } else if (action.startsWith(QLatin1String("turn"))) {
             const QStringList answers = action.split(QLatin1Char(' ')).mid(1);
             if (!answers.isEmpty())

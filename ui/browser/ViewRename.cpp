@@ -17,7 +17,7 @@ void TViewForm::mniRenameClick()
 
 void TViewForm::RenameEntry(const QString& entry)
 {
-    if (entry.isEmpty())
+    if (entry.isEmpty() || TurnUnderWay())
         return;
     const QString from = QDir(m_platform.CurrentFolder()).absoluteFilePath(FullPath(entry));
     const QString folder = from.left(from.lastIndexOf(QLatin1Char('/')) + 1);

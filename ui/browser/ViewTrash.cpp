@@ -73,6 +73,8 @@ void TViewForm::mniTrashClick()
 
 bool TViewForm::TrashEntry(const QString& entry)
 {
+    if (TurnUnderWay())
+        return false;
     QString why;
     const std::optional<TrashedFile> trashed = m_platform.MoveToTrash(FullPath(entry), why);
     if (!trashed) {
@@ -88,7 +90,7 @@ bool TViewForm::TrashEntry(const QString& entry)
 void TViewForm::DeleteChosen()
 {
     const QString entry = ChosenEntry();
-    if (entry.isEmpty())
+    if (entry.isEmpty() || TurnUnderWay())
         return;
     const QString question =
         QStringLiteral("Delete \"%1\" for good? It cannot be put back from the Trash.").arg(BareName(entry));

@@ -4,6 +4,8 @@
 // in its own format (picture/LosslessTurn.h).
 // The page shows it again from its file.
 #include <QAction>
+#include <QApplication>
+#include <QThreadPool>
 #include "picture/Failure.h"
 #include "picture/LosslessTurn.h"
 #include "picture/PictureFormats.h"
@@ -13,6 +15,11 @@
 
 void TViewForm::TurnEntry(const QString& entry, Turn turn)
 {
+    StartTurn(entry, turn, TurnEdges::Whole);
+}
+
+void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges)
+{
     if (entry.isEmpty())
         return;
     const QString ext = ExtensionOf(entry).toLower();
@@ -21,35 +28,79 @@ void TViewForm::TurnEntry(const QString& entry, Turn turn)
         ShowInformation(m_platform, tr("Only JPEG and bitmap pictures can be turned here."));
         return;
     }
-    try {
-        m_platform.SetBusyCursor(true);
+    if (TurnUnderWay())
+        return;
+    m_turnBusy = true;
+    m_platform.SetBusyCursor(true);
+    if (!m_turns) {
+        m_turns = std::make_shared<QThreadPool>();
+        m_turns->setMaxThreadCount(1);
+    }
+    // Read, turned and written on a worker: a large photo takes a while, and the window does
+    // not wait on a file. The outcome comes back through the event loop, to a window that may
+    // have closed meanwhile.
+    m_turns->start([path = FullPath(entry), entry, turn, edges, bitmap, window = QPointer<TViewForm>(this)] {
+        TurnOutcome outcome = TurnOutcome::Done;
+        QString failure;
         try {
             if (bitmap)
-                TurnBitmapFile(FullPath(entry), turn);
+                TurnBitmapFile(path, turn);
             else
-                TurnJpegFile(FullPath(entry), turn);
+                TurnJpegFile(path, turn, edges);
         } catch (const PartialBlocks&) {
-            m_platform.SetBusyCursor(false);
+            outcome = TurnOutcome::PartialBlocks;
+        } catch (const std::exception& e) {
+            outcome = TurnOutcome::Failed;
+            failure = QString::fromUtf8(e.what());
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [window, entry, turn, outcome, failure] {
+                if (window)
+                    window->TurnFinished(entry, turn, outcome, failure);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TViewForm::TurnFinished(const QString& entry, Turn turn, TurnOutcome outcome, const QString& failure)
+{
+    m_turnBusy = false;
+    m_platform.SetBusyCursor(false);
+    Guarded(m_platform, [&] {
+        if (outcome == TurnOutcome::Failed) {
+            ShowError(m_platform, failure);
+        } else if (outcome == TurnOutcome::PartialBlocks) {
             // The user's choice: cut the partial blocks off, or turn by the tag alone.
-            TurnEdges edges = TurnEdges::TagOnly;
             if (m_platform.AskYesNo(tr("Turn"),
                                     tr("This picture's width or height is not a whole number of its "
                                        "coded blocks. Turned without loss, it loses up to 15 pixels at "
                                        "its edges. Turn it so?")))
-                edges = TurnEdges::Trim;
-            else if (!m_platform.AskYesNo(tr("Turn"),
-                                          tr("Turn it by its orientation tag alone instead? Its "
-                                             "pixels stay as they are; viewers that read the tag show "
-                                             "it turned.")))
-                return;
-            m_platform.SetBusyCursor(true);
-            TurnJpegFile(FullPath(entry), turn, edges);
+                StartTurn(entry, turn, TurnEdges::Trim);
+            else if (m_platform.AskYesNo(tr("Turn"),
+                                         tr("Turn it by its orientation tag alone instead? Its "
+                                            "pixels stay as they are; viewers that read the tag show "
+                                            "it turned.")))
+                StartTurn(entry, turn, TurnEdges::TagOnly);
+        } else {
+            ReloadAround(entry, false);
         }
-        m_platform.SetBusyCursor(false);
-    } catch (const std::exception& failure) {
-        m_platform.SetBusyCursor(false);
-        ShowError(m_platform, QString::fromStdString(failure.what()));
-        return;
+    });
+}
+
+bool TViewForm::TurnUnderWay()
+{
+    // Another turn, a rename or the trash meanwhile would act on a file about to be replaced.
+    if (m_turnBusy)
+        m_platform.Beep();
+    return m_turnBusy;
+}
+
+void TViewForm::FinishTurns()
+{
+    // A turn may start another (after the question about partial blocks): a few rounds at most.
+    for (int round = 0; round < 4 && m_turnBusy && m_turns; ++round) {
+        m_turns->waitForDone();
+        QCoreApplication::sendPostedEvents();
     }
-    ReloadAround(entry, false);
 }

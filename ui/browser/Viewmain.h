@@ -36,6 +36,7 @@ class TImage;
 class TRadioGroup;
 struct ProgressReport;
 enum class Turn;
+enum class TurnEdges;
 
 class TViewForm : public QWidget {
     Q_OBJECT
@@ -169,8 +170,12 @@ public:
     void mniRenameClick();
     void RenameEntry(const QString& entry);
     QAction* mniRename = nullptr;
-    // Turning without loss (ui/browser/ViewTurn.cpp): popup entries and Ctrl+R, Ctrl+L.
+    // Turning without loss (ui/browser/ViewTurn.cpp): popup entries and Ctrl+R, Ctrl+L. The
+    // file is turned on a worker, one turn at a time (another meanwhile beeps); the page shows
+    // it again when it is done.
     void TurnEntry(const QString& entry, Turn turn);
+    // Waits for a turn under way and handles its end.
+    void FinishTurns();
     QAction* mniRotateRight = nullptr;
     QAction* mniRotateLeft = nullptr;
     QAction* mniFlip = nullptr;
@@ -200,6 +205,12 @@ private:
     void ReloadAround(const QString& entry, bool listChanged = true);
     void LoadPageFrom(int first);       // the list read as it stands, the page from `first`
     std::vector<TrashRecord> m_trashed; // newest last
+    enum class TurnOutcome { Done, PartialBlocks, Failed };
+    void StartTurn(const QString& entry, Turn turn, TurnEdges edges);
+    void TurnFinished(const QString& entry, Turn turn, TurnOutcome outcome, const QString& failure);
+    bool m_turnBusy = false;
+    bool TurnUnderWay();                        // true, with a beep, while a turn is under way
+    std::shared_ptr<class QThreadPool> m_turns; // made at the first turn; waited for on closing
     std::unique_ptr<class PlatformTimer> m_undoNote;
 
 public:
