@@ -103,6 +103,55 @@ bool CarriesTransformations(const QByteArray& data)
     return WalkBoxes(p, p + data.size(), meta);
 }
 
+uint32_t Be16(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 8 | p[1];
+}
+
+// The tiles the item is made of: the item IDs its "dimg" references name (0 for no grid).
+uint32_t GridTiles(const QByteArray& data, heif_item_id item)
+{
+    const auto* p = reinterpret_cast<const uint8_t*>(data.constData());
+    uint32_t tiles = 0;
+    const auto dimg = [&](const uint8_t* type, const uint8_t* b, const uint8_t* e, bool wide) {
+        const ptrdiff_t id = wide ? 4 : 2;
+        if (IsType(type, "dimg") && e - b >= id + 2 && (wide ? Be32(b) : Be16(b)) == item)
+            tiles += Be16(b + id);
+        return false;
+    };
+    // The reference box is a full box; version 1 has 32-bit item IDs.
+    const auto iref = [&](const uint8_t* type, const uint8_t* b, const uint8_t* e) {
+        if (!IsType(type, "iref") || e - b < 4)
+            return false;
+        const bool wide = b[0] >= 1;
+        WalkBoxes(b + 4, e,
+                  [&](const uint8_t* t, const uint8_t* pb, const uint8_t* pe) { return dimg(t, pb, pe, wide); });
+        return true;
+    };
+    const auto meta = [&](const uint8_t* type, const uint8_t* b, const uint8_t* e) {
+        return IsType(type, "meta") && e - b >= 4 && WalkBoxes(b + 4, e, iref);
+    };
+    WalkBoxes(p, p + data.size(), meta);
+    return tiles;
+}
+
+// A grid costs a decoder start per tile, so thousands of tiny tiles take minutes however
+// small the file. Phones and cameras tile with 256 to 512 pixels a side: a grid of smaller
+// tiles is held to 256 of them, any grid to 1024.
+void CheckTiles(const QByteArray& data, heif_context* context, const heif_image_handle* primary)
+{
+    heif_item_id id = 0;
+    if (heif_context_get_primary_image_ID(context, &id).code != heif_error_Ok)
+        return;
+    const uint32_t tiles = GridTiles(data, id);
+    if (tiles <= 1)
+        return;
+    const int64_t area =
+        int64_t(heif_image_handle_get_width(primary)) * heif_image_handle_get_height(primary) / int64_t(tiles);
+    if (tiles > 1024 || (tiles > 256 && area < 256 * 256))
+        throw Failure(QStringLiteral("%1: a grid of %2 tiles").arg(QLatin1String(kHeifInvalid)).arg(tiles));
+}
+
 int ExifOrientationOf(const heif_image_handle* handle)
 {
     heif_item_id id = 0;
@@ -286,6 +335,8 @@ RasterImage DecodeHeif(const QByteArray& data, QSize atLeast, const StopAsked& s
     }
     Handle thumbnail = CoveringThumbnail(o.primary.get(), atLeast);
     const heif_image_handle* source = thumbnail ? thumbnail.get() : o.primary.get();
+    if (!thumbnail)
+        CheckTiles(data, o.context.get(), source);
     const bool alpha = heif_image_handle_has_alpha_channel(source) != 0;
     const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     if (!options)

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <libheif/heif.h>
 #include "ErrorOf.h"
+#include "HeifGrid.h"
 #include "JpegSegments.h"
 #include "ToolPictures.h"
 #include "picture/Failure.h"
@@ -180,6 +181,34 @@ private slots:
                 "{ read at; cp w.heic p.heic; printf '\\x00\\x00\\xea\\x60\\x00\\x00\\xea\\x60' "
                 "| dd of=p.heic bs=1 seek=$((at + 8)) conv=notrunc status=none; }"
                                    << QString(kOutOfResources);
+    }
+
+    // A grid of tiles (one coded 64 x 64 picture repeated): a few decode as one picture;
+    // thousands of tiny ones, which would keep the decoder for minutes, are refused before
+    // decoding, their facts still read.
+    void grids_data()
+    {
+        QTest::addColumn<int>("side"); // tiles across and down
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("4 x 4") << 4 << QString();
+        QTest::newRow("64 x 64 tiny tiles") << 64 << QString(kHeifInvalid) + ": a grid of 4096 tiles";
+    }
+    void grids()
+    {
+        QFETCH(int, side);
+        QFETCH(QString, failure);
+        const QByteArray grid = heifgrid::Grid(
+            Make("convert -size 64x64 gradient:red-blue g.png && heif-enc -q 50 g.png -o p.heic"), side, side, 64);
+        QVERIFY(!grid.isEmpty());
+        const RasterFacts facts = ReadHeifFacts(grid);
+        QCOMPARE(QSize(facts.width, facts.height), QSize(64 * side, 64 * side));
+        RasterImage decoded;
+        QCOMPARE(ErrorOf([&] { decoded = DecodeHeif(grid, {}, {}); }), failure);
+        if (failure.isEmpty()) {
+            QCOMPARE(decoded.image.size(), QSize(64 * side, 64 * side));
+            // Every tile the same picture: its corner is red, the grid's last tile's too.
+            QCOMPARE(decoded.image.pixelColor(64 * side - 64, 64 * side - 64), decoded.image.pixelColor(0, 0));
+        }
     }
 
     void damaged()
