@@ -2,12 +2,14 @@
 // lumivue-bench-thumbs: how fast the main window shows pages of camera-sized photos, against
 // the full-size decoding of every thumbnail, djpeg and vipsthumbnail on the same files.
 //
-//   lumivue-bench-thumbs [--data DIR] [--rounds N]
+//   lumivue-bench-thumbs [--data DIR] [--rounds N] [--help]
 //
-// The pictures are made under DIR (default $LUMIVUE_BENCH_DATA, else /tmp/lumivue-bench) the
-// first time and reused. Every window measurement runs in a fresh process of this program.
+// The pictures are made in a temporary folder removed at the end, or under DIR (or
+// $LUMIVUE_BENCH_DATA) the first time and reused there. Every window measurement runs in a
+// fresh process of this program.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -29,6 +31,25 @@ QString Arg(const QStringList& args, const QString& name, const QString& fallbac
 {
     const int i = int(args.indexOf(name));
     return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+}
+
+constexpr const char* kUsage = "usage: lumivue-bench-thumbs [--data DIR] [--rounds N] [--help]\n"
+                               "  Measures the main window's thumbnail pages against djpeg, vipsthumbnail and the\n"
+                               "  kinds' own thumbnailers, and prints one table. Takes tens of minutes.\n"
+                               "  --data DIR   make the pictures under DIR and keep them for the next run (default:\n"
+                               "               $LUMIVUE_BENCH_DATA, else a temporary folder removed at the end)\n"
+                               "  --rounds N   rounds of each measurement, the median reported (default 3)\n";
+
+// The parent's options, checked before anything is made: nullopt for a wrong one.
+std::optional<QStringList> CheckedOptions(const QStringList& args)
+{
+    for (int i = 1; i < args.size(); ++i) {
+        if ((args[i] == QLatin1String("--data") || args[i] == QLatin1String("--rounds")) && i + 1 < args.size())
+            ++i;
+        else
+            return std::nullopt;
+    }
+    return args;
 }
 
 QString LoadAverage()
@@ -176,8 +197,13 @@ private:
 
 int RunParent(const QStringList& args)
 {
-    const QString root = Arg(args, QStringLiteral("--data"),
-                             qEnvironmentVariable("LUMIVUE_BENCH_DATA", QStringLiteral("/tmp/lumivue-bench")));
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/lumivue-bench-XXXXXX")); // removed at the end
+    const QString root =
+        Arg(args, QStringLiteral("--data"), qEnvironmentVariable("LUMIVUE_BENCH_DATA", scratch.path()));
+    if (root.isEmpty()) {
+        std::fprintf(stderr, "no temporary folder for the pictures\n");
+        return 1;
+    }
     const int rounds = std::max(1, Arg(args, QStringLiteral("--rounds"), QStringLiteral("3")).toInt());
     BenchFolders folders = PrepareBenchFolders(root);
     PrepareOtherKinds(folders, root);
@@ -331,5 +357,15 @@ int main(int argc, char** argv)
         if (QByteArray(argv[i]) == "--child")
             return RunChildProcess(argc, argv);
     QCoreApplication app(argc, argv);
-    return RunParent(QCoreApplication::arguments());
+    const QStringList args = QCoreApplication::arguments();
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const std::optional<QStringList> checked = CheckedOptions(args);
+    if (!checked) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return RunParent(*checked);
 }
