@@ -86,31 +86,42 @@ std::pair<qsizetype, qsizetype> ExifSegment(const QByteArray& jpeg)
     return {0, 0};
 }
 
+// Reads and writes the TIFF numbers of an EXIF segment in its byte order.
+struct TiffBytes {
+    QByteArray& jpeg;
+    qsizetype tiff, end;
+    bool motorola;
+    bool Holds(qsizetype at, qsizetype bytes) const { return at >= tiff && bytes >= 0 && at + bytes <= end; }
+    uint32_t Read(qsizetype at, int bytes) const
+    {
+        uint32_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint32_t(uint8_t(jpeg[at + (motorola ? i : bytes - 1 - i)])) << (8 * (bytes - 1 - i));
+        return v;
+    }
+    void Write(qsizetype at, int bytes, uint32_t v)
+    {
+        for (int i = 0; i < bytes; ++i)
+            jpeg[at + (motorola ? i : bytes - 1 - i)] = char(v >> (8 * (bytes - 1 - i)));
+    }
+};
+
 // Sets IFD0's Orientation in place (a SHORT keeps its size, so nothing else moves); false
 // when the file has no such tag to set.
 bool SetOrientation(QByteArray& jpeg, int value)
 {
     const auto [start, size] = ExifSegment(jpeg);
-    const qsizetype tiff = start + 6;
-    const qsizetype end = start + size;
     if (size < 14)
         return false;
-    const bool motorola = jpeg[tiff] == 'M';
-    const auto read = [&](qsizetype at, int bytes) {
-        uint32_t v = 0;
-        for (int i = 0; i < bytes; ++i)
-            v |= uint32_t(uint8_t(jpeg[at + (motorola ? i : bytes - 1 - i)])) << (8 * (bytes - 1 - i));
-        return v;
-    };
-    const qsizetype ifd = tiff + qsizetype(read(tiff + 4, 4));
-    if (ifd < tiff + 8 || ifd + 2 > end)
+    TiffBytes t {jpeg, start + 6, start + size, jpeg[start + 6] == 'M'};
+    const qsizetype ifd = t.tiff + qsizetype(t.Read(t.tiff + 4, 4));
+    if (ifd < t.tiff + 8 || ifd + 2 > t.end)
         return false;
-    const uint32_t count = read(ifd, 2);
-    for (uint32_t i = 0; i < count && ifd + 2 + 12 * qsizetype(i + 1) <= end; ++i) {
+    const uint32_t count = t.Read(ifd, 2);
+    for (uint32_t i = 0; i < count && ifd + 2 + 12 * qsizetype(i + 1) <= t.end; ++i) {
         const qsizetype entry = ifd + 2 + 12 * qsizetype(i);
-        if (read(entry, 2) == 0x0112 && read(entry + 2, 2) == 3) {
-            jpeg[entry + 8] = char(motorola ? 0 : value);
-            jpeg[entry + 9] = char(motorola ? value : 0);
+        if (t.Read(entry, 2) == 0x0112 && t.Read(entry + 2, 2) == 3) {
+            t.Write(entry + 8, 2, uint32_t(value));
             return true;
         }
     }
@@ -134,26 +145,6 @@ QByteArray WithOrientationSegment(const QByteArray& jpeg, int value)
         at = std::min<qsizetype>(jpeg.size(), 4 + (uint8_t(jpeg[4]) << 8 | uint8_t(jpeg[5])));
     return jpeg.left(at) + segment + jpeg.mid(at);
 }
-
-// Reads and writes the TIFF numbers of an EXIF segment in its byte order.
-struct TiffBytes {
-    QByteArray& jpeg;
-    qsizetype tiff, end;
-    bool motorola;
-    bool Holds(qsizetype at, qsizetype bytes) const { return at >= tiff && bytes >= 0 && at + bytes <= end; }
-    uint32_t Read(qsizetype at, int bytes) const
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < bytes; ++i)
-            v |= uint32_t(uint8_t(jpeg[at + (motorola ? i : bytes - 1 - i)])) << (8 * (bytes - 1 - i));
-        return v;
-    }
-    void Write(qsizetype at, int bytes, uint32_t v)
-    {
-        for (int i = 0; i < bytes; ++i)
-            jpeg[at + (motorola ? i : bytes - 1 - i)] = char(v >> (8 * (bytes - 1 - i)));
-    }
-};
 
 // Turns the EXIF thumbnail (IFD1's JPEG) as the picture turns, so a preview read from it agrees
 // with the picture. It is turned in its place when no longer than before (the rest zeroed),
