@@ -214,19 +214,22 @@ QByteArray ProfileOf(const heif_image_handle* handle)
     case heif_color_profile_type_prof:
     case heif_color_profile_type_rICC: {
         const size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+        if (size == 0 || size > size_t(kMaxColourProfile))
+            return {};
         QByteArray icc(qsizetype(size), Qt::Uninitialized);
-        if (size == 0 || size > size_t(kMaxColourProfile) ||
-            heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
+        if (heif_image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok)
             return {};
         return icc;
     }
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx* nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
+        const heif_error e = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+        // libheif hands out the profile even with an error for values it does not know.
+        const std::unique_ptr<heif_color_profile_nclx, void (*)(heif_color_profile_nclx*)> held(
+            nclx, heif_nclx_color_profile_free);
+        if (e.code != heif_error_Ok || !nclx)
             return {};
-        QByteArray icc = ProfileOfNclx(*nclx);
-        heif_nclx_color_profile_free(nclx);
-        return icc;
+        return ProfileOfNclx(*nclx);
     }
     default: return {};
     }
@@ -360,6 +363,17 @@ RasterImage DecodeHeif(const QByteArray& data, QSize atLeast, const StopAsked& s
     const int channels = alpha ? 4 : 3;
     if (!plane || width <= 0 || height <= 0 || stride < width * channels)
         throw Failure(QStringLiteral("%1: no pixels decoded").arg(QLatin1String(kHeifInvalid)));
+    // The coded stream may disagree with the size the container declared, which every size
+    // check and the page's layout were based on: such a file is damaged.
+    const int storedWidth = heif_image_handle_get_width(source);
+    const int storedHeight = heif_image_handle_get_height(source);
+    if (width != storedWidth || height != storedHeight)
+        throw Failure(QStringLiteral("%1: the coded picture is %2 x %3, the stored size %4 x %5")
+                          .arg(QLatin1String(kHeifInvalid))
+                          .arg(width)
+                          .arg(height)
+                          .arg(storedWidth)
+                          .arg(storedHeight));
     RowReducer out(width, height, ReduceFactor(QSize(width, height), atLeast));
     std::vector<uint8_t> rgba(size_t(width) * 4);
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(source);
