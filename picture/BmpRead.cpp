@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <optional>
-#include <QColorTransform>
 #include <QImage>
 #include "picture/BmpCodec.h"
 #include "picture/ColourProfile.h"
@@ -164,24 +162,24 @@ int32_t ReadRows(const Bytes& in, int64_t pixelStart, DibImage& dib)
     return i;
 }
 
-// A file whose header embeds a colour profile with primaries other than sRGB's has its
-// colours turned into sRGB, so they show as the file means them.
-std::optional<QColorTransform> EmbeddedProfile(const Bytes& in, const Header& h)
+// A file whose header embeds a colour profile has its colours turned into sRGB, so
+// they show as the file means them.
+std::shared_ptr<const ColourMap> EmbeddedProfile(const Bytes& in, const Header& h)
 {
     constexpr uint32_t kProfileEmbedded = 0x4D424544; // 'MBED'
     if (h.core || h.size < 124 || in.U32(kFileHeaderSize + 56) != kProfileEmbedded)
-        return std::nullopt;
+        return {};
     const int64_t at = kFileHeaderSize + int64_t(in.U32(kFileHeaderSize + 112));
     const int64_t size = in.U32(kFileHeaderSize + 116);
     if (size <= 0 || size > kMaxColourProfile || at + size > in.Size())
-        return std::nullopt;
+        return {};
     return ProfileToSrgb(QByteArray::fromRawData(reinterpret_cast<const char*>(in.Data() + at), int(size)));
 }
 
-void MapTable(const QColorTransform& t, std::vector<RgbQuad>& table)
+void MapTable(const ColourMap& map, std::vector<RgbQuad>& table)
 {
     for (RgbQuad& c : table) {
-        const QRgb v = t.map(qRgb(c.red, c.green, c.blue));
+        const QRgb v = map.Map(qRgb(c.red, c.green, c.blue));
         c.red = uint8_t(qRed(v));
         c.green = uint8_t(qGreen(v));
         c.blue = uint8_t(qBlue(v));
@@ -190,38 +188,14 @@ void MapTable(const QColorTransform& t, std::vector<RgbQuad>& table)
 
 // 24-bit and 32-bit pixels without masks; other forms keep their stored values. Only the
 // `rows` the file holds (in the order stored) are mapped: the rest are black, which the
-// mapping keeps, so a large header over little data costs no more than its data. Qt maps
-// whole blocks of rows, far faster than pixel by pixel.
-void MapPixels(const QColorTransform& t, DibImage& dib, int32_t rows)
+// mapping keeps, so a large header over little data costs no more than its data.
+void MapPixels(const ColourMap& map, DibImage& dib, int32_t rows)
 {
     if (dib.hasMasks || (dib.bitCount != 24 && dib.bitCount != 32) || dib.width <= 0)
         return;
     dib.profileMappedRows = rows;
-    const int step = dib.bitCount / 8;
-    const int32_t block = std::max<int32_t>(1, (1 << 20) / dib.width);
-    for (int32_t first = 0; first < rows; first += block) {
-        const int32_t count = std::min(block, rows - first);
-        QImage work(dib.width, count, QImage::Format_RGB32);
-        if (work.isNull())
-            throw Failure(kOutOfResources);
-        const auto row = [&](int32_t i) { return dib.Row(dib.topDown ? first + i : dib.height - 1 - (first + i)); };
-        for (int32_t i = 0; i < count; ++i) {
-            const uint8_t* p = row(i);
-            auto* q = reinterpret_cast<QRgb*>(work.scanLine(i));
-            for (int32_t x = 0; x < dib.width; ++x, p += step)
-                q[x] = qRgb(p[2], p[1], p[0]);
-        }
-        work.applyColorTransform(t);
-        for (int32_t i = 0; i < count; ++i) {
-            uint8_t* p = row(i);
-            const auto* q = reinterpret_cast<const QRgb*>(work.constScanLine(i));
-            for (int32_t x = 0; x < dib.width; ++x, p += step) {
-                p[0] = uint8_t(qBlue(q[x]));
-                p[1] = uint8_t(qGreen(q[x]));
-                p[2] = uint8_t(qRed(q[x]));
-            }
-        }
-    }
+    for (int32_t i = 0; i < rows; ++i)
+        map.MapBgr(dib.Row(dib.topDown ? i : dib.height - 1 - i), dib.width, dib.bitCount / 8);
 }
 
 // Run-length-encoded data into the device-dependent form. Pixels the data skip stay black
@@ -314,7 +288,7 @@ std::shared_ptr<DibImage> BmpRead(const QByteArray& data)
     }
     const Layout layout = Locate(in, h, maskBytes);
     std::vector<RgbQuad> table = ReadTable(in, layout);
-    const std::optional<QColorTransform> profile = EmbeddedProfile(in, h);
+    const std::shared_ptr<const ColourMap> profile = EmbeddedProfile(in, h);
     if (profile)
         MapTable(*profile, table);
 

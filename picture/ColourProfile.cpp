@@ -1,56 +1,128 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/ColourProfile.h"
-#include <algorithm>
+#include <lcms2.h>
+#include <mutex>
 #include <QColorSpace>
-#include <QImage>
-#include "picture/Failure.h"
+#include <QHash>
 
-std::optional<QColorTransform> ProfileToSrgb(const QByteArray& icc)
+struct ColourMap::Transforms {
+    cmsHTRANSFORM bgr = nullptr;
+    cmsHTRANSFORM bgra = nullptr;
+    ~Transforms()
+    {
+        if (bgr)
+            cmsDeleteTransform(bgr);
+        if (bgra)
+            cmsDeleteTransform(bgra);
+    }
+};
+
+namespace {
+
+struct ProfileFree {
+    void operator()(void* p) const { cmsCloseProfile(p); }
+};
+using Profile = std::unique_ptr<void, ProfileFree>;
+
+// Pictures come and go by the thousand, their profiles are few: each profile's mapping is
+// made once. The cache is emptied when it grows past this.
+constexpr qsizetype kCachedProfiles = 32;
+
+struct Engine {
+    std::mutex lock;
+    QHash<QByteArray, std::shared_ptr<const ColourMap>> made;
+};
+
+Engine& TheEngine()
 {
-    if (icc.isEmpty() || icc.size() > kMaxColourProfile)
-        return std::nullopt;
-    const QColorSpace embedded = QColorSpace::fromIccProfile(icc);
-    if (!embedded.isValid())
-        return std::nullopt;
-    const QColorSpace space = embedded.withTransferFunction(QColorSpace::TransferFunction::SRgb);
-    if (!space.isValid() || space == QColorSpace(QColorSpace::SRgb))
-        return std::nullopt;
-    return space.transformationToColorSpace(QColorSpace::SRgb);
+    static Engine engine;
+    return engine;
 }
 
-void MapDibToSrgb(const QColorTransform& transform, DibImage& dib)
+Profile OpenRgb(const QByteArray& icc)
+{
+    Profile p(cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size())));
+    if (!p || cmsGetColorSpace(p.get()) != cmsSigRgbData)
+        return {};
+    const cmsProfileClassSignature c = cmsGetDeviceClass(p.get());
+    if (c != cmsSigInputClass && c != cmsSigDisplayClass && c != cmsSigOutputClass && c != cmsSigColorSpaceClass)
+        return {};
+    return p;
+}
+
+std::shared_ptr<const ColourMap> Make(const QByteArray& icc)
+{
+    // Most cameras embed sRGB itself: nothing to do.
+    if (QColorSpace::fromIccProfile(icc) == QColorSpace(QColorSpace::SRgb))
+        return {};
+    const Profile in = OpenRgb(icc);
+    const Profile out(cmsCreate_sRGBProfile());
+    if (!in || !out)
+        return {};
+    auto t = std::make_shared<ColourMap::Transforms>();
+    // No one-pixel cache: a mapping is shared by the decoding threads. A finer precalculated
+    // table for table-based profiles costs only once, when the mapping is made.
+    constexpr cmsUInt32Number kFlags = cmsFLAGS_NOCACHE | cmsFLAGS_HIGHRESPRECALC;
+    t->bgr = cmsCreateTransform(in.get(), TYPE_BGR_8, out.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, kFlags);
+    t->bgra = cmsCreateTransform(in.get(), TYPE_BGRA_8, out.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
+                                 kFlags | cmsFLAGS_COPY_ALPHA);
+    if (!t->bgr || !t->bgra)
+        return {};
+    return std::make_shared<const ColourMap>(std::move(t));
+}
+
+} // namespace
+
+void ColourMap::MapBgr(uint8_t* pixels, int count, int step) const
+{
+    if (count > 0)
+        cmsDoTransform(step == 4 ? transforms_->bgra : transforms_->bgr, pixels, pixels, cmsUInt32Number(count));
+}
+
+void ColourMap::MapImage(QImage& image) const
+{
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        return;
+    const cmsUInt32Number line = cmsUInt32Number(image.bytesPerLine());
+    // The rows as a QRgb's bytes lie in memory on this platform: blue, green, red, alpha.
+    cmsDoTransformLineStride(transforms_->bgra, image.constBits(), image.bits(), cmsUInt32Number(image.width()),
+                             cmsUInt32Number(image.height()), line, line, 0, 0);
+}
+
+QRgb ColourMap::Map(QRgb colour) const
+{
+    uint8_t px[4] = {uint8_t(qBlue(colour)), uint8_t(qGreen(colour)), uint8_t(qRed(colour)), uint8_t(qAlpha(colour))};
+    MapBgr(px, 1, 4);
+    return qRgba(px[2], px[1], px[0], px[3]);
+}
+
+std::shared_ptr<const ColourMap> ProfileToSrgb(const QByteArray& icc)
+{
+    if (icc.isEmpty() || icc.size() > kMaxColourProfile)
+        return {};
+    Engine& e = TheEngine();
+    const std::lock_guard held(e.lock);
+    if (const auto found = e.made.constFind(icc); found != e.made.cend())
+        return found.value();
+    if (e.made.size() >= kCachedProfiles)
+        e.made.clear();
+    std::shared_ptr<const ColourMap> map = Make(icc);
+    // A deep copy: the key may point into a file's bytes that go away.
+    e.made.insert(QByteArray(icc.constData(), icc.size()), map);
+    return map;
+}
+
+void MapDibToSrgb(const ColourMap& map, DibImage& dib)
 {
     if (dib.bitCount == 8) {
         for (RgbQuad& c : dib.colors) {
-            const QRgb v = transform.map(qRgb(c.red, c.green, c.blue));
+            const QRgb v = map.Map(qRgb(c.red, c.green, c.blue));
             c = RgbQuad {uint8_t(qBlue(v)), uint8_t(qGreen(v)), uint8_t(qRed(v)), c.reserved};
         }
         return;
     }
-    if (dib.bitCount != 24 || dib.width <= 0)
+    if ((dib.bitCount != 24 && dib.bitCount != 32) || dib.width <= 0)
         return;
-    // Qt maps whole blocks of rows far faster than pixel by pixel.
-    const int32_t block = std::max<int32_t>(1, (1 << 20) / dib.width);
-    for (int32_t first = 0; first < dib.height; first += block) {
-        const int32_t count = std::min(block, dib.height - first);
-        QImage work(dib.width, count, QImage::Format_RGB32);
-        if (work.isNull())
-            throw Failure(kOutOfResources);
-        for (int32_t i = 0; i < count; ++i) {
-            const uint8_t* p = dib.Row(first + i);
-            auto* q = reinterpret_cast<QRgb*>(work.scanLine(i));
-            for (int32_t x = 0; x < dib.width; ++x, p += 3)
-                q[x] = qRgb(p[2], p[1], p[0]);
-        }
-        work.applyColorTransform(transform);
-        for (int32_t i = 0; i < count; ++i) {
-            uint8_t* p = dib.Row(first + i);
-            const auto* q = reinterpret_cast<const QRgb*>(work.constScanLine(i));
-            for (int32_t x = 0; x < dib.width; ++x, p += 3) {
-                p[0] = uint8_t(qBlue(q[x]));
-                p[1] = uint8_t(qGreen(q[x]));
-                p[2] = uint8_t(qRed(q[x]));
-            }
-        }
-    }
+    for (int32_t y = 0; y < dib.height; ++y)
+        map.MapBgr(dib.Row(y), dib.width, dib.bitCount / 8);
 }

@@ -102,8 +102,8 @@ void JpegMakeUpright(JpegDecodeResult& r, bool grayscaleOut)
         return;
     try {
         if (!grayscaleOut)
-            if (const std::optional<QColorTransform> t = ProfileToSrgb(r.iccProfile))
-                MapDibToSrgb(*t, *r.dib);
+            if (const std::shared_ptr<const ColourMap> map = ProfileToSrgb(r.iccProfile))
+                MapDibToSrgb(*map, *r.dib);
         r.dib = UprightDib(std::move(r.dib), r.orientation);
     } catch (const Failure& f) {
         r.dib.reset();

@@ -140,8 +140,8 @@ RasterFacts ReadRasterFacts(GraphicKind kind, const QByteArray& head)
 
 QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background, QByteArray* alpha)
 {
-    if (const std::optional<QColorTransform> toSrgb = ProfileToSrgb(facts.iccProfile))
-        stored.applyColorTransform(*toSrgb);
+    if (const std::shared_ptr<const ColourMap> map = ProfileToSrgb(facts.iccProfile))
+        map->MapImage(stored);
     const QImage image = Upright(stored, ValidOrientation(facts.orientation));
     stored = QImage();
     if (alpha)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchFiles.h"
 #include "DngWriter.h"
+#include "TestProfiles.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -190,23 +192,27 @@ BenchFolders PrepareBenchFolders(const QString& root)
     f.phone25 = root + QStringLiteral("/phone25");
     f.phone25r = root + QStringLiteral("/phone25r");
     f.phone25p = root + QStringLiteral("/phone25p");
-    if (!Ready(f.phone25, 25) || !Ready(f.phone25r, 25) || !Ready(f.phone25p, 25)) {
-        Fresh(f.phone25);
-        Fresh(f.phone25r);
-        Fresh(f.phone25p);
+    f.phone25a = root + QStringLiteral("/phone25a");
+    f.phone25l = root + QStringLiteral("/phone25l");
+    const QStringList phoneFolders {f.phone25, f.phone25r, f.phone25p, f.phone25a, f.phone25l};
+    if (!std::all_of(phoneFolders.begin(), phoneFolders.end(), [](const QString& d) { return Ready(d, 25); })) {
+        for (const QString& d : phoneFolders)
+            Fresh(d);
         const QByteArray p3 = QColorSpace(QColorSpace::DisplayP3).iccProfile();
+        const QByteArray adobe = testprofiles::AdobeV2(), table = testprofiles::TableV2();
         for (int i = 0; i < 25; ++i) {
             std::fprintf(stderr, "\rmaking phone photos: %d of 25", i + 1);
             const QByteArray photo = MakePhotoJpeg(kPhoneWidth, kPhoneHeight, 1000 + i, kPhotoQuality);
-            WriteFile(f.phone25 + QLatin1Char('/') + Name("phone", i), WithOrientation(photo, 1));
-            WriteFile(f.phone25r + QLatin1Char('/') + Name("phone", i), WithOrientation(photo, 6));
-            WriteFile(f.phone25p + QLatin1Char('/') + Name("phone", i),
-                      WithColourProfile(WithOrientation(photo, 6), p3));
+            const QString name = QLatin1Char('/') + Name("phone", i);
+            WriteFile(f.phone25 + name, WithOrientation(photo, 1));
+            WriteFile(f.phone25r + name, WithOrientation(photo, 6));
+            WriteFile(f.phone25p + name, WithColourProfile(WithOrientation(photo, 6), p3));
+            WriteFile(f.phone25a + name, WithColourProfile(WithOrientation(photo, 6), adobe));
+            WriteFile(f.phone25l + name, WithColourProfile(WithOrientation(photo, 6), table));
         }
         std::fprintf(stderr, "\n");
-        MarkReady(f.phone25, 25);
-        MarkReady(f.phone25r, 25);
-        MarkReady(f.phone25p, 25);
+        for (const QString& d : phoneFolders)
+            MarkReady(d, 25);
     }
     return f;
 }

@@ -14,6 +14,8 @@ struct BenchFolders {
     QString phone25;    // 25 phone-sized photos, 4032 x 3024, tagged as stored upright
     QString phone25r;   // the same pixels tagged as taken turned (orientation 6: shown turned)
     QString phone25p;   // turned, and with a Display P3 colour profile as phones write
+    QString phone25a;   // turned, with a v2 matrix profile (Adobe RGB's) as cameras write
+    QString phone25l;   // turned, with a table-based profile (Adobe RGB sampled onto a grid)
     // The photos of photos25 in the other kinds (made with Qt, cwebp and ImageMagick when
     // present; empty when a tool is missing): PNG, lossy WebP, LZW TIFF, and 1 MP GIFs.
     QString png25, webp25, tiff25, gif25;

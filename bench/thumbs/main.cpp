@@ -236,15 +236,19 @@ int RunParent(const QStringList& args)
     WarmCache(Files(folders.phone25));
     WarmCache(Files(folders.phone25r));
     WarmCache(Files(folders.phone25p));
-    const QStringList pageFolders {folders.photos25, folders.small25,  folders.small10000,
-                                   folders.phone25,  folders.phone25r, folders.phone25p};
+    WarmCache(Files(folders.phone25a));
+    WarmCache(Files(folders.phone25l));
+    const QStringList pageFolders {folders.photos25, folders.small25,  folders.small10000, folders.phone25,
+                                   folders.phone25r, folders.phone25p, folders.phone25a,   folders.phone25l};
     const QMap<QString, QString> pageNames {
         {"page_ms.0", "page_ms"},          {"page_cpu_ms.0", "page_cpu_ms"},
         {"page_ms.1", "small25_ms"},       {"page_cpu_ms.1", "small25_cpu_ms"},
         {"page_ms.2", "small10000_ms"},    {"page_cpu_ms.2", "small10000_cpu_ms"},
         {"page_ms.3", "phone_ms"},         {"page_cpu_ms.3", "phone_cpu_ms"},
         {"page_ms.4", "phone_turned_ms"},  {"page_cpu_ms.4", "phone_turned_cpu_ms"},
-        {"page_ms.5", "phone_profile_ms"}, {"page_cpu_ms.5", "phone_profile_cpu_ms"}};
+        {"page_ms.5", "phone_profile_ms"}, {"page_cpu_ms.5", "phone_profile_cpu_ms"},
+        {"page_ms.6", "phone_adobe_ms"},   {"page_cpu_ms.6", "phone_adobe_cpu_ms"},
+        {"page_ms.7", "phone_table_ms"},   {"page_cpu_ms.7", "phone_table_cpu_ms"}};
     for (int r = 1; r <= rounds; ++r) {
         std::fprintf(stderr, "round %d of %d\n", r, rounds);
         // Alternating the ways in each round spreads any change of the machine's load over all of them.
