@@ -571,12 +571,13 @@ int JpegTooManyScansCode()
     return kCodeTooManyScans;
 }
 
-JpegHeader JpegReadHeader(const QByteArray& data)
+JpegHeader JpegReadHeader(const QByteArray& data, bool withThumbnail)
 {
     const JpegProgressFn none;
     JpegProgressSink sink(none);
     DecodeJob job {};
     InitDecodeJob(&job, data, &sink);
+    job.saveProfile = withThumbnail;
     DecompressGuard guard {&job};
     if (!StepReadHeader(&job))
         throw Failure(ErrorText(job.err.pub.msg_code, sink));
@@ -589,6 +590,14 @@ JpegHeader JpegReadHeader(const QByteArray& data)
     h.components = c.num_components;
     h.colorSpace = int(c.jpeg_color_space);
     h.orientation = OrientationOf(c);
+    if (withThumbnail) {
+        for (jpeg_saved_marker_ptr m = c.marker_list; m && h.exifThumbnail.isEmpty(); m = m->next)
+            if (m->marker == JPEG_APP0 + 1 && IsExifSegment(m->data, m->data_length)) {
+                const std::vector<uint8_t> t = ExifThumbnail(m->data, m->data_length);
+                h.exifThumbnail = QByteArray(reinterpret_cast<const char*>(t.data()), qsizetype(t.size()));
+            }
+        h.iccProfile = ProfileOf(&job);
+    }
     return h;
 }
 

@@ -18,6 +18,9 @@ struct JpegHeader {
     int components = 0;
     int colorSpace = 0;  // libjpeg's J_COLOR_SPACE of the file
     int orientation = 1; // the EXIF Orientation tag, 1 (as stored) when there is none
+    // Only when asked for: the EXIF thumbnail's JPEG bytes and the embedded colour profile.
+    QByteArray exifThumbnail;
+    QByteArray iccProfile;
 };
 
 struct JpegDecodeOptions {
@@ -45,7 +48,7 @@ struct JpegDecodeResult {
 using JpegProgressFn = std::function<void(const ProgressReport&)>;
 
 // Throws Failure("JPEG error #n") for data libjpeg refuses; empty data gives the empty-input code.
-JpegHeader JpegReadHeader(const QByteArray& data);
+JpegHeader JpegReadHeader(const QByteArray& data, bool withThumbnail = false);
 // Full decode of the pixels as stored (neither turned nor colour-mapped: TJpegImage does
 // that); a truncated file decodes as far as it goes without an error.
 // CMYK and YCCK files come out in their true colours. Size limits are checked before allocating.

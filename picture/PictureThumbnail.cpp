@@ -6,6 +6,7 @@
 #include <QPainter>
 #include "base/FileNames.h"
 #include "picture/BmpCodec.h"
+#include "picture/CameraThumbnail.h"
 #include "picture/DibImage.h"
 #include "picture/Failure.h"
 #include "picture/FileRead.h"
@@ -377,6 +378,18 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
             }
             if (!cache->Writable(job.target))
                 cache.reset();
+        }
+        // A camera's own small copy serves a small cell; it never goes to the shared cache,
+        // which holds only what the photo itself gives.
+        if (job.kind == GraphicKind::Jpeg && job.reducedDecode) {
+            const QImage cell = CellFromExifThumbnail(
+                whole ? *whole
+                      : ReadRegularFileStart(job.path, PictureLimits::kMaxDecodedBytes, kExifHeadBytes, nullptr),
+                job.target, job.options);
+            if (!cell.isNull()) {
+                out.fitted = Reduced(cell, job.target);
+                return out;
+            }
         }
         QImage decoded;
         DecodeInto(out, job, whole ? *whole : ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes),

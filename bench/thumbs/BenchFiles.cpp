@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "BenchFiles.h"
 #include "DngWriter.h"
+#include "JpegSegments.h"
 #include "TestProfiles.h"
 #include <algorithm>
 #include <cmath>
@@ -146,6 +147,7 @@ BenchFolders PrepareBenchFolders(const QString& root)
 {
     BenchFolders f;
     f.photos25 = root + QStringLiteral("/photos25");
+    f.camera25 = root + QStringLiteral("/camera25");
     f.photos100 = root + QStringLiteral("/photos100");
     f.small10000 = root + QStringLiteral("/small10000");
     f.small25 = root + QStringLiteral("/small25");
@@ -169,6 +171,20 @@ BenchFolders PrepareBenchFolders(const QString& root)
             LinkOrCopy(f.photos100 + QLatin1Char('/') + Name("photo", i),
                        f.photos25 + QLatin1Char('/') + Name("photo", i));
         MarkReady(f.photos25, 25);
+        QDir(f.camera25).removeRecursively();
+    }
+    if (!Ready(f.camera25, 25)) {
+        Fresh(f.camera25);
+        for (int i = 0; i < 25; ++i) {
+            QFile in(f.photos25 + QLatin1Char('/') + Name("photo", i));
+            if (!in.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray thumbnail = MakePhotoJpeg(160, 120, i, kPhotoQuality);
+            WriteFile(
+                f.camera25 + QLatin1Char('/') + Name("photo", i),
+                jpegseg::WithSegments(in.readAll(), jpegseg::Marker(0xE1, jpegseg::ExifWithThumbnail(1, thumbnail))));
+        }
+        MarkReady(f.camera25, 25);
     }
     if (!Ready(f.small10000, kSmallCount)) {
         Fresh(f.small10000);

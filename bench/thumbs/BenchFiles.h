@@ -16,6 +16,7 @@ struct BenchFolders {
     QString phone25p;   // turned, and with a Display P3 colour profile as phones write
     QString phone25a;   // turned, with a v2 matrix profile (Adobe RGB's) as cameras write
     QString phone25l;   // turned, with a table-based profile (Adobe RGB sampled onto a grid)
+    QString camera25;   // photos25 with a 160 x 120 EXIF thumbnail, as cameras write them
     // The photos of photos25 in the other kinds (made with Qt, cwebp and ImageMagick when
     // present; empty when a tool is missing): PNG, lossy WebP, LZW TIFF, and 1 MP GIFs.
     QString png25, webp25, tiff25, gif25;

@@ -238,8 +238,10 @@ int RunParent(const QStringList& args)
     WarmCache(Files(folders.phone25p));
     WarmCache(Files(folders.phone25a));
     WarmCache(Files(folders.phone25l));
-    const QStringList pageFolders {folders.photos25, folders.small25,  folders.small10000, folders.phone25,
-                                   folders.phone25r, folders.phone25p, folders.phone25a,   folders.phone25l};
+    WarmCache(Files(folders.camera25));
+    const QStringList pageFolders {folders.photos25, folders.small25,  folders.small10000,
+                                   folders.phone25,  folders.phone25r, folders.phone25p,
+                                   folders.phone25a, folders.phone25l, folders.camera25};
     const QMap<QString, QString> pageNames {
         {"page_ms.0", "page_ms"},          {"page_cpu_ms.0", "page_cpu_ms"},
         {"page_ms.1", "small25_ms"},       {"page_cpu_ms.1", "small25_cpu_ms"},
@@ -248,7 +250,8 @@ int RunParent(const QStringList& args)
         {"page_ms.4", "phone_turned_ms"},  {"page_cpu_ms.4", "phone_turned_cpu_ms"},
         {"page_ms.5", "phone_profile_ms"}, {"page_cpu_ms.5", "phone_profile_cpu_ms"},
         {"page_ms.6", "phone_adobe_ms"},   {"page_cpu_ms.6", "phone_adobe_cpu_ms"},
-        {"page_ms.7", "phone_table_ms"},   {"page_cpu_ms.7", "phone_table_cpu_ms"}};
+        {"page_ms.7", "phone_table_ms"},   {"page_cpu_ms.7", "phone_table_cpu_ms"},
+        {"page_ms.8", "camera_ms"},        {"page_cpu_ms.8", "camera_cpu_ms"}};
     for (int r = 1; r <= rounds; ++r) {
         std::fprintf(stderr, "round %d of %d\n", r, rounds);
         // Alternating the ways in each round spreads any change of the machine's load over all of them.
@@ -257,6 +260,8 @@ int RunParent(const QStringList& args)
         ok &= run.Child(QStringLiteral("pages"), DecodePath::UiThread, {folders.photos25}, pageNames);
         ok &= run.Child(QStringLiteral("pages"), DecodePath::FullSize, {folders.photos25}, pageNames);
         ok &= run.Cold(folders.photos25);
+        ok &= run.Child(QStringLiteral("nine"), DecodePath::Threads, {folders.photos25, folders.camera25},
+                        {{"page9_ms.0", "photos_nine_ms"}, {"page9_ms.1", "camera_nine_ms"}});
         // A slow disk: the shipped page load against the older one, which read files on the
         // window's thread.
         for (DecodePath p : {DecodePath::Threads, DecodePath::AtPaint})

@@ -8,8 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <sys/stat.h>
+#include "picture/Bitmap.h"
+#include "picture/JpegImage.h"
 #include "picture/PictureThumbnail.h"
 #include "picture/ThumbnailCache.h"
+#include "JpegSegments.h"
 #include "TestFiles.h"
 #include "TestPictures.h"
 
@@ -159,6 +162,45 @@ private slots:
         Touch();
         QCOMPARE(Open().decodes, 1);
         QCOMPARE(Open().decodes, 0);
+    }
+
+    // A camera's small copy (quadrants) of a grey photo serves a cell it covers and that has
+    // the photo's shape, turned and coloured as the photo; it never reaches the shared cache.
+    void exifThumbnail_data()
+    {
+        QTest::addColumn<QSize>("thumbnail");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<bool>("profile");
+        QTest::addColumn<QSize>("cell");
+        QTest::addColumn<QString>("corners"); // ???? : the grey photo was decoded
+        QTest::newRow("cell within the copy") << QSize(160, 120) << 1 << false << QSize(120, 90) << "RGBY";
+        QTest::newRow("cell beyond the copy") << QSize(160, 120) << 1 << false << QSize(200, 150) << "????";
+        QTest::newRow("copy with bars") << QSize(160, 160) << 1 << false << QSize(120, 90) << "????";
+        QTest::newRow("photo turned") << QSize(160, 120) << 6 << false << QSize(90, 120) << "BRYG";
+        QTest::newRow("photo's profile") << QSize(160, 120) << 1 << true << QSize(120, 90) << "GRBY";
+    }
+    void exifThumbnail()
+    {
+        QFETCH(QSize, thumbnail);
+        QFETCH(int, orientation);
+        QFETCH(bool, profile);
+        QFETCH(QSize, cell);
+        QFETCH(QString, corners);
+        QImage grey(1280, 960, QImage::Format_RGB32);
+        grey.fill(Qt::gray);
+        TJpegImage photo;
+        photo.AssignBitmap(TBitmap(DibFromQImage(grey)));
+        const QByteArray segments =
+            jpegseg::Marker(
+                0xE1,
+                jpegseg::ExifWithThumbnail(orientation, MakeQuadrantJpeg(thumbnail.width(), thumbnail.height()))) +
+            (profile ? jpegseg::IccMarkers(SwappedRedGreenProfile()) : QByteArray());
+        WriteBytes(Picture(), jpegseg::WithSegments(photo.SaveToBytes(), segments));
+        const Run run = Open(cell);
+        QCOMPARE(run.result.error, QString());
+        QCOMPARE(run.result.fitted.size(), cell);
+        QCOMPARE(QuadrantColours(run.result.fitted), corners);
+        QCOMPARE(QFile::exists(Cached("normal")) || QFile::exists(Cached("large")), corners == "????");
     }
 
     // The library-read kinds are kept too, under their own type.
