@@ -1,12 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/Bitmap.h"
+#include <algorithm>
+#include <vector>
 #include <QPainter>
+#include <QPaintDevice>
 #include "picture/BmpCodec.h"
 #include "picture/Failure.h"
 #include "picture/PixelConvert.h"
+#include "picture/RasterRows.h"
 #include "picture/ScreenFacts.h"
 
 namespace {
+// The picture reduced to `device` pixels a row at a time, so drawing a large picture small
+// never makes a full-size drawing copy of it.
+QImage ReducedDrawing(const DibImage& dib, QSize device)
+{
+    const int factor = std::max(1, std::min(dib.width / device.width(), dib.height / device.height()));
+    RowReducer out(dib.width, dib.height, factor);
+    std::vector<QRgb> row(size_t(dib.width));
+    const int step = dib.bitCount / 8;
+    for (int32_t y = 0; y < dib.height; ++y) {
+        const uint8_t* p = dib.Row(y);
+        for (int32_t x = 0; x < dib.width; ++x, p += step)
+            row[size_t(x)] = qRgb(p[2], p[1], p[0]);
+        out.AddRow(row.data());
+    }
+    return out.Finish().scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 // What a bitmap without an image converts from: an empty image in the screen's form.
 std::shared_ptr<const DibImage> SourceOf(const std::shared_ptr<const DibImage>& dib)
 {
@@ -29,6 +50,15 @@ void TBitmap::Draw(QPainter& painter, const QRect& rect, bool smooth) const
 {
     if (Empty() || rect.isEmpty())
         return;
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize device = (QSizeF(rect.size()) * ratio).toSize();
+    if (m_image.isNull() && device.width() * 2 <= m_dib->width && device.height() * 2 <= m_dib->height &&
+        ((m_dib->bitCount == 24 || m_dib->bitCount == 32) && !m_dib->hasMasks)) {
+        if (m_reduced.size() != device)
+            m_reduced = ReducedDrawing(*m_dib, device);
+        painter.drawImage(rect, m_reduced);
+        return;
+    }
     const QImage& image = Image();
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
@@ -59,6 +89,7 @@ void TBitmap::SetDib(std::shared_ptr<const DibImage> dib)
     m_dib = std::move(dib);
     m_palette.reset();
     m_image = QImage();
+    m_reduced = QImage();
     Changed();
 }
 

@@ -54,6 +54,8 @@ private:
     std::shared_ptr<const DibImage> m_dib;
     mutable std::optional<std::vector<RgbQuad>> m_palette;
     mutable QImage m_image;
+    // A large picture drawn small (a save window's preview), reduced once from the rows.
+    mutable QImage m_reduced;
     QColor m_brush = Qt::white;
     bool m_hasCanvas = false;
 };

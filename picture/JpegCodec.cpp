@@ -426,7 +426,7 @@ bool StepConfigure(DecodeJob* job, const JpegDecodeOptions* o)
     } else {
         // Unquantised rows come out in the bitmap's own B,G,R order. The quantisers
         // weigh their channels as R,G,B, so quantised output asks for that.
-        c->out_color_space = o->quantize ? JCS_RGB : JCS_EXT_BGR;
+        c->out_color_space = o->quantize ? JCS_RGB : o->rgb32 ? JCS_EXT_BGRA : JCS_EXT_BGR;
     }
     const int colors = std::clamp(o->colors, 8, 256);
     if (o->quantize && job->mode == OutMode::Direct) {
@@ -630,7 +630,8 @@ JpegDecodeResult JpegDecode(const QByteArray& data, const JpegDecodeOptions& opt
         const int32_t height = int32_t(std::min<JDIMENSION>(job.cinfo.output_height, INT32_MAX));
         const bool indexed =
             job.mode == OutMode::CmykGrey || (job.mode == OutMode::Direct && job.cinfo.output_components == 1);
-        const uint16_t bitCount = indexed ? 8 : 24;
+        const bool rgb32 = job.mode == OutMode::Direct && job.cinfo.output_components == 4;
+        const uint16_t bitCount = indexed ? 8 : rgb32 ? 32 : 24;
         try {
             CheckReadSize(width, height, bitCount);
             result.dib = NewDib(width, height, bitCount);

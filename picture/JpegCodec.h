@@ -31,6 +31,9 @@ struct JpegDecodeOptions {
     int colors = 236;
     bool fast = false;     // best speed
     bool buffered = false; // progressive display
+    // Colour rows as blue, green, red, 255 (a 32-bit bitmap) instead of 24 bits: for a window
+    // that keeps the picture in that form, so no 24-bit copy is ever held beside it.
+    bool rgb32 = false;
     // When set and raised (from any thread), the decoding stops at its next row with the
     // aborted message; decodes of a thumbnail page that was left end this way.
     const std::atomic<bool>* cancel = nullptr;

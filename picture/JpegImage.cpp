@@ -354,6 +354,20 @@ void TJpegImage::EncodeNow()
         throw Failure(error);
 }
 
+TBitmap TJpegImage::BitmapForWindow()
+{
+    if (!m_bitmap.HasImage() && !m_failed && !settings.grayscale && !m_headerGrayscale) {
+        JpegDecodeOptions o = OptionsFor(settings, m_headerGrayscale, m_multiScan, ScaleDenom(settings));
+        o.rgb32 = !o.quantize;
+        o.buffered = false; // the window shows the picture once it is whole
+        JpegDecodeResult r = JpegDecode(m_data, o, [this](const ProgressReport& p) { Progress(p); });
+        JpegMakeUpright(r, false);
+        if (r.dib && r.error.isEmpty())
+            return TBitmap(std::move(r.dib));
+    }
+    return TBitmap(Bitmap().SharedDib()); // decoded as usual, and a failure raised as usual
+}
+
 void TJpegImage::DecodeFull()
 {
     if (m_failed)

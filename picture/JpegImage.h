@@ -67,6 +67,10 @@ public:
     // The full-size decoded bitmap, decoding it first when needed (may throw).
     const TBitmap& Bitmap();
     bool HasBitmap() const { return m_bitmap.HasImage(); }
+    // The full-size picture for a window that keeps it at 32 bits a pixel: a colour picture is
+    // decoded straight into that form and not kept here, so the window holds the only copy.
+    // Otherwise, and for a file that fails, what Bitmap gives (may throw as it does).
+    TBitmap BitmapForWindow();
     // Drops the compressed data and holds a copy of the bitmap.
     void AssignBitmap(const TBitmap& bitmap);
 

@@ -60,7 +60,8 @@ void Turn(const DibImage& src, DibImage& dst, OrientationSteps s)
 std::shared_ptr<DibImage> UprightDib(std::shared_ptr<DibImage> stored, int orientation)
 {
     const OrientationSteps s = StepsOf(orientation);
-    if (!stored || (!s.transpose && !s.mirrorX && !s.mirrorY) || (stored->bitCount != 8 && stored->bitCount != 24))
+    if (!stored || (!s.transpose && !s.mirrorX && !s.mirrorY) ||
+        (stored->bitCount != 8 && stored->bitCount != 24 && stored->bitCount != 32))
         return stored;
     const DibImage& src = *stored;
     const int32_t width = s.transpose ? src.height : src.width;
@@ -71,7 +72,9 @@ std::shared_ptr<DibImage> UprightDib(std::shared_ptr<DibImage> stored, int orien
     out->yPelsPerMeter = s.transpose ? src.xPelsPerMeter : src.yPelsPerMeter;
     if (src.bitCount == 8)
         Turn<1>(src, *out, s);
-    else
+    else if (src.bitCount == 24)
         Turn<3>(src, *out, s);
+    else
+        Turn<4>(src, *out, s);
     return out;
 }

@@ -25,7 +25,7 @@ OrientationSteps StepsOf(int orientation);
 bool SwapsSides(int orientation);
 QSize UprightSize(QSize stored, int orientation);
 
-// The bitmap turned upright: a new bitmap of 8 or 24 bits a pixel (the forms the JPEG decoder
-// makes; any other is returned as it is), colour table and resolution carried over. The
+// The bitmap turned upright: a new bitmap of 8, 24 or 32 bits a pixel (the forms the JPEG
+// decoder makes; any other is returned as it is), colour table and resolution carried over. The
 // same bitmap for value 1. Throws Failure("Out of system resources") when the copy cannot be made.
 std::shared_ptr<DibImage> UprightDib(std::shared_ptr<DibImage> stored, int orientation);

@@ -18,6 +18,7 @@
 #include "Photo.h"
 #include "app/lib/Application.h"
 #include "controls/UpDownEdit.h"
+#include "picture/JpegImage.h"
 #include "picture/Picture.h"
 #include "ScriptedPlatform.h"
 #include "ui/zoom/Zoom.h"
@@ -77,7 +78,39 @@ void Print(const char* fmt, auto... args)
 struct Totals {
     double worstStep = 0, worstScroll = 0, worstExtra = 0, worstWholeExtra = 0;
     double at200 = 0, wholeAt200 = 0;
+    double openExtra = 0;      // peak while opening, above the process before plus the base
+    double worstDragFrame = 0; // the dearest mean drag frame over the ratios tried
 };
+
+// A drag as the hand makes it: twenty moves of 12 pixels right and down, each drawn before
+// the next (what the window draws: the strip the move uncovered). The mean frame in ms.
+double DragFrames(TZoomForm& zoom)
+{
+    QScrollBar* vert = zoom.VertScrollBar();
+    QScrollBar* horz = zoom.HorzScrollBar();
+    horz->setValue(horz->maximum() / 3);
+    vert->setValue(vert->maximum() / 3);
+    QCoreApplication::processEvents();
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < 20; ++i) {
+        horz->setValue(horz->value() + 12);
+        vert->setValue(vert->value() + 12);
+        QCoreApplication::processEvents();
+    }
+    return t.nsecsElapsed() / 1e6 / 20;
+}
+
+// The window's own zoom step, as its buttons make it, from where it is to `ratio` per cent.
+void StepTo(TZoomForm& zoom, int ratio)
+{
+    const int delta = ratio - zoom.ZoomRatio;
+    if (delta == 0)
+        return;
+    zoom.edtZoomRate->SetText(QString::number(std::abs(delta)));
+    (delta > 0 ? zoom.btnZIn : zoom.btnZOut)->click();
+    QCoreApplication::processEvents();
+}
 
 // The ratios of the run: fit, ten steps up to 200, ten back down to fit.
 std::vector<int> Ratios(int fit)
@@ -98,8 +131,13 @@ Totals RunPicture(ScriptedPlatform& platform, QSize screen, QSize size)
     Meter meter;
     TPicture picture;
     {
-        const TBitmap photo = MakeLandscape(size.width(), size.height());
-        picture.Assign(&photo);
+        // A photo as a file gives it: the window decodes the JPEG itself.
+        TJpegImage encoded;
+        encoded.AssignBitmap(MakeLandscape(size.width(), size.height()));
+        encoded.settings.quality = 90;
+        TJpegImage jpeg;
+        jpeg.LoadFromBytes(encoded.SaveToBytes());
+        picture.Assign(&jpeg);
     }
     meter.before = StatusMiB("VmRSS:");
     TZoomForm zoom(nullptr, platform, picture);
@@ -107,12 +145,15 @@ Totals RunPicture(ScriptedPlatform& platform, QSize screen, QSize size)
     zoom.ScreenHeight = screen.height();
     QElapsedTimer opening;
     opening.start();
+    ResetPeak();
     platform.onModal = [&](QDialog&) {
         meter.base = zoom.WholeBitmap->Dib().bits.size() / 1048576.0;
         QCoreApplication::processEvents();
-        Print("\n%d x %d (%.1f MP), base bitmap %.0f MiB, screen %d x %d, opened and painted in %.0f ms\n",
+        totals.openExtra = StatusMiB("VmHWM:") - meter.before - meter.base;
+        Print("\n%d x %d (%.1f MP), base bitmap %.0f MiB, screen %d x %d, opened and painted in %.0f ms, "
+              "peak %.1f MiB above the base\n",
               size.width(), size.height(), size.width() * size.height() / 1e6, meter.base, screen.width(),
-              screen.height(), opening.nsecsElapsed() / 1e6);
+              screen.height(), opening.nsecsElapsed() / 1e6, totals.openExtra);
         Print("%-6s %6s %13s %10s %10s %12s %12s %7s\n", "step", "ratio", "zoomed", "ms", "extra MiB", "whole ms",
               "whole MiB", "x");
         const Sample fit = meter.Measure([&] {
@@ -175,6 +216,12 @@ Totals RunPicture(ScriptedPlatform& platform, QSize screen, QSize size)
                 horz->setValue(0);
                 vert->setValue(0);
             }
+        }
+        for (const int ratio : {27, 60, 200}) {
+            StepTo(zoom, ratio);
+            const double frame = DragFrames(zoom);
+            Print("drag at %d %%: %.1f ms a frame\n", zoom.ZoomRatio, frame);
+            totals.worstDragFrame = std::max(totals.worstDragFrame, frame);
         }
         zoom.close();
         return int(QDialog::Accepted);
@@ -259,14 +306,16 @@ int main(int argc, char** argv)
     for (const QSize size : {QSize(4000, 3000), QSize(8000, 6000)}) {
         const Totals t = RunPicture(platform, screen, size);
         Print("worst step %.1f ms, worst scroll paint %.1f ms, worst extra %.1f MiB (whole way %.1f MiB); "
-              "at 200 %%: %.1f ms against %.1f ms, %.1fx\n",
+              "at 200 %%: %.1f ms against %.1f ms, %.1fx; opening %.1f MiB above the base; "
+              "dearest drag frame %.1f ms\n",
               t.worstStep, t.worstScroll, t.worstExtra, t.worstWholeExtra, t.at200, t.wholeAt200,
-              t.wholeAt200 / t.at200);
+              t.wholeAt200 / t.at200, t.openExtra, t.worstDragFrame);
         all = t; // the goals are the 48-MP photo's
     }
-    const bool met =
-        all.worstStep < 50 && all.worstScroll < 50 && all.worstExtra < 64 && all.wholeAt200 >= 10 * all.at200;
-    Print("\ngoals for the 48-MP photo (steps and scroll paints < 50 ms, extra < 64 MiB, 10x at 200 %%): %s\n",
+    const bool met = all.worstStep < 50 && all.worstScroll < 50 && all.worstExtra < 64 &&
+        all.wholeAt200 >= 10 * all.at200 && all.openExtra < 64 && all.worstDragFrame < 1000.0 / 60;
+    Print("\ngoals for the 48-MP photo (steps and scroll paints < 50 ms, extra and opening < 64 MiB, 10x at "
+          "200 %%, drag frames < 16.7 ms): %s\n",
           met ? "met" : "NOT met");
     return met ? 0 : 1;
 }

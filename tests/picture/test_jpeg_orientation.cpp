@@ -115,6 +115,43 @@ private slots:
         QCOMPARE(QuadrantColours(r.cache), corners);
         QCOMPARE(QuadrantColours(DibToQImage(jpeg.Bitmap().Dib())), corners);
     }
+
+    // The zoom window's full picture, decoded straight to 32 bits a pixel, is the picture the
+    // 24-bit decode gives: turned, colour-mapped, every fourth byte 255.
+    void bitmapForWindow_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<int>("bits");
+        const QByteArray quadrants = MakeQuadrantJpeg(96, 64);
+        QTest::newRow("as stored") << quadrants << 32;
+        QTest::newRow("turned") << jpegseg::WithOrientation(quadrants, 6) << 32;
+        QTest::newRow("mirrored, with a profile")
+            << jpegseg::WithSegments(jpegseg::WithOrientation(quadrants, 2),
+                                     jpegseg::IccMarkers(SwappedRedGreenProfile()))
+            << 32;
+        QImage grey(40, 30, QImage::Format_Grayscale8);
+        grey.fill(90);
+        TJpegImage greyJpeg;
+        greyJpeg.AssignBitmap(TBitmap(DibFromQImage(grey)));
+        greyJpeg.settings.grayscale = true;
+        QTest::newRow("grey file") << greyJpeg.SaveToBytes() << 8;
+    }
+    void bitmapForWindow()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(int, bits);
+        TJpegImage forWindow, usual;
+        forWindow.LoadFromBytes(jpeg);
+        usual.LoadFromBytes(jpeg);
+        const TBitmap window = forWindow.BitmapForWindow();
+        QCOMPARE(int(window.Dib().bitCount), bits);
+        QCOMPARE(forWindow.HasBitmap(), bits != 32); // a grey file goes the usual way
+        QCOMPARE(DibToQImage(window.Dib()).convertToFormat(QImage::Format_RGB32),
+                 DibToQImage(usual.Bitmap().Dib()).convertToFormat(QImage::Format_RGB32));
+        for (int32_t y = 0; bits == 32 && y < window.Dib().height; ++y)
+            for (int32_t x = 0; x < window.Dib().width; ++x)
+                QCOMPARE(int(window.Dib().Row(y)[4 * x + 3]), 255);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestJpegOrientation)

@@ -544,6 +544,40 @@ private slots:
         QCOMPARE(canvas.pixel(2, 0) & 0xFFFFFF, Rgb(bitmap.Dib(), 1, 0));
     }
 
+    // A large picture drawn small (a save window's preview) is reduced from its rows: the
+    // picture smoothly reduced, in both forms a zoomed picture takes.
+    void largePictureDrawnSmall_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::newRow("24 bits") << 24;
+        QTest::newRow("32 bits") << 32;
+    }
+    void largePictureDrawnSmall()
+    {
+        QFETCH(int, bits);
+        QImage src(1200, 900, QImage::Format_RGB32);
+        for (int y = 0; y < src.height(); ++y)
+            for (int x = 0; x < src.width(); ++x)
+                src.setPixel(x, y, qRgb(x / 5, y / 4, (x / 100 + y / 100) % 2 ? 220 : 30));
+        TBitmap bitmap(DibFromQImage(src));
+        bitmap.SetPixelFormat(bits == 24 ? TPixelFormat::Bit24 : TPixelFormat::Bit32);
+        QCOMPARE(int(bitmap.Dib().bitCount), bits);
+        QImage canvas(120, 90, QImage::Format_RGB32);
+        {
+            QPainter painter(&canvas);
+            bitmap.Draw(painter, canvas.rect(), true);
+        }
+        const QImage want = src.scaled(canvas.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int worst = 0;
+        for (int y = 2; y < canvas.height() - 2; ++y)
+            for (int x = 2; x < canvas.width() - 2; ++x)
+                for (int shift : {0, 8, 16})
+                    worst = std::max(
+                        worst,
+                        std::abs(int(canvas.pixel(x, y) >> shift & 0xFF) - int(want.pixel(x, y) >> shift & 0xFF)));
+        QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
+    }
+
     void customMasksDrawn()
     {
         auto dib = CustomDib();

@@ -532,6 +532,36 @@ private slots:
             QCOMPARE(QSize(cut.Width(), cut.Height()), corner.size());
         }));
     }
+
+    // A drag draws what it uncovers beside what was on screen: after small moves the picture
+    // shown is the one a fresh drawing makes.
+    void dragShowsThePicture_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("35 %, reduced") << QStringLiteral("65") << -1;
+        QTest::newRow("200 %, enlarged") << QStringLiteral("100") << 1;
+    }
+    void dragShowsThePicture()
+    {
+        QFETCH(QString, step);
+        QFETCH(int, clicks);
+        Zoomer z;
+        QVERIFY(z.ZoomBitmap(4000, 3000, [&](TZoomForm& zoom) {
+            SetStep(zoom, step);
+            (clicks > 0 ? zoom.btnZIn : zoom.btnZOut)->click();
+            QCoreApplication::processEvents();
+            for (int i = 0; i < 6; ++i) {
+                zoom.HorzScrollBar()->setValue(zoom.HorzScrollBar()->value() + 17);
+                zoom.VertScrollBar()->setValue(zoom.VertScrollBar()->value() + 11);
+                zoom.imgZoom->repaint(zoom.imgZoom->visibleRegion());
+            }
+            QVERIFY(zoom.HorzScrollBar()->value() > 0 && zoom.VertScrollBar()->value() > 0);
+            const QRect visible = zoom.imgZoom->visibleRegion().boundingRect();
+            const QImage shown = zoom.imgZoom->grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown, zoom.imgZoom->Region(visible));
+        }));
+    }
 };
 
 QTEST_MAIN(TestZoom)

@@ -150,9 +150,10 @@ public:
     // The base bitmap: SubSectionBitmap when HasSubSection, else WholeBitmap.
     const TBitmap& BaseBitmap() const;
     // The zoomed picture's pixels in `area` (zoomed pixels), made from the base on demand:
-    // what a cut takes, and a save (the whole shown picture: 0, 0, CurWidth, CurHeight).
-    // Throws "Out of system resources" beyond the size limits.
-    TBitmap ZoomedPixels(const QRect& area) const;
+    // what a cut takes (32 bits, the base's form), and a save (the whole shown picture: 0, 0,
+    // CurWidth, CurHeight, at 24 bits, the form a save writes). Throws "Out of system
+    // resources" beyond the size limits.
+    TBitmap ZoomedPixels(const QRect& area, int bitCount = 32) const;
 
     // Redraws the band from the anchor to `pos` (picture coordinates).
     void TrackSelection(QPoint pos);

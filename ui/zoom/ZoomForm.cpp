@@ -16,6 +16,8 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include "controls/UpDownEdit.h"
+#include "picture/JpegImage.h"
+#include "picture/PictureFormats.h"
 #include "picture/SaveRules.h"
 #include "platform/Platform.h"
 #include "ui/common/AnimationPlayer.h"
@@ -303,8 +305,12 @@ void TZoomForm::FormActivate()
     try {
         // An empty picture (a JPEG file of no bytes) is tried too: its decoder says why it
         // cannot be shown.
-        if (TGraphic* graphic = m_picture.Graphic())
-            WholeBitmap = std::make_unique<TBitmap>(OpaqueBitmap32(FullSizeBitmap(*graphic)));
+        if (TGraphic* graphic = m_picture.Graphic()) {
+            TJpegImage* jpeg = JpegOf(graphic);
+            TBitmap whole = jpeg ? jpeg->BitmapForWindow() : FullSizeBitmap(*graphic);
+            WholeBitmap =
+                std::make_unique<TBitmap>(IsOpaqueBitmap32(whole.Dib()) ? std::move(whole) : OpaqueBitmap32(whole));
+        }
     } catch (...) {
         ReportFailure(m_platform, CurrentFailureText());
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 TZoomImage::TZoomImage(QWidget* parent) : QWidget(parent)
 {
@@ -25,18 +26,56 @@ void TZoomImage::Cover(QSize area)
     resize(logical.expandedTo(area));
 }
 
+namespace {
+QRect DeviceRect(const QRect& logical, qreal ratio)
+{
+    return QRect(
+        QPoint(int(std::floor(logical.left() * ratio)), int(std::floor(logical.top() * ratio))),
+        QPoint(int(std::ceil((logical.right() + 1) * ratio)) - 1, int(std::ceil((logical.bottom() + 1) * ratio)) - 1));
+}
+} // namespace
+
+QImage TZoomImage::View(const QRect& shown)
+{
+    QImage view(shown.size(), QImage::Format_RGB32);
+    if (view.isNull())
+        return view;
+    view.fill(Qt::white);
+    QPainter painter(&view);
+    QRegion missing(shown);
+    if (!m_view.isNull() && m_viewZoomed == m_zoomed && m_viewGeneration == m_source.Generation()) {
+        const QRect kept = shown.intersected(m_viewRect);
+        if (!kept.isEmpty()) {
+            painter.drawImage(kept.topLeft() - shown.topLeft(), m_view, kept.translated(-m_viewRect.topLeft()));
+            missing -= kept;
+        }
+    }
+    for (const QRect& part : missing)
+        m_source.Render(painter, m_zoomed, part, part.topLeft() - shown.topLeft());
+    return view;
+}
+
 void TZoomImage::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
     const qreal ratio = devicePixelRatioF();
     // In device pixels, so that 100 per cent is one picture pixel per device pixel.
-    const QRect logical = event->rect();
-    const QRect device(
-        QPoint(int(std::floor(logical.left() * ratio)), int(std::floor(logical.top() * ratio))),
-        QPoint(int(std::ceil((logical.right() + 1) * ratio)) - 1, int(std::ceil((logical.bottom() + 1) * ratio)) - 1));
+    const QRect device = DeviceRect(event->rect(), ratio);
+    const QRect visible = DeviceRect(visibleRegion().boundingRect(), ratio);
     painter.scale(1.0 / ratio, 1.0 / ratio);
-    m_source.Render(painter, m_zoomed, device, device.topLeft());
+    if (visible.contains(device)) {
+        QImage view = View(visible);
+        if (!view.isNull()) {
+            painter.drawImage(device.topLeft(), view, device.translated(-visible.topLeft()));
+            m_view = std::move(view);
+            m_viewRect = visible;
+            m_viewZoomed = m_zoomed;
+            m_viewGeneration = m_source.Generation();
+        }
+    } else {
+        painter.fillRect(device, Qt::white);
+        m_source.Render(painter, m_zoomed, device, device.topLeft());
+    }
     painter.end();
     if (OnPainted)
         OnPainted();

@@ -3,7 +3,8 @@
 // The zoom window's picture: the base bitmap zoomed to a size, drawn from the top-left corner
 // in device pixels, one picture pixel per device pixel at 100 per cent on any screen scale.
 // It spans the whole scrollable area and paints only the part a paint asks for, so the
-// zoomed picture is never made whole.
+// zoomed picture is never made whole; what is on screen is kept, so a scroll draws only the
+// strip it uncovers.
 #include <functional>
 #include <QWidget>
 #include "ui/zoom/ZoomSource.h"
@@ -32,7 +33,17 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The device-pixel rectangle `shown` as the zoomed picture, from what was drawn before where
+    // it lies there still, the rest made from the base.
+    QImage View(const QRect& shown);
+
     ZoomSource m_source;
     QSize m_zoomed {0, 0}; // nothing shown yet reads 0 x 0
     QSize m_area;
+    // What the last paint showed (the visible part, device pixels), so a scroll or drag makes
+    // only the strip it uncovers: valid for one zoomed size and one base.
+    QImage m_view;
+    QRect m_viewRect;
+    QSize m_viewZoomed;
+    uint64_t m_viewGeneration = 0;
 };

@@ -34,7 +34,7 @@ TBitmap TZoomForm::ShownPicture() const
     // made once, here, as the window itself never holds it.
     if (ZoomRatio == 100)
         return BaseBitmap();
-    return ZoomedPixels(QRect(0, 0, CurWidth, CurHeight));
+    return ZoomedPixels(QRect(0, 0, CurWidth, CurHeight), 24);
 }
 
 void TZoomForm::mniSaveClick(QAction* sender)

@@ -90,6 +90,7 @@ void ZoomSource::SetBase(const TBitmap& base)
 
 void ZoomSource::Clear()
 {
+    ++m_generation;
     m_levels.clear();
     m_base = QImage();
     m_dib.reset();

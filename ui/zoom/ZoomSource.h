@@ -30,6 +30,8 @@ public:
     bool Holds(const TBitmap& base) const { return m_dib && (m_dib == base.SharedDib() || m_from == base.SharedDib()); }
     void Clear();
     bool Empty() const { return m_base.isNull(); }
+    // Changes with every new base (and Clear): what was drawn before is stale.
+    uint64_t Generation() const { return m_generation; }
     QSize BaseSize() const { return m_base.size(); }
 
     // Draws the part `area` of the base zoomed to `zoomed` (both in zoomed pixels) with
@@ -52,6 +54,7 @@ private:
     std::vector<QImage> m_levels;           // 1/4, 1/8, ... while a side stays above 16
     // Helpers that make a reduction's strips beside the painting thread, made on first need.
     mutable std::unique_ptr<QThreadPool> m_helpers;
+    uint64_t m_generation = 0;
 };
 
 // The bitmap as 32 bits a pixel with the fourth byte 255: the form the zoom window keeps

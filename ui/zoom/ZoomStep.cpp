@@ -215,11 +215,29 @@ void TZoomForm::imgZoomMouseMove(Qt::MouseButtons buttons, QPoint pos)
     }
 }
 
-TBitmap TZoomForm::ZoomedPixels(const QRect& area) const
+TBitmap TZoomForm::ZoomedPixels(const QRect& area, int bitCount) const
 {
-    CheckDibSize(area.width(), area.height(), 32);
-    const QImage pixels = imgZoom->Region(area);
-    if (pixels.isNull())
-        throw Failure(kOutOfResources);
-    return OpaqueBitmap32(pixels);
+    // Made a band of rows at a time straight into the bitmap: the only whole copy.
+    constexpr int kBandRows = 256;
+    auto dib = NewDib(area.width(), area.height(), uint16_t(bitCount));
+    for (int top = 0; top < area.height(); top += kBandRows) {
+        const QRect band(area.left(), area.top() + top, area.width(), std::min(kBandRows, area.height() - top));
+        const QImage pixels = imgZoom->Region(band);
+        if (pixels.isNull())
+            throw Failure(kOutOfResources);
+        for (int r = 0; r < band.height(); ++r) {
+            const auto* s = reinterpret_cast<const uint32_t*>(pixels.constScanLine(r));
+            uint8_t* d = dib->Row(top + r);
+            for (int x = 0; x < band.width(); ++x) {
+                if (bitCount == 32) {
+                    reinterpret_cast<uint32_t*>(d)[x] = s[x] | 0xFF000000u;
+                } else {
+                    d[3 * x] = uint8_t(s[x]);
+                    d[3 * x + 1] = uint8_t(s[x] >> 8);
+                    d[3 * x + 2] = uint8_t(s[x] >> 16);
+                }
+            }
+        }
+    }
+    return TBitmap(std::move(dib));
 }
