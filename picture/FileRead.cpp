@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,7 +28,13 @@ QString SystemReason(int error)
 class FdCloser {
 public:
     explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser() { ::close(m_fd); }
+    ~FdCloser()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    // The descriptor, no longer closed here.
+    int Release() { return std::exchange(m_fd, -1); }
     FdCloser(const FdCloser&) = delete;
     FdCloser& operator=(const FdCloser&) = delete;
 
@@ -113,4 +120,74 @@ std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype cou
     } catch (const Failure&) {
         return std::nullopt;
     }
+}
+
+FileStream::FileStream(const QString& path, int64_t maxBytes)
+{
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        CannotOpen(path, SystemReason(errno));
+    FdCloser closer(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        CannotOpen(path, SystemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        CannotOpen(path, QStringLiteral("Not a regular file"));
+    if (st.st_size > maxBytes)
+        throw Failure(kOutOfResources);
+    m_size = st.st_size;
+    m_fd = closer.Release();
+}
+
+FileStream::~FileStream()
+{
+    ::close(m_fd);
+}
+
+bool FileStream::ReadExactly(void* into, size_t size)
+{
+    auto* at = static_cast<char*>(into);
+    while (size > 0) {
+        const ssize_t n = ::read(m_fd, at, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = n < 0 ? errno : 0;
+            return false;
+        }
+        at += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
+int64_t FileStream::ReadAt(int64_t offset, void* into, size_t size)
+{
+    auto* at = static_cast<char*>(into);
+    int64_t done = 0;
+    while (size > 0) {
+        const ssize_t n = ::pread(m_fd, at, size, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            m_error = errno;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        at += n;
+        done += n;
+        size -= size_t(n);
+    }
+    return done;
+}
+
+QByteArray FileStream::ReadAll()
+{
+    QByteArray bytes(qsizetype(m_size), Qt::Uninitialized);
+    const int64_t n = ReadAt(0, bytes.data(), size_t(bytes.size()));
+    if (n < 0)
+        throw Failure(SystemReason(m_error));
+    bytes.truncate(qsizetype(n));
+    return bytes;
 }

@@ -32,3 +32,30 @@ void SetFileReadWatch(FileReadWatch watch);
 // At most the first `count` bytes of a regular file; nullopt when it cannot be opened or is
 // not a regular file (never throws: for facts that are shown when they can be read).
 std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype count);
+
+// A regular file read in pieces, front to back, for a reader that takes a stream: the file is
+// never held whole. Opens with ReadRegularFile's checks and failures.
+class FileStream {
+public:
+    FileStream(const QString& path, int64_t maxBytes);
+    ~FileStream();
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+    // Fills `size` bytes; false at the end of the file or on an error (`Error` tells which).
+    bool ReadExactly(void* into, size_t size);
+    // The system's error of the last failed read; 0 when it met the end.
+    int Error() const { return m_error; }
+    // The file's size when it was opened.
+    int64_t Size() const { return m_size; }
+    // Up to `size` bytes from `offset`, for a reader that seeks; fewer at the end, -1 on an
+    // error. Leaves the front-to-back position alone.
+    int64_t ReadAt(int64_t offset, void* into, size_t size);
+    // The whole file as ReadRegularFile gives it (what it held when opened, less if it shrank);
+    // throws the system's reason when a read fails.
+    QByteArray ReadAll();
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+    int64_t m_size = 0;
+};

@@ -25,6 +25,8 @@ namespace {
 // JPEG's frame) is read again with eight times as much, up to the whole file.
 constexpr int64_t kFirstHead = 64 * 1024;
 constexpr int kHeadGrowth = 8;
+// What a streamed decode reads first, for the header's facts (a colour profile included).
+constexpr int64_t kStreamHead = 256 * 1024;
 constexpr int64_t kFileHeaderSize = 14;
 constexpr int kIconHeaderSize = 6, kIconEntrySize = 16;
 
@@ -153,8 +155,10 @@ int64_t DecodeBytes(int64_t width, int64_t height, int bitCount)
 // `classSide`: the side of the shared cache's thumbnail to be made from this decode (0: none);
 // a JPEG is then decoded at a scale that covers it, and `decoded` receives the picture as
 // decoded, before its reduction to the cell.
+// With `streamed`, `bytes` are only the file's start (for the header) and a kind read as a
+// stream takes the rest from the file itself.
 void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes, int classSide = 0,
-                QImage* decoded = nullptr)
+                QImage* decoded = nullptr, bool streamed = false)
 {
     DecodeBudget* budget = job.budget.get();
     const std::atomic<bool>* stop = job.options.cancel;
@@ -217,7 +221,7 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
     case GraphicKind::Jxl:
     case GraphicKind::Raw: {
         const GraphicKind kind = job.kind;
-        const RasterFacts facts = ReadRasterFacts(kind, bytes);
+        const RasterFacts facts = streamed ? ReadStreamFacts(kind, job.path, bytes) : ReadRasterFacts(kind, bytes);
         // The reader's reduced copy (at most the stored size) and the one made to draw it.
         const BudgetHold hold(budget, DecodeBytes(facts.width, facts.height, 32), stop);
         if (!hold.Ok())
@@ -229,7 +233,8 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
             const QSize upright = UprightSize(QSize(facts.width, facts.height), facts.orientation);
             atLeast = atLeast.expandedTo(upright.scaled(classSide, classSide, Qt::KeepAspectRatio).boundedTo(upright));
         }
-        ReadyPicture ready = DecodeRasterPicture(kind, bytes, atLeast, Qt::white, stopAsked);
+        ReadyPicture ready = streamed ? DecodeRasterFile(kind, job.path, facts, atLeast, Qt::white, stopAsked)
+                                      : DecodeRasterPicture(kind, bytes, atLeast, Qt::white, stopAsked);
         out.denom = 1; // decoded, as no cached thumbnail is
         out.error = ready.error;
         out.fitted = Reduced(ready.image, job.target);
@@ -241,6 +246,19 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
     case GraphicKind::Thumbnail: break;
     }
     throw Failure("Metafiles are not supported");
+}
+
+ThumbnailFacts WithRasterFacts(ThumbnailFacts f, const RasterFacts& r)
+{
+    const QSize upright = UprightSize(QSize(r.width, r.height), r.orientation);
+    f.width = upright.width();
+    f.height = upright.height();
+    f.orientation = ValidOrientation(r.orientation);
+    f.bitsPerChannel = r.bitsPerChannel;
+    f.colourType = r.colourType;
+    f.frames = r.frames;
+    f.shot = r.shot;
+    return f;
 }
 
 } // namespace
@@ -289,18 +307,7 @@ ThumbnailFacts ThumbnailFactsOf(const QByteArray& head, GraphicKind named)
     case GraphicKind::Heif:
     case GraphicKind::Avif:
     case GraphicKind::Jxl:
-    case GraphicKind::Raw: {
-        const RasterFacts r = ReadRasterFacts(kind, head);
-        const QSize upright = UprightSize(QSize(r.width, r.height), r.orientation);
-        f.width = upright.width();
-        f.height = upright.height();
-        f.orientation = ValidOrientation(r.orientation);
-        f.bitsPerChannel = r.bitsPerChannel;
-        f.colourType = r.colourType;
-        f.frames = r.frames;
-        f.shot = r.shot;
-        return f;
-    }
+    case GraphicKind::Raw: return WithRasterFacts(f, ReadRasterFacts(kind, head));
     case GraphicKind::Metafile:
     case GraphicKind::Thumbnail: break;
     }
@@ -313,6 +320,14 @@ ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind)
         int64_t size = 0;
         const QByteArray head = ReadRegularFileStart(path, PictureLimits::kMaxDecodedBytes, want, &size);
         const bool whole = head.size() < want || head.size() >= size;
+        // A raw file's directories lie anywhere in it: they are read where they are.
+        if (!whole && ReadAsKind(head, kind) == GraphicKind::Raw) {
+            ThumbnailFacts f;
+            f.source = GraphicKind::Raw;
+            if (kind != GraphicKind::Raw)
+                f.content = GraphicKind::Raw;
+            return WithRasterFacts(f, ReadStreamFacts(GraphicKind::Raw, path, head));
+        }
         try {
             return ThumbnailFactsOf(head, kind);
         } catch (const Failure&) {
@@ -331,11 +346,11 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
         DecodeJob sized;
         std::optional<QByteArray> whole; // the file, when it was read for its header already
         if (cellJob.targetFor) {
-            // Where the shared cache may hold the thumbnail, the header alone is read, so a
-            // cached one spares the rest; else the file is read once, for both.
+            // Where the shared cache may hold the thumbnail, or the kind is read as a stream,
+            // the header alone is read first; else the file is read once, for both.
             const bool cacheMayServe = Cacheable(cellJob.kind) && !cellJob.options.grayscaleOut &&
                 !cellJob.options.quantize && ThumbnailCache::ForUser();
-            if (!cacheMayServe)
+            if (!cacheMayServe && !ReadsAsStream(cellJob.kind))
                 whole = ReadRegularFile(cellJob.path, PictureLimits::kMaxDecodedBytes);
             const ThumbnailFacts facts =
                 whole ? ThumbnailFactsOf(*whole, cellJob.kind) : ReadThumbnailFacts(cellJob.path, cellJob.kind);
@@ -392,8 +407,22 @@ DecodeResult RunThumbnailJob(const DecodeJob& cellJob)
             }
         }
         QImage decoded;
-        DecodeInto(out, job, whole ? *whole : ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes),
-                   cache ? ThumbnailClassSide(job.target) : 0, cache ? &decoded : nullptr);
+        // A kind read as a stream keeps only the header's bytes (a PNG's chunks before its pixels,
+        // within the first read); the rest comes from the file in pieces.
+        QByteArray bytes;
+        bool streamed = false;
+        if (whole) {
+            bytes = *whole;
+        } else if (ReadsAsStream(job.kind)) {
+            int64_t size = 0;
+            bytes = ReadRegularFileStart(job.path, PictureLimits::kMaxDecodedBytes, kStreamHead, &size);
+            streamed = bytes.size() < size && StreamHeaderWithin(job.kind, bytes);
+            if (!streamed && bytes.size() < size)
+                bytes = ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes);
+        } else {
+            bytes = ReadRegularFile(job.path, PictureLimits::kMaxDecodedBytes);
+        }
+        DecodeInto(out, job, bytes, cache ? ThumbnailClassSide(job.target) : 0, cache ? &decoded : nullptr, streamed);
         const bool stopped = job.options.cancel && job.options.cancel->load(std::memory_order_relaxed);
         if (cache && !stopped) {
             if (out.error.isEmpty())

@@ -14,6 +14,7 @@
 #include <vector>
 #include <zlib.h>
 #include "picture/ColourProfile.h"
+#include "picture/FileRead.h"
 #include "picture/Exif.h"
 #include "picture/Failure.h"
 #include "picture/Limits.h"
@@ -141,14 +142,27 @@ RasterFacts ReadPngFacts(const QByteArray& head)
     return f;
 }
 
-RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& stop)
+namespace {
+
+using Context = std::unique_ptr<spng_ctx, ContextFree>;
+
+Context NewContext()
 {
-    const std::unique_ptr<spng_ctx, ContextFree> owner(spng_ctx_new(0));
-    spng_ctx* ctx = owner.get();
+    Context ctx(spng_ctx_new(0));
     if (!ctx)
         throw Failure(kOutOfResources);
-    spng_set_chunk_limits(ctx, kMaxChunk, kChunkCache);
-    spng_set_png_buffer(ctx, data.constData(), size_t(data.size()));
+    spng_set_chunk_limits(ctx.get(), kMaxChunk, kChunkCache);
+    return ctx;
+}
+
+int ReadFromStream(spng_ctx*, void* user, void* into, size_t length)
+{
+    auto* file = static_cast<FileStream*>(user);
+    return file->ReadExactly(into, length) ? 0 : file->Error() == 0 ? SPNG_IO_EOF : SPNG_IO_ERROR;
+}
+
+RasterImage Decode(spng_ctx* ctx, QSize atLeast, const StopAsked& stop)
+{
     spng_ihdr ihdr {};
     if (const int e = spng_get_ihdr(ctx, &ihdr))
         throw Failure(Reason(e));
@@ -192,4 +206,38 @@ RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& st
         out.AddRgbaRow(rows.get() + rowBytes * size_t(y));
     result.image = out.Finish();
     return result;
+}
+
+} // namespace
+
+RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& stop)
+{
+    const Context ctx = NewContext();
+    spng_set_png_buffer(ctx.get(), data.constData(), size_t(data.size()));
+    return Decode(ctx.get(), atLeast, stop);
+}
+
+RasterImage DecodePngStream(FileStream& file, QSize atLeast, const StopAsked& stop, int* orientation)
+{
+    const Context ctx = NewContext();
+    spng_set_png_stream(ctx.get(), ReadFromStream, &file);
+    RasterImage result = Decode(ctx.get(), atLeast, stop);
+    // An eXIf chunk may follow the pixels, beyond the header read before.
+    spng_exif exif {};
+    if (result.error.isEmpty() && spng_decode_chunks(ctx.get()) == 0 && spng_get_exif(ctx.get(), &exif) == 0)
+        *orientation = ExifBlockOrientation(reinterpret_cast<const uint8_t*>(exif.data), exif.length);
+    return result;
+}
+
+bool PngPixelsWithin(const QByteArray& head)
+{
+    const auto* p = reinterpret_cast<const uint8_t*>(head.constData());
+    const size_t n = size_t(head.size());
+    for (size_t at = kIhdrEnd; n >= kIhdrEnd && at + 8 <= n; at += 12 + size_t(Be32(p + at))) {
+        if (IsType(p + at + 4, "IDAT"))
+            return true;
+        if (Be32(p + at) > n)
+            return false;
+    }
+    return false;
 }

@@ -14,3 +14,10 @@ inline constexpr const char* kPngInvalid = "PNG image is not valid";
 RasterFacts ReadPngFacts(const QByteArray& head);
 // The image, as RasterImage says; throws only as ReadPngFacts does, for the header.
 RasterImage DecodePng(const QByteArray& data, QSize atLeast, const StopAsked& stop);
+// The same from a file read in pieces, so it is never held whole. An EXIF orientation found
+// after the pixels is put in `*orientation`.
+class FileStream;
+RasterImage DecodePngStream(FileStream& file, QSize atLeast, const StopAsked& stop, int* orientation);
+// True when `head` (a PNG file's start) reaches the first pixel chunk: every chunk that
+// comes before the pixels (the colour profile among them) is within it.
+bool PngPixelsWithin(const QByteArray& head);

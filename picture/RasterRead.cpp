@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture/RasterRead.h"
+#include <utility>
 #include <QPainter>
 #include "picture/ColourProfile.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
+#include "picture/Limits.h"
 #include "picture/GifCodec.h"
 #include "picture/HeifCodec.h"
 #include "picture/JxlCodec.h"
@@ -157,15 +160,17 @@ QImage ReadyFrame(QImage stored, const RasterFacts& facts, QColor background, QB
     return shown;
 }
 
-ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
-                                 const StopAsked& stop, bool keepAlpha)
+namespace {
+// The shared steps after a reader's decode: `decode` takes the asked size as stored sides.
+template <class Decode>
+ReadyPicture Ready(RasterFacts facts, QSize atLeast, QColor background, bool keepAlpha, const Decode& decode)
 {
     ReadyPicture ready;
-    ready.facts = ReadRasterFacts(kind, data);
+    ready.facts = std::move(facts);
     const int orientation = ValidOrientation(ready.facts.orientation);
     // The readers reduce the stored picture: the asked size turned back to stored sides.
     const QSize storedAtLeast = atLeast.isValid() && SwapsSides(orientation) ? atLeast.transposed() : atLeast;
-    RasterImage decoded = DecodeStored(kind, data, storedAtLeast, stop);
+    RasterImage decoded = decode(storedAtLeast, ready.facts);
     ready.error = decoded.error;
     if (decoded.image.isNull())
         return ready;
@@ -173,4 +178,43 @@ ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize
                              keepAlpha ? &ready.alpha : nullptr);
     decoded.image = QImage();
     return ready;
+}
+} // namespace
+
+ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
+                                 const StopAsked& stop, bool keepAlpha)
+{
+    return Ready(ReadRasterFacts(kind, data), atLeast, background, keepAlpha,
+                 [&](QSize storedAtLeast, RasterFacts&) { return DecodeStored(kind, data, storedAtLeast, stop); });
+}
+
+bool ReadsAsStream(GraphicKind kind)
+{
+    return kind == GraphicKind::Png || kind == GraphicKind::Raw;
+}
+
+bool StreamHeaderWithin(GraphicKind kind, const QByteArray& head)
+{
+    // A raw file's directories lie anywhere in it: LibRaw seeks them in the file.
+    return kind == GraphicKind::Raw || (kind == GraphicKind::Png && PngPixelsWithin(head));
+}
+
+RasterFacts ReadStreamFacts(GraphicKind kind, const QString& path, const QByteArray& head)
+{
+    if (kind != GraphicKind::Raw)
+        return ReadRasterFacts(kind, head);
+    FileStream file(path, PictureLimits::kMaxDecodedBytes);
+    return ReadRawFileFacts(file);
+}
+
+ReadyPicture DecodeRasterFile(GraphicKind kind, const QString& path, const RasterFacts& facts, QSize atLeast,
+                              QColor background, const StopAsked& stop)
+{
+    if (!ReadsAsStream(kind))
+        throw Failure("Unknown picture kind");
+    FileStream file(path, PictureLimits::kMaxDecodedBytes);
+    return Ready(facts, atLeast, background, false, [&](QSize storedAtLeast, RasterFacts& read) {
+        return kind == GraphicKind::Raw ? DecodeRawFile(file, storedAtLeast, stop, &read)
+                                        : DecodePngStream(file, storedAtLeast, stop, &read.orientation);
+    });
 }

@@ -35,3 +35,14 @@ struct ReadyPicture {
 // Throws Failure when the header is not valid or the picture is too large.
 ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
                                  const StopAsked& stop = {}, bool keepAlpha = false);
+// Kinds whose reader takes the file in pieces (PNG, camera raw): a page cell need not hold the
+// file whole.
+bool ReadsAsStream(GraphicKind kind);
+// True when `head`, the start of such a file, holds all a streamed decode needs beforehand.
+bool StreamHeaderWithin(GraphicKind kind, const QByteArray& head);
+// The facts of such a file from that start, or from the file where the start cannot hold them.
+RasterFacts ReadStreamFacts(GraphicKind kind, const QString& path, const QByteArray& head);
+// The same from the file itself, read in pieces; `facts` are its header's. Throws as opening
+// the file does, and for a kind that is not read as a stream.
+ReadyPicture DecodeRasterFile(GraphicKind kind, const QString& path, const RasterFacts& facts, QSize atLeast,
+                              QColor background, const StopAsked& stop = {});

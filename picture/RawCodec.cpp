@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading camera raw files: LibRaw opens the bytes (on its buffer stream, so nothing is read
-// past them), gives the facts, the embedded preview's bytes and the development.
+// past them) or the file in pieces, gives the facts, the embedded preview's bytes and the
+// development.
 #include "picture/RawCodec.h"
 #include <algorithm>
 #include <cmath>
@@ -9,9 +10,11 @@
 #include <libraw/libraw.h>
 #include "picture/DibImage.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
 #include "picture/JpegCodec.h"
 #include "picture/Limits.h"
 #include "picture/RasterRows.h"
+#include "picture/RawStream.h"
 
 namespace {
 
@@ -68,17 +71,13 @@ int CancelAsked(void* data, LibRaw_progress, int, int)
 }
 
 struct Opened {
+    std::unique_ptr<RawFileSource> source; // outlives the LibRaw that reads it
     std::unique_ptr<LibRaw> raw;
     RasterFacts facts;
 };
 
-Opened Open(const QByteArray& data)
+Opened Checked(Opened o)
 {
-    Opened o;
-    o.raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
-    // LibRaw keeps a pointer to the bytes and never writes them.
-    if (const int e = o.raw->open_buffer(const_cast<char*>(data.constData()), size_t(data.size())))
-        Invalid(e);
     const libraw_data_t& d = o.raw->imgdata;
     // The sensor's data are held at four 16-bit values a pixel while developing.
     const int64_t sensor = int64_t(d.sizes.raw_width) * d.sizes.raw_height * 8;
@@ -93,6 +92,31 @@ Opened Open(const QByteArray& data)
     f.bitsPerChannel = d.color.maximum > 0 ? int(std::ceil(std::log2(double(d.color.maximum) + 1))) : 16;
     f.shot = ShotOf(d);
     return o;
+}
+
+Opened Open(const QByteArray& data)
+{
+    Opened o;
+    o.raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    // LibRaw keeps a pointer to the bytes and never writes them.
+    if (const int e = o.raw->open_buffer(const_cast<char*>(data.constData()), size_t(data.size())))
+        Invalid(e);
+    return Checked(std::move(o));
+}
+
+Opened Open(FileStream& file)
+{
+    Opened o;
+    o.source = std::make_unique<RawFileSource>(file);
+    o.raw = std::make_unique<LibRaw>(LIBRAW_OPTIONS_NONE);
+    if (const int e = o.raw->open_datastream(o.source.get()))
+        Invalid(e);
+    return Checked(std::move(o));
+}
+
+bool ViewAsked(QSize atLeast)
+{
+    return atLeast.isValid() && !atLeast.isEmpty();
 }
 
 // The preview as stored, when it is a JPEG or bitmap that covers `atLeast` and is no larger
@@ -138,25 +162,12 @@ struct ImageClear {
     void operator()(libraw_processed_image_t* i) const { LibRaw::dcraw_clear_mem(i); }
 };
 
-} // namespace
-
-RasterFacts ReadRawFacts(const QByteArray& head)
-{
-    return Open(head).facts;
-}
-
-RasterImage DecodeRaw(const QByteArray& data, QSize atLeast, const StopAsked& stop)
+RasterImage Develop(const QByteArray& data, QSize atLeast, const StopAsked& stop)
 {
     Opened o = Open(data);
     RasterImage result;
     const QSize size(o.facts.width, o.facts.height);
-    const bool view = atLeast.isValid() && !atLeast.isEmpty();
-    if (view) {
-        result.image = Preview(*o.raw, o.facts, atLeast);
-        if (!result.image.isNull())
-            return result;
-        o = Open(data); // a preview that failed may leave LibRaw's reading in a fault
-    }
+    const bool view = ViewAsked(atLeast);
     libraw_output_params_t& p = o.raw->imgdata.params;
     p.use_camera_wb = 1;
     p.output_color = 1; // sRGB
@@ -198,4 +209,45 @@ RasterImage DecodeRaw(const QByteArray& data, QSize atLeast, const StopAsked& st
     }
     result.image = out.Finish();
     return result;
+}
+
+} // namespace
+
+RasterFacts ReadRawFacts(const QByteArray& head)
+{
+    return Open(head).facts;
+}
+
+RasterFacts ReadRawFileFacts(FileStream& file)
+{
+    return Open(file).facts;
+}
+
+RasterImage DecodeRawFile(FileStream& file, QSize atLeast, const StopAsked& stop, RasterFacts* facts)
+{
+    {
+        Opened o = Open(file);
+        *facts = o.facts;
+        if (ViewAsked(atLeast)) {
+            RasterImage result;
+            result.image = Preview(*o.raw, o.facts, atLeast);
+            if (!result.image.isNull())
+                return result;
+        }
+    }
+    // The development takes the sensor's data whole, and far more memory than the file.
+    return Develop(file.ReadAll(), atLeast, stop);
+}
+
+RasterImage DecodeRaw(const QByteArray& data, QSize atLeast, const StopAsked& stop)
+{
+    if (ViewAsked(atLeast)) {
+        Opened o = Open(data);
+        RasterImage result;
+        result.image = Preview(*o.raw, o.facts, atLeast);
+        if (!result.image.isNull())
+            return result;
+    }
+    // A preview that failed may leave LibRaw's reading in a fault: the development opens anew.
+    return Develop(data, atLeast, stop);
 }

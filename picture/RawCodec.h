@@ -18,3 +18,9 @@ RasterFacts ReadRawFacts(const QByteArray& head);
 // `atLeast` valid: the preview when it covers that size (and is no larger than the picture),
 // else the development (at half size when that still covers it); invalid: the development.
 RasterImage DecodeRaw(const QByteArray& data, QSize atLeast, const StopAsked& stop);
+
+// The same from a file read in pieces, for a page cell: the facts (in `*facts`) and a preview
+// that serves never need the file whole; the development reads it whole, as DecodeRaw does.
+class FileStream;
+RasterFacts ReadRawFileFacts(FileStream& file);
+RasterImage DecodeRawFile(FileStream& file, QSize atLeast, const StopAsked& stop, RasterFacts* facts);

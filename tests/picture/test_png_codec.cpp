@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // PNG files: those ImageMagick writes in every colour type and depth, read back and compared
 // pixel for pixel with its own reading; the facts of their chunks; damaged and hostile files.
+#include <QBuffer>
 #include <QColorSpace>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -9,7 +10,9 @@
 #include "MagickReference.h"
 #include "RasterDamage.h"
 #include "TestFiles.h"
+#include "TestPictures.h"
 #include "picture/Failure.h"
+#include "picture/PictureThumbnail.h"
 #include "picture/PngCodec.h"
 
 namespace {
@@ -83,6 +86,8 @@ private slots:
     void chunkFacts();
     void damaged_data();
     void damaged();
+    void cellFromStream_data();
+    void cellFromStream();
 };
 
 void TestPngCodec::matchesConvert_data()
@@ -228,3 +233,55 @@ void TestPngCodec::damaged()
 
 QTEST_GUILESS_MAIN(TestPngCodec)
 #include "test_png_codec.moc"
+
+// A cell's PNG is read in pieces when all before its pixels lies within the first read: it
+// shows what the whole file gives, a profile before the pixels and an orientation after them
+// included. A file whose chunks before the pixels go beyond the first read is read whole.
+void TestPngCodec::cellFromStream_data()
+{
+    QTest::addColumn<QByteArray>("before"); // chunks after the image header
+    QTest::addColumn<QByteArray>("after");  // chunks after the pixels
+    QTest::addColumn<QString>("corners");
+    const QByteArray iccp = Chunk("iCCP", QByteArray("p\0\0", 3) + Compressed(SwappedRedGreenProfile()));
+    QTest::newRow("profile") << iccp << QByteArray() << "GRBY";
+    QTest::newRow("orientation after the pixels")
+        << QByteArray() << Chunk("eXIf", jpegseg::ExifData(6).mid(6)) << "BRYG";
+    QTest::newRow("text beyond the first read, then a profile")
+        << Chunk("tEXt", QByteArray("c\0", 2) + QByteArray(300000, 'x')) + iccp << QByteArray() << "GRBY";
+}
+
+void TestPngCodec::cellFromStream()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(QString, corners);
+    qputenv("LUMIVUE_NO_THUMBNAIL_CACHE", "1");
+    // Quadrants under noise no encoder squeezes below the first read.
+    QImage image = QImage::fromData(MakeQuadrantJpeg(800, 600)).convertToFormat(QImage::Format_RGB32);
+    uint32_t v = 7;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            v = v * 1664525u + 1013904223u;
+            const QRgb c = image.pixel(x, y);
+            const int d = int(v >> 28) - 8;
+            image.setPixel(x, y,
+                           qRgb(std::clamp(qRed(c) + d, 0, 255), std::clamp(qGreen(c) - d, 0, 255),
+                                std::clamp(qBlue(c) + d, 0, 255)));
+        }
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(image.save(&buffer, "PNG"));
+    QVERIFY(png.size() > 256 * 1024); // beyond the first read
+    png = WithChunks(png, before);
+    png.insert(png.size() - 12, after); // before IEND
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.png"));
+    WriteBytes(path, png);
+    TThumbnail cell;
+    cell.LoadHeader(path, GraphicKind::Png);
+    const std::optional<DecodeJob> job = cell.StartJob(QSize(120, 120));
+    QVERIFY(job);
+    const DecodeResult result = RunThumbnailJob(*job);
+    QCOMPARE(result.error, QString());
+    QCOMPARE(QuadrantColours(result.fitted), corners);
+}

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Camera raw files written as small DNGs (a mosaic and a JPEG preview), decoded by us and
 // compared with LibRaw's own tool, dcraw_emu: the preview it extracts, the development it
-// makes; facts, damaged and hostile files.
+// makes; facts, damaged and hostile files; each also read from the file in pieces, as page
+// cells read it, with the same result.
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -9,6 +10,8 @@
 #include "ErrorOf.h"
 #include "ToolPictures.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
+#include "picture/Limits.h"
 #include "picture/RawCodec.h"
 
 namespace {
@@ -80,6 +83,12 @@ private slots:
         const RasterImage decoded = DecodeRaw(file, atLeast, {});
         QCOMPARE(decoded.error, QString());
         QCOMPARE_LE(MaxDifference(decoded.image, FromImRgba(out)), tolerance);
+
+        FileStream stream(m_dir.filePath("p.dng"), PictureLimits::kMaxDecodedBytes);
+        RasterFacts read;
+        QCOMPARE(DecodeRawFile(stream, atLeast, {}, &read).image, decoded.image);
+        QCOMPARE(read.orientation, orientation);
+        QCOMPARE(read.shot, facts.shot);
     }
 
     // Each damage as bytes put over the file at an offset (negative: from its end), or the file
@@ -127,6 +136,15 @@ private slots:
         QVERIFY2(failure.isEmpty() ? thrown.isEmpty() : thrown.startsWith(failure), qPrintable(thrown));
         QTEST(!decoded.image.isNull(), "decodes");
         QCOMPARE(decoded.error.isEmpty(), !decoded.image.isNull() || !failure.isEmpty());
+
+        QFile damaged(m_dir.filePath("damaged.dng"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(file) == file.size());
+        damaged.close();
+        FileStream stream(damaged.fileName(), PictureLimits::kMaxDecodedBytes);
+        RasterImage fromFile;
+        RasterFacts facts;
+        QCOMPARE(ErrorOf([&] { fromFile = DecodeRawFile(stream, QSize(16, 12), {}, &facts); }), thrown);
+        QCOMPARE(fromFile.image, decoded.image);
     }
 };
 
