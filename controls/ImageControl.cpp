@@ -6,6 +6,7 @@
 #include <QPainter>
 #include "base/FileNames.h"
 #include "controls/DecodeQueue.h"
+#include "controls/ScreenColour.h"
 #include "platform/Guard.h"
 
 TImage::TImage(Platform& platform, QWidget* parent) : TImage(platform, nullptr, parent) {}
@@ -166,7 +167,7 @@ void TImage::paintEvent(QPaintEvent*)
     QPainter painter(this);
     if (smooth)
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    graphic->Draw(painter, dest, smooth);
+    DrawForScreen(painter, dest, devicePixelRatioF(), [&](QPainter& p) { graphic->Draw(p, dest, smooth); });
 }
 
 void TImage::HoldDecodes(bool hold)
@@ -270,6 +271,6 @@ void DrawAtDevicePixels(QPainter& painter, const TGraphic& graphic, const QRect&
     // also at fractional screen scales where logical coordinates would round.
     painter.scale(1.0 / ratio, 1.0 / ratio);
     const bool scaled = dest.width() != graphic.Width() || dest.height() != graphic.Height();
-    graphic.Draw(painter, dest, scaled);
+    DrawForScreen(painter, dest, 1, [&](QPainter& p) { graphic.Draw(p, dest, scaled); });
     painter.restore();
 }

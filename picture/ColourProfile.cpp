@@ -2,6 +2,7 @@
 #include "picture/ColourProfile.h"
 #include <lcms2.h>
 #include <mutex>
+#include <utility>
 #include <QColorSpace>
 #include <QHash>
 
@@ -31,6 +32,7 @@ constexpr qsizetype kCachedProfiles = 32;
 struct Engine {
     std::mutex lock;
     QHash<QByteArray, std::shared_ptr<const ColourMap>> made;
+    QHash<QByteArray, std::shared_ptr<const ColourMap>> toProfile;
 };
 
 Engine& TheEngine()
@@ -50,13 +52,16 @@ Profile OpenRgb(const QByteArray& icc)
     return p;
 }
 
-std::shared_ptr<const ColourMap> Make(const QByteArray& icc)
+// `toProfile`: from sRGB to the profile's colours (a display's), else from them to sRGB.
+std::shared_ptr<const ColourMap> Make(const QByteArray& icc, bool toProfile)
 {
-    // Most cameras embed sRGB itself: nothing to do.
+    // Most cameras embed sRGB itself, and a display may be described as sRGB: nothing to do.
     if (QColorSpace::fromIccProfile(icc) == QColorSpace(QColorSpace::SRgb))
         return {};
-    const Profile in = OpenRgb(icc);
-    const Profile out(cmsCreate_sRGBProfile());
+    Profile in = OpenRgb(icc);
+    Profile out(cmsCreate_sRGBProfile());
+    if (toProfile)
+        std::swap(in, out);
     if (!in || !out)
         return {};
     auto t = std::make_shared<ColourMap::Transforms>();
@@ -81,12 +86,21 @@ void ColourMap::MapBgr(uint8_t* pixels, int count, int step) const
 
 void ColourMap::MapImage(QImage& image) const
 {
+    MapImage(image, image.rect());
+}
+
+void ColourMap::MapImage(QImage& image, const QRect& part) const
+{
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         return;
+    const QRect r = part.intersected(image.rect());
+    if (r.isEmpty())
+        return;
     const cmsUInt32Number line = cmsUInt32Number(image.bytesPerLine());
+    uchar* first = image.bits() + qsizetype(r.top()) * image.bytesPerLine() + qsizetype(r.left()) * 4;
     // The rows as a QRgb's bytes lie in memory on this platform: blue, green, red, alpha.
-    cmsDoTransformLineStride(transforms_->bgra, image.constBits(), image.bits(), cmsUInt32Number(image.width()),
-                             cmsUInt32Number(image.height()), line, line, 0, 0);
+    cmsDoTransformLineStride(transforms_->bgra, first, first, cmsUInt32Number(r.width()), cmsUInt32Number(r.height()),
+                             line, line, 0, 0);
 }
 
 QRgb ColourMap::Map(QRgb colour) const
@@ -96,20 +110,33 @@ QRgb ColourMap::Map(QRgb colour) const
     return qRgba(px[2], px[1], px[0], px[3]);
 }
 
-std::shared_ptr<const ColourMap> ProfileToSrgb(const QByteArray& icc)
+namespace {
+std::shared_ptr<const ColourMap> Cached(const QByteArray& icc, bool toProfile)
 {
     if (icc.isEmpty() || icc.size() > kMaxColourProfile)
         return {};
     Engine& e = TheEngine();
     const std::lock_guard held(e.lock);
-    if (const auto found = e.made.constFind(icc); found != e.made.cend())
+    auto& made = toProfile ? e.toProfile : e.made;
+    if (const auto found = made.constFind(icc); found != made.cend())
         return found.value();
-    if (e.made.size() >= kCachedProfiles)
-        e.made.clear();
-    std::shared_ptr<const ColourMap> map = Make(icc);
+    if (made.size() >= kCachedProfiles)
+        made.clear();
+    std::shared_ptr<const ColourMap> map = Make(icc, toProfile);
     // A deep copy: the key may point into a file's bytes that go away.
-    e.made.insert(QByteArray(icc.constData(), icc.size()), map);
+    made.insert(QByteArray(icc.constData(), icc.size()), map);
     return map;
+}
+} // namespace
+
+std::shared_ptr<const ColourMap> ProfileToSrgb(const QByteArray& icc)
+{
+    return Cached(icc, false);
+}
+
+std::shared_ptr<const ColourMap> SrgbToProfile(const QByteArray& icc)
+{
+    return Cached(icc, true);
 }
 
 void MapDibToSrgb(const ColourMap& map, DibImage& dib)

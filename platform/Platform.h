@@ -110,6 +110,9 @@ public:
     // The part of the screen windows may take (without panels and docks), in the same units.
     virtual QRect WorkArea() = 0;
     virtual int ScreenDepth() = 0;
+    // The display's colour profile (ICC) as the desktop's colour service names it; empty when
+    // none is named, the screen then taken as sRGB.
+    virtual QByteArray DisplayProfile() = 0;
     virtual QSize SystemIconSize() = 0;
     virtual QColor ButtonFaceColor() = 0;
     virtual QString ShortDateFormat() = 0;

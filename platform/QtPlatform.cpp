@@ -2,6 +2,7 @@
 #include "platform/QtPlatform.h"
 
 #include "platform/ClipboardData.h"
+#include "platform/DisplayProfile.h"
 #include "platform/FileServices.h"
 #include "base/FileNames.h"
 #include "platform/Messages.h"
@@ -172,6 +173,11 @@ int QtPlatform::ScreenDepth()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->depth() : 32;
+}
+
+QByteArray QtPlatform::DisplayProfile()
+{
+    return ReadDisplayProfile();
 }
 
 QSize QtPlatform::SystemIconSize()

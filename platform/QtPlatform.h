@@ -21,6 +21,7 @@ public:
     QSize ScreenSize() override;
     QRect WorkArea() override;
     int ScreenDepth() override;
+    QByteArray DisplayProfile() override;
     QSize SystemIconSize() override;
     QColor ButtonFaceColor() override;
     QString ShortDateFormat() override;

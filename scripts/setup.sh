@@ -8,7 +8,7 @@ build=(
   build-essential cmake ninja-build pkg-config dpkg-dev file
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libqt6svg6
   libjpeg62-turbo-dev libturbojpeg0-dev libexif-dev libspng-dev libgif-dev zlib1g-dev libwebp-dev
-  libtiff-dev libheif-dev libjxl-dev libraw-dev liblcms2-dev libcups2-dev
+  libtiff-dev libheif-dev libjxl-dev libraw-dev liblcms2-dev libxcb1-dev libcups2-dev
   librsvg2-bin qt6-tools-dev qt6-l10n-tools
 )
 test=(

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures with embedded profiles of every common kind show the colours ImageMagick's
 // conversion to sRGB gives, measured as the mean CIEDE2000 difference over flat colour blocks,
-// in the full picture and in a page thumbnail.
+// in the full picture and in a page thumbnail; and sRGB turned into a display profile's colours.
 #include <lcms2.h>
 #include <QProcess>
 #include <QStandardPaths>
@@ -134,6 +134,30 @@ private slots:
         if (!thumbnail.isNull())
             QVERIFY2(MeanDeltaE(thumbnail, want) <= 0.2, qPrintable(QString::number(MeanDeltaE(thumbnail, want))));
         // The profile matters: the stored colours themselves are far from the meant ones.
+        QVERIFY(MeanDeltaE(Blocks(), want) > 2);
+    }
+
+    // sRGB turned into a display's colours, as ImageMagick turns it.
+    void displayColoursMatchImageMagick_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::newRow("Adobe RGB v2 matrix") << testprofiles::AdobeV2();
+        QTest::newRow("wide gamut v4 matrix") << testprofiles::WideV4();
+    }
+    void displayColoursMatchImageMagick()
+    {
+        QFETCH(QByteArray, profile);
+        QFile icc(Path("display.icc"));
+        QVERIFY(icc.open(QIODevice::WriteOnly) && icc.write(profile) == profile.size());
+        icc.close();
+        QCOMPARE(QProcess::execute("convert",
+                                   {Path("plain.png"), "-profile", Path("srgb.icc"), "-profile", icc.fileName(),
+                                    "-depth", "16", Path("display.png")}),
+                 0);
+        const QImage want(Path("display.png"));
+        QImage shown = Blocks();
+        SrgbToProfile(profile)->MapImage(shown);
+        QVERIFY2(MeanDeltaE(shown, want) <= 0.2, qPrintable(QString::number(MeanDeltaE(shown, want))));
         QVERIFY(MeanDeltaE(Blocks(), want) > 2);
     }
 };

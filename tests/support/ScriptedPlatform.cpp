@@ -157,6 +157,11 @@ int ScriptedPlatform::ScreenDepth()
     return screenDepth;
 }
 
+QByteArray ScriptedPlatform::DisplayProfile()
+{
+    return displayProfile ? displayProfile() : QByteArray();
+}
+
 QSize ScriptedPlatform::SystemIconSize()
 {
     return iconSize;

@@ -76,6 +76,7 @@ public:
     QSize screenSize {1024, 768};
     QRect workArea; // the whole screen when not set
     int screenDepth = 32;
+    std::function<QByteArray()> displayProfile; // none: an sRGB screen
     QSize iconSize {32, 32};
     QColor buttonFace {240, 240, 240};
     QString dateFormat = QStringLiteral("dd/MM/yyyy");
@@ -130,6 +131,7 @@ public:
     QSize ScreenSize() override;
     QRect WorkArea() override;
     int ScreenDepth() override;
+    QByteArray DisplayProfile() override;
     QSize SystemIconSize() override;
     QColor ButtonFaceColor() override;
     QString ShortDateFormat() override;

@@ -11,11 +11,14 @@
 #include <QToolButton>
 #include <QWheelEvent>
 #include <functional>
+#include "controls/ScreenColour.h"
 #include "controls/UpDownEdit.h"
 #include "AppFont.h"
 #include "MainWindowFixture.h"
 #include "TestPictures.h"
 #include "TestFiles.h"
+#include "TestProfiles.h"
+#include "picture/ColourProfile.h"
 #include "picture/JpegCodec.h"
 #include "ui/zoom/Zoom.h"
 #include "ui/zoom/ZoomImage.h"
@@ -535,18 +538,29 @@ private slots:
 
     // A drag draws what it uncovers beside what was on screen: after small moves the picture
     // shown is the one a fresh drawing makes.
+    // With a display profile, what is kept from the last paint and what a drag uncovers are
+    // each mapped once to the display's colours.
     void dragShowsThePicture_data()
     {
         QTest::addColumn<QString>("step");
         QTest::addColumn<int>("clicks");
-        QTest::newRow("35 %, reduced") << QStringLiteral("65") << -1;
-        QTest::newRow("200 %, enlarged") << QStringLiteral("100") << 1;
+        QTest::addColumn<QByteArray>("display");
+        QTest::newRow("35 %, reduced") << QStringLiteral("65") << -1 << QByteArray();
+        QTest::newRow("200 %, enlarged") << QStringLiteral("100") << 1 << QByteArray();
+        QTest::newRow("35 %, display profile") << QStringLiteral("65") << -1 << testprofiles::WideV4();
+        QTest::newRow("200 %, display profile") << QStringLiteral("100") << 1 << testprofiles::WideV4();
     }
     void dragShowsThePicture()
     {
         QFETCH(QString, step);
         QFETCH(int, clicks);
+        QFETCH(QByteArray, display);
         Zoomer z;
+        z.platform.displayProfile = [display] { return display; };
+        const std::shared_ptr<void> srgbAgain(nullptr, [&](void*) {
+            z.platform.displayProfile = nullptr;
+            UpdateScreenColour(z.platform);
+        });
         QVERIFY(z.ZoomBitmap(4000, 3000, [&](TZoomForm& zoom) {
             SetStep(zoom, step);
             (clicks > 0 ? zoom.btnZIn : zoom.btnZOut)->click();
@@ -559,7 +573,10 @@ private slots:
             QVERIFY(zoom.HorzScrollBar()->value() > 0 && zoom.VertScrollBar()->value() > 0);
             const QRect visible = zoom.imgZoom->visibleRegion().boundingRect();
             const QImage shown = zoom.imgZoom->grab(visible).toImage().convertToFormat(QImage::Format_RGB32);
-            QCOMPARE(shown, zoom.imgZoom->Region(visible));
+            QImage expected = zoom.imgZoom->Region(visible);
+            if (!display.isEmpty())
+                SrgbToProfile(display)->MapImage(expected);
+            QCOMPARE(shown, expected);
         }));
     }
 };

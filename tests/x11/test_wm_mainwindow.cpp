@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window under a real window manager (openbox on a virtual display,
 // scripts/wm-run.sh): maximised or resized it keeps its page and lays it out anew, it lies
-// inside the screen at any scale factor, and it carries the program's icon.
+// inside the screen at any scale factor, it carries the program's icon, and it draws in the
+// display's colours when the root window names a display profile.
 #include <QDir>
 #include <QProcess>
 #include <QScreen>
@@ -11,8 +12,13 @@
 #include <QToolButton>
 #include "controls/ImageControl.h"
 #include "MainWindowFixture.h"
+#include "picture/ColourProfile.h"
 #include "picture/PictureThumbnail.h"
+#include "platform/DisplayProfile.h"
 #include "TestPictures.h"
+#include "TestProfiles.h"
+#include "ToolPictures.h"
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -59,6 +65,22 @@ std::map<int, QImage> WindowIcons(WId window)
         icons[w] = image;
     }
     return icons;
+}
+
+// Puts the profile on the first screen's root window, or takes it away when empty.
+void SetRootProfile(const QByteArray& icc)
+{
+    xcb_connection_t* c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const QByteArray name("_ICC_PROFILE");
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.data()), nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    if (icc.isEmpty())
+        xcb_delete_property(c, root, atom->atom);
+    else
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root, atom->atom, XCB_ATOM_CARDINAL, 8, uint32_t(icc.size()),
+                            icc.constData());
+    std::free(atom);
+    xcb_flush(c);
 }
 
 } // namespace
@@ -149,6 +171,37 @@ private slots:
             }
         const double mean = double(difference) / (3.0 * shown.width() * shown.height());
         QVERIFY2(mean < 6, qPrintable(QStringLiteral("mean difference %1 at scale %2").arg(mean).arg(ratio)));
+    }
+
+    // A display profile put on the root window, as colour services put it, colours the next
+    // page's thumbnails; taken away, the page after is in sRGB again.
+    void displayProfileFromTheRoot()
+    {
+        Window w;
+        for (int i = 0; i < 18; ++i)
+            WriteTestJpeg(w.Path(QStringLiteral("p%1.jpg").arg(i, 2, 10, QLatin1Char('0'))), 640, 480);
+        w.platform.displayProfile = ReadDisplayProfile;
+        w.OpenWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        const auto shown = [&] {
+            w.form->Decoder().Drain();
+            TImage* cell = w.form->Thumbnail(1);
+            return cell->grab(cell->PictureRect()).toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage plain = shown();
+        const QByteArray wide = testprofiles::WideV4();
+        SetRootProfile(wide);
+        QCOMPARE(ReadDisplayProfile(), wide);
+        QCOMPARE(shown(), plain); // the page shown keeps its colours
+        w.form->btnDown->click();
+        QImage expected = plain;
+        SrgbToProfile(wide)->MapImage(expected);
+        QCOMPARE_LE(MaxDifference(shown(), expected), 1);
+        QVERIFY(MaxDifference(plain, expected) > 8); // a profile far enough from sRGB to tell
+        SetRootProfile({});
+        QCOMPARE(ReadDisplayProfile(), QByteArray());
+        w.form->btnUp->click();
+        QCOMPARE(shown(), plain);
     }
 
     // The window's icon is the program's drawing, as another renderer draws it.

@@ -18,6 +18,7 @@
 #include "picture/PictureThumbnail.h"
 #include "platform/Platform.h"
 #include "controls/RadioGroup.h"
+#include "controls/ScreenColour.h"
 #include "ui/browser/Viewmain.h"
 #include "controls/DecodeQueue.h"
 #include "platform/Messages.h"
@@ -77,6 +78,7 @@ void TViewForm::LoadPage()
             return;
         if (!SearchMode)
             PicList.Folder = m_platform.CurrentFolder();
+        UpdateScreenColour(m_platform); // a display profile changed meanwhile shows from this page on
         PicList.Shown = 0;
         for (int k = 1; k <= PageSize; ++k) {
             LoadThumbnail(k);

@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
+#include "controls/ScreenColour.h"
+#include "picture/ColourProfile.h"
 
 TZoomImage::TZoomImage(QWidget* parent) : QWidget(parent)
 {
@@ -43,15 +45,24 @@ QImage TZoomImage::View(const QRect& shown)
     view.fill(Qt::white);
     QPainter painter(&view);
     QRegion missing(shown);
-    if (!m_view.isNull() && m_viewZoomed == m_zoomed && m_viewGeneration == m_source.Generation()) {
+    if (!m_view.isNull() && m_viewZoomed == m_zoomed && m_viewGeneration == m_source.Generation() &&
+        m_viewColours == ScreenColourGeneration()) {
         const QRect kept = shown.intersected(m_viewRect);
         if (!kept.isEmpty()) {
             painter.drawImage(kept.topLeft() - shown.topLeft(), m_view, kept.translated(-m_viewRect.topLeft()));
             missing -= kept;
         }
     }
-    for (const QRect& part : missing)
-        m_source.Render(painter, m_zoomed, part, part.topLeft() - shown.topLeft());
+    painter.end();
+    // What is kept is in the screen's colours already; only the new parts are mapped.
+    const ColourMap* screen = ScreenColourMap();
+    for (const QRect& part : missing) {
+        QPainter into(&view);
+        m_source.Render(into, m_zoomed, part, part.topLeft() - shown.topLeft());
+        into.end();
+        if (screen)
+            screen->MapImage(view, part.translated(-shown.topLeft()));
+    }
     return view;
 }
 
@@ -71,10 +82,13 @@ void TZoomImage::paintEvent(QPaintEvent* event)
             m_viewRect = visible;
             m_viewZoomed = m_zoomed;
             m_viewGeneration = m_source.Generation();
+            m_viewColours = ScreenColourGeneration();
         }
     } else {
-        painter.fillRect(device, Qt::white);
-        m_source.Render(painter, m_zoomed, device, device.topLeft());
+        DrawForScreen(painter, device, 1, [&](QPainter& p) {
+            p.fillRect(device, Qt::white);
+            m_source.Render(p, m_zoomed, device, device.topLeft());
+        });
     }
     painter.end();
     if (OnPainted)

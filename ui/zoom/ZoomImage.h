@@ -46,4 +46,5 @@ private:
     QRect m_viewRect;
     QSize m_viewZoomed;
     uint64_t m_viewGeneration = 0;
+    uint64_t m_viewColours = 0; // the screen colours it was mapped to
 };
