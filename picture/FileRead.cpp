@@ -71,6 +71,23 @@ int OpenForReading(const QString& path)
     return ::open(EncodeFileName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
+// Opens a regular file of at most `maxBytes` with the failures every reader gives; `st` gets its
+// status. The caller closes the descriptor.
+int OpenRegular(const QString& path, int64_t maxBytes, struct stat& st)
+{
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        CannotOpen(path, SystemReason(errno));
+    FdCloser closer(fd);
+    if (::fstat(fd, &st) != 0)
+        CannotOpen(path, SystemReason(errno));
+    if (!S_ISREG(st.st_mode))
+        CannotOpen(path, QStringLiteral("Not a regular file"));
+    if (st.st_size > maxBytes)
+        throw Failure(kOutOfResources);
+    return closer.Release();
+}
+
 } // namespace
 
 void SetFileReadWatch(FileReadWatch watch)
@@ -86,17 +103,9 @@ QByteArray ReadRegularFile(const QString& path, int64_t maxBytes, SourceFile* so
 QByteArray ReadRegularFileStart(const QString& path, int64_t maxBytes, int64_t headBytes, int64_t* fileSize,
                                 SourceFile* source)
 {
-    const int fd = OpenForReading(path);
-    if (fd < 0)
-        CannotOpen(path, SystemReason(errno));
-    FdCloser closer(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        CannotOpen(path, SystemReason(errno));
-    if (!S_ISREG(st.st_mode))
-        CannotOpen(path, QStringLiteral("Not a regular file"));
-    if (st.st_size > maxBytes)
-        throw Failure(kOutOfResources);
+    const int fd = OpenRegular(path, maxBytes, st);
+    const FdCloser closer(fd);
     if (fileSize)
         *fileSize = st.st_size;
 
@@ -124,19 +133,9 @@ std::optional<QByteArray> ReadRegularFileHead(const QString& path, qsizetype cou
 
 FileStream::FileStream(const QString& path, int64_t maxBytes)
 {
-    const int fd = OpenForReading(path);
-    if (fd < 0)
-        CannotOpen(path, SystemReason(errno));
-    FdCloser closer(fd);
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        CannotOpen(path, SystemReason(errno));
-    if (!S_ISREG(st.st_mode))
-        CannotOpen(path, QStringLiteral("Not a regular file"));
-    if (st.st_size > maxBytes)
-        throw Failure(kOutOfResources);
+    m_fd = OpenRegular(path, maxBytes, st);
     m_size = st.st_size;
-    m_fd = closer.Release();
 }
 
 FileStream::~FileStream()
