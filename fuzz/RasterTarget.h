@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the targets of the library-read kinds share: the facts read, then the first frame or
-// page decoded at its size and reduced, every promise of the readers checked.
+// page decoded at its size and reduced, every promise of the readers checked; for the readers
+// that also take a file where they seek, the same bytes read that way.
+#include <sys/mman.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QImage>
 #include "FuzzCommon.h"
 #include "picture/ColourProfile.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
 #include "picture/Limits.h"
 #include "picture/RasterCodec.h"
 
@@ -56,6 +60,34 @@ inline void ReadAndDecode(const QByteArray& bytes, uint8_t knob, const char* inv
     } catch (const Failure& f) {
         RequireKnown(f, invalid);
     }
+}
+
+using FileFactsReader = RasterFacts (*)(FileStream&);
+
+// The bytes as a file (in memory), read as a page cell reads it: the facts must be those read
+// from the bytes, and a cell's decode (`decodeCell` on the file) must keep the readers' promises.
+template <class DecodeCell>
+void ReadAsFile(const QByteArray& bytes, const char* invalid, FactsReader facts, FileFactsReader fileFacts,
+                const DecodeCell& decodeCell)
+{
+    const int fd = ::memfd_create("picture", MFD_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size()) {
+        try {
+            FileStream file(QStringLiteral("/proc/self/fd/%1").arg(fd), PictureLimits::kMaxDecodedBytes);
+            const RasterFacts stream = fileFacts(file);
+            const RasterFacts buffer = facts(bytes);
+            Require(stream.width == buffer.width && stream.height == buffer.height &&
+                        stream.orientation == buffer.orientation && stream.frames == buffer.frames,
+                    "the same facts from the file as from its bytes");
+            if (int64_t(stream.width) * stream.height <= kMaxDecodePixels)
+                CheckDecoded(decodeCell(file), QSize(stream.width, stream.height));
+        } catch (const Failure& f) {
+            RequireKnown(f, invalid);
+        }
+    }
+    ::close(fd);
 }
 
 } // namespace fuzz

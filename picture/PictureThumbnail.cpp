@@ -320,13 +320,13 @@ ThumbnailFacts ReadThumbnailFacts(const QString& path, GraphicKind kind)
         int64_t size = 0;
         const QByteArray head = ReadRegularFileStart(path, PictureLimits::kMaxDecodedBytes, want, &size);
         const bool whole = head.size() < want || head.size() >= size;
-        // A raw file's directories lie anywhere in it: they are read where they are.
-        if (!whole && ReadAsKind(head, kind) == GraphicKind::Raw) {
+        // A TIFF or raw file's directories lie anywhere in it: they are read where they are.
+        if (const GraphicKind read = ReadAsKind(head, kind); !whole && SeeksInFile(read)) {
             ThumbnailFacts f;
-            f.source = GraphicKind::Raw;
-            if (kind != GraphicKind::Raw)
-                f.content = GraphicKind::Raw;
-            return WithRasterFacts(f, ReadStreamFacts(GraphicKind::Raw, path, head));
+            f.source = read;
+            if (kind != read)
+                f.content = read;
+            return WithRasterFacts(f, ReadStreamFacts(read, path, head));
         }
         try {
             return ThumbnailFactsOf(head, kind);

@@ -190,21 +190,25 @@ ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize
 
 bool ReadsAsStream(GraphicKind kind)
 {
-    return kind == GraphicKind::Png || kind == GraphicKind::Raw;
+    return kind == GraphicKind::Png || SeeksInFile(kind);
+}
+
+bool SeeksInFile(GraphicKind kind)
+{
+    return kind == GraphicKind::Raw || kind == GraphicKind::Tiff;
 }
 
 bool StreamHeaderWithin(GraphicKind kind, const QByteArray& head)
 {
-    // A raw file's directories lie anywhere in it: LibRaw seeks them in the file.
-    return kind == GraphicKind::Raw || (kind == GraphicKind::Png && PngPixelsWithin(head));
+    return SeeksInFile(kind) || (kind == GraphicKind::Png && PngPixelsWithin(head));
 }
 
 RasterFacts ReadStreamFacts(GraphicKind kind, const QString& path, const QByteArray& head)
 {
-    if (kind != GraphicKind::Raw)
+    if (!SeeksInFile(kind))
         return ReadRasterFacts(kind, head);
     FileStream file(path, PictureLimits::kMaxDecodedBytes);
-    return ReadRawFileFacts(file);
+    return kind == GraphicKind::Raw ? ReadRawFileFacts(file) : ReadTiffFileFacts(file);
 }
 
 ReadyPicture DecodeRasterFile(GraphicKind kind, const QString& path, const RasterFacts& facts, QSize atLeast,
@@ -214,7 +218,10 @@ ReadyPicture DecodeRasterFile(GraphicKind kind, const QString& path, const Raste
         throw Failure("Unknown picture kind");
     FileStream file(path, PictureLimits::kMaxDecodedBytes);
     return Ready(facts, atLeast, background, false, [&](QSize storedAtLeast, RasterFacts& read) {
-        return kind == GraphicKind::Raw ? DecodeRawFile(file, storedAtLeast, stop, &read)
-                                        : DecodePngStream(file, storedAtLeast, stop, &read.orientation);
+        switch (kind) {
+        case GraphicKind::Raw: return DecodeRawFile(file, storedAtLeast, stop, &read);
+        case GraphicKind::Tiff: return DecodeTiffFile(file, storedAtLeast, stop);
+        default: return DecodePngStream(file, storedAtLeast, stop, &read.orientation);
+        }
     });
 }

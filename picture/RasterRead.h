@@ -35,9 +35,12 @@ struct ReadyPicture {
 // Throws Failure when the header is not valid or the picture is too large.
 ReadyPicture DecodeRasterPicture(GraphicKind kind, const QByteArray& data, QSize atLeast, QColor background,
                                  const StopAsked& stop = {}, bool keepAlpha = false);
-// Kinds whose reader takes the file in pieces (PNG, camera raw): a page cell need not hold the
-// file whole.
+// Kinds whose reader takes the file in pieces (PNG, TIFF, camera raw): a page cell need not
+// hold the file whole.
 bool ReadsAsStream(GraphicKind kind);
+// Those whose reader seeks about the file (TIFF, camera raw): their directories, the facts
+// among them, may lie anywhere in it.
+bool SeeksInFile(GraphicKind kind);
 // True when `head`, the start of such a file, holds all a streamed decode needs beforehand.
 bool StreamHeaderWithin(GraphicKind kind, const QByteArray& head);
 // The facts of such a file from that start, or from the file where the start cannot hold them.

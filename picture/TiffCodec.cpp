@@ -13,13 +13,16 @@
 #include <tiffio.h>
 #include "picture/ColourProfile.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
 #include "picture/Limits.h"
 #include "picture/Orientation.h"
 
 namespace {
 
+// The bytes in memory, or a file read where libtiff seeks.
 struct Source {
     const char* data = nullptr;
+    FileStream* file = nullptr;
     uint64_t size = 0;
     uint64_t pos = 0;
 };
@@ -30,6 +33,13 @@ tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t wanted)
     if (wanted <= 0 || s->pos >= s->size)
         return 0;
     const uint64_t n = std::min<uint64_t>(uint64_t(wanted), s->size - s->pos);
+    if (s->file) {
+        const int64_t got = s->file->ReadAt(int64_t(s->pos), buffer, size_t(n));
+        if (got < 0)
+            return -1;
+        s->pos += uint64_t(got);
+        return tmsize_t(got);
+    }
     std::memcpy(buffer, s->data + s->pos, size_t(n));
     s->pos += n;
     return tmsize_t(n);
@@ -117,13 +127,31 @@ QString Invalid(const QString& reason)
                             : QStringLiteral("%1: %2").arg(QLatin1String(kTiffInvalid), reason);
 }
 
-// An open file over the bytes, which must outlive it.
+// An open file over the bytes or the file, which must outlive it.
 class Tiff {
 public:
     explicit Tiff(const QByteArray& data)
     {
         m_source.data = data.constData();
         m_source.size = uint64_t(data.size());
+        Open();
+    }
+    explicit Tiff(FileStream& file)
+    {
+        m_source.file = &file;
+        m_source.size = uint64_t(file.Size());
+        Open();
+    }
+    ~Tiff() { TIFFClose(m_tif); }
+    Tiff(const Tiff&) = delete;
+    Tiff& operator=(const Tiff&) = delete;
+
+    TIFF* Get() const { return m_tif; }
+    Messages& Said() { return m_messages; }
+
+private:
+    void Open()
+    {
         TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
         if (!options)
             throw Failure(kOutOfResources);
@@ -137,14 +165,7 @@ public:
         if (!m_tif)
             throw Failure(Invalid(m_messages.error));
     }
-    ~Tiff() { TIFFClose(m_tif); }
-    Tiff(const Tiff&) = delete;
-    Tiff& operator=(const Tiff&) = delete;
 
-    TIFF* Get() const { return m_tif; }
-    Messages& Said() { return m_messages; }
-
-private:
     Source m_source;
     Messages m_messages;
     TIFF* m_tif = nullptr;
@@ -393,20 +414,44 @@ RasterImage DecodeDirectory(Tiff& t, QSize size, QSize atLeast, const StopAsked&
 
 } // namespace
 
-RasterFacts ReadTiffFacts(const QByteArray& head)
+namespace {
+RasterFacts AllFacts(Tiff& t)
 {
-    Tiff t(head);
     RasterFacts facts = FactsOf(t.Get());
     // libtiff stops counting at a directory seen before, so a loop of them ends.
     facts.frames = std::max<int>(1, int(TIFFNumberOfDirectories(t.Get())));
     return facts;
 }
 
-RasterImage DecodeTiff(const QByteArray& data, QSize atLeast, const StopAsked& stop)
+RasterImage Decode(Tiff& t, QSize atLeast, const StopAsked& stop)
 {
-    Tiff t(data);
     const QSize page = SizeOf(t.Get());
     ChooseDirectory(t, page, atLeast);
     const QSize size = SizeOf(t.Get());
     return DecodeDirectory(t, size, atLeast, stop);
+}
+} // namespace
+
+RasterFacts ReadTiffFacts(const QByteArray& head)
+{
+    Tiff t(head);
+    return AllFacts(t);
+}
+
+RasterImage DecodeTiff(const QByteArray& data, QSize atLeast, const StopAsked& stop)
+{
+    Tiff t(data);
+    return Decode(t, atLeast, stop);
+}
+
+RasterFacts ReadTiffFileFacts(FileStream& file)
+{
+    Tiff t(file);
+    return AllFacts(t);
+}
+
+RasterImage DecodeTiffFile(FileStream& file, QSize atLeast, const StopAsked& stop)
+{
+    Tiff t(file);
+    return Decode(t, atLeast, stop);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// TIFF files through libtiff, read from memory: the first page (or a reduced-resolution copy of
+// TIFF files through libtiff, read from memory or from a file where libtiff seeks: the first page (or a reduced-resolution copy of
 // it stored in the file) in any photometric libtiff's RGBA interface knows, JPEG-compressed,
 // CMYK, palette, grey and 16-bit ones included.
 #include <QByteArray>
@@ -19,3 +19,7 @@ RasterFacts ReadTiffFacts(const QByteArray& head);
 // Throws as ReadTiffFacts for the header; damage behind it gives the rows decoded and the
 // reason in `error`, as does `stop` ("Stopped").
 RasterImage DecodeTiff(const QByteArray& data, QSize atLeast, const StopAsked& stop);
+// The same from a file read where libtiff seeks, never whole.
+class FileStream;
+RasterFacts ReadTiffFileFacts(FileStream& file);
+RasterImage DecodeTiffFile(FileStream& file, QSize atLeast, const StopAsked& stop);

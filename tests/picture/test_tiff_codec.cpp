@@ -9,6 +9,8 @@
 #include "TestFiles.h"
 #include "ToolPictures.h"
 #include "picture/Failure.h"
+#include "picture/FileRead.h"
+#include "picture/Limits.h"
 #include "picture/TiffCodec.h"
 
 namespace {
@@ -148,6 +150,11 @@ private slots:
         QCOMPARE(decoded.error, QString());
         QCOMPARE(decoded.image.format(), QImage::Format_ARGB32);
         QCOMPARE_LE(MaxDifference(decoded.image, FromImRgba(out)), tolerance);
+
+        // Read from the file where libtiff seeks, as page cells read it: the same.
+        FileStream stream(m_dir.filePath("out.tif"), PictureLimits::kMaxDecodedBytes);
+        QCOMPARE(ReadTiffFileFacts(stream).frames, facts.frames);
+        QCOMPARE(DecodeTiffFile(stream, atLeast, {}).image, decoded.image);
     }
 
     void damaged_data()
@@ -178,6 +185,13 @@ private slots:
         QVERIFY(fails(ErrorOf([&] { facts = ReadTiffFacts(file); })));
         RasterImage decoded;
         QVERIFY(fails(ErrorOf([&] { decoded = DecodeTiff(file, QSize(8, 8), {}); })));
+        QFile damaged(m_dir.filePath("damaged.tif"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(file) == file.size());
+        damaged.close();
+        FileStream stream(damaged.fileName(), PictureLimits::kMaxDecodedBytes);
+        RasterImage fromFile;
+        QVERIFY(fails(ErrorOf([&] { fromFile = DecodeTiffFile(stream, QSize(8, 8), {}); })));
+        QCOMPARE(fromFile.image, decoded.image);
         if (!failure.isEmpty())
             return;
         QCOMPARE(facts.frames, 1);
