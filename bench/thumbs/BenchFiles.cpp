@@ -134,13 +134,8 @@ QByteArray WithOrientation(const QByteArray& jpeg, int orientation)
 
 QByteArray WithColourProfile(const QByteArray& jpeg, const QByteArray& icc)
 {
-    // "ICC_PROFILE\0", this segment's number and the number of segments (1 of 1), the profile.
-    const QByteArray payload = QByteArray("ICC_PROFILE\0\x01\x01", 14) + icc;
-    const int length = int(payload.size()) + 2;
-    QByteArray segment("\xFF\xE2", 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xFF);
-    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+    // A table-based profile is larger than one segment holds: split as cameras split it.
+    return jpegseg::WithSegments(jpeg, jpegseg::IccMarkers(icc));
 }
 
 BenchFolders PrepareBenchFolders(const QString& root)
