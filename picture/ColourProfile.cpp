@@ -7,8 +7,13 @@
 #include <QHash>
 
 struct ColourMap::Transforms {
-    cmsHTRANSFORM bgr = nullptr;
+    QByteArray icc;
+    bool toProfile = false;
     cmsHTRANSFORM bgra = nullptr;
+    // Made at its first use: most pictures are mapped four bytes a pixel, and a transform of a
+    // table-based profile takes tens of milliseconds to make.
+    mutable std::once_flag bgrMade;
+    mutable cmsHTRANSFORM bgr = nullptr;
     ~Transforms()
     {
         if (bgr)
@@ -53,26 +58,34 @@ Profile OpenRgb(const QByteArray& icc)
 }
 
 // `toProfile`: from sRGB to the profile's colours (a display's), else from them to sRGB.
-std::shared_ptr<const ColourMap> Make(const QByteArray& icc, bool toProfile)
+cmsHTRANSFORM Create(const QByteArray& icc, bool toProfile, bool alpha)
 {
-    // Most cameras embed sRGB itself, and a display may be described as sRGB: nothing to do.
-    if (QColorSpace::fromIccProfile(icc) == QColorSpace(QColorSpace::SRgb))
-        return {};
     Profile in = OpenRgb(icc);
     Profile out(cmsCreate_sRGBProfile());
     if (toProfile)
         std::swap(in, out);
     if (!in || !out)
+        return nullptr;
+    // No one-pixel cache: a mapping is shared by the decoding threads. Little CMS's usual
+    // precalculated table is within 0.15 CIEDE2000 of ImageMagick's conversion even for
+    // table-based profiles; a finer one took twice as long to make (50 ms a transform).
+    constexpr cmsUInt32Number kFlags = cmsFLAGS_NOCACHE;
+    return alpha ? cmsCreateTransform(in.get(), TYPE_BGRA_8, out.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
+                                      kFlags | cmsFLAGS_COPY_ALPHA)
+                 : cmsCreateTransform(in.get(), TYPE_BGR_8, out.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, kFlags);
+}
+
+std::shared_ptr<const ColourMap> Make(const QByteArray& icc, bool toProfile)
+{
+    // Most cameras embed sRGB itself, and a display may be described as sRGB: nothing to do.
+    if (QColorSpace::fromIccProfile(icc) == QColorSpace(QColorSpace::SRgb))
         return {};
     auto t = std::make_shared<ColourMap::Transforms>();
-    // No one-pixel cache: a mapping is shared by the decoding threads. A finer precalculated
-    // table for table-based profiles costs only once, when the mapping is made.
-    constexpr cmsUInt32Number kFlags = cmsFLAGS_NOCACHE | cmsFLAGS_HIGHRESPRECALC;
-    t->bgr = cmsCreateTransform(in.get(), TYPE_BGR_8, out.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, kFlags);
-    t->bgra = cmsCreateTransform(in.get(), TYPE_BGRA_8, out.get(), TYPE_BGRA_8, INTENT_PERCEPTUAL,
-                                 kFlags | cmsFLAGS_COPY_ALPHA);
-    if (!t->bgr || !t->bgra)
+    t->bgra = Create(icc, toProfile, true);
+    if (!t->bgra)
         return {};
+    t->icc = QByteArray(icc.constData(), icc.size());
+    t->toProfile = toProfile;
     return std::make_shared<const ColourMap>(std::move(t));
 }
 
@@ -80,8 +93,16 @@ std::shared_ptr<const ColourMap> Make(const QByteArray& icc, bool toProfile)
 
 void ColourMap::MapBgr(uint8_t* pixels, int count, int step) const
 {
-    if (count > 0)
-        cmsDoTransform(step == 4 ? transforms_->bgra : transforms_->bgr, pixels, pixels, cmsUInt32Number(count));
+    if (count <= 0)
+        return;
+    const Transforms& t = *transforms_;
+    if (step == 4) {
+        cmsDoTransform(t.bgra, pixels, pixels, cmsUInt32Number(count));
+        return;
+    }
+    std::call_once(t.bgrMade, [&t] { t.bgr = Create(t.icc, t.toProfile, false); });
+    if (t.bgr) // made before from the same profile: it can fail only for want of memory
+        cmsDoTransform(t.bgr, pixels, pixels, cmsUInt32Number(count));
 }
 
 void ColourMap::MapImage(QImage& image) const

@@ -7,6 +7,7 @@
 #include "base/FileNames.h"
 #include "picture/BmpCodec.h"
 #include "picture/CameraThumbnail.h"
+#include "picture/ColourProfile.h"
 #include "picture/DibImage.h"
 #include "picture/Failure.h"
 #include "picture/FileRead.h"
@@ -142,6 +143,17 @@ QImage Reduced(const QImage& image, QSize target)
     return image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// The image in sRGB, from the colours the map reads.
+QImage Mapped(QImage image, const ColourMap* map)
+{
+    if (!map || image.isNull())
+        return image;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    map->MapImage(image);
+    return image;
+}
+
 // What a decode allocates: the decoded bitmap (at most four bytes a pixel) and the copy made
 // to draw it (four bytes a pixel).
 int64_t DecodeBytes(int64_t width, int64_t height, int bitCount)
@@ -178,14 +190,18 @@ void DecodeInto(DecodeResult& out, const DecodeJob& job, const QByteArray& bytes
         if (!hold.Ok())
             throw Failure(kOutOfResources);
         JpegDecodeResult r = JpegDecode(bytes, options, JpegProgressFn());
+        // The colours are mapped after the reduction: the cell (and the shared cache's
+        // thumbnail) hold a small part of the decode's pixels.
+        const std::shared_ptr<const ColourMap> map = options.grayscaleOut ? nullptr : ProfileToSrgb(r.iccProfile);
+        r.iccProfile.clear();
         JpegMakeUpright(r, options.grayscaleOut);
         out.error = r.error;
         if (r.dib) {
-            const QImage cache = DibToQImage(*r.dib);
+            const QImage whole = DibToQImage(*r.dib);
             r.dib.reset();
-            out.fitted = Reduced(cache, job.target);
+            out.fitted = Mapped(Reduced(whole, job.target), map.get());
             if (decoded)
-                *decoded = cache;
+                *decoded = Mapped(Reduced(whole, ThumbnailClassSize(upright, classSide)), map.get());
         }
         return;
     }

@@ -95,8 +95,9 @@ bool SameShape(QSize thumb, QSize picture)
     return std::abs(cross) <= int64_t(picture.width()) + picture.height();
 }
 
-// The thumbnail's size: the picture fitted into side x side, never enlarged.
-QSize ThumbnailSize(QSize picture, int side)
+} // namespace
+
+QSize ThumbnailClassSize(QSize picture, int side)
 {
     const int longer = std::max(picture.width(), picture.height());
     if (longer <= side)
@@ -104,6 +105,8 @@ QSize ThumbnailSize(QSize picture, int side)
     const auto scaled = [&](int v) { return std::max(1, int((int64_t(v) * side + longer / 2) / longer)); };
     return QSize(scaled(picture.width()), scaled(picture.height()));
 }
+
+namespace {
 
 // Makes the folder and any missing parents, private to the user.
 bool MakeFolders(const QString& path)
@@ -240,7 +243,7 @@ bool ThumbnailCache::Store(const ThumbnailSource& source, QSize cell, const QIma
     const int side = ThumbnailClassSide(cell);
     if (!source.Valid() || side == 0 || Holds(source) || decoded.isNull())
         return false;
-    const QSize size = ThumbnailSize(source.imageSize, side);
+    const QSize size = ThumbnailClassSize(source.imageSize, side);
     // Made only by reduction: a decode smaller than the thumbnail, or not of the picture's
     // shape, is not written.
     if (decoded.width() < size.width() || decoded.height() < size.height() ||

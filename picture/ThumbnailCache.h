@@ -24,6 +24,8 @@ struct ThumbnailSource {
 // The side of the smallest size class (128, 256, 512, 1024) covering the cell's longer side;
 // 0 when the cell is larger than every class.
 int ThumbnailClassSide(QSize cell);
+// A class's thumbnail size: the picture fitted into side x side, never enlarged.
+QSize ThumbnailClassSize(QSize picture, int side);
 // The file's URI: "file://" and the path's bytes, those outside a path's plain characters
 // (letters, digits, "-_.!~*'()", ":@&=+$," and "/") written as %XX.
 QByteArray ThumbnailUri(const QByteArray& absolutePath);

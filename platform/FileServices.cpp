@@ -241,8 +241,13 @@ bool MoveNoReplace(const QByteArray& from, const QByteArray& to)
     // A file system without the flag: a hard link fails on an existing name just the same.
     if (::link(from.constData(), to.constData()) != 0)
         return false;
-    ::unlink(from.constData());
-    return true;
+    if (::unlink(from.constData()) == 0)
+        return true;
+    // The old name stays: the new one goes again, so the move did not happen.
+    const int error = errno;
+    ::unlink(to.constData());
+    errno = error;
+    return false;
 }
 
 bool RenameFile(const QString& from, const QString& to, QString& why)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures with embedded profiles of every common kind show the colours ImageMagick's
 // conversion to sRGB gives, measured as the mean CIEDE2000 difference over flat colour blocks,
-// in the full picture and in a page thumbnail; and sRGB turned into a display profile's colours.
+// in the full picture, its display copy and a page cell; and sRGB turned into a display profile's colours.
 #include <lcms2.h>
 #include <QProcess>
 #include <QStandardPaths>
@@ -10,6 +10,7 @@
 #include "picture/Bitmap.h"
 #include "picture/ColourProfile.h"
 #include "picture/JpegImage.h"
+#include "picture/PictureThumbnail.h"
 #include "picture/RasterBitmap.h"
 #include "picture/ScreenFacts.h"
 #include "JpegSegments.h"
@@ -97,7 +98,7 @@ private slots:
     {
         QFETCH(QByteArray, profile);
         QFETCH(bool, jpeg);
-        QImage full, thumbnail;
+        QImage full, thumbnail, pageCell;
         QString tagged;
         if (jpeg) {
             TJpegImage plain;
@@ -115,6 +116,13 @@ private slots:
             thumbnail = r.cache;
             full = DibToQImage(read.Bitmap().Dib());
             QCOMPARE(thumbnail.width(), 64);
+            // A page cell, whose colours are mapped after its reduction.
+            TThumbnail cell;
+            cell.LoadHeader(tagged, GraphicKind::Jpeg);
+            const std::optional<DecodeJob> job = cell.StartJob(QSize(64, 64));
+            QVERIFY(job);
+            pageCell = RunThumbnailJob(*job).fitted;
+            QCOMPARE(pageCell.width(), 64);
         } else {
             QFile icc(Path("profile.icc"));
             QVERIFY(icc.open(QIODevice::WriteOnly) && icc.write(profile) == profile.size());
@@ -131,8 +139,9 @@ private slots:
         const QImage want = Convert(tagged);
         QVERIFY(!want.isNull());
         QVERIFY2(MeanDeltaE(full, want) <= 0.2, qPrintable(QString::number(MeanDeltaE(full, want))));
-        if (!thumbnail.isNull())
-            QVERIFY2(MeanDeltaE(thumbnail, want) <= 0.2, qPrintable(QString::number(MeanDeltaE(thumbnail, want))));
+        for (const QImage& small : {thumbnail, pageCell})
+            if (!small.isNull())
+                QVERIFY2(MeanDeltaE(small, want) <= 0.2, qPrintable(QString::number(MeanDeltaE(small, want))));
         // The profile matters: the stored colours themselves are far from the meant ones.
         QVERIFY(MeanDeltaE(Blocks(), want) > 2);
     }
