@@ -74,7 +74,7 @@ double Points(int hundredthsOfMm)
 
 struct JobState {
     int state = 0;
-    QString reasons, message;
+    QString message;
 };
 
 std::optional<JobState> ReadJob(http_t* http, int id)
@@ -84,8 +84,8 @@ std::optional<JobState> ReadJob(http_t* http, int id)
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", id);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    static const char* const wanted[] = {"job-state", "job-state-reasons", "job-printer-state-message"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    static const char* const wanted[] = {"job-state", "job-printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
     ipp_t* response = cupsDoRequest(http, request, "/");
     if (!response || !Succeeded(cupsLastError())) {
         ippDelete(response);
@@ -93,9 +93,6 @@ std::optional<JobState> ReadJob(http_t* http, int id)
     }
     JobState job;
     job.state = ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0);
-    if (ipp_attribute_t* reasons = ippFindAttribute(response, "job-state-reasons", IPP_TAG_KEYWORD))
-        for (int i = 0; i < ippGetCount(reasons); ++i)
-            job.reasons += QString::fromUtf8(ippGetString(reasons, i, nullptr)) + QLatin1Char(' ');
     if (ipp_attribute_t* message = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_TEXT))
         job.message = QString::fromUtf8(ippGetString(message, 0, nullptr));
     ippDelete(response);
@@ -106,11 +103,31 @@ QString FailureReason(const JobState& job)
 {
     if (!job.message.isEmpty())
         return job.message;
-    if (job.state == IPP_JSTATE_CANCELED)
-        return Tr("The job was cancelled");
-    if (job.state == IPP_JSTATE_ABORTED)
-        return Tr("The job was aborted");
-    return Tr("The printer has stopped");
+    return job.state == IPP_JSTATE_CANCELED ? Tr("The job was cancelled") : Tr("The job was aborted");
+}
+
+// Why a job that is not printing waits: its printer is stopped (disabled, or stopped by a
+// device error), with the printer's own message. Nullopt when the printer is not stopped.
+std::optional<QString> PrinterStopped(http_t* http, const QByteArray& queue)
+{
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     queue.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    static const char* const wanted[] = {"printer-state", "printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, wanted);
+    ipp_t* response = cupsDoRequest(http, request, "/");
+    std::optional<QString> why;
+    if (response && Succeeded(cupsLastError()) &&
+        ippGetInteger(ippFindAttribute(response, "printer-state", IPP_TAG_ENUM), 0) == IPP_PSTATE_STOPPED) {
+        why = QString::fromUtf8(
+            ippGetString(ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT), 0, nullptr));
+        if (why->isEmpty())
+            why = Tr("The printer is stopped.");
+    }
+    ippDelete(response);
+    return why;
 }
 
 int Member(ipp_t* collection, const char* name)
@@ -266,10 +283,18 @@ JobFate PrintPdf(const QString& queue, const QString& title, const QByteArray& p
             fate.done = true;
             return fate;
         }
-        if (job->state >= IPP_JSTATE_STOPPED || job->reasons.contains(QLatin1String("printer-stopped"))) {
+        if (job->state >= IPP_JSTATE_CANCELED) {
             fate.reason = FailureReason(*job);
             return fate;
         }
+        // A job held by a stopped printer is not lost: it prints once the printer is started
+        // again, so the user is told it waits, and why, instead of after the whole watch.
+        if (job->state != IPP_JSTATE_PROCESSING)
+            if (std::optional<QString> stopped = PrinterStopped(http, name)) {
+                fate.waiting = true;
+                fate.reason = *stopped;
+                return fate;
+            }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     fate.waiting = true;

@@ -27,7 +27,7 @@ struct QueueFacts {
 struct JobFate {
     bool done = false;
     bool waiting = false; // still queued when the following stopped
-    QString reason;
+    QString reason;       // why it failed, or why it waits (its printer is stopped)
 };
 
 // What the caller of PrintPdf and the call share: when the scheduler last answered, and

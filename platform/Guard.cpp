@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Guard.h"
 #include <QCoreApplication>
-#include <QCoreApplication>
 #include <new>
 #include <stdexcept>
 #include "platform/Messages.h"

@@ -17,7 +17,8 @@ namespace {
 
 // The longest the window thread waits for the scheduler; a slower answer is used next time.
 constexpr auto kWindowWait = std::chrono::milliseconds(500);
-constexpr int kFollowSeconds = 120; // a job still queued after this is left to the queue
+constexpr auto kGlanceWait = std::chrono::milliseconds(100); // when an older answer can stand in
+constexpr int kFollowSeconds = 120;                          // a job still queued after this is left to the queue
 // A scheduler silent this long is given up on (libcups's own time limits do not hold for one
 // that is stopped: it accepts the connection and never answers).
 constexpr long long kSilenceMs = 15000;
@@ -50,8 +51,9 @@ class QtPrintJob : public PrintJob {
 public:
     using HandOver = std::function<void(QtPrinters::Handover)>;
     QtPrintJob(Platform& dialogs, QWidget* parent, const QString& printer, const QPageSize& paper,
-               const QMarginsF& margins, int dpi, HandOver handOver)
-        : m_dialogs(dialogs), m_parent(parent), m_paper(paper), m_dpi(dpi), m_handOver(std::move(handOver))
+               const QMarginsF& margins, int dpi, HandOver handOver, QString refusal)
+        : m_dialogs(dialogs), m_parent(parent), m_paper(paper), m_dpi(dpi), m_handOver(std::move(handOver)),
+          m_refusal(std::move(refusal))
     {
         m_job.printer = printer;
         // The printable area in the portrait page's pixels, right and bottom exclusive.
@@ -83,6 +85,8 @@ public:
 
     bool Begin(const QString& documentName) override
     {
+        if (!m_refusal.isEmpty()) // the queue's page is unknown: nothing is printed on a guess
+            Fail(Tr("Cannot print on %1.").arg(m_job.printer) + QLatin1Char('\n') + m_refusal);
         if (m_job.printer == kPdfFilePrinter && !ChooseFile(documentName))
             return false;
         m_job.title = DisplayName(documentName); // shown in the print queue
@@ -146,6 +150,7 @@ private:
     QSize m_sheet;
     bool m_landscape = false;
     bool m_begun = false;
+    QString m_refusal;
     QtPrinters::Handover m_job;
 };
 
@@ -180,6 +185,13 @@ QByteArray RenderPdf(const QtPrinters::Handover& job)
 QtPrinters::QtPrinters(Platform& dialogs) : m_dialogs(dialogs)
 {
     m_handovers.setMaxThreadCount(4); // a job followed for long does not hold up the next
+    StartList();                      // so the print panel seldom has to wait for it
+}
+
+void QtPrinters::StartList()
+{
+    if (!m_listCall)
+        m_listCall = std::make_unique<Pending<QueueList>>([](QString& why) { return ReadQueueList(why); });
 }
 
 QtPrinters::~QtPrinters()
@@ -190,9 +202,10 @@ QtPrinters::~QtPrinters()
 
 QStringList QtPrinters::Printers()
 {
-    if (!m_listCall)
-        m_listCall = std::make_unique<Pending<QueueList>>([](QString& why) { return ReadQueueList(why); });
-    if (m_listCall->Wait(kWindowWait)) {
+    StartList();
+    // A list already known is shown at once if the scheduler is slow; a fresh one is taken
+    // when it comes quickly, so a queue added since shows up.
+    if (m_listCall->Wait(m_list.isEmpty() ? kWindowWait : kGlanceWait)) {
         const std::optional<QueueList> read = m_listCall->Value();
         m_list = read ? read->names : QStringList();
         m_standard = read ? read->standard : QString();
@@ -201,6 +214,7 @@ QStringList QtPrinters::Printers()
     } else if (m_list.isEmpty()) {
         m_list << kPdfFilePrinter; // the scheduler is slow: its queues come at the next look
     }
+    StartFacts(Selected()); // read while the user looks at the panel
     return m_list;
 }
 
@@ -208,11 +222,11 @@ QString QtPrinters::Selected()
 {
     if (m_list.isEmpty())
         Printers();
+    // Only the user's own choice lasts: a scheduler slow at the first look, or down, must
+    // not leave "PDF file" chosen once its queues are listed.
     const QString fallback = m_list.contains(m_standard) ? m_standard : m_list.front();
-    if (!m_chosen)
-        m_chosen = fallback;
     // A chosen queue the scheduler no longer lists stays chosen for when it is back.
-    return m_list.contains(*m_chosen) ? *m_chosen : fallback;
+    return m_chosen && m_list.contains(*m_chosen) ? *m_chosen : fallback;
 }
 
 int QtPrinters::PrinterIndex()
@@ -224,29 +238,29 @@ void QtPrinters::SelectPrinter(int index)
 {
     if (m_list.isEmpty())
         Printers();
-    if (index >= 0 && index < m_list.size())
+    if (index >= 0 && index < m_list.size()) {
         m_chosen = m_list[index];
+        StartFacts(*m_chosen);
+    }
 }
 
-std::optional<QueueFacts> QtPrinters::Facts(const QString& name, QString& why)
+void QtPrinters::StartFacts(const QString& name)
 {
+    if (name == kPdfFilePrinter)
+        return;
     std::unique_ptr<Pending<QueueFacts>>& call = m_factCalls[name];
     if (!call)
         call = std::make_unique<Pending<QueueFacts>>([name](QString& reason) { return ReadQueueFacts(name, reason); });
-    if (!call->Wait(kWindowWait)) {
-        if (const auto known = m_facts.find(name); known != m_facts.end())
-            return known->second;
-        why = Tr("The print scheduler is slow to answer");
-        return std::nullopt;
+}
+
+const QtPrinters::FactsRead* QtPrinters::Facts(const QString& name, std::chrono::milliseconds wait)
+{
+    if (const auto call = m_factCalls.find(name); call != m_factCalls.end() && call->second->Wait(wait)) {
+        m_facts[name] = {call->second->Value(), call->second->Why()};
+        m_factCalls.erase(call);
     }
-    std::optional<QueueFacts> facts = call->Value();
-    why = call->Why();
-    m_factCalls.erase(name);
-    if (facts)
-        m_facts[name] = *facts;
-    else
-        m_facts.erase(name);
-    return facts;
+    const auto read = m_facts.find(name);
+    return read == m_facts.end() ? nullptr : &read->second;
 }
 
 std::optional<PrinterNames> QtPrinters::SelectedPrinterNames()
@@ -254,11 +268,13 @@ std::optional<PrinterNames> QtPrinters::SelectedPrinterNames()
     const QString name = Selected();
     if (name == kPdfFilePrinter)
         return PrinterNames {name, QString(), QString()};
-    QString why;
-    const std::optional<QueueFacts> facts = Facts(name, why);
-    if (!facts)
+    // Never waits: until the queue's answer comes, its name is all there is to show.
+    const FactsRead* read = Facts(name, std::chrono::milliseconds(0));
+    if (!read)
+        return PrinterNames {name, QString(), QString()};
+    if (!read->facts)
         return std::nullopt;
-    return PrinterNames {facts->name, facts->makeAndModel, facts->location};
+    return PrinterNames {read->facts->name, read->facts->makeAndModel, read->facts->location};
 }
 
 std::unique_ptr<PrintJob> QtPrinters::CreatePrintJob(QWidget* parent)
@@ -267,20 +283,35 @@ std::unique_ptr<PrintJob> QtPrinters::CreatePrintJob(QWidget* parent)
     QPageSize paper = LocalPaper();
     QMarginsF margins;
     int dpi = kDefaultDpi;
-    QString why;
-    if (name != kPdfFilePrinter)
-        if (const std::optional<QueueFacts> facts = Facts(name, why)) {
-            // Unusable figures (margins that leave no page) are not the queue's to keep.
-            paper = QPageSize(facts->paper, QPageSize::Point, QString(), QPageSize::FuzzyMatch);
-            const QSizeF size = paper.size(QPageSize::Point);
-            if (facts->margins.left() + facts->margins.right() < size.width() &&
-                facts->margins.top() + facts->margins.bottom() < size.height())
-                margins = facts->margins;
-            if (facts->dpi >= 72 && facts->dpi <= 2400)
-                dpi = facts->dpi;
+    QString refusal;
+    if (name != kPdfFilePrinter) {
+        // Read when the panel opened or the queue was picked; read again, and waited for
+        // briefly, only when that gave nothing usable.
+        const FactsRead* read = Facts(name, std::chrono::milliseconds(0));
+        if (!read || !read->facts) {
+            StartFacts(name);
+            read = Facts(name, kWindowWait);
+            if (m_factCalls.count(name) != 0)
+                read = nullptr; // still under way: an older failure is no guide
         }
-    return std::make_unique<QtPrintJob>(m_dialogs, parent, name, paper, margins, dpi,
-                                        [this](Handover job) { Run(std::move(job)); });
+        if (!read)
+            refusal = Tr("The print scheduler is slow to answer; try again in a moment.");
+        else if (!read->facts)
+            refusal = read->why;
+        else {
+            const QueueFacts& facts = *read->facts;
+            // Unusable figures (margins that leave no page) are not the queue's to keep.
+            paper = QPageSize(facts.paper, QPageSize::Point, QString(), QPageSize::FuzzyMatch);
+            const QSizeF size = paper.size(QPageSize::Point);
+            if (facts.margins.left() + facts.margins.right() < size.width() &&
+                facts.margins.top() + facts.margins.bottom() < size.height())
+                margins = facts.margins;
+            if (facts.dpi >= 72 && facts.dpi <= 2400)
+                dpi = facts.dpi;
+        }
+    }
+    return std::make_unique<QtPrintJob>(
+        m_dialogs, parent, name, paper, margins, dpi, [this](Handover job) { Run(std::move(job)); }, refusal);
 }
 
 void QtPrinters::Run(Handover job)
@@ -310,7 +341,9 @@ void QtPrinters::Run(Handover job)
         if (fate.done)
             Tell(false, Tr("Printed on %1.").arg(job.printer));
         else if (fate.waiting)
-            Tell(false, Tr("Sent to %1; the job waits in its queue.").arg(job.printer));
+            Tell(false,
+                 Tr("Sent to %1; the job waits in its queue.").arg(job.printer) +
+                     (fate.reason.isEmpty() ? QString() : QLatin1Char('\n') + fate.reason));
         else
             Tell(true, Tr("Cannot print on %1.").arg(job.printer) + QLatin1Char('\n') + fate.reason);
     });

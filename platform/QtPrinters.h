@@ -44,8 +44,16 @@ public:
     };
 
 private:
+    // A queue's facts as last read: nullopt facts with the reason when the read failed.
+    struct FactsRead {
+        std::optional<QueueFacts> facts;
+        QString why;
+    };
     QString Selected();
-    std::optional<QueueFacts> Facts(const QString& name, QString& why);
+    void StartList();
+    void StartFacts(const QString& name); // a read of the queue's facts, unless one is under way
+    // Takes in the read under way if it finishes within `wait`; the last answer, or null.
+    const FactsRead* Facts(const QString& name, std::chrono::milliseconds wait);
     void Run(Handover job);
     // The job's fate, or nullopt when the program closes first.
     std::optional<JobFate> Follow(const Handover& job, const QByteArray& pdf);
@@ -57,7 +65,7 @@ private:
     std::optional<QString> m_chosen; // by name, so a queue added later does not shift it
     std::unique_ptr<Pending<QueueList>> m_listCall;
     std::map<QString, std::unique_ptr<Pending<QueueFacts>>> m_factCalls;
-    std::map<QString, QueueFacts> m_facts; // as last read, for a scheduler slow to answer
+    std::map<QString, FactsRead> m_facts; // as last read, for a scheduler slow to answer
     std::shared_ptr<std::atomic<bool>> m_stopping = std::make_shared<std::atomic<bool>>(false);
     QObject m_notices; // on the window thread: the hand-overs' outcomes arrive here
     QThreadPool m_handovers;

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test against real print queues: starts a CUPS scheduler of its own on the loopback
 # interface, with its configuration, spool, cache and logs in a temporary folder, adds cups-pdf
-# queues (A4, Letter, A4 with unequal margins, one refusing jobs), runs the test with
+# queues (A4, Letter, A4 with unequal margins, one refusing jobs, one to stop), runs the test with
 # CUPS_SERVER pointing at it, and stops the scheduler. The test drives the scheduler through
-# a control script it is given (kill, start, freeze, thaw, fill and empty the spool).
+# a control script it is given (kill, start, freeze, thaw, fill and empty the spool, remove
+# a queue, stop one).
 # Exit code 77 (skipped) when no scheduler can be started here, saying why.
 #
 # Where the PDF files land: the cups-pdf backend always reads /etc/cups/cups-pdf.conf (its
@@ -95,6 +96,7 @@ case "\$1" in
   fill) cat /dev/zero >"$work/spool/filler" 2>/dev/null; exit 0 ;;
   empty) rm -f "$work/spool/filler" ;;
   remove) lpadmin -h "$CUPS_SERVER" -x LumivueGone ;;
+  stop) cupsdisable -h "$CUPS_SERVER" -r "Out of toner" LumivueStopped ;;
   *) exit 2 ;;
 esac
 CONTROL
@@ -113,6 +115,7 @@ lpadmin -p LumivueLetter -E -v cups-pdf:/ -P "$ppd" -o PageSize=Letter 2>/dev/nu
 lpadmin -p LumivueMargins -E -v cups-pdf:/ -P "$work/margins.ppd" 2>/dev/null || skip "cannot add a queue"
 lpadmin -p LumivueGone -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add a queue"
 lpadmin -p LumivueRefuses -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add a queue"
+lpadmin -p LumivueStopped -E -v cups-pdf:/ -P "$ppd" 2>/dev/null || skip "cannot add a queue"
 cupsreject -h "$CUPS_SERVER" LumivueRefuses 2>/dev/null || skip "cannot make a queue refuse jobs"
 
 # The folder cups-pdf writes the job's user's files into.

@@ -162,7 +162,7 @@ QString Outcome(ScriptedPlatform& platform)
     return platform.messages.empty() ? QStringLiteral("no outcome") : platform.messages.back().text;
 }
 
-// The scheduler script's control: start, kill, fill (the spool), empty.
+// The scheduler script's control: start, kill, freeze, thaw, fill (the spool), empty, remove, stop.
 bool Control(const QString& what)
 {
     return QProcess::execute(qEnvironmentVariable("LUMIVUE_CUPS_CONTROL"), {what}) == 0;
@@ -498,25 +498,45 @@ private slots:
     }
 
     // A job the scheduler does not take: the message with its reason, and the next job on a
-    // working queue prints. A scheduler that is down lists no queue: "PDF file" is chosen.
+    // working queue prints. A scheduler that is down lists no queue: "PDF file" stands in
+    // until it is back. A stopped printer keeps the job, and says so at once.
     void queueTrouble_data()
     {
         QTest::addColumn<QString>("queue");
-        QTest::addColumn<QString>("before"); // the control's step once the queue is picked
+        QTest::addColumn<QString>("first");  // the control's step before the queue is picked
+        QTest::addColumn<QString>("before"); // once the queue's facts are in
+        QTest::addColumn<QString>("during"); // once the job is on its way
         QTest::addColumn<QString>("after");
-        QTest::newRow("refuses jobs") << QStringLiteral("LumivueRefuses") << QString() << QString();
-        QTest::newRow("scheduler killed")
-            << QStringLiteral("LumivueA4") << QStringLiteral("kill") << QStringLiteral("start");
+        QTest::addColumn<QString>("told");
+        const QString a4 = QStringLiteral("LumivueA4"), none;
+        const auto cannot = [](const QString& queue) { return QStringLiteral("Cannot print on %1.\n").arg(queue); };
+        QTest::newRow("refuses jobs") << QStringLiteral("LumivueRefuses") << none << none << none << none
+                                      << cannot(QStringLiteral("LumivueRefuses"));
+        QTest::newRow("scheduler killed during the job")
+            << a4 << none << QStringLiteral("freeze") << QStringLiteral("kill") << QStringLiteral("start")
+            << cannot(a4);
         QTest::newRow("scheduler frozen")
-            << QStringLiteral("LumivueA4") << QStringLiteral("freeze") << QStringLiteral("thaw");
-        QTest::newRow("queue removed") << QStringLiteral("LumivueGone") << QStringLiteral("remove") << QString();
-        QTest::newRow("spool full") << QStringLiteral("LumivueA4") << QStringLiteral("fill") << QStringLiteral("empty");
+            << a4 << none << QStringLiteral("freeze") << none << QStringLiteral("thaw") << cannot(a4);
+        QTest::newRow("frozen before the queue answered")
+            << QStringLiteral("LumivueLetter") << QStringLiteral("freeze") << none << none << QStringLiteral("thaw")
+            << cannot(QStringLiteral("LumivueLetter")) + QStringLiteral("The print scheduler is slow to answer");
+        QTest::newRow("queue removed") << QStringLiteral("LumivueGone") << none << QStringLiteral("remove") << none
+                                       << none << cannot(QStringLiteral("LumivueGone"));
+        QTest::newRow("spool full") << a4 << none << QStringLiteral("fill") << none << QStringLiteral("empty")
+                                    << cannot(a4);
+        QTest::newRow("printer stopped") << QStringLiteral("LumivueStopped") << none << QStringLiteral("stop") << none
+                                         << none
+                                         << QStringLiteral(
+                                                "Sent to LumivueStopped; the job waits in its queue.\nOut of toner");
     }
     void queueTrouble()
     {
         QFETCH(QString, queue);
+        QFETCH(QString, first);
         QFETCH(QString, before);
+        QFETCH(QString, during);
         QFETCH(QString, after);
+        QFETCH(QString, told);
         if (qEnvironmentVariableIsEmpty("LUMIVUE_CUPS_CONTROL"))
             QSKIP("no print scheduler of the tests' own: scripts/cups-test.sh runs this one");
         if (before == QStringLiteral("fill") && qEnvironmentVariableIsEmpty("LUMIVUE_CUPS_SPOOL_OWN"))
@@ -525,22 +545,33 @@ private slots:
         const QString stem = QStringLiteral("lumivue-trouble-%1").arg(QCoreApplication::applicationPid());
         p.Open(stem + QStringLiteral(".bmp"), 160, 120);
         QVERIFY(p.Show(kFullPage, [&](TFullForm& full) {
+            QVERIFY(first.isEmpty() || Control(first));
             Pick(full, queue);
+            if (first.isEmpty()) // the queue's make is among the facts read on the pick
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    !p.platform.real.SelectedPrinterNames().value_or(PrinterNames()).driver.isEmpty(), 10000);
             QVERIFY(before.isEmpty() || Control(before));
             full.btnPAccept->click();
+            if (!during.isEmpty()) {
+                QTest::qWait(1000); // the hand-over is waiting on the scheduler by now
+                QVERIFY(Control(during));
+            }
             const QString outcome = Outcome(p.platform);
             qInfo("%s", qPrintable(outcome));
-            QVERIFY2(outcome.startsWith(QStringLiteral("Cannot print on %1.\n").arg(queue)) &&
-                         outcome.size() > queue.size() + 20,
-                     qPrintable(outcome));
-            if (before == QStringLiteral("kill")) {
+            QVERIFY2(outcome.startsWith(told) && outcome.size() > queue.size() + 20, qPrintable(outcome));
+            if (during == QStringLiteral("kill")) {
                 QtPrinters fresh {p.platform};
                 QCOMPARE(fresh.Printers(), QStringList {kPdfFilePrinter});
                 QCOMPARE(fresh.PrinterIndex(), 0);
+                QVERIFY(Control(after));
+                QTRY_VERIFY_WITH_TIMEOUT(fresh.Printers().size() > 1, 10000);
+                QVERIFY(fresh.Printers().value(fresh.PrinterIndex()) != kPdfFilePrinter);
+            } else {
+                QVERIFY(after.isEmpty() || Control(after));
             }
-            QVERIFY(after.isEmpty() || Control(after));
         }));
         p.platform.messages.clear();
+        p.platform.notices.clear();
         QVERIFY(p.Show(kFullPage, [&](TFullForm& full) {
             Pick(full, QStringLiteral("LumivueA4"));
             full.btnPAccept->click();
