@@ -16,7 +16,7 @@ test=(
   xvfb xauth x11-utils xclip openbox fonts-dejavu-core
   clang clang-format clang-tidy libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian man-db
-  poppler-utils cups printer-driver-cups-pdf
+  poppler-utils cups printer-driver-cups-pdf trash-cli
   qt6-translations-l10n locales
 )
 case "${1:-}" in

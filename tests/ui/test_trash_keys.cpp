@@ -3,17 +3,22 @@
 // the gap and keeps its place, Undo puts the file back, Shift+Delete asks first, a refusal
 // changes nothing, and Ctrl+R turns the picture the page then shows.
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include "controls/ImageControl.h"
 #include "MainWindowFixture.h"
 #include "TestPictures.h"
 #include "ui/fullscreen/Full.h"
+#include "ui/search/SearchPanel.h"
 
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+constexpr uid_t kNobody = 65534;
+
 struct Page : MainWindowFixture<> {
     QTemporaryDir data; // the trash's home, never the user's own
     void Open()
@@ -63,6 +68,8 @@ private slots:
                                            << "p03.jpg" << 0 << false;
         QTest::newRow("read-only folder") << "readOnly"
                                           << "p02.jpg" << 0 << false;
+        QTest::newRow("Ctrl+Z while typing") << "typing"
+                                             << "p03.jpg" << 1 << true;
         QTest::newRow("Ctrl+R") << "turn"
                                 << "p02.jpg" << 0 << false;
         // A picture of partial blocks: trimmed, turned by its tag, or left as it is.
@@ -101,12 +108,31 @@ private slots:
             p.Press(Qt::Key_Delete, Qt::ShiftModifier);
             QCOMPARE(p.platform.questions.size(), 1);
         } else if (action == QLatin1String("readOnly")) {
-            if (::geteuid() == 0)
-                QSKIP("root writes in a read-only folder");
-            ::chmod(folder.constData(), 0500);
+            // Root writes anywhere: the press then runs with an ordinary user's file rights
+            // (the thread's file-system user; the trash's home is that user's).
+            const bool root = ::geteuid() == 0;
+            QVERIFY(!root || ::chown(QFile::encodeName(p.data.path()).constData(), kNobody, kNobody) == 0);
+            ::chmod(folder.constData(), 0555);
+            if (root)
+                ::setfsuid(kNobody);
             p.Press(Qt::Key_Delete);
+            if (root)
+                ::setfsuid(0);
             ::chmod(folder.constData(), 0700);
             QVERIFY(p.platform.messages.at(0).text.endsWith(QStringLiteral("Permission denied")));
+        } else if (action == QLatin1String("typing")) {
+            // Ctrl+Z in a line being typed undoes the typing; the file stays in the trash.
+            p.Press(Qt::Key_Delete);
+            p.form->btnSearchClick();
+            auto* line = p.form->SearchPanel().findChild<QLineEdit*>(QStringLiteral("edtSearch"));
+            QVERIFY(line);
+            line->setFocus();
+            QTest::keyClicks(line, QStringLiteral("dog"));
+            p.Press(Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(line->text(), QString());
+            p.form->SearchPanel().PressClose();
+            p.form->pnlImage->setFocus();
+            p.form->ChooseThumbnail(3);
         } else if (action == QLatin1String("twice")) {
             // The second comes while the first is under way: a beep, one turn.
             for (int i = 0; i < 2; ++i)

@@ -2,6 +2,7 @@
 // The page and the window by keyboard: the chosen thumbnail and its frame, the keys that move
 // the choice and act on it, the window's own keys, and reading the folder again.
 #include <algorithm>
+#include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFrame>
@@ -193,12 +194,14 @@ bool TViewForm::WindowKey(int key, Qt::KeyboardModifiers modifiers)
     case Qt::Key_F1: btnHelpClick(); return true;
     case Qt::Key_F5: ReadFolderAgain(); return true;
     case Qt::Key_F11: OpenChosen(); return true;
-    case Qt::Key_Z:
-        // With nothing to put back, a line being typed in keeps its own undo.
-        if (modifiers != Qt::ControlModifier || !CanUndoTrash())
+    case Qt::Key_Z: {
+        // A line being typed in keeps its own undo; the trash's comes after it.
+        const auto* line = qobject_cast<const QLineEdit*>(QApplication::focusWidget());
+        if (modifiers != Qt::ControlModifier || !CanUndoTrash() || (line && line->isUndoAvailable()))
             return false;
         UndoTrash();
         return true;
+    }
     case Qt::Key_Q:
         if (modifiers != Qt::ControlModifier)
             return false;
