@@ -187,6 +187,30 @@ private slots:
         QCOMPARE(shown, QStringList({QStringLiteral("p11.jpg"), QStringLiteral("p09.jpg")}));
         QCOMPARE(p.Trashed(), 2);
     }
+
+    // In full screen, Ctrl+R turns the shown picture's file and shows it turned; Ctrl+Z after
+    // a Delete puts the file back and shows it again.
+    void fullScreenTurnsAndPutsBack()
+    {
+        Page p;
+        p.Open();
+        QSize turned;
+        QString back;
+        QVERIFY(p.During<TFullForm>([&] { p.Press(Qt::Key_Return); },
+                                    [&](TFullForm& full) {
+                                        QCOMPARE(full.ShownFile, QStringLiteral("p02.jpg"));
+                                        QTest::keyClick(&full, Qt::Key_R, Qt::ControlModifier);
+                                        p.form->FinishTurns();
+                                        turned = QSize(full.PictureWidth, full.PictureHeight);
+                                        QTest::keyClick(&full, Qt::Key_Delete);
+                                        QTest::keyClick(&full, Qt::Key_Z, Qt::ControlModifier);
+                                        back = full.ShownFile;
+                                    }));
+        QCOMPARE(turned, QSize(32, 48));
+        QCOMPARE(back, QStringLiteral("p02.jpg"));
+        QCOMPARE(p.Trashed(), 0);
+        QVERIFY(QFileInfo::exists(p.Path(QStringLiteral("p02.jpg"))));
+    }
 };
 
 QTEST_MAIN(TestTrashKeys)

@@ -46,10 +46,18 @@ void TViewForm::mniFullScreenClick(QAction* sender)
         full->SlideSeconds = 0;
         full->IncludeSubs = false;
     }
-    // Delete in the window trashes here, where the page closes the gap; not in a show over
-    // another list than the page's.
-    if (full->Images.From() == images.From())
+    // Delete, Ctrl+Z and the turns in the window act here, where the page follows; not in a
+    // show over another list than the page's.
+    if (full->Images.From() == images.From()) {
         full->OnTrash = [this](const QString& entry) { return TrashEntry(entry); };
+        full->OnUndo = [this] { return UndoTrash(); };
+        full->OnTurn = [this, shown = QPointer<TFullForm>(full.get())](const QString& entry, Turn turn) {
+            TurnEntry(entry, turn, [shown, entry] {
+                if (shown)
+                    shown->ShowAgain(entry);
+            });
+        };
+    }
     // The main window closed while the folder-tree search let messages through: no show.
     if (show && !Terminating)
         m_platform.ShowModal(*full);

@@ -104,17 +104,17 @@ void TViewForm::DeleteChosen()
     CloseGap(entry);
 }
 
-void TViewForm::UndoTrash()
+QString TViewForm::UndoTrash()
 {
     if (m_trashed.empty()) {
         m_platform.Beep();
-        return;
+        return {};
     }
     const TrashRecord last = m_trashed.back();
     QString why;
     if (!m_platform.RestoreFromTrash(last.file, why)) {
         ShowError(m_platform, QStringLiteral("Cannot put \"%1\" back: %2").arg(BareName(last.entry), why));
-        return;
+        return {};
     }
     m_trashed.pop_back();
     m_undoNote->Stop();
@@ -124,6 +124,7 @@ void TViewForm::UndoTrash()
         results->insertItem(std::min(last.listIndex, results->count()), last.entry);
     }
     ReloadAround(last.entry);
+    return last.entry;
 }
 
 void TViewForm::CloseGap(const QString& entry)

@@ -13,12 +13,12 @@
 #include "platform/Platform.h"
 #include "ui/browser/Viewmain.h"
 
-void TViewForm::TurnEntry(const QString& entry, Turn turn)
+void TViewForm::TurnEntry(const QString& entry, Turn turn, std::function<void()> done)
 {
-    StartTurn(entry, turn, TurnEdges::Whole);
+    StartTurn(entry, turn, TurnEdges::Whole, std::move(done));
 }
 
-void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges)
+void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges, std::function<void()> done)
 {
     if (entry.isEmpty())
         return;
@@ -39,7 +39,8 @@ void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges)
     // Read, turned and written on a worker: a large photo takes a while, and the window does
     // not wait on a file. The outcome comes back through the event loop, to a window that may
     // have closed meanwhile.
-    m_turns->start([path = FullPath(entry), entry, turn, edges, bitmap, window = QPointer<TViewForm>(this)] {
+    m_turns->start([path = FullPath(entry), entry, turn, edges, bitmap, window = QPointer<TViewForm>(this),
+                    done = std::move(done)] {
         TurnOutcome outcome = TurnOutcome::Done;
         QString failure;
         try {
@@ -55,15 +56,16 @@ void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges)
         }
         QMetaObject::invokeMethod(
             qApp,
-            [window, entry, turn, outcome, failure] {
+            [window, entry, turn, outcome, failure, done] {
                 if (window)
-                    window->TurnFinished(entry, turn, outcome, failure);
+                    window->TurnFinished(entry, turn, outcome, failure, done);
             },
             Qt::QueuedConnection);
     });
 }
 
-void TViewForm::TurnFinished(const QString& entry, Turn turn, TurnOutcome outcome, const QString& failure)
+void TViewForm::TurnFinished(const QString& entry, Turn turn, TurnOutcome outcome, const QString& failure,
+                             const std::function<void()>& done)
 {
     m_turnBusy = false;
     m_platform.SetBusyCursor(false);
@@ -76,14 +78,16 @@ void TViewForm::TurnFinished(const QString& entry, Turn turn, TurnOutcome outcom
                                     tr("This picture's width or height is not a whole number of its "
                                        "coded blocks. Turned without loss, it loses up to 15 pixels at "
                                        "its edges. Turn it so?")))
-                StartTurn(entry, turn, TurnEdges::Trim);
+                StartTurn(entry, turn, TurnEdges::Trim, done);
             else if (m_platform.AskYesNo(tr("Turn"),
                                          tr("Turn it by its orientation tag alone instead? Its "
                                             "pixels stay as they are; viewers that read the tag show "
                                             "it turned.")))
-                StartTurn(entry, turn, TurnEdges::TagOnly);
+                StartTurn(entry, turn, TurnEdges::TagOnly, done);
         } else {
             ReloadAround(entry, false);
+            if (done)
+                done();
         }
     });
 }

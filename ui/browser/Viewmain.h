@@ -163,8 +163,9 @@ public:
     bool TrashEntry(const QString& entry);
     // The chosen thumbnail's file deleted for good, after a question (Shift+Delete).
     void DeleteChosen();
-    // The last trashed file put back (Ctrl+Z, the note's Undo); a beep when there is none.
-    void UndoTrash();
+    // The last trashed file put back (Ctrl+Z, the note's Undo); its entry, or empty with a
+    // beep when there is none or with the reason told when it stays in the trash.
+    QString UndoTrash();
     bool CanUndoTrash() const { return !m_trashed.empty(); }
     // Rename (ui/browser/ViewRename.cpp): the popup's "Rename", and F2 on the chosen thumbnail.
     void mniRenameClick();
@@ -173,7 +174,8 @@ public:
     // Turning without loss (ui/browser/ViewTurn.cpp): popup entries and Ctrl+R, Ctrl+L. The
     // file is turned on a worker, one turn at a time (another meanwhile beeps); the page shows
     // it again when it is done.
-    void TurnEntry(const QString& entry, Turn turn);
+    // `done` runs once the file is turned (the full-screen window shows it again).
+    void TurnEntry(const QString& entry, Turn turn, std::function<void()> done = {});
     // Waits for a turn under way and handles its end.
     void FinishTurns();
     QAction* mniRotateRight = nullptr;
@@ -206,8 +208,9 @@ private:
     void LoadPageFrom(int first);       // the list read as it stands, the page from `first`
     std::vector<TrashRecord> m_trashed; // newest last
     enum class TurnOutcome { Done, PartialBlocks, Failed };
-    void StartTurn(const QString& entry, Turn turn, TurnEdges edges);
-    void TurnFinished(const QString& entry, Turn turn, TurnOutcome outcome, const QString& failure);
+    void StartTurn(const QString& entry, Turn turn, TurnEdges edges, std::function<void()> done);
+    void TurnFinished(const QString& entry, Turn turn, TurnOutcome outcome, const QString& failure,
+                      const std::function<void()>& done);
     bool m_turnBusy = false;
     bool TurnUnderWay();                        // true, with a beep, while a turn is under way
     std::shared_ptr<class QThreadPool> m_turns; // made at the first turn; waited for on closing

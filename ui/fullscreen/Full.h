@@ -17,6 +17,8 @@
 #include "platform/Guard.h"
 #include "ui/print/Placement.h"
 
+enum class Turn; // picture/LosslessTurn.h
+
 class AnimationPlayer;
 class Platform;
 class PlatformTimer;
@@ -119,6 +121,14 @@ public:
     // Set by the opener: trashes an entry of the image list, which no longer holds it after;
     // false when the file stayed (the reason told). Unset, Delete only beeps.
     std::function<bool(const QString& entry)> OnTrash;
+    // Ctrl+Z: the last trashed file put back through OnUndo (its entry, or empty when none
+    // came back), and shown. Ctrl+R, Ctrl+L: the shown picture's file turned through OnTurn,
+    // which calls ShowAgain once the file is turned. Unset, the keys beep.
+    void UndoTrashShown();
+    void TurnShown(Turn turn);
+    void ShowAgain(const QString& entry); // the entry's picture read again, if it is shown
+    std::function<QString()> OnUndo;
+    std::function<void(const QString& entry, Turn turn)> OnTurn;
     // Scroll ranges for a full-size picture; they only ever grow.
     void ShowScrollBars();
 
@@ -149,6 +159,7 @@ private:
     // Moves to the list's entry at index and shows it when it is a picture.
     void ShowListEntry(int32_t index);
     bool IsWindowKey(int key) const;
+    bool FileKey(int key, Qt::KeyboardModifiers modifiers); // Ctrl+R, Ctrl+L, Ctrl+Z; true when taken
     void BuildPlayer();
     // Plays the shown picture when it is an animation (not in print mode).
     void PlayPicture();

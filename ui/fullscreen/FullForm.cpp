@@ -13,6 +13,7 @@
 #include "controls/ImageControl.h"
 #include "platform/Platform.h"
 #include "ui/common/AnimationPlayer.h"
+#include "picture/LosslessTurn.h"
 
 TFullForm::TFullForm(QWidget* owner, Platform& platform, ImageList images)
     : TScreenWindow(owner, platform), Images(std::move(images))
@@ -137,10 +138,29 @@ bool TFullForm::IsWindowKey(int key) const
     return IsStepKey(key) && pnlPrinter->isHidden();
 }
 
+bool TFullForm::FileKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers != Qt::ControlModifier || !pnlPrinter->isHidden() ||
+        (key != Qt::Key_R && key != Qt::Key_L && key != Qt::Key_Z))
+        return false;
+    Guard([this, key] {
+        if (!Settled())
+            return;
+        if (key == Qt::Key_Z)
+            UndoTrashShown();
+        else
+            TurnShown(key == Qt::Key_R ? Turn::Right : Turn::Left);
+    });
+    return true;
+}
+
 bool TFullForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == KeyWatch() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
+        if (FileKey(key, press->modifiers()))
+            return true;
         if (IsWindowKey(key)) {
             Guard([this, key] { FormKeyDown(key); });
             return true; // the focused control (a scroll bar, the print list) does not act on it too
@@ -160,6 +180,10 @@ bool TFullForm::eventFilter(QObject* watched, QEvent* event)
 void TFullForm::keyPressEvent(QKeyEvent* event)
 {
     // Keys sent to the window itself, or passed up by a control that did not take them.
+    if (FileKey(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
     if (IsWindowKey(event->key())) {
         event->accept();
         const int key = event->key();

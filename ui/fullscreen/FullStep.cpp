@@ -126,6 +126,35 @@ void TFullForm::TrashShown()
     ShowListEntry(std::min(CurrentIndex, LastIndex));
 }
 
+void TFullForm::UndoTrashShown()
+{
+    const QString entry = OnUndo ? OnUndo() : QString();
+    if (entry.isEmpty()) {
+        if (!OnUndo)
+            m_platform.Beep();
+        return;
+    }
+    LastIndex = Images.Count() - 1;
+    const int index = Images.IndexOf(entry);
+    if (index >= 0)
+        ShowListEntry(index);
+}
+
+void TFullForm::TurnShown(Turn turn)
+{
+    if (!OnTurn || CurrentIndex < 0 || ShownFile.isEmpty() || ImageListEntry(CurrentIndex) != ShownFile) {
+        m_platform.Beep();
+        return;
+    }
+    OnTurn(ShownFile, turn);
+}
+
+void TFullForm::ShowAgain(const QString& entry)
+{
+    if (entry == ShownFile && CurrentIndex >= 0 && ImageListEntry(CurrentIndex) == entry)
+        ShowListEntry(CurrentIndex);
+}
+
 void TFullForm::ShowListEntry(int32_t index)
 {
     CurrentIndex = index;
