@@ -256,11 +256,7 @@ QByteArray TurnJpegBytes(const QByteArray& jpeg, Turn turn, TurnEdges edges)
     return turned;
 }
 
-namespace {
-
-// The new content written beside the file and renamed over it; a file with several names is
-// refused, since replacing it would part them.
-void ReplaceWhole(const QString& path, const std::function<QByteArray(const QByteArray&)>& turn)
+void TurnFileWhole(const QString& path, const std::function<QByteArray(const QByteArray&)>& turn)
 {
     const QByteArray bytes = ReadRegularFile(path, PictureLimits::kMaxDecodedBytes);
     struct stat st {};
@@ -279,6 +275,8 @@ void ReplaceWhole(const QString& path, const std::function<QByteArray(const QByt
     if (error != 0)
         throw Failure(QStringLiteral("Cannot turn \"%1\": %2").arg(DisplayName(path), FileReplacement::Reason(error)));
 }
+
+namespace {
 
 // One pixel's bits, whatever the bit count.
 uint32_t PixelBits(const uint8_t* row, int32_t x, int bits)
@@ -307,6 +305,22 @@ void SetPixelBits(uint8_t* row, int32_t x, int bits, uint32_t v)
 
 } // namespace
 
+void MovePixels(int32_t width, int32_t height, int bits, Turn turn, const std::function<const uint8_t*(int32_t)>& from,
+                const std::function<uint8_t*(int32_t)>& to)
+{
+    const bool sides = turn != Turn::Flip;
+    const int32_t outWidth = sides ? height : width, outHeight = sides ? width : height;
+    for (int32_t y = 0; y < outHeight; ++y) {
+        uint8_t* row = to(y);
+        for (int32_t x = 0; x < outWidth; ++x) {
+            // Where the pixel came from: clockwise, the old left column read upwards is the top row.
+            const int32_t sx = turn == Turn::Right ? y : turn == Turn::Left ? width - 1 - y : width - 1 - x;
+            const int32_t sy = turn == Turn::Right ? height - 1 - x : turn == Turn::Left ? x : y;
+            SetPixelBits(row, x, bits, PixelBits(from(sy), sx, bits));
+        }
+    }
+}
+
 std::shared_ptr<DibImage> TurnDib(const DibImage& in, Turn turn)
 {
     const bool sides = turn != Turn::Flip;
@@ -320,21 +334,15 @@ std::shared_ptr<DibImage> TurnDib(const DibImage& in, Turn turn)
     out->xPelsPerMeter = sides ? in.yPelsPerMeter : in.xPelsPerMeter;
     out->yPelsPerMeter = sides ? in.xPelsPerMeter : in.yPelsPerMeter;
     out->colors = in.colors;
-    for (int32_t y = 0; y < out->height; ++y) {
-        uint8_t* row = out->Row(y);
-        for (int32_t x = 0; x < out->width; ++x) {
-            // Where the pixel came from: clockwise, the old left column read upwards is the top row.
-            const int32_t sx = turn == Turn::Right ? y : turn == Turn::Left ? in.width - 1 - y : in.width - 1 - x;
-            const int32_t sy = turn == Turn::Right ? in.height - 1 - x : turn == Turn::Left ? x : y;
-            SetPixelBits(row, x, in.bitCount, PixelBits(in.Row(sy), sx, in.bitCount));
-        }
-    }
+    MovePixels(
+        in.width, in.height, in.bitCount, turn, [&in](int32_t y) { return in.Row(y); },
+        [&out](int32_t y) { return out->Row(y); });
     return out;
 }
 
 void TurnBitmapFile(const QString& path, Turn turn)
 {
-    ReplaceWhole(path, [&path, turn](const QByteArray& bytes) {
+    TurnFileWhole(path, [&path, turn](const QByteArray& bytes) {
         TBitmap bitmap;
         bitmap.LoadFromBytes(bytes);
         if (bitmap.Dib().profileMappedRows > 0)
@@ -348,5 +356,5 @@ void TurnBitmapFile(const QString& path, Turn turn)
 
 void TurnJpegFile(const QString& path, Turn turn, TurnEdges edges)
 {
-    ReplaceWhole(path, [turn, edges](const QByteArray& bytes) { return TurnJpegBytes(bytes, turn, edges); });
+    TurnFileWhole(path, [turn, edges](const QByteArray& bytes) { return TurnJpegBytes(bytes, turn, edges); });
 }

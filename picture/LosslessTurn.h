@@ -3,6 +3,8 @@
 // Turning a JPEG without decoding it: TurboJPEG's transform moves its coded blocks, so the
 // picture loses nothing however often it is turned. What the user sees is what turns: the
 // EXIF Orientation is applied in the same transform and the tag set to 1 (as stored).
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <QByteArray>
 #include <QString>
@@ -40,3 +42,17 @@ std::shared_ptr<DibImage> TurnDib(const DibImage& dib, Turn turn);
 // colours were mapped from an embedded profile is refused: written back, its colours would
 // change. Throws Failure.
 void TurnBitmapFile(const QString& path, Turn turn);
+
+// An icon's every picture turned in its own storage: a bitmap's pixels and mask as they are
+// stored, a PNG picture decoded and written again as PNG, so nothing is lost. Throws Failure.
+QByteArray TurnIconBytes(const QByteArray& icon, Turn turn);
+// The icon file turned and written back, as TurnJpegFile writes. Throws Failure.
+void TurnIconFile(const QString& path, Turn turn);
+
+// What the kinds' turns share. MovePixels moves a picture's `width` x `height` pixels of
+// `bits` each (1 to 32) from the rows `from(y)` to the rows `to(y)` of the turned picture,
+// top row 0. TurnFileWhole replaces a file by `turn` of its bytes, written beside it and
+// renamed over it; a file with several names is refused.
+void MovePixels(int32_t width, int32_t height, int bits, Turn turn, const std::function<const uint8_t*(int32_t)>& from,
+                const std::function<uint8_t*(int32_t)>& to);
+void TurnFileWhole(const QString& path, const std::function<QByteArray(const QByteArray&)>& turn);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Turning the clicked or chosen picture's file without loss (the popup's "Rotate Right",
-// "Rotate Left" and "Flip"; Ctrl+R, Ctrl+L): a JPEG by its coded blocks, a bitmap by its pixels
-// in its own format (picture/LosslessTurn.h).
+// "Rotate Left" and "Flip"; Ctrl+R, Ctrl+L): a JPEG by its coded blocks, a bitmap or an icon by
+// its pixels in its own format (picture/LosslessTurn.h).
 // The page shows it again from its file.
 #include <QAction>
 #include <QApplication>
@@ -24,8 +24,10 @@ void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges, std:
         return;
     const QString ext = ExtensionOf(entry).toLower();
     const bool bitmap = ext == QLatin1String(".bmp") || ext == QLatin1String(".dib");
-    if (ext != QLatin1String(".jpg") && ext != QLatin1String(".jpeg") && ext != QLatin1String(".jpe") && !bitmap) {
-        ShowInformation(m_platform, tr("Only JPEG and bitmap pictures can be turned here."));
+    const bool icon = ext == QLatin1String(".ico");
+    if (ext != QLatin1String(".jpg") && ext != QLatin1String(".jpeg") && ext != QLatin1String(".jpe") && !bitmap &&
+        !icon) {
+        ShowInformation(m_platform, tr("Only JPEG, bitmap and icon pictures can be turned here."));
         return;
     }
     if (TurnUnderWay())
@@ -39,13 +41,15 @@ void TViewForm::StartTurn(const QString& entry, Turn turn, TurnEdges edges, std:
     // Read, turned and written on a worker: a large photo takes a while, and the window does
     // not wait on a file. The outcome comes back through the event loop, to a window that may
     // have closed meanwhile.
-    m_turns->start([path = FullPath(entry), entry, turn, edges, bitmap, window = QPointer<TViewForm>(this),
+    m_turns->start([path = FullPath(entry), entry, turn, edges, bitmap, icon, window = QPointer<TViewForm>(this),
                     done = std::move(done)] {
         TurnOutcome outcome = TurnOutcome::Done;
         QString failure;
         try {
             if (bitmap)
                 TurnBitmapFile(path, turn);
+            else if (icon)
+                TurnIconFile(path, turn);
             else
                 TurnJpegFile(path, turn, edges);
         } catch (const PartialBlocks&) {
