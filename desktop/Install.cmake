@@ -90,7 +90,8 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "the same files on the command line.")
 set(CPACK_DEBIAN_PACKAGE_LICENSE GPL-3+)
 # Qt's own texts (file dialogs, message-box buttons) in the user's language.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
+# Open With and Show in Folder ask the desktop through gdbus, else xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libglib2.0-bin, xdg-utils")
 # Folders as Debian makes them whatever the builder's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                                 WORLD_READ WORLD_EXECUTE)

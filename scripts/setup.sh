@@ -16,7 +16,7 @@ test=(
   xvfb xauth x11-utils xclip openbox fonts-dejavu-core
   clang clang-format clang-tidy libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian man-db
-  poppler-utils cups printer-driver-cups-pdf trash-cli
+  poppler-utils cups printer-driver-cups-pdf trash-cli dbus-daemon libglib2.0-bin
   qt6-translations-l10n locales
 )
 case "${1:-}" in

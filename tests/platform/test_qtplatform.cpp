@@ -15,29 +15,119 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
+
+#ifdef LUMIVUE_TEST_DBUS
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+
+// Stand-ins, on a bus of the test's own, for the desktop portal's OpenURI and the file
+// manager's ShowItems: each records what it was asked.
+class PortalStandIn : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.OpenURI")
+public:
+    QStringList asked;
+public slots:
+    QDBusObjectPath OpenURI(const QString&, const QString& uri, const QVariantMap& options)
+    {
+        asked << uri + (options.value(QStringLiteral("ask")).toBool() ? QStringLiteral(" ask") : QString());
+        return QDBusObjectPath(QStringLiteral("/org/freedesktop/portal/desktop/request/1"));
+    }
+};
+
+class FileManagerStandIn : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList asked;
+public slots:
+    void ShowItems(const QStringList& uris, const QString&) { asked << uris; }
+};
+#endif
+
+namespace {
+// A folder put first on PATH whose xdg-open (and, unless `withGdbus`, a gdbus that always
+// fails) records its argument in xdg-open.out; PATH as it was when it goes.
+struct DesktopTools {
+    QTemporaryDir bin;
+    QByteArray path = qgetenv("PATH");
+    explicit DesktopTools(bool withGdbus)
+    {
+        if (!withGdbus)
+            WriteBytes(bin.filePath(QStringLiteral("gdbus")), "#!/bin/sh\nexit 1\n");
+        WriteBytes(bin.filePath(QStringLiteral("xdg-open")), "#!/bin/sh\nprintf '%s ' \"$1\" >> \"$0.out\"\n");
+        for (const char* tool : {"gdbus", "xdg-open"})
+            ::chmod(QFile::encodeName(bin.filePath(QLatin1String(tool))).constData(), 0755);
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    }
+    ~DesktopTools() { qputenv("PATH", path); }
+    QByteArray Opened() const { return ReadBytes(bin.filePath(QStringLiteral("xdg-open.out"))); }
+};
+} // namespace
 
 class TestQtPlatform : public QObject {
     Q_OBJECT
 private slots:
+    // With the portal and the file manager on the session bus, they are asked: the portal
+    // to let the user choose the application; xdg-open is not run.
+    void desktopCallsReachThePortal()
+    {
+#ifndef LUMIVUE_TEST_DBUS
+        QSKIP("built without Qt D-Bus");
+#else
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("gdbus")).isEmpty())
+            QSKIP("dbus-daemon or gdbus is missing (scripts/setup.sh --test installs them)");
+        QProcess bus;
+        bus.start(QStringLiteral("dbus-daemon"),
+                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        QVERIFY(bus.waitForReadyRead(10000));
+        const QString address = QString::fromLatin1(bus.readLine().trimmed());
+        const auto stop = qScopeGuard([&bus] {
+            bus.kill();
+            bus.waitForFinished();
+        });
+        QDBusConnection connection = QDBusConnection::connectToBus(address, QStringLiteral("lumivue-test"));
+        PortalStandIn portal;
+        FileManagerStandIn files;
+        QVERIFY(connection.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                          QDBusConnection::ExportAllSlots) &&
+                connection.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+        QVERIFY(connection.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &files,
+                                          QDBusConnection::ExportAllSlots) &&
+                connection.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+        const DesktopTools tools(true);
+        const QByteArray oldBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toLatin1());
+        const QString file = tools.bin.filePath(QStringLiteral("a b.jpg"));
+        QtPlatform platform;
+        QVERIFY(platform.OpenWith(file));
+        QVERIFY(platform.ShowInFolder(file));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", oldBus);
+        const QString uri = QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded());
+        QTRY_COMPARE(portal.asked, QStringList {uri + QStringLiteral(" ask")});
+        QTRY_COMPARE(files.asked, QStringList {uri});
+        QTest::qWait(200); // a fallback run by mistake would have written by now
+        QCOMPARE(tools.Opened(), QByteArray());
+        connection.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("lumivue-test"));
+#endif
+    }
     // Without a portal or a file manager on the bus, the file (or its folder) goes to xdg-open.
     void desktopCallsFallBackToXdgOpen()
     {
-        QTemporaryDir bin;
-        WriteBytes(bin.filePath(QStringLiteral("gdbus")), "#!/bin/sh\nexit 1\n");
-        WriteBytes(bin.filePath(QStringLiteral("xdg-open")), "#!/bin/sh\nprintf '%s ' \"$1\" >> \"$0.out\"\n");
-        for (const char* tool : {"gdbus", "xdg-open"})
-            ::chmod(QFile::encodeName(bin.filePath(QLatin1String(tool))).constData(), 0755);
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-        const QString file = bin.filePath(QStringLiteral("a b.jpg")),
-                      out = bin.filePath(QStringLiteral("xdg-open.out"));
+        const DesktopTools tools(false);
+        const QString file = tools.bin.filePath(QStringLiteral("a b.jpg"));
         QtPlatform platform;
         QVERIFY(platform.OpenWith(file));
-        QTRY_VERIFY(!ReadBytes(out).isEmpty()); // one at a time: the order is checked
+        QTRY_VERIFY(!tools.Opened().isEmpty()); // one at a time: the order is checked
         QVERIFY(platform.ShowInFolder(file));
-        qputenv("PATH", path);
-        QTRY_COMPARE(ReadBytes(out),
-                     QUrl::fromLocalFile(file).toEncoded() + ' ' + QUrl::fromLocalFile(bin.path()).toEncoded() + ' ');
+        QTRY_COMPARE(tools.Opened(),
+                     QUrl::fromLocalFile(file).toEncoded() + ' ' + QUrl::fromLocalFile(tools.bin.path()).toEncoded() +
+                         ' ');
     }
     void dialogFilter_data();
     void dialogFilter();
