@@ -13,7 +13,7 @@ build=(
 )
 test=(
   libjpeg-turbo-progs webp libtiff-tools imagemagick libheif-examples libjxl-tools libraw-bin
-  xvfb xauth x11-utils xclip openbox fonts-dejavu-core
+  xvfb xauth x11-utils xclip xdotool openbox fonts-dejavu-core
   clang clang-format clang-tidy libclang-rt-14-dev ccache
   desktop-file-utils appstream lintian man-db
   poppler-utils cups printer-driver-cups-pdf trash-cli dbus-daemon libglib2.0-bin

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window under a real window manager (openbox on a virtual display,
 // scripts/wm-run.sh): maximised or resized it keeps its page and lays it out anew, it lies
-// inside the screen at any scale factor, it carries the program's icon, and it draws in the
-// display's colours when the root window names a display profile.
+// inside the screen at any scale factor, it carries the program's icon, it draws in the
+// display's colours when the root window names a display profile, and typed keys move a
+// file to the trash and back.
 #include <QDir>
+#include <QTemporaryDir>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -15,6 +17,7 @@
 #include "picture/ColourProfile.h"
 #include "picture/PictureThumbnail.h"
 #include "platform/DisplayProfile.h"
+#include "TestFiles.h"
 #include "TestPictures.h"
 #include "TestProfiles.h"
 #include "ToolPictures.h"
@@ -202,6 +205,52 @@ private slots:
         QCOMPARE(ReadDisplayProfile(), QByteArray());
         w.form->btnUp->click();
         QCOMPARE(shown(), plain);
+    }
+
+    // Keys typed on the display (XTEST, to the window the window manager focused): Delete
+    // moves the chosen picture's file into the trash, where the desktop's trash lister finds
+    // it, and Ctrl+Z puts it back, bytes and modification time its own.
+    void trashFromTheKeyboard()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            QSKIP("xdotool is missing (scripts/setup.sh --test installs it)");
+        const QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        Window w;
+        w.OpenOnSecondPage();
+        TViewForm& f = *w.form;
+        const QString path = w.Path(QStringLiteral("p09.jpg"));
+        const QDateTime written(QDate(2001, 2, 3), QTime(4, 5, 6, 789), Qt::UTC);
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(written, QFileDevice::FileModificationTime));
+        }
+        const QByteArray bytes = ReadBytes(path);
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        f.pnlImage->setFocus();
+        f.ChooseThumbnail(1);
+        const auto type = [](const QString& keys) {
+            return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys}) == 0;
+        };
+        const QString trashed = data.filePath(QStringLiteral("Trash/files/p09.jpg"));
+        QVERIFY(type(QStringLiteral("Delete")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(trashed), 5000);
+        QVERIFY(!QFileInfo::exists(path));
+        QVERIFY(ReadBytes(data.filePath(QStringLiteral("Trash/info/p09.jpg.trashinfo")))
+                    .startsWith("[Trash Info]\nPath=" + QFile::encodeName(path).toPercentEncoding("/") + '\n'));
+        if (!QStandardPaths::findExecutable(QStringLiteral("trash-list")).isEmpty()) {
+            QProcess lister;
+            lister.start(QStringLiteral("trash-list"), {});
+            QVERIFY(lister.waitForFinished(30000));
+            QVERIFY(QString::fromUtf8(lister.readAllStandardOutput()).contains(QLatin1Char(' ') + path));
+        }
+        QVERIFY(type(QStringLiteral("ctrl+z")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(path), 5000);
+        QCOMPARE(ReadBytes(path), bytes);
+        QCOMPARE(QFileInfo(path).lastModified().toUTC(), written);
+        QVERIFY(!QFileInfo::exists(trashed));
+        qunsetenv("XDG_DATA_HOME");
     }
 
     // The window's icon is the program's drawing, as another renderer draws it.
