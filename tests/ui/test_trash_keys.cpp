@@ -211,6 +211,41 @@ private slots:
         QCOMPARE(p.Trashed(), 0);
         QVERIFY(QFileInfo::exists(p.Path(QStringLiteral("p02.jpg"))));
     }
+
+    // A search result's file, in a folder below the page's: turned, shown in its folder,
+    // trashed (the results lose it) and put back, all by its full path.
+    void searchResultsTakeTheActions()
+    {
+        Page p;
+        QVERIFY(QDir().mkpath(p.Path(QStringLiteral("sub"))));
+        for (int i = 0; i < 3; ++i)
+            WriteTestJpeg(p.Path(QStringLiteral("sub/q%1.jpg").arg(i)), 48, 32);
+        p.Open();
+        p.form->btnSearchClick();
+        p.form->SearchPanel().SetText(QStringLiteral("q"));
+        p.form->SearchPanel().PressSearch();
+        p.form->Decoder().Drain();
+        // The results stand in the order the folder lists them.
+        QCOMPARE(p.form->SearchPanel().Results()->count(), 3);
+        const QString q1 = p.form->Thumbnail(2)->Hint(), q2 = p.form->Thumbnail(3)->Hint();
+        QVERIFY(q1.startsWith(p.Path(QStringLiteral("sub/q"))));
+        p.form->pnlImage->setFocus();
+        p.form->ChooseThumbnail(2);
+        p.Press(Qt::Key_R, Qt::ControlModifier);
+        const TPicture& shown = p.form->Thumbnail(2)->Picture();
+        QVERIFY(shown.Width() < shown.Height());
+        p.platform.menuChoices = {QStringLiteral("Show in Folder")};
+        p.Press(Qt::Key_Menu);
+        QCOMPARE(p.platform.handedOver, QStringList {QStringLiteral("folder ") + q1});
+        p.Press(Qt::Key_Delete);
+        QVERIFY(!QFileInfo::exists(q1));
+        QCOMPARE(p.form->Thumbnail(2)->Hint(), q2);
+        QCOMPARE(p.Trashed(), 1);
+        p.Press(Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(QFileInfo::exists(q1));
+        QCOMPARE(p.form->Thumbnail(2)->Hint(), q1);
+        QCOMPARE(p.Trashed(), 0);
+    }
 };
 
 QTEST_MAIN(TestTrashKeys)
