@@ -1,24 +1,136 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Icon files: directory reading, the choice of image for the screen, decoding of every
-// image layout, drawing, and hostile files. Every file is built here.
+// image layout, drawing, hostile files, and turning without loss. Every file is built here.
 #include <QBuffer>
 #include <QPainter>
+#include <QProcess>
 #include <QtTest>
 #include "ErrorOf.h"
 #include "picture/Failure.h"
 #include "picture/Icon.h"
 #include "picture/IconCodec.h"
-#include "IconFileBuilder.h"
 #include "picture/Limits.h"
+#include "picture/LosslessTurn.h"
 #include "picture/ScreenFacts.h"
+#include "TestFiles.h"
 
 namespace {
+
+void Put16(QByteArray& b, int v)
+{
+    b.append(char(v & 0xff)).append(char((v >> 8) & 0xff));
+}
+void Put32(QByteArray& b, int64_t v)
+{
+    Put16(b, int(v & 0xffff));
+    Put16(b, int((v >> 16) & 0xffff));
+}
+void Set32(QByteArray& b, int at, int64_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char((v >> (8 * i)) & 0xff);
+}
+
+struct Entry {
+    int width = 32, height = 32, colorCount = 0, bitCount = 32;
+    QByteArray data;
+};
+
+// The header, the directory and the images one after another. `count` overrides the
+// image count of the header (for truncated directories).
+QByteArray IconFileBytes(const QList<Entry>& entries, int type = 1, int count = -1)
+{
+    QByteArray b;
+    Put16(b, 0);
+    Put16(b, type);
+    Put16(b, count < 0 ? int(entries.size()) : count);
+    int64_t offset = 6 + 16 * entries.size();
+    for (const Entry& e : entries) {
+        b.append(char(e.width & 0xff)).append(char(e.height & 0xff)).append(char(e.colorCount)).append('\0');
+        Put16(b, 1);
+        Put16(b, e.bitCount);
+        Put32(b, e.data.size());
+        Put32(b, offset);
+        offset += e.data.size();
+    }
+    for (const Entry& e : entries)
+        b += e.data;
+    return b;
+}
+
+// A device-independent bitmap of `image` (alpha 0 = masked) in the given depth; indexed
+// depths use `palette`, which must hold every opaque colour of the image.
+QByteArray DibBytes(const QImage& image, int bitCount, const QList<QRgb>& palette = {}, bool alphaBytes = true)
+{
+    const int w = image.width(), h = image.height();
+    QByteArray b;
+    Put32(b, 40);
+    Put32(b, w);
+    Put32(b, 2 * h);
+    Put16(b, 1);
+    Put16(b, bitCount);
+    for (int i = 0; i < 6; ++i)
+        Put32(b, 0); // compression, image size, resolutions, colours used and important
+    if (bitCount <= 8)
+        for (int i = 0; i < (1 << bitCount); ++i) {
+            const QRgb c = i < palette.size() ? palette[i] : 0;
+            b.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
+        }
+    const int xorStride = (w * bitCount + 31) / 32 * 4;
+    for (int y = h - 1; y >= 0; --y) {
+        QByteArray row(xorStride, '\0');
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = image.pixel(x, y);
+            const int index = std::max<int>(0, int(palette.indexOf(c | 0xff000000u)));
+            switch (bitCount) {
+            case 1: row[x / 8] = char(row[x / 8] | (index << (7 - x % 8))); break;
+            case 4: row[x / 2] = char(row[x / 2] | (index << (x % 2 ? 0 : 4))); break;
+            case 8: row[x] = char(index); break;
+            case 16: {
+                const int v = ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3);
+                row[2 * x] = char(v & 0xff);
+                row[2 * x + 1] = char(v >> 8);
+                break;
+            }
+            case 24:
+                row[3 * x] = char(qBlue(c));
+                row[3 * x + 1] = char(qGreen(c));
+                row[3 * x + 2] = char(qRed(c));
+                break;
+            default:
+                row[4 * x] = char(qBlue(c));
+                row[4 * x + 1] = char(qGreen(c));
+                row[4 * x + 2] = char(qRed(c));
+                row[4 * x + 3] = char(alphaBytes ? qAlpha(c) : 0);
+            }
+        }
+        b += row;
+    }
+    const int andStride = (w + 31) / 32 * 4;
+    for (int y = h - 1; y >= 0; --y) {
+        QByteArray row(andStride, '\0');
+        for (int x = 0; x < w; ++x)
+            if (qAlpha(image.pixel(x, y)) == 0)
+                row[x / 8] = char(row[x / 8] | (1 << (7 - x % 8)));
+        b += row;
+    }
+    return b;
+}
 
 QImage Filled(int w, int h, QRgb c)
 {
     QImage img(w, h, QImage::Format_ARGB32);
     img.fill(c);
     return img;
+}
+
+QByteArray PngBytes(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 // "16x16/0, 32x32/16": width x height / colour count.
@@ -70,6 +182,8 @@ private slots:
     void hostileFiles();
     void looksAtLimitedNumberOfEntries();
     void sizeBeforeLoadingAndClone();
+    void turnsEveryPicture_data();
+    void turnsEveryPicture();
 };
 
 void TestIcon::choose_data()
@@ -383,6 +497,62 @@ void TestIcon::sizeBeforeLoadingAndClone()
     QCOMPARE(copyIcon->ChosenIndex(), 0);
     QCOMPARE(copyIcon->Image().pixel(7, 3), kRed);
     QCOMPARE(copy->SaveToBytes(), icon.SaveToBytes());
+}
+
+// An icon turns picture by picture in the storage each came in (bitmaps of 1 to 32 bits
+// with their masks, PNG): ImageMagick reads each back as the original's turned.
+void TestIcon::turnsEveryPicture_data()
+{
+    QTest::addColumn<int>("turn");
+    QTest::addColumn<QString>("convert");
+    QTest::newRow("right") << int(Turn::Right) << QStringLiteral("-rotate 90");
+    QTest::newRow("left") << int(Turn::Left) << QStringLiteral("-rotate -90");
+    QTest::newRow("flip") << int(Turn::Flip) << QStringLiteral("-flop");
+}
+void TestIcon::turnsEveryPicture()
+{
+    QFETCH(int, turn);
+    QFETCH(QString, convert);
+    QList<QRgb> palette;
+    for (int i = 0; i < 16; ++i)
+        palette << qRgb(i * 16, 255 - i * 9, i * 5);
+    QImage picture(13, 7, QImage::Format_ARGB32); // not square, rows padded
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            picture.setPixel(x, y, (x * 3 + y) % 7 == 0 ? 0u : palette[(x + 5 * y) % 16]);
+    QImage twoColours = picture;
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 13; ++x)
+            if (qAlpha(picture.pixel(x, y)) != 0)
+                twoColours.setPixel(x, y, palette[(x + y) % 2]);
+    const QList<Entry> entries {{13, 7, 16, 4, DibBytes(picture, 4, palette)},
+                                {13, 7, 2, 1, DibBytes(twoColours, 1, palette)},
+                                {13, 7, 0, 24, DibBytes(picture, 24)},
+                                {13, 7, 0, 32, DibBytes(picture, 32)},
+                                {13, 7, 0, 32, PngBytes(picture)}};
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.ico")), before = dir.filePath(QStringLiteral("b.ico"));
+    WriteBytes(path, IconFileBytes(entries));
+    QFile::copy(path, before);
+    TurnIconFile(path, Turn(turn));
+    QVERIFY(QProcess::execute(QStringLiteral("convert"),
+                              QStringList {before} + convert.split(QLatin1Char(' ')) +
+                                  QStringList {dir.filePath(QStringLiteral("want-%d.png"))}) == 0);
+    QVERIFY(QProcess::execute(QStringLiteral("convert"), {path, dir.filePath(QStringLiteral("got-%d.png"))}) == 0);
+    // Pixels only, and nothing of a colour under full transparency.
+    const auto pixels = [](const QString& file) {
+        QImage image = QImage(file).convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) == 0)
+                    image.setPixel(x, y, 0);
+        return image;
+    };
+    for (int i = 0; i < int(entries.size()); ++i) {
+        const QImage want = pixels(dir.filePath(QStringLiteral("want-%1.png").arg(i)));
+        QVERIFY2(!want.isNull() && want == pixels(dir.filePath(QStringLiteral("got-%1.png").arg(i))),
+                 qPrintable(QStringLiteral("picture %1").arg(i)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestIcon)

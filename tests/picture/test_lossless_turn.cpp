@@ -4,7 +4,6 @@
 // showed is what turns, and a refusal leaves the file as it was.
 #include <QProcess>
 #include <QtTest>
-#include "IconFileBuilder.h"
 #include "JpegSegments.h"
 #include "picture/Bitmap.h"
 #include "picture/Exif.h"
@@ -186,62 +185,6 @@ private slots:
                                   QByteArray(reinterpret_cast<const char*>(argb.constBits()), argb.sizeInBytes()));
         };
         QVERIFY(pixels(DibToQImage(turned.Dib())) == pixels(QImage(want)));
-    }
-
-    // An icon turns picture by picture in the storage each came in (bitmaps of 1 to 32 bits
-    // with their masks, PNG): ImageMagick reads each back as the original's turned.
-    void iconsTurn_data()
-    {
-        QTest::addColumn<int>("turn");
-        QTest::addColumn<QString>("convert");
-        QTest::newRow("right") << int(Turn::Right) << QStringLiteral("-rotate 90");
-        QTest::newRow("left") << int(Turn::Left) << QStringLiteral("-rotate -90");
-        QTest::newRow("flip") << int(Turn::Flip) << QStringLiteral("-flop");
-    }
-    void iconsTurn()
-    {
-        QFETCH(int, turn);
-        QFETCH(QString, convert);
-        QList<QRgb> palette;
-        for (int i = 0; i < 16; ++i)
-            palette << qRgb(i * 16, 255 - i * 9, i * 5);
-        QImage picture(13, 7, QImage::Format_ARGB32); // not square, rows padded
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 13; ++x)
-                picture.setPixel(x, y, (x * 3 + y) % 7 == 0 ? 0u : palette[(x + 5 * y) % 16]);
-        QImage twoColours = picture;
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 13; ++x)
-                if (qAlpha(picture.pixel(x, y)) != 0)
-                    twoColours.setPixel(x, y, palette[(x + y) % 2]);
-        const QList<Entry> entries {{13, 7, 16, 4, DibBytes(picture, 4, palette)},
-                                    {13, 7, 2, 1, DibBytes(twoColours, 1, palette)},
-                                    {13, 7, 0, 24, DibBytes(picture, 24)},
-                                    {13, 7, 0, 32, DibBytes(picture, 32)},
-                                    {13, 7, 0, 32, PngBytes(picture)}};
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("a.ico")), before = dir.filePath(QStringLiteral("b.ico"));
-        WriteBytes(path, IconFileBytes(entries));
-        WriteBytes(before, IconFileBytes(entries));
-        TurnIconFile(path, Turn(turn));
-        QVERIFY(QProcess::execute(QStringLiteral("convert"),
-                                  QStringList {before} + convert.split(QLatin1Char(' ')) +
-                                      QStringList {dir.filePath(QStringLiteral("want-%d.png"))}) == 0);
-        QVERIFY(QProcess::execute(QStringLiteral("convert"), {path, dir.filePath(QStringLiteral("got-%d.png"))}) == 0);
-        // Pixels only, and nothing of a colour under full transparency.
-        const auto pixels = [](const QString& file) {
-            QImage image = QImage(file).convertToFormat(QImage::Format_ARGB32);
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    if (qAlpha(image.pixel(x, y)) == 0)
-                        image.setPixel(x, y, 0);
-            return image;
-        };
-        for (int i = 0; i < int(entries.size()); ++i) {
-            const QImage want = pixels(dir.filePath(QStringLiteral("want-%1.png").arg(i)));
-            QVERIFY2(!want.isNull() && want == pixels(dir.filePath(QStringLiteral("got-%1.png").arg(i))),
-                     qPrintable(QStringLiteral("picture %1").arg(i)));
-        }
     }
 
     void refusalsLeaveTheFile_data()
