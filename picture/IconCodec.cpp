@@ -47,7 +47,9 @@ void CheckImageSize(int64_t width, int64_t height)
         throw Failure(kOutOfResources);
 }
 
-QImage DecodePng(const QByteArray& res)
+} // namespace
+
+QImage IconReadPng(const QByteArray& res)
 {
     // The IHDR chunk must come first; its size is checked before the PNG reader allocates.
     const auto* p = reinterpret_cast<const uchar*>(res.constData());
@@ -68,7 +70,14 @@ QImage DecodePng(const QByteArray& res)
     const QImage image = QImage::fromData(res, "PNG");
     if (image.isNull())
         Invalid();
-    return image.convertToFormat(QImage::Format_ARGB32);
+    return image;
+}
+
+namespace {
+
+QImage DecodePng(const QByteArray& res)
+{
+    return IconReadPng(res).convertToFormat(QImage::Format_ARGB32);
 }
 
 // A device-independent bitmap whose height counts the colour (XOR) image and the

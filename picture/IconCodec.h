@@ -22,6 +22,9 @@ struct IconFile {
 IconFile IconReadDirectory(const QByteArray& data);
 // The selection rule for a screen of `screenBits` bits per pixel and a system icon size.
 int IconChoose(const std::vector<IconDirEntry>& entries, int screenBits, int iconWidth, int iconHeight);
+// A PNG entry's picture in the format it was stored in, its size checked before it is
+// decoded. Throws Failure.
+QImage IconReadPng(const QByteArray& res);
 // The image of one entry (a device-independent bitmap with its AND mask, or PNG data) as ARGB32.
 QImage IconDecodeImage(const QByteArray& data, const IconDirEntry& entry);
 // The platform's standard application icon (type 0 files).

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Turning an icon file: each of its pictures in the storage it came in, the directory
 // rewritten for the new sizes and places.
+#include <algorithm>
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
@@ -34,12 +35,11 @@ void Set(QByteArray& bytes, qsizetype at, int size, uint32_t v)
     throw Failure("This icon's pictures are stored in a way that cannot be turned here.");
 }
 
-QByteArray TurnPng(const QByteArray& res, Turn turn)
+QByteArray TurnPng(const QByteArray& res, Turn turn, int64_t& budget)
 {
-    // The reader's size limits were set by the icon reader; the size is checked here too.
-    const QImage image = QImage::fromData(res, "PNG");
-    if (image.isNull() || int64_t(image.width()) * image.height() * 4 > PictureLimits::kMaxDecodedBytes)
-        throw Failure(kIconInvalid);
+    const QImage image = IconReadPng(res);
+    if ((budget -= image.sizeInBytes()) < 0)
+        throw Failure(kOutOfResources);
     // Quarter turns and mirrors move pixels only.
     const QImage turned = turn == Turn::Flip ? image.mirrored(true, false)
                                              : image.transformed(QTransform().rotate(turn == Turn::Right ? 90 : -90));
@@ -52,8 +52,8 @@ QByteArray TurnPng(const QByteArray& res, Turn turn)
 }
 
 // A bitmap picture: its header, colour table, colour rows and 1-bit mask rows (both stored
-// bottom-up), the mask's missing rows (a short file) written as opaque.
-QByteArray TurnDibPicture(const QByteArray& res, Turn turn)
+// bottom-up); mask rows the file lacks (a short file) count as opaque, as the reader has them.
+QByteArray TurnDibPicture(const QByteArray& res, Turn turn, int64_t& budget)
 {
     const qsizetype size = res.size();
     if (size < kInfoHeaderSize)
@@ -77,9 +77,12 @@ QByteArray TurnDibPicture(const QByteArray& res, Turn turn)
 
     const bool sides = turn != Turn::Flip;
     const int32_t newWidth = sides ? height : width, newHeight = sides ? width : height;
-    QByteArray out = res.left(pixels);
     const qsizetype newMask = pixels + stride(newWidth, bits) * newHeight;
-    out.resize(newMask + stride(newWidth, 1) * newHeight, '\0');
+    const qsizetype newSize = newMask + stride(newWidth, 1) * newHeight;
+    if ((budget -= newSize) < 0) // a turned 1-bit row may take many times its bytes
+        throw Failure(kOutOfResources);
+    QByteArray out = res.left(pixels);
+    out.resize(newSize, '\0');
     Set(out, 4, 4, uint32_t(newWidth));
     Set(out, 8, 4, uint32_t(newHeight) * 2);
     Set(out, 20, 4, 0); // the image size: the reader works it out
@@ -87,19 +90,22 @@ QByteArray TurnDibPicture(const QByteArray& res, Turn turn)
         Set(out, 24, 4, Get(res, 28, 4));
         Set(out, 28, 4, Get(res, 24, 4));
     }
+    // The mask whole: the rows the file holds (the bottom ones, stored first), zeros above.
+    const qsizetype maskStride = stride(width, 1);
+    QByteArray wholeMask(maskStride * height, '\0');
+    const qsizetype maskRows = std::min<qsizetype>(height, std::max<qsizetype>(0, size - mask) / maskStride);
+    std::copy_n(res.constData() + mask, maskRows * maskStride, wholeMask.data());
     auto* to = reinterpret_cast<uint8_t*>(out.data());
-    const auto* from = reinterpret_cast<const uint8_t*>(res.constData());
-    const auto part = [&](qsizetype start, int perPixel) {
+    const auto part = [&](const char* from, qsizetype into, int perPixel) {
         MovePixels(
             width, height, perPixel, turn,
-            [&](int32_t y) { return from + start + (height - 1 - y) * stride(width, perPixel); },
             [&](int32_t y) {
-                return to + (start == pixels ? pixels : newMask) + (newHeight - 1 - y) * stride(newWidth, perPixel);
-            });
+                return reinterpret_cast<const uint8_t*>(from) + (height - 1 - y) * stride(width, perPixel);
+            },
+            [&](int32_t y) { return to + into + (newHeight - 1 - y) * stride(newWidth, perPixel); });
     };
-    part(pixels, bits);
-    if (mask + stride(width, 1) * height <= size)
-        part(mask, 1);
+    part(res.constData() + pixels, pixels, bits);
+    part(wholeMask.constData(), newMask, 1);
     return out;
 }
 
@@ -112,10 +118,14 @@ QByteArray TurnIconBytes(const QByteArray& icon, Turn turn)
     if (count == 0 || count != qsizetype(file.entries.size()))
         Cannot(); // the standard application icon, or more pictures than are read
     QByteArray out = icon.left(kHeaderSize + count * kEntrySize);
+    // Entries may share one picture's bytes, and a turn may enlarge a picture: what the turn
+    // decodes and writes is bounded as one decoded picture is.
+    int64_t budget = PictureLimits::kMaxDecodedBytes;
     for (qsizetype i = 0; i < count; ++i) {
         const IconDirEntry& entry = file.entries[size_t(i)];
         const QByteArray res = icon.mid(entry.imageOffset, entry.bytesInRes);
-        const QByteArray turned = res.startsWith("\x89PNG\r\n\x1a\n") ? TurnPng(res, turn) : TurnDibPicture(res, turn);
+        const QByteArray turned =
+            res.startsWith("\x89PNG\r\n\x1a\n") ? TurnPng(res, turn, budget) : TurnDibPicture(res, turn, budget);
         const qsizetype at = kHeaderSize + i * kEntrySize;
         if (turn != Turn::Flip) { // the width and height bytes change places
             out[at] = icon[at + 1];

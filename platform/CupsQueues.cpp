@@ -289,12 +289,15 @@ JobFate PrintPdf(const QString& queue, const QString& title, const QByteArray& p
         }
         // A job held by a stopped printer is not lost: it prints once the printer is started
         // again, so the user is told it waits, and why, instead of after the whole watch.
-        if (job->state != IPP_JSTATE_PROCESSING)
-            if (std::optional<QString> stopped = PrinterStopped(http, name)) {
+        if (job->state != IPP_JSTATE_PROCESSING) {
+            const std::optional<QString> stopped = PrinterStopped(http, name);
+            heard();
+            if (stopped) {
                 fate.waiting = true;
                 fate.reason = *stopped;
                 return fate;
             }
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     fate.waiting = true;

@@ -185,13 +185,6 @@ QByteArray RenderPdf(const QtPrinters::Handover& job)
 QtPrinters::QtPrinters(Platform& dialogs) : m_dialogs(dialogs)
 {
     m_handovers.setMaxThreadCount(4); // a job followed for long does not hold up the next
-    StartList();                      // so the print panel seldom has to wait for it
-}
-
-void QtPrinters::StartList()
-{
-    if (!m_listCall)
-        m_listCall = std::make_unique<Pending<QueueList>>([](QString& why) { return ReadQueueList(why); });
 }
 
 QtPrinters::~QtPrinters()
@@ -202,7 +195,8 @@ QtPrinters::~QtPrinters()
 
 QStringList QtPrinters::Printers()
 {
-    StartList();
+    if (!m_listCall)
+        m_listCall = std::make_unique<Pending<QueueList>>([](QString& why) { return ReadQueueList(why); });
     // A list already known is shown at once if the scheduler is slow; a fresh one is taken
     // when it comes quickly, so a queue added since shows up.
     if (m_listCall->Wait(m_list.isEmpty() ? kWindowWait : kGlanceWait)) {
@@ -248,9 +242,10 @@ void QtPrinters::StartFacts(const QString& name)
 {
     if (name == kPdfFilePrinter)
         return;
-    std::unique_ptr<Pending<QueueFacts>>& call = m_factCalls[name];
-    if (!call)
-        call = std::make_unique<Pending<QueueFacts>>([name](QString& reason) { return ReadQueueFacts(name, reason); });
+    Facts(name, std::chrono::milliseconds(0)); // a read that has finished is taken in first
+    if (m_factCalls.count(name) == 0)          // made before it is filed: a thread that cannot start files nothing
+        m_factCalls[name] =
+            std::make_unique<Pending<QueueFacts>>([name](QString& reason) { return ReadQueueFacts(name, reason); });
 }
 
 const QtPrinters::FactsRead* QtPrinters::Facts(const QString& name, std::chrono::milliseconds wait)
@@ -268,13 +263,14 @@ std::optional<PrinterNames> QtPrinters::SelectedPrinterNames()
     const QString name = Selected();
     if (name == kPdfFilePrinter)
         return PrinterNames {name, QString(), QString()};
-    // Never waits: until the queue's answer comes, its name is all there is to show.
+    // Never waits: until the queue's answer comes, its name is all there is to show, and
+    // an older failure counts only while no new read is under way.
     const FactsRead* read = Facts(name, std::chrono::milliseconds(0));
-    if (!read)
-        return PrinterNames {name, QString(), QString()};
-    if (!read->facts)
+    if (read && read->facts)
+        return PrinterNames {read->facts->name, read->facts->makeAndModel, read->facts->location};
+    if (read && m_factCalls.count(name) == 0)
         return std::nullopt;
-    return PrinterNames {read->facts->name, read->facts->makeAndModel, read->facts->location};
+    return PrinterNames {name, QString(), QString()};
 }
 
 std::unique_ptr<PrintJob> QtPrinters::CreatePrintJob(QWidget* parent)
@@ -285,9 +281,10 @@ std::unique_ptr<PrintJob> QtPrinters::CreatePrintJob(QWidget* parent)
     int dpi = kDefaultDpi;
     QString refusal;
     if (name != kPdfFilePrinter) {
-        // Read when the panel opened or the queue was picked; read again, and waited for
-        // briefly, only when that gave nothing usable.
-        const FactsRead* read = Facts(name, std::chrono::milliseconds(0));
+        // Read when the panel opened or the queue was picked: a read still under way is
+        // given a glance before an older answer stands in; read again, and waited for, only
+        // when there is nothing usable.
+        const FactsRead* read = Facts(name, kGlanceWait);
         if (!read || !read->facts) {
             StartFacts(name);
             read = Facts(name, kWindowWait);

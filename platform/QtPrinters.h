@@ -50,7 +50,6 @@ private:
         QString why;
     };
     QString Selected();
-    void StartList();
     void StartFacts(const QString& name); // a read of the queue's facts, unless one is under way
     // Takes in the read under way if it finishes within `wait`; the last answer, or null.
     const FactsRead* Facts(const QString& name, std::chrono::milliseconds wait);

@@ -516,20 +516,20 @@ void TestIcon::turnsEveryPicture()
     QList<QRgb> palette;
     for (int i = 0; i < 16; ++i)
         palette << qRgb(i * 16, 255 - i * 9, i * 5);
-    QImage picture(13, 7, QImage::Format_ARGB32); // not square, rows padded
+    QImage picture(37, 7, QImage::Format_ARGB32); // not square, mask rows of two words
     for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 13; ++x)
+        for (int x = 0; x < 37; ++x)
             picture.setPixel(x, y, (x * 3 + y) % 7 == 0 ? 0u : palette[(x + 5 * y) % 16]);
     QImage twoColours = picture;
     for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 13; ++x)
+        for (int x = 0; x < 37; ++x)
             if (qAlpha(picture.pixel(x, y)) != 0)
                 twoColours.setPixel(x, y, palette[(x + y) % 2]);
-    const QList<Entry> entries {{13, 7, 16, 4, DibBytes(picture, 4, palette)},
-                                {13, 7, 2, 1, DibBytes(twoColours, 1, palette)},
-                                {13, 7, 0, 24, DibBytes(picture, 24)},
-                                {13, 7, 0, 32, DibBytes(picture, 32)},
-                                {13, 7, 0, 32, PngBytes(picture)}};
+    const QList<Entry> entries {{37, 7, 16, 4, DibBytes(picture, 4, palette)},
+                                {37, 7, 2, 1, DibBytes(twoColours, 1, palette)},
+                                {37, 7, 0, 24, DibBytes(picture, 24)},
+                                {37, 7, 0, 32, DibBytes(picture, 32)},
+                                {37, 7, 0, 32, PngBytes(picture)}};
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.ico")), before = dir.filePath(QStringLiteral("b.ico"));
     WriteBytes(path, IconFileBytes(entries));
@@ -548,8 +548,10 @@ void TestIcon::turnsEveryPicture()
                     image.setPixel(x, y, 0);
         return image;
     };
+    const IconFile turned = IconReadDirectory(ReadBytes(path)); // the sizes it names, turned too
     for (int i = 0; i < int(entries.size()); ++i) {
         const QImage want = pixels(dir.filePath(QStringLiteral("want-%1.png").arg(i)));
+        QCOMPARE(QSize(turned.entries.at(size_t(i)).width, turned.entries.at(size_t(i)).height), want.size());
         QVERIFY2(!want.isNull() && want == pixels(dir.filePath(QStringLiteral("got-%1.png").arg(i))),
                  qPrintable(QStringLiteral("picture %1").arg(i)));
     }

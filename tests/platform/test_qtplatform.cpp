@@ -100,13 +100,17 @@ private slots:
                                           QDBusConnection::ExportAllSlots) &&
                 connection.registerService(QStringLiteral("org.freedesktop.FileManager1")));
         const DesktopTools tools(true);
+        const bool hadBus = qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS");
         const QByteArray oldBus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         qputenv("DBUS_SESSION_BUS_ADDRESS", address.toLatin1());
         const QString file = tools.bin.filePath(QStringLiteral("a b.jpg"));
         QtPlatform platform;
         QVERIFY(platform.OpenWith(file));
         QVERIFY(platform.ShowInFolder(file));
-        qputenv("DBUS_SESSION_BUS_ADDRESS", oldBus);
+        if (hadBus)
+            qputenv("DBUS_SESSION_BUS_ADDRESS", oldBus);
+        else
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         const QString uri = QString::fromLatin1(QUrl::fromLocalFile(file).toEncoded());
         QTRY_COMPARE(portal.asked, QStringList {uri + QStringLiteral(" ask")});
         QTRY_COMPARE(files.asked, QStringList {uri});

@@ -119,7 +119,9 @@ private slots:
             0)
             QSKIP("no right to mount a small file system here");
         const auto unmount = qScopeGuard([&top] { QProcess::execute(QStringLiteral("umount"), {top}); });
-        QVERIFY(shared == 0 || ::mkdir(QFile::encodeName(top + QStringLiteral("/.Trash")).constData(), shared) == 0);
+        const QByteArray sharedTrash = QFile::encodeName(top + QStringLiteral("/.Trash"));
+        QVERIFY(shared == 0 ||
+                (::mkdir(sharedTrash.constData(), 0700) == 0 && ::chmod(sharedTrash.constData(), mode_t(shared)) == 0));
         QVERIFY(QDir().mkpath(top + QStringLiteral("/sub")));
         const QString path = top + QStringLiteral("/sub/a b.jpg");
         Put(path, "picture bytes");

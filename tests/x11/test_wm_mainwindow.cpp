@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
@@ -216,6 +217,7 @@ private slots:
             QSKIP("xdotool is missing (scripts/setup.sh --test installs it)");
         const QTemporaryDir data;
         qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const auto restore = qScopeGuard([] { qunsetenv("XDG_DATA_HOME"); });
         Window w;
         w.OpenOnSecondPage();
         TViewForm& f = *w.form;
@@ -250,7 +252,6 @@ private slots:
         QCOMPARE(ReadBytes(path), bytes);
         QCOMPARE(QFileInfo(path).lastModified().toUTC(), written);
         QVERIFY(!QFileInfo::exists(trashed));
-        qunsetenv("XDG_DATA_HOME");
     }
 
     // The window's icon is the program's drawing, as another renderer draws it.

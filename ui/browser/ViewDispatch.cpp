@@ -50,7 +50,14 @@ void TViewForm::mniFullScreenClick(QAction* sender)
     // show over another list than the page's.
     if (full->Images.From() == images.From()) {
         full->OnTrash = [this](const QString& entry) { return TrashEntry(entry); };
-        full->OnUndo = [this] { return UndoTrash(); };
+        full->OnUndo = [this] {
+            // Only a file trashed from the list the window steps through comes back there.
+            if (m_trashed.empty() || m_trashed.back().path != FullPath(m_trashed.back().entry)) {
+                m_platform.Beep();
+                return QString();
+            }
+            return UndoTrash();
+        };
         full->OnTurn = [this, shown = QPointer<TFullForm>(full.get())](const QString& entry, Turn turn) {
             TurnEntry(entry, turn, [shown, entry] {
                 if (shown)

@@ -76,12 +76,13 @@ bool TViewForm::TrashEntry(const QString& entry)
     if (TurnUnderWay())
         return false;
     QString why;
-    const std::optional<TrashedFile> trashed = m_platform.MoveToTrash(FullPath(entry), why);
+    const QString path = FullPath(entry);
+    const std::optional<TrashedFile> trashed = m_platform.MoveToTrash(path, why);
     if (!trashed) {
         ShowError(m_platform, QStringLiteral("Cannot move \"%1\" to the Trash: %2").arg(BareName(entry), why));
         return false;
     }
-    m_trashed.push_back({*trashed, entry, std::max(0, ImageListIndexOf(entry))});
+    m_trashed.push_back({*trashed, entry, path, std::max(0, ImageListIndexOf(entry)), SearchMode});
     ShowUndoNote(QStringLiteral("\"%1\" moved to the Trash").arg(BareName(entry)));
     CloseGap(entry);
     return true;
@@ -119,7 +120,7 @@ QString TViewForm::UndoTrash()
     m_trashed.pop_back();
     m_undoNote->Stop();
     pnlUndo->hide();
-    if (SearchMode) {
+    if (SearchMode && last.fromSearch) { // a folder's bare name is no search result
         auto* results = pnlSearch->findChild<QListWidget*>(QStringLiteral("lbxFileSearch"));
         results->insertItem(std::min(last.listIndex, results->count()), last.entry);
     }

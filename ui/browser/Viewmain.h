@@ -194,7 +194,9 @@ private:
     struct TrashRecord {
         TrashedFile file;
         QString entry;
+        QString path;      // the entry's full path when it went
         int listIndex = 0; // where a search result stood, to stand there again
+        bool fromSearch = false;
     };
     void BuildUndoNote();
     void ShowUndoNote(const QString& text);
