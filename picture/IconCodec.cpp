@@ -67,7 +67,7 @@ QImage IconReadPng(const QByteArray& res)
         return true;
     }();
     static_cast<void>(configured);
-    const QImage image = QImage::fromData(res, "PNG");
+    QImage image = QImage::fromData(res, "PNG");
     if (image.isNull())
         Invalid();
     return image;
